@@ -1,0 +1,455 @@
+#include "frmExection.h"
+
+#include "dialogs/About.h"
+#include "dialogs/Options.h"
+#include "platform/Fonts.h"
+#include "run/ResultWindow.h"
+#include "run/RunCommands.h"
+#include "settings/History.h"
+#include "settings/Placement.h"
+#include "settings/Qlk.h"
+#include "sources/SourceCommands.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolButton>
+
+using namespace Qlk;
+
+namespace {
+
+const QString kAppName = QStringLiteral("Quenlark");
+const double kInnerWidth = 1710;
+const double kInnerHeight = 3645;
+
+QIcon Picture(const QString& file) {
+    const QString path = P().programFolder() + u'/' + file;
+    return QFileInfo::exists(path) ? QIcon(path) : QIcon();
+}
+
+// Menu items whose check mark is the state itself: the command reads the mark
+// as it stood before the click, so the automatic toggle is undone first.
+void ConnectChecked(QAction* action, QObject* receiver, std::function<void()> handler) {
+    QObject::connect(action, &QAction::triggered, receiver, [action, handler] {
+        action->setChecked(!action->isChecked());
+        handler();
+    });
+}
+
+}  // namespace
+
+frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmExection"));
+    setWindowTitle(kAppName);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    QIcon icon;
+    for (const char* size : {"16", "32"}) {
+        const QString path = P().programFolder() + QStringLiteral("/quenlark-%1.png").arg(QLatin1String(size));
+        if (QFileInfo::exists(path)) icon.addFile(path);
+    }
+    setWindowIcon(icon);
+    BuildControls();
+    BuildMenu();
+    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY}, true);
+    Result::SetMainWindow(this);
+    Options::SetMainWindow(this);
+}
+
+frmExection::~frmExection() {
+    Result::Discard();
+    Options::Discard();
+    About::Discard();
+    Options::SetMainWindow(nullptr);
+    Result::SetMainWindow(nullptr);
+}
+
+void frmExection::BuildControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    auto frame = [&](const char* name, const QString& accessible, QRectF twips) {
+        auto* box = new QGroupBox(client);
+        box->setObjectName(QLatin1String(name));
+        box->setAccessibleName(accessible);
+        box->setFont(Fonts::PGothic(9));
+        PlaceControl(box, twips);
+        return box;
+    };
+    // Created in the window's own control order.
+    fmePath = frame("fmePath", QStringLiteral("フォルダ選択"), {23, 2880, 1656, 735});
+    optPathGroup = new QButtonGroup(this);
+    optPathGroup->setExclusive(true);
+    const QString folderCaptions[3] = {QStringLiteral("１"), QStringLiteral("2"), QStringLiteral("3")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QToolButton(fmePath);
+        b->setObjectName(QStringLiteral("optPath%1").arg(i));
+        b->setText(folderCaptions[i]);
+        b->setAccessibleName(QStringLiteral("フォルダ%1").arg(i + 1));
+        b->setCheckable(true);
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setIconSize(QSize(16, 16));
+        b->setFont(Fonts::PGothic(8.25));
+        PlaceControl(b, {120.0 + 480 * i, 185, 450, 450});
+        optPathGroup->addButton(b, i);
+        optPath[i] = b;
+    }
+    optPath[0]->setIcon(Picture(QStringLiteral("folder.png")));
+    optPath[0]->setChecked(true);
+
+    fmeBrowser = frame("fmeBrowser", QStringLiteral("ブラウザと設定"), {23, 2040, 1656, 855});
+    cmdSetting = new QToolButton(fmeBrowser);
+    cmdSetting->setObjectName(QStringLiteral("cmdSetting"));
+    cmdSetting->setAccessibleName(QStringLiteral("設定"));
+    cmdSetting->setIcon(Picture(QStringLiteral("tools.png")));
+    cmdSetting->setIconSize(QSize(16, 16));
+    cmdSetting->setFont(Fonts::PGothic(9));
+    PlaceControl(cmdSetting, {1080, 220, 435, 510});
+    for (int j = 0; j < 2; ++j) {
+        auto* b = new QToolButton(fmeBrowser);
+        b->setObjectName(QStringLiteral("cmdBrowser%1").arg(j));
+        b->setText(QString::number(j + 1));
+        b->setAccessibleName(QStringLiteral("ブラウザ%1").arg(j + 1));
+        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        b->setIconSize(QSize(16, 16));
+        b->setFont(Fonts::PGothic(8.25));
+        PlaceControl(b, {120.0 + 480 * j, 220, 435, 510});
+        cmdBrowser[j] = b;
+        connect(b, &QToolButton::clicked, this, [this, j] { cmdBrowser_Click(j); });
+    }
+    cmdBrowser[0]->setIcon(Picture(QStringLiteral("browser.png")));
+
+    fmeCompile = frame("fmeCompile", QStringLiteral("実行"), {23, 360, 1656, 1695});
+    const QString runCaptions[3] = {QStringLiteral("ｺﾝﾊﾟｲﾙ実行"), QStringLiteral("ｱﾌﾟﾚｯﾄ実行"),
+                                    QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝ実行")};
+    for (int i = 0; i < 3; ++i) {
+        auto* b = new QPushButton(runCaptions[i], fmeCompile);
+        b->setObjectName(QStringLiteral("cmdExection%1").arg(i));
+        b->setAccessibleName(runCaptions[i]);
+        b->setFont(Fonts::PGothic(9));
+        b->setAutoDefault(false);
+        PlaceControl(b, {120, 240.0 + 480 * i, 1395, 375});
+        cmdExection[i] = b;
+        connect(b, &QPushButton::clicked, this, [this, i] { cmdExection_Click(i); });
+    }
+
+    cmbName = new QComboBox(client);
+    cmbName->setObjectName(QStringLiteral("cmbName"));
+    cmbName->setAccessibleName(QStringLiteral("クラス名"));
+    cmbName->setEditable(true);
+    cmbName->setInsertPolicy(QComboBox::NoInsert);
+    cmbName->setFont(Fonts::PGothic(9));
+    PlaceControl(cmbName, {23, 0, 1680, 300}, ControlKind::ComboBox);
+
+    connect(cmdSetting, &QToolButton::clicked, this, &frmExection::cmdSetting_Click);
+
+    // Tab order: name box, run buttons, browser buttons, settings, folders.
+    QWidget* order[] = {cmbName,       cmdExection[0], cmdExection[1], cmdExection[2], cmdBrowser[0],
+                        cmdBrowser[1], cmdSetting,     optPath[0],     optPath[1],     optPath[2]};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    cmbName->setFocus();
+}
+
+void frmExection::BuildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setFont(Fonts::PGothic(9));
+    QMenu* mnuMenu = bar->addMenu(QStringLiteral("ﾒﾆｭｰ(&M)"));
+    mnuMenu->setObjectName(QStringLiteral("mnuMenu"));
+    auto item = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* a = menu->addAction(caption);
+        a->setObjectName(QLatin1String(name));
+        return a;
+    };
+    QMenu* mnuNew = mnuMenu->addMenu(QStringLiteral("新規作成(&N)"));
+    mnuNew->setObjectName(QStringLiteral("mnuNew"));
+    mnuJavaMake = item(mnuNew, "mnuJavaMake", QStringLiteral("javaﾌｧｲﾙ(&J)"));
+    mnuHtmlMake = item(mnuNew, "mnuHtmlMake", QStringLiteral("htmlﾌｧｲﾙ(&H)"));
+    mnuMenu->addSeparator();
+    QMenu* mnuOpen = mnuMenu->addMenu(QStringLiteral("開く(&O)"));
+    mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
+    mnuOpenJava = item(mnuOpen, "mnuOpenJava", QStringLiteral("javaﾌｧｲﾙ(&J)"));
+    mnuOpenHtml = item(mnuOpen, "mnuOpenHtml", QStringLiteral("htmlﾌｧｲﾙ(&H)"));
+    mnuMenu->addSeparator();
+    mnuSetting = item(mnuMenu, "mnuSetting", QStringLiteral("設定(&S)..."));
+    mnuMenu->addSeparator();
+    mnuBefore = item(mnuMenu, "mnuBefore", QStringLiteral("常に手前に表示"));
+    mnuSelectBrowser = item(mnuMenu, "mnuSelectBrowser", QStringLiteral("ﾌﾞﾗｳｻﾞと設定を表示"));
+    mnuSelectPath = item(mnuMenu, "mnuSelectPath", QStringLiteral("ﾊﾟｽ選択を表示"));
+    mnuMenu->addSeparator();
+    mnuHelp = item(mnuMenu, "mnuHelp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    mnuVersion = item(mnuMenu, "mnuVersion", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&V)"));
+    mnuMenu->addSeparator();
+    mnuEnd = item(mnuMenu, "mnuEnd", QStringLiteral("終了(&X)"));
+
+    for (QAction* a : {mnuBefore, mnuSelectBrowser, mnuSelectPath}) a->setCheckable(true);
+    mnuSelectBrowser->setChecked(true);
+    mnuSelectPath->setChecked(true);
+
+    connect(mnuJavaMake, &QAction::triggered, this, &frmExection::mnuJavaMake_Click);
+    connect(mnuHtmlMake, &QAction::triggered, this, &frmExection::mnuHtmlMake_Click);
+    connect(mnuOpenJava, &QAction::triggered, this, &frmExection::mnuOpenJava_Click);
+    connect(mnuOpenHtml, &QAction::triggered, this, &frmExection::mnuOpenHtml_Click);
+    connect(mnuSetting, &QAction::triggered, this, &frmExection::mnuSetting_Click);
+    ConnectChecked(mnuBefore, this, [this] { mnuBefore_Click(); });
+    ConnectChecked(mnuSelectBrowser, this, [this] { mnuSelectBrowser_Click(); });
+    ConnectChecked(mnuSelectPath, this, [this] { mnuSelectPath_Click(); });
+    connect(mnuHelp, &QAction::triggered, this, &frmExection::mnuHelp_Click);
+    connect(mnuVersion, &QAction::triggered, this, &frmExection::mnuVersion_Click);
+    connect(mnuEnd, &QAction::triggered, this, &frmExection::mnuEnd_Click);
+}
+
+bool frmExection::Form_Load() {
+    // A second copy tells the user and ends.
+    if (!P().claimSingleInstance()) {
+        P().beep();
+        P().messageBox(nullptr, QStringLiteral("「Quenlark」 はすでに起動しています。"), QStringLiteral("おしらせ"),
+                       MsgIcon::Information, MsgButtons::Ok);
+        return false;
+    }
+
+    // Help file beside the program, else its bare name.
+    const QString programFolder = P().programFolder();
+    QString help = programFolder;
+    if (!help.endsWith(u'/')) help += u'/';
+    help += QStringLiteral("Quenlark.hlp");
+    S.HelpFilePath = P().fileExists(help) ? help : QStringLiteral("Quenlark.hlp");
+
+    S.WindowsFolder = P().windowsFolder();
+
+    for (int i = 0; i < 3; ++i) {
+        S.JavaFileFolder[i] = ReadSetting(kSetting, QStringLiteral("JavaFileFolder%1").arg(i));
+        setFolderTooltip(i, S.JavaFileFolder[i]);
+    }
+
+    // No folder at all: ask for one in the settings dialog, and go on.
+    if (S.JavaFileFolder[0].isEmpty() && S.JavaFileFolder[1].isEmpty() && S.JavaFileFolder[2].isEmpty()) {
+        P().beep();
+        P().messageBox(nullptr,
+                       QStringLiteral("コンパイルしたい Javaﾌｧｲﾙ(*.java) が置いてある\nフォルダ を選択してください"),
+                       QStringLiteral("ﾌｫﾙﾀﾞ選択"), MsgIcon::Information, MsgButtons::Ok);
+        Options::Show(0);
+    }
+
+    S.JavaEdit = ReadSetting(kSetting, QStringLiteral("JavaEdit"));
+    if (S.JavaEdit.isEmpty()) S.JavaEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
+    S.HtmlEdit = ReadSetting(kSetting, QStringLiteral("HtmlEdit"));
+    if (S.HtmlEdit.isEmpty()) S.HtmlEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
+
+    for (int j = 0; j < 2; ++j) S.Browser[j] = ReadSetting(kSetting, QStringLiteral("Browser%1").arg(j));
+    for (int j = 0; j < 2; ++j) S.BrowserName[j] = ReadSetting(kSetting, QStringLiteral("BrowserName%1").arg(j));
+    for (int j = 0; j < 2; ++j) setBrowserTooltip(j, BrowserTooltip(j));
+
+    S.RecentNumber = ReadSetting(kRecent, QStringLiteral("Number"));
+    if (S.RecentNumber.isEmpty()) {
+        S.RecentNumber = QStringLiteral("10");
+        Options::SetLabel7(QStringLiteral("10"));
+    }
+    LoadRecent(cmbName);
+
+    S.HtmlExtension = ReadSetting(kSetting, QStringLiteral("Html"));
+    if (S.HtmlExtension.isEmpty()) S.HtmlExtension = QStringLiteral(".html");
+
+    // The result file must exist in the data folder; the copy beside the
+    // program seeds it.
+    const QString resultFile = S.WindowsFolder + QStringLiteral("result.txt");
+    if (!P().fileExists(resultFile)) {
+        const QString seed = programFolder + QStringLiteral("/result.txt");
+        if (!P().fileExists(seed)) {
+            P().messageBox(nullptr,
+                           QStringLiteral("Windwosﾌｫﾙﾀﾞに 「result.txt」 を作ってください。\n\n"
+                                          "このﾌｧｲﾙは結果を表示するときに使います。"),
+                           QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Information, MsgButtons::Ok);
+            return false;
+        }
+        QString reason;
+        if (!P().copyFile(seed, resultFile, &reason)) {
+            P().messageBox(nullptr,
+                           QStringLiteral("「result.txt」 をコピーできませんでした。\n\nコピー元: ") + seed +
+                               QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") + reason,
+                           QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Critical, MsgButtons::Ok);
+            return false;
+        }
+    }
+    // The default editor: a missing copy in the data folder is seeded from
+    // beside the program; a failure here is silent.
+    const QString notepad = S.WindowsFolder + QStringLiteral("notepad.exe");
+    const QString notepadSeed = programFolder + QStringLiteral("/notepad.exe");
+    if (!P().fileExists(notepad) && P().fileExists(notepadSeed)) P().copyFile(notepadSeed, notepad, nullptr);
+
+    // Always on top: the toggle flips the mark, so it is set to the opposite
+    // of the stored state first.
+    mnuBefore->setChecked(ReadSetting(kSetting, QStringLiteral("FormBefore")) != QStringLiteral("True"));
+    mnuBefore_Click();
+
+    const QString selected = ReadSetting(kSetting, QStringLiteral("SelectedFolder"));
+    for (int i = 0; i < 3; ++i) {
+        if (selected == IndexText(i)) {
+            optPath[i]->setChecked(true);
+            break;
+        }
+    }
+
+    const QString showBrowser = ReadSetting(kSetting, QStringLiteral("ShowBrowser"));
+    const QString showPath = ReadSetting(kSetting, QStringLiteral("ShowPath"));
+    if (!showBrowser.isEmpty() && !showPath.isEmpty()) {
+        if (showBrowser == QStringLiteral("False")) mnuSelectBrowser_Click();
+        if (showPath == QStringLiteral("False")) mnuSelectPath_Click();
+    }
+
+    const QString left = ReadSetting(kSetting, QStringLiteral("frmExectionLeft"));
+    const QString top = ReadSetting(kSetting, QStringLiteral("frmExectionTop"));
+    const bool positioned = !left.isEmpty() && !top.isEmpty();
+    if (positioned) {
+        SetFormLeft(this, Val(left));
+        SetFormTop(this, Val(top));
+    }
+
+    S.ResultFileTime = P().fileStamp(resultFile);
+
+    if (QLineEdit* edit = cmbName->lineEdit()) edit->setSelection(0, 30);
+
+    ScaleForm(this);
+    // With no saved position the window opens in the middle of the screen.
+    if (!positioned) CenterForm(this);
+
+    optPath[1]->setIcon(optPath[0]->icon());
+    optPath[2]->setIcon(optPath[0]->icon());
+    cmdBrowser[1]->setIcon(cmdBrowser[0]->icon());
+
+    show();
+    return true;
+}
+
+void frmExection::Form_Unload() {
+    if (m_unloaded) return;
+    m_unloaded = true;
+    WriteSetting(kSetting, QStringLiteral("FormBefore"), FlagText(mnuBefore->isChecked()));
+    const int selected = SelectedFolder();
+    if (selected >= 0) WriteSetting(kSetting, QStringLiteral("SelectedFolder"), IndexText(selected));
+    WriteSetting(kSetting, QStringLiteral("ShowBrowser"), FlagText(mnuSelectBrowser->isChecked()));
+    WriteSetting(kSetting, QStringLiteral("ShowPath"), FlagText(mnuSelectPath->isChecked()));
+    const FormTwips form = GetForm(this);
+    const double y = P().screen().twipsPerPixelY;
+    WriteSetting(kSetting, QStringLiteral("frmExectionTop"), NumberText(form.Top * y / 15));
+    WriteSetting(kSetting, QStringLiteral("frmExectionLeft"), NumberText(form.Left * y / 15));
+    Result::Close();
+    Options::Discard();
+    About::Discard();
+}
+
+void frmExection::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+    QApplication::quit();
+}
+
+int frmExection::SelectedFolder() const {
+    for (int i = 0; i < 3; ++i)
+        if (optPath[i]->isChecked()) return i;
+    return -1;
+}
+
+CommandContext frmExection::Context() {
+    CommandContext c;
+    c.window = this;
+    c.selectedFolder = SelectedFolder();
+    c.name = cmbName->currentText();
+    c.addRecent = [this] { AddRecent(cmbName); };
+    c.showResult = [] { Result::Show(); };
+    c.openOptions = [](int page) { Options::Show(page); };
+    return c;
+}
+
+void frmExection::setFolderTooltip(int index, const QString& text) {
+    optPath[index]->setToolTip(text.isEmpty() ? kNotSet : text);
+}
+
+void frmExection::setBrowserTooltip(int index, const QString& text) { cmdBrowser[index]->setToolTip(text); }
+
+void frmExection::cmdSetting_Click() { Options::Show(); }
+void frmExection::mnuSetting_Click() { Options::Show(); }
+
+void frmExection::mnuBefore_Click() {
+    if (mnuBefore->isChecked()) {
+        P().setTopmost(this, false);
+        mnuBefore->setChecked(false);
+    } else {
+        P().setTopmost(this, true);
+        mnuBefore->setChecked(true);
+    }
+}
+
+void frmExection::mnuSelectBrowser_Click() {
+    if (mnuSelectBrowser->isChecked()) {
+        fmeBrowser->hide();
+        if (mnuSelectPath->isChecked()) {
+            QRectF r = ControlTwips(fmePath);
+            r.moveTop(2040);
+            SetControlTwips(fmePath, r);
+            SetFormHeight(this, 3480);
+        } else {
+            SetFormHeight(this, 2760);
+        }
+        mnuSelectBrowser->setChecked(false);
+    } else {
+        if (mnuSelectPath->isChecked()) {
+            SetFormHeight(this, 4330);
+            QRectF r = ControlTwips(fmePath);
+            r.moveTop(2880);
+            SetControlTwips(fmePath, r);
+        } else {
+            SetFormHeight(this, 3600);
+        }
+        fmeBrowser->show();
+        mnuSelectBrowser->setChecked(true);
+    }
+}
+
+void frmExection::mnuSelectPath_Click() {
+    if (mnuSelectPath->isChecked()) {
+        SetFormHeight(this, mnuSelectBrowser->isChecked() ? 3600 : 2760);
+        fmePath->hide();
+        mnuSelectPath->setChecked(false);
+    } else {
+        QRectF r = ControlTwips(fmePath);
+        if (mnuSelectBrowser->isChecked()) {
+            SetFormHeight(this, 4330);
+            r.moveTop(2880);
+        } else {
+            SetFormHeight(this, 3480);
+            r.moveTop(2040);
+        }
+        SetControlTwips(fmePath, r);
+        fmePath->show();
+        mnuSelectPath->setChecked(true);
+    }
+}
+
+void frmExection::mnuHelp_Click() { P().showHelp(this, S.HelpFilePath, 0); }
+
+void frmExection::mnuVersion_Click() { About::Show(this); }
+
+void frmExection::mnuEnd_Click() {
+    // Ends at once: nothing of the window's state, nor the result window's, is
+    // written.
+    m_unloaded = true;
+    Result::Discard();
+    Options::Discard();
+    About::Discard();
+    QApplication::exit(0);
+}
+
+void frmExection::cmdExection_Click(int Index) { Run::Execution(Index, Context()); }
+void frmExection::cmdBrowser_Click(int Index) { Run::Browser(Index, Context()); }
+void frmExection::mnuJavaMake_Click() { Sources::MakeNew(QStringLiteral(".java"), Context()); }
+void frmExection::mnuHtmlMake_Click() { Sources::MakeNew(S.HtmlExtension, Context()); }
+void frmExection::mnuOpenJava_Click() { Sources::OpenJava(Context()); }
+void frmExection::mnuOpenHtml_Click() { Sources::OpenHtml(Context()); }

@@ -1,0 +1,89 @@
+// The main window: the name box, the run, browser and folder buttons, the
+// menu, and the program's start-up and shut-down.
+#pragma once
+
+#include "dialogs/MainWindowFace.h"
+#include "settings/CommandContext.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QButtonGroup;
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+class QToolButton;
+
+class frmExection : public QMainWindow, public MainWindowFace {
+    Q_OBJECT
+public:
+    explicit frmExection(QWidget* parent = nullptr);
+    ~frmExection() override;
+
+    // Start-up. Returns false when the program must end before showing the
+    // window (a second copy, or no result file anywhere); nothing is written
+    // then.
+    bool Form_Load();
+    // Shut-down: writes the window's state and closes the result window.
+    void Form_Unload();
+
+    // Commands of the window itself.
+    void cmdSetting_Click();
+    void mnuSetting_Click();
+    void mnuBefore_Click();
+    void mnuSelectBrowser_Click();
+    void mnuSelectPath_Click();
+    void mnuHelp_Click();
+    void mnuVersion_Click();
+    void mnuEnd_Click();
+    void cmdExection_Click(int Index);
+    void cmdBrowser_Click(int Index);
+    void mnuJavaMake_Click();
+    void mnuHtmlMake_Click();
+    void mnuOpenJava_Click();
+    void mnuOpenHtml_Click();
+
+    // MainWindowFace
+    void setFolderTooltip(int index, const QString& text) override;
+    void setBrowserTooltip(int index, const QString& text) override;
+    QComboBox* nameBox() override { return cmbName; }
+    QWidget* mainWindow() override { return this; }
+
+    // The selected folder button, -1 when none is.
+    int SelectedFolder() const;
+    CommandContext Context();
+
+    // Controls, named as the window defines them.
+    QComboBox* cmbName;
+    QGroupBox* fmeCompile;
+    QGroupBox* fmeBrowser;
+    QGroupBox* fmePath;
+    QPushButton* cmdExection[3];
+    QToolButton* cmdBrowser[2];
+    QToolButton* cmdSetting;
+    QToolButton* optPath[3];
+    QButtonGroup* optPathGroup;
+    QAction* mnuBefore;
+    QAction* mnuSelectBrowser;
+    QAction* mnuSelectPath;
+    QAction* mnuJavaMake;
+    QAction* mnuHtmlMake;
+    QAction* mnuOpenJava;
+    QAction* mnuOpenHtml;
+    QAction* mnuSetting;
+    QAction* mnuHelp;
+    QAction* mnuVersion;
+    QAction* mnuEnd;
+
+    // True once the program is to end without shut-down (the exit command).
+    bool endedByMenu() const { return m_endedByMenu; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenu();
+    bool m_endedByMenu = false;
+    bool m_unloaded = false;
+};

@@ -1,0 +1,27 @@
+#include "app/frmExection.h"
+#include "platform/QtPlatform.h"
+#include "settings/Qlk.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quenlark"));
+    // Standard buttons and dialogs in Japanese.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    QtPlatform platform;
+    Qlk::SetPlatform(&platform);
+    int result = 0;
+    {
+        frmExection main;
+        if (main.Form_Load()) result = app.exec();
+    }
+    Qlk::SetPlatform(nullptr);
+    return result;
+}

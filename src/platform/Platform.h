@@ -1,0 +1,86 @@
+// The one seam between Quenlark and the operating system. The program uses
+// QtPlatform; tests use a fake that records every call.
+#pragma once
+
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class QWidget;
+
+enum class MsgIcon { Information, Exclamation, Critical };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// How a started program shows itself. On this desktop none of the styles opens
+// a terminal; "hidden" and "minimized without focus" only differ in intent.
+enum class WindowStyle { NormalFocus, MinimizedNoFocus, Hidden };
+
+// Identity and state of a file at one moment: full-precision modification
+// time, size, device and inode. Two stamps are equal when nothing about the
+// file can have changed between them; a missing file has an empty stamp.
+struct FileStamp {
+    bool exists = false;
+    qint64 mtimeNs = 0;
+    qint64 size = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The primary screen, in twips, with its twips per pixel across and down.
+struct ScreenMetrics {
+    double width = 0;
+    double height = 0;
+    double twipsPerPixelX = 15;
+    double twipsPerPixelY = 15;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Per-user settings store. An absent key reads as "". A write reaches the
+    // disk before it returns; false when it could not be written.
+    virtual QString readSetting(const QString& section, const QString& key) = 0;
+    virtual bool writeSetting(const QString& section, const QString& key, const QString& value) = 0;
+    // Where the store lives and why the last write failed, for messages.
+    virtual QString settingsPath() const = 0;
+    virtual QString lastSettingsError() const = 0;
+
+    // The per-user data folder (holds result.txt), always ending in "/".
+    virtual QString windowsFolder() = 0;
+    // The folder of the running executable, without a trailing "/" (except "/").
+    virtual QString programFolder() = 0;
+
+    // File test by directory search: ordinary files only, hidden files and
+    // directories absent, "*" and "?" are wildcards in the last component.
+    virtual bool fileExists(const QString& path) = 0;
+    // Copies a file over its target. On failure returns false with the reason.
+    virtual bool copyFile(const QString& from, const QString& to, QString* error) = 0;
+    virtual FileStamp fileStamp(const QString& path) = 0;
+    // Space-free form of a folder; empty when the folder does not exist.
+    virtual QString shortPath(const QString& folder) = 0;
+
+    // Starts an unquoted command line without waiting. On failure returns
+    // false with the reason; nothing is started then.
+    virtual bool startProcess(const QString& commandLine, WindowStyle style, QString* error) = 0;
+
+    virtual void beep() = 0;
+    virtual MsgResult messageBox(QWidget* parent, const QString& text, const QString& title,
+                                 MsgIcon icon, MsgButtons buttons) = 0;
+    // Keeps a window above all others, or releases it, without moving it.
+    virtual void setTopmost(QWidget* window, bool on) = 0;
+    // Opens the help file at its contents (context 0) or at topic 1 to 4.
+    virtual void showHelp(QWidget* parent, const QString& helpFile, int context) = 0;
+    // True when this is the only running copy; holds the claim until exit.
+    virtual bool claimSingleInstance() = 0;
+    virtual ScreenMetrics screen() = 0;
+
+    // Open-file dialog; returns the chosen path, or an empty string when the
+    // user cancelled.
+    virtual QString openFileDialog(QWidget* parent, const QString& title) = 0;
+    // Mounted volumes, root first.
+    virtual QStringList volumes() = 0;
+};

@@ -1,0 +1,64 @@
+// The real platform: Qt and POSIX on a Linux desktop.
+#pragma once
+
+#include "IniStore.h"
+#include "Platform.h"
+
+#include <QLockFile>
+#include <QPointer>
+#include <memory>
+
+class HelpWindow;
+
+class QtPlatform : public Platform {
+public:
+    QtPlatform();
+    ~QtPlatform() override;
+
+    QString readSetting(const QString& section, const QString& key) override;
+    bool writeSetting(const QString& section, const QString& key, const QString& value) override;
+    QString settingsPath() const override;
+    QString lastSettingsError() const override;
+
+    QString windowsFolder() override;
+    QString programFolder() override;
+
+    bool fileExists(const QString& path) override;
+    bool copyFile(const QString& from, const QString& to, QString* error) override;
+    FileStamp fileStamp(const QString& path) override;
+    QString shortPath(const QString& folder) override;
+
+    bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
+
+    void beep() override;
+    MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+    void setTopmost(QWidget* window, bool on) override;
+    void showHelp(QWidget* parent, const QString& helpFile, int context) override;
+    bool claimSingleInstance() override;
+    ScreenMetrics screen() override;
+    QString openFileDialog(QWidget* parent, const QString& title) override;
+    QStringList volumes() override;
+
+    // The file rules on their own, shared with tests that run on real files.
+    static bool fileTest(const QString& path);
+    static FileStamp stampOf(const QString& path);
+    static bool copyReplacing(const QString& from, const QString& to, QString* error);
+    // Space-free alias of `folder` inside `aliasRoot` (created 0700).
+    static QString aliasFor(const QString& folder, const QString& aliasRoot);
+    // Program and arguments of an unquoted command line, as it would start.
+    static bool resolveCommand(const QString& commandLine, QString* program, QStringList* args,
+                               QString* error);
+
+private:
+    QString aliasRoot();
+
+    std::unique_ptr<IniStore> m_store;
+    std::unique_ptr<QLockFile> m_lock;
+    QPointer<HelpWindow> m_help;
+    QString m_dataFolder;
+};
+
+// The folder for private run-time files: $XDG_RUNTIME_DIR when it is set and
+// usable, else the data folder. Never a shared temporary folder.
+QString privateRuntimeFolder(const QString& dataFolder);

@@ -1,0 +1,17 @@
+// Access to the result window: at most one, loaded when first shown.
+#pragma once
+
+class QWidget;
+
+namespace Result {
+
+void SetMainWindow(QWidget* mainWindow);
+// Shows the window, loading it first when it is not loaded.
+void Show();
+// Closes the window through its own close step, if it is loaded.
+void Close();
+QWidget* Current();
+// Destroys the window without its close step (program end by the menu).
+void Discard();
+
+}  // namespace Result

@@ -1,0 +1,156 @@
+#include "Placement.h"
+
+#include "Qlk.h"
+
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QWidget>
+#include <cmath>
+
+namespace Qlk {
+
+namespace {
+
+const char* const kFormProp = "qlkFormTwips";
+const char* const kFrameProp = "qlkFrameTwips";
+const char* const kControlProp = "qlkTwips";
+const char* const kKindProp = "qlkKind";
+const char* const kFixedProp = "qlkFixedSize";
+
+double Tx() { return P().screen().twipsPerPixelX; }
+double Ty() { return P().screen().twipsPerPixelY; }
+
+int MenuPixels(QWidget* form) {
+    if (auto* main = qobject_cast<QMainWindow*>(form); main && main->menuWidget())
+        return main->menuWidget()->sizeHint().height();
+    return 0;
+}
+
+QRect PixelRect(QWidget* form, const FormTwips& t) {
+    return QRect(ToPixelsX(t.Left), ToPixelsY(t.Top), ToPixelsX(t.ScaleWidth()),
+                 ToPixelsY(t.ScaleHeight()) + MenuPixels(form));
+}
+
+FormTwips Model(const QWidget* form) {
+    FormTwips t;
+    const QRectF r = form->property(kFormProp).toRectF();
+    const QSizeF frame = form->property(kFrameProp).toSizeF();
+    t.Left = r.x();
+    t.Top = r.y();
+    t.Width = r.width();
+    t.Height = r.height();
+    t.FrameX = frame.width();
+    t.FrameY = frame.height();
+    return t;
+}
+
+void Apply(QWidget* form, const FormTwips& t) {
+    form->setProperty(kFormProp, QRectF(t.Left, t.Top, t.Width, t.Height));
+    form->setProperty(kFrameProp, QSizeF(t.FrameX, t.FrameY));
+    const QRect px = PixelRect(form, t);
+    form->move(px.topLeft());
+    if (form->property(kFixedProp).toBool())
+        form->setFixedSize(px.size());
+    else
+        form->resize(px.size());
+}
+
+}  // namespace
+
+int ToPixelsX(double twips) { return int(std::lround(twips / Tx())); }
+int ToPixelsY(double twips) { return int(std::lround(twips / Ty())); }
+
+void InitForm(QWidget* form, const FormTwips& twips, bool fixedSize) {
+    form->setProperty(kFixedProp, fixedSize);
+    Apply(form, twips);
+}
+
+FormTwips GetForm(QWidget* form) {
+    FormTwips t = Model(form);
+    const QRect px = PixelRect(form, t);
+    // Keep the exact model while the window stands where the model put it;
+    // take the live geometry once it was moved or resized.
+    if (form->pos() != px.topLeft()) {
+        t.Left = form->x() * Tx();
+        t.Top = form->y() * Ty();
+    }
+    if (form->size() != px.size()) {
+        t.Width = form->width() * Tx() + t.FrameX;
+        t.Height = (form->height() - MenuPixels(form)) * Ty() + t.FrameY;
+    }
+    return t;
+}
+
+void SetForm(QWidget* form, const FormTwips& twips) { Apply(form, twips); }
+
+void SetFormLeft(QWidget* form, double left) {
+    FormTwips t = GetForm(form);
+    t.Left = left;
+    Apply(form, t);
+}
+
+void SetFormTop(QWidget* form, double top) {
+    FormTwips t = GetForm(form);
+    t.Top = top;
+    Apply(form, t);
+}
+
+void SetFormHeight(QWidget* form, double height) {
+    FormTwips t = GetForm(form);
+    t.Height = height;
+    Apply(form, t);
+}
+
+void SetFormWidth(QWidget* form, double width) {
+    FormTwips t = GetForm(form);
+    t.Width = width;
+    Apply(form, t);
+}
+
+void PlaceControl(QWidget* control, const QRectF& twips, ControlKind kind) {
+    control->setProperty(kKindProp, int(kind));
+    SetControlTwips(control, twips);
+}
+
+QRectF ControlTwips(const QWidget* control) { return control->property(kControlProp).toRectF(); }
+
+void SetControlTwips(QWidget* control, const QRectF& t) {
+    control->setProperty(kControlProp, t);
+    control->setGeometry(ToPixelsX(t.x()), ToPixelsY(t.y()), ToPixelsX(t.width()), ToPixelsY(t.height()));
+}
+
+ControlKind KindOf(const QWidget* control) { return ControlKind(control->property(kKindProp).toInt()); }
+
+void CenterForm(QWidget* form) {
+    const ScreenMetrics screen = P().screen();
+    FormTwips t = GetForm(form);
+    t.Left = (screen.width - t.Width) / 2;
+    t.Top = (screen.height - t.Height) / 2;
+    Apply(form, t);
+}
+
+void ScaleForm(QWidget* form) {
+    const double x = Tx();
+    FormTwips t = GetForm(form);
+    t.Width = (t.Width - t.ScaleWidth()) + t.ScaleWidth() * x / 15;
+    Apply(form, t);
+    const double y = Ty();
+    t = GetForm(form);
+    t.Height = (t.Height - t.ScaleHeight()) + t.ScaleHeight() * y / 15;
+    Apply(form, t);
+    // Every placed control, frames' children included, in creation order.
+    const QList<QWidget*> controls = form->findChildren<QWidget*>();
+    for (QWidget* c : controls) {
+        if (!c->property(kControlProp).isValid()) continue;
+        const ControlKind kind = KindOf(c);
+        if (kind == ControlKind::ComboBox || kind == ControlKind::Skipped) continue;
+        QRectF r = ControlTwips(c);
+        const double left = r.x() * x / 15;
+        const double top = r.y() * y / 15;
+        const double width = r.width() * x / 15;
+        const double height = kind == ControlKind::DriveList ? r.height() : r.height() * y / 15;
+        SetControlTwips(c, QRectF(left, top, width, height));
+    }
+}
+
+}  // namespace Qlk

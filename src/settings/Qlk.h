@@ -1,0 +1,57 @@
+// Shared procedures and the shared in-memory settings of Quenlark.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace Qlk {
+
+// The settings every command reads while the program runs. One instance,
+// filled at start-up and changed by the settings dialog.
+struct SharedSettings {
+    QString WindowsFolder;  // the data folder, always ending in "/"
+    QString JavaFileFolder[3];
+    QString JavaEdit;
+    QString HtmlEdit;
+    QString Browser[2];
+    QString BrowserName[2];
+    QString HtmlExtension;
+    QString RecentNumber;  // history size as count text, as stored
+    QStringList Recent;    // history slots, slot 0 newest
+    FileStamp ResultFileTime;
+    QString HelpFilePath;
+};
+
+extern SharedSettings S;
+
+// The platform in use; the program sets the real one, tests a fake.
+Platform& P();
+void SetPlatform(Platform* platform);
+
+inline const QString kSetting = QStringLiteral("setting");
+inline const QString kRecent = QStringLiteral("recent");
+inline const QString kNotSet = QStringLiteral("設定ナシ");
+
+// Store access, always for the application "Quenlark". A write that cannot
+// reach the disk is reported to the user once per run; the program goes on
+// with the value in memory.
+QString ReadSetting(const QString& section, const QString& key);
+void WriteSetting(const QString& section, const QString& key, const QString& value);
+void ResetWriteFailureNotice();
+
+// Value forms of the store.
+double Val(QStringView text);              // leading number: "12abc" 12, " 3.5" 3.5, "abc" 0
+QString NumberText(double value);          // general number format of a single: 1440, 1718.4
+QString IndexText(int index);              // " 0", " 1"; "-1" for negatives
+QString FlagText(bool on);                 // "True" / "False"
+int CountValue(QStringView text);          // number text rounded (ties to even) into 16 bits
+int ClampRecentCount(QStringView text);    // the history size, 0 to 99
+
+// The tooltip of a browser button: its name, else its path, else "設定ナシ".
+QString BrowserTooltip(int index);
+
+}  // namespace Qlk

@@ -1,0 +1,114 @@
+#include "FakePlatform.h"
+
+#include "platform/QtPlatform.h"
+#include "settings/Qlk.h"
+
+#include <QDir>
+#include <QFile>
+
+FakePlatform::FakePlatform() {
+    dataFolder = m_dir.path() + QStringLiteral("/data/");
+    programDir = m_dir.path() + QStringLiteral("/program");
+    QDir().mkpath(dataFolder);
+    QDir().mkpath(programDir);
+    m_store = std::make_unique<IniStore>(m_dir.path() + QStringLiteral("/config/Quenlark/Quenlark.ini"));
+}
+
+FakePlatform::~FakePlatform() = default;
+
+QString FakePlatform::storedValue(const QString& section, const QString& key) const {
+    return IniStore(m_store->path()).read(section, key);
+}
+
+void FakePlatform::presetSetting(const QString& section, const QString& key, const QString& value) {
+    m_store->write(section, key, value);
+}
+
+void FakePlatform::installProgramFiles() {
+    const QString source = qEnvironmentVariable("QLK_DATA_DIR");
+    const QStringList files = QDir(source).entryList(QDir::Files);
+    for (const QString& f : files) QtPlatform::copyReplacing(source + u'/' + f, programDir + u'/' + f, nullptr);
+}
+
+QString FakePlatform::readSetting(const QString& section, const QString& key) {
+    return m_store->read(section, key);
+}
+
+bool FakePlatform::writeSetting(const QString& section, const QString& key, const QString& value) {
+    writes.append({section, key, value});
+    events << QStringLiteral("write:") + key;
+    if (!storeWritable) return false;
+    return m_store->write(section, key, value);
+}
+
+QString FakePlatform::settingsPath() const { return m_store->path(); }
+QString FakePlatform::lastSettingsError() const {
+    return storeWritable ? m_store->lastError() : QStringLiteral("Permission denied");
+}
+
+bool FakePlatform::fileExists(const QString& path) { return QtPlatform::fileTest(path); }
+
+bool FakePlatform::copyFile(const QString& from, const QString& to, QString* error) {
+    return QtPlatform::copyReplacing(from, to, error);
+}
+
+FileStamp FakePlatform::fileStamp(const QString& path) { return QtPlatform::stampOf(path); }
+
+QString FakePlatform::shortPath(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
+    if (!folder.contains(u' ')) return folder;
+    return QtPlatform::aliasFor(folder, m_dir.path() + QStringLiteral("/aliases"));
+}
+
+bool FakePlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {
+    events << QStringLiteral("start:") + commandLine;
+    if (!startSucceeds) {
+        if (error) *error = QStringLiteral("No such file or directory");
+        return false;
+    }
+    started.append({commandLine, style});
+    return true;
+}
+
+void FakePlatform::beep() {
+    ++beeps;
+    events << QStringLiteral("beep");
+}
+
+MsgResult FakePlatform::messageBox(QWidget*, const QString& text, const QString& title, MsgIcon icon,
+                                   MsgButtons buttons) {
+    const Box box{text, title, icon, buttons};
+    boxes.append(box);
+    events << QStringLiteral("box:") + title;
+    if (onBox) onBox(box);
+    if (!answers.isEmpty()) return answers.dequeue();
+    return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+}
+
+void FakePlatform::setTopmost(QWidget*, bool on) {
+    topmostCalls << on;
+    events << (on ? QStringLiteral("topmost:on") : QStringLiteral("topmost:off"));
+}
+
+void FakePlatform::showHelp(QWidget*, const QString& helpFile, int context) {
+    helpCalls << context;
+    events << QStringLiteral("help:%1:%2").arg(helpFile).arg(context);
+}
+
+QString FakePlatform::openFileDialog(QWidget*, const QString& title) {
+    dialogTitles << title;
+    return chosenFiles.isEmpty() ? QString() : chosenFiles.dequeue();
+}
+
+QStringList FakePlatform::volumes() { return volumeList; }
+
+FakeScope::FakeScope() : fake(std::make_unique<FakePlatform>()) {
+    Qlk::S = Qlk::SharedSettings();
+    Qlk::ResetWriteFailureNotice();
+    Qlk::SetPlatform(fake.get());
+}
+
+FakeScope::~FakeScope() {
+    Qlk::SetPlatform(nullptr);
+    Qlk::S = Qlk::SharedSettings();
+}

@@ -1,0 +1,97 @@
+// A platform for tests: the store and folders live in a temporary folder,
+// message boxes are answered as the test says, and every call that reaches
+// the user or starts a program is recorded.
+#pragma once
+
+#include "platform/IniStore.h"
+#include "platform/Platform.h"
+
+#include <QList>
+#include <QQueue>
+#include <QTemporaryDir>
+#include <memory>
+
+class FakePlatform : public Platform {
+public:
+    struct Box {
+        QString text, title;
+        MsgIcon icon;
+        MsgButtons buttons;
+    };
+    struct Started {
+        QString commandLine;
+        WindowStyle style;
+    };
+    struct Write {
+        QString section, key, value;
+    };
+
+    FakePlatform();
+    ~FakePlatform() override;
+
+    // Test controls.
+    QString root() const { return m_dir.path(); }
+    QString dataFolder;     // returned by windowsFolder(), ending in "/"
+    QString programDir;     // returned by programFolder()
+    ScreenMetrics metrics{15 * 1280, 15 * 1024, 15, 15};
+    bool otherCopyRunning = false;
+    bool storeWritable = true;
+    bool startSucceeds = true;
+    QQueue<MsgResult> answers;       // answers for the next boxes; Ok/Yes/first button otherwise
+    QQueue<QString> chosenFiles;     // answers for the open-file dialog; "" cancels
+    std::function<void(const Box&)> onBox;  // runs when a box is shown
+
+    // What happened.
+    int beeps = 0;
+    QList<Box> boxes;
+    QList<Started> started;
+    QList<Write> writes;
+    QList<bool> topmostCalls;
+    QList<int> helpCalls;
+    QStringList events;  // "beep", "box:<title>", "start:<line>", "write:<key>", in order
+
+    // The store file, read afresh (what a restart would see).
+    QString storedValue(const QString& section, const QString& key) const;
+    void presetSetting(const QString& section, const QString& key, const QString& value);
+    // Seeds the program folder with the shipped files from data/.
+    void installProgramFiles();
+
+    QString readSetting(const QString& section, const QString& key) override;
+    bool writeSetting(const QString& section, const QString& key, const QString& value) override;
+    QString settingsPath() const override;
+    QString lastSettingsError() const override;
+    QString windowsFolder() override { return dataFolder; }
+    QString programFolder() override { return programDir; }
+    bool fileExists(const QString& path) override;
+    bool copyFile(const QString& from, const QString& to, QString* error) override;
+    FileStamp fileStamp(const QString& path) override;
+    QString shortPath(const QString& folder) override;
+    bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
+    void beep() override;
+    MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+    void setTopmost(QWidget* window, bool on) override;
+    void showHelp(QWidget* parent, const QString& helpFile, int context) override;
+    bool claimSingleInstance() override { return !otherCopyRunning; }
+    ScreenMetrics screen() override { return metrics; }
+    QString openFileDialog(QWidget* parent, const QString& title) override;
+    QStringList volumes() override;
+
+    QStringList dialogTitles;
+    QStringList volumeList{QStringLiteral("/")};
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<IniStore> m_store;
+};
+
+// Installs a fresh fake as the program's platform and resets the shared
+// settings; removes it again when it goes out of scope.
+class FakeScope {
+public:
+    FakeScope();
+    ~FakeScope();
+    FakePlatform* operator->() { return fake.get(); }
+    FakePlatform& operator*() { return *fake; }
+    std::unique_ptr<FakePlatform> fake;
+};
