@@ -1,7 +1,6 @@
-// Placeholder until the run and browser commands land.
+// Placeholder until the run commands land.
 #include "RunCommands.h"
 
 namespace Run {
 void Execution(int, const CommandContext&) {}
-void Browser(int, const CommandContext&) {}
 }  // namespace Run
