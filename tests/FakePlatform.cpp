@@ -54,6 +54,16 @@ bool FakePlatform::copyFile(const QString& from, const QString& to, QString* err
 
 FileStamp FakePlatform::fileStamp(const QString& path) { return QtPlatform::stampOf(path); }
 
+bool FakePlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                            QString* error) {
+    if (unreadable.contains(path)) {
+        data->clear();
+        if (error) *error = QStringLiteral("Permission denied");
+        return false;
+    }
+    return QtPlatform::readRange(path, offset, maxBytes, data, error);
+}
+
 QString FakePlatform::shortPath(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
     if (!folder.contains(u' ')) return folder;

@@ -37,6 +37,7 @@ public:
     bool otherCopyRunning = false;
     bool storeWritable = true;
     bool startSucceeds = true;
+    QStringList unreadable;          // files whose read fails as if locked
     QQueue<MsgResult> answers;       // answers for the next boxes; Ok/Yes/first button otherwise
     QQueue<QString> chosenFiles;     // answers for the open-file dialog; "" cancels
     std::function<void(const Box&)> onBox;  // runs when a box is shown
@@ -65,6 +66,8 @@ public:
     bool fileExists(const QString& path) override;
     bool copyFile(const QString& from, const QString& to, QString* error) override;
     FileStamp fileStamp(const QString& path) override;
+    bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                  QString* error) override;
     QString shortPath(const QString& folder) override;
     bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
     void beep() override;

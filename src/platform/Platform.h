@@ -60,6 +60,10 @@ public:
     // Copies a file over its target. On failure returns false with the reason.
     virtual bool copyFile(const QString& from, const QString& to, QString* error) = 0;
     virtual FileStamp fileStamp(const QString& path) = 0;
+    // Reads at most `maxBytes` bytes (all when negative) from byte `offset` of
+    // a file into `data`. On failure returns false with the reason.
+    virtual bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                          QString* error) = 0;
     // Space-free form of a folder; empty when the folder does not exist.
     virtual QString shortPath(const QString& folder) = 0;
 

@@ -152,6 +152,32 @@ FileStamp QtPlatform::stampOf(const QString& path) {
     return s;
 }
 
+bool QtPlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                          QString* error) {
+    return readRange(path, offset, maxBytes, data, error);
+}
+
+bool QtPlatform::readRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                           QString* error) {
+    data->clear();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    if (offset > 0 && !file.seek(offset)) {
+        if (error) *error = file.errorString();
+        return false;
+    }
+    *data = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
+    if (file.error() != QFileDevice::NoError) {
+        if (error) *error = file.errorString();
+        data->clear();
+        return false;
+    }
+    return true;
+}
+
 QString QtPlatform::aliasRoot() {
     QString base = privateRuntimeFolder(windowsFolder());
     if (!base.endsWith(u'/')) base += u'/';
@@ -168,7 +194,8 @@ QString QtPlatform::shortPath(const QString& folder) {
 // script that remembers the path it was given keeps working.
 QString QtPlatform::aliasFor(const QString& folder, const QString& root) {
     if (root.contains(u' ') || ensurePrivateDir(root).isEmpty()) return folder;
-    QString target = folder;
+    // The link must name the folder from anywhere, so its target is absolute.
+    QString target = QFileInfo(folder).absoluteFilePath();
     while (target.size() > 1 && target.endsWith(u'/')) target.chop(1);
     const QByteArray hash = QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     const QString link = root + u'/' + QString::fromLatin1(hash);
@@ -199,10 +226,8 @@ bool QtPlatform::resolveCommand(const QString& commandLine, QString* program, QS
     };
     const PathRules::SplitCommand split = PathRules::splitCommandLine(commandLine, isProgram);
     if (split.program.isEmpty()) {
-        if (error) {
-            const QString first = commandLine.trimmed().section(u' ', 0, 0);
-            *error = QStringLiteral("%1: %2").arg(first, systemError(ENOENT));
-        }
+        // No prefix names a program; the caller shows the whole command line.
+        if (error) *error = systemError(ENOENT);
         return false;
     }
     const QByteArray name = QFile::encodeName(split.program);

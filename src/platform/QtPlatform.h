@@ -26,6 +26,8 @@ public:
     bool fileExists(const QString& path) override;
     bool copyFile(const QString& from, const QString& to, QString* error) override;
     FileStamp fileStamp(const QString& path) override;
+    bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                  QString* error) override;
     QString shortPath(const QString& folder) override;
 
     bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
@@ -43,6 +45,8 @@ public:
     // The file rules on their own, shared with tests that run on real files.
     static bool fileTest(const QString& path);
     static FileStamp stampOf(const QString& path);
+    static bool readRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                          QString* error);
     static bool copyReplacing(const QString& from, const QString& to, QString* error);
     // Space-free alias of `folder` inside `aliasRoot` (created 0700).
     static QString aliasFor(const QString& folder, const QString& aliasRoot);

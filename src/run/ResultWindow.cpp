@@ -1,10 +1,36 @@
-// Placeholder until the result window lands.
+// The one result window: loaded when first shown, destroyed when closed.
 #include "ResultWindow.h"
 
+#include "frmResultText.h"
+
+#include <QPointer>
+
 namespace Result {
-void SetMainWindow(QWidget*) {}
-void Show() {}
-void Close() {}
-QWidget* Current() { return nullptr; }
-void Discard() {}
+
+namespace {
+QPointer<QWidget> g_main;
+QPointer<frmResultText> g_window;
+}  // namespace
+
+void SetMainWindow(QWidget* mainWindow) { g_main = mainWindow; }
+
+void Show() {
+    // A window closed a moment ago waits for its deletion; it is not reused.
+    if (g_window && g_window->unloaded()) delete g_window.data();
+    if (!g_window) {
+        g_window = new frmResultText(g_main);
+        g_window->Form_Load();
+    }
+    g_window->show();
+    g_window->raise();
+}
+
+void Close() {
+    if (g_window) g_window->close();
+}
+
+QWidget* Current() { return g_window; }
+
+void Discard() { delete g_window.data(); }
+
 }  // namespace Result

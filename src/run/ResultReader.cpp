@@ -1,0 +1,194 @@
+#include "ResultReader.h"
+
+#include "settings/Qlk.h"
+
+namespace {
+
+// Enough of the content to tell the same file from a rewritten one: files up
+// to twice this size are compared whole.
+constexpr qsizetype kSampleBytes = 32 * 1024;
+
+bool HasNonAscii(QByteArrayView bytes) {
+    for (char c : bytes)
+        if (uchar(c) >= 0x80) return true;
+    return false;
+}
+
+}  // namespace
+
+bool ResultReader::isUtf8(QByteArrayView bytes) {
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const uchar c = uchar(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length;
+        uchar low = 0x80, high = 0xBF;  // allowed range of the second byte
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0) low = 0xA0;   // no overlong forms
+            if (c == 0xED) high = 0x9F;  // no surrogates
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0) low = 0x90;
+            if (c == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+        } else {
+            return false;
+        }
+        for (int k = 1; k < length; ++k) {
+            if (i + k >= n) return true;  // cut off at the end: the rest may follow
+            const uchar b = uchar(bytes[i + k]);
+            if (k == 1 ? (b < low || b > high) : (b & 0xC0) != 0x80) return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+QString ResultReader::encodingName() const {
+    switch (m_encoding) {
+        case Encoding::Utf8:
+            return QStringLiteral("UTF-8");
+        case Encoding::Cp932:
+            return QStringLiteral("CP932");
+        default:
+            return QString();
+    }
+}
+
+void ResultReader::forget() {
+    m_offset = -1;
+    m_device = m_inode = 0;
+    m_headAt = 0;
+    m_head.clear();
+    m_tail.clear();
+    m_encoding = Encoding::Ascii;
+    m_decoder = QStringDecoder();
+    m_pendingCr = false;
+    m_lineLength = 0;
+}
+
+ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
+    if (!now.exists) {
+        forget();
+        Update gone;
+        gone.readFailed = true;
+        return gone;
+    }
+    if (whole || !sameFileGrown(now)) return readWhole(now);
+
+    QByteArray bytes;
+    if (now.size - m_offset > kTailBytes || !Qlk::P().readFile(m_path, m_offset, kTailBytes, &bytes, nullptr))
+        return readWhole(now);
+    if (bytes.size() >= kSampleBytes)
+        m_tail = bytes.right(kSampleBytes);
+    else
+        m_tail = (m_tail + bytes).right(kSampleBytes);
+    m_offset += bytes.size();
+    Update u;
+    u.kind = Update::Append;
+    u.text = decode(bytes);
+    return u;
+}
+
+// The same file (device and inode), not shorter than what was read, whose
+// first and last bytes read are still there: it only grew.
+bool ResultReader::sameFileGrown(const FileStamp& now) {
+    if (m_offset < 0 || now.device != m_device || now.inode != m_inode || now.size < m_offset) return false;
+    QByteArray head, tail;
+    if (!Qlk::P().readFile(m_path, m_headAt, m_head.size(), &head, nullptr) || head != m_head) return false;
+    if (!Qlk::P().readFile(m_path, m_offset - m_tail.size(), m_tail.size(), &tail, nullptr) || tail != m_tail)
+        return false;
+    return true;
+}
+
+ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
+    forget();
+    Update u;
+    qint64 start = 0;
+    if (now.size > kTailBytes) {
+        start = now.size - kTailBytes;
+        u.trimmed = true;
+    }
+    QByteArray bytes;
+    // The file may still grow while it is read; take at most twice the tail.
+    if (!Qlk::P().readFile(m_path, start, 2 * kTailBytes, &bytes, nullptr)) {
+        u.readFailed = true;
+        return u;
+    }
+    m_device = now.device;
+    m_inode = now.inode;
+    m_offset = start + bytes.size();
+    m_tail = bytes.right(kSampleBytes);
+    qsizetype skip = 0;
+    if (start > 0) {
+        // Begin at a line start, so that no character is cut in two.
+        const qsizetype lf = bytes.indexOf('\n');
+        if (lf >= 0 && lf + 1 < bytes.size()) skip = lf + 1;
+    }
+    m_headAt = start + skip;
+    const QByteArrayView shown = QByteArrayView(bytes).sliced(skip);
+    m_head = shown.first(std::min(shown.size(), kSampleBytes)).toByteArray();
+    u.text = decode(shown);
+    return u;
+}
+
+// Chooses the encoding at the first byte that is not ASCII, then decodes
+// with one decoder, so a character split between two reads comes out whole.
+QString ResultReader::decode(QByteArrayView bytes) {
+    if (m_encoding == Encoding::Ascii) {
+        if (!HasNonAscii(bytes)) return shape(QString::fromLatin1(bytes));
+        m_encoding = isUtf8(bytes) ? Encoding::Utf8 : Encoding::Cp932;
+        if (m_encoding == Encoding::Cp932) m_decoder = QStringDecoder("windows-31j");
+        if (!m_decoder.isValid()) m_decoder = QStringDecoder(QStringConverter::Utf8);
+    }
+    return shape(m_decoder.decode(bytes));
+}
+
+// Line breaks as one "\n" each ("\r\n" and a lone "\r" alike), and no line
+// longer than kMaxLineChars.
+QString ResultReader::shape(QString text) {
+    if (m_pendingCr) {
+        text.prepend(u'\r');
+        m_pendingCr = false;
+    }
+    if (text.endsWith(u'\r')) {
+        text.chop(1);
+        m_pendingCr = true;
+    }
+    if (text.contains(u'\r')) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+    }
+    QString out;
+    qsizetype from = 0;  // start of the part not yet copied to `out`
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype lf = text.indexOf(u'\n', i);
+        const qsizetype end = lf < 0 ? text.size() : lf;
+        qsizetype room = kMaxLineChars - m_lineLength;
+        while (end - i > room) {
+            qsizetype cut = i + room;
+            if (cut > i && text[cut].isLowSurrogate()) --cut;
+            out += QStringView(text).sliced(from, cut - from);
+            out += u'\n';
+            from = i = cut;
+            m_lineLength = 0;
+            room = kMaxLineChars;
+        }
+        if (lf < 0) {
+            m_lineLength += end - i;
+            break;
+        }
+        m_lineLength = 0;
+        i = lf + 1;
+    }
+    if (from == 0) return text;
+    out += QStringView(text).sliced(from);
+    return out;
+}

@@ -1,0 +1,269 @@
+#include "frmResultText.h"
+
+#include "platform/Fonts.h"
+#include "settings/Qlk.h"
+
+#include <QCloseEvent>
+#include <QFileSystemWatcher>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+#include <cmath>
+#include <limits>
+
+using namespace Qlk;
+
+namespace {
+
+const double kInnerWidth = 7350;
+const double kInnerHeight = 1950;
+const double kDesignLeft = 2145;
+const double kDesignTop = 6375;
+// Stored positions and sizes beyond this many twips (far past any desktop)
+// are taken as damaged and ignored.
+const double kMaxTwips = 1000000;
+
+bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
+
+}  // namespace
+
+const QString frmResultText::kTrimmedNote =
+    QStringLiteral("［出力が長いため、前の部分を省略して最後の部分だけを表示しています］");
+
+frmResultText::frmResultText(QWidget* mainWindow)
+    : QMainWindow(nullptr), m_main(mainWindow), m_reader(S.WindowsFolder + QStringLiteral("result.txt")) {
+    setObjectName(QStringLiteral("frmResultText"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("出力結果"));
+
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+    Text1 = new QPlainTextEdit(client);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("出力結果の内容"));
+    Text1->setFont(Fonts::Gothic(9.75));
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The text is replaced and appended to all the time; an undo history
+    // would only keep every old copy.
+    Text1->setUndoRedoEnabled(false);
+    PlaceControl(Text1, {0, 0, kInnerWidth, kInnerHeight});
+
+    QMenuBar* bar = menuBar();
+    bar->setFont(Fonts::PGothic(9));
+    mnuMenu = bar->addMenu(QStringLiteral("ﾒﾆｭｰ(&M)"));
+    mnuMenu->setObjectName(QStringLiteral("mnuMenu"));
+    mnuBefore = mnuMenu->addAction(QStringLiteral("常に手前に表示"));
+    mnuBefore->setObjectName(QStringLiteral("mnuBefore"));
+    mnuBefore->setCheckable(true);
+    mnuMenu->addSeparator();
+    mnuEnd = mnuMenu->addAction(QStringLiteral("終了(&X)"));
+    mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
+    // The toggle reads the mark as it stood before the click.
+    connect(mnuBefore, &QAction::triggered, this, [this] {
+        mnuBefore->setChecked(!mnuBefore->isChecked());
+        mnuBefore_Click();
+    });
+    connect(mnuEnd, &QAction::triggered, this, &frmResultText::mnuEnd_Click);
+
+    InitForm(this,
+             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX, kInnerHeight + kMenuFrameY, kFrameX,
+                       kMenuFrameY},
+             false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmResultText::Timer1_Timer);
+    Timer1->start();
+
+    // The file system reports changes at once; Timer1 stays the safety net.
+    m_watcher = new QFileSystemWatcher(this);
+    m_settle = new QTimer(this);
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(kSettleMs);
+    connect(m_settle, &QTimer::timeout, this, [this] {
+        const bool fileReported = m_fileReported;
+        m_fileReported = false;
+        Refresh(fileReported);
+    });
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+        m_fileReported = true;
+        if (!m_settle->isActive()) m_settle->start();
+    });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!m_settle->isActive()) m_settle->start();
+    });
+    Watch(P().fileStamp(m_reader.path()));
+}
+
+frmResultText::~frmResultText() = default;
+
+void frmResultText::Form_Load() {
+    if (m_main) setWindowIcon(m_main->windowIcon());
+
+    const double top = Val(ReadSetting(kSetting, QStringLiteral("ResultTop")));
+    const double left = Val(ReadSetting(kSetting, QStringLiteral("ResultLeft")));
+    const double height = Val(ReadSetting(kSetting, QStringLiteral("ResultHeight")));
+    const double width = std::nearbyint(Val(ReadSetting(kSetting, QStringLiteral("ResultWidth"))));
+
+    // A width that does not fit 16 bits, or a damaged value, leaves the
+    // design geometry, as a zero does.
+    const bool usable = width >= std::numeric_limits<qint16>::min() &&
+                        width <= std::numeric_limits<qint16>::max() && Sane(top) && Sane(left) &&
+                        Sane(height);
+    if (usable && top != 0 && left != 0 && height != 0 && width != 0) {
+        SetFormTop(this, top);
+        SetFormLeft(this, left);
+        SetFormHeight(this, height);
+        SetFormWidth(this, width);
+    } else {
+        PlaceOnScreen();
+    }
+
+    mnuBefore->setChecked(ReadSetting(kSetting, QStringLiteral("ResultFormBefore")) !=
+                          QStringLiteral("True"));
+    mnuBefore_Click();
+
+    ScaleForm(this);
+}
+
+// The design place lies near the bottom of a 1024 x 768 screen; on a smaller
+// screen the window moves up and left until it fits.
+void frmResultText::PlaceOnScreen() {
+    const ScreenMetrics screen = P().screen();
+    FormTwips f = GetForm(this);
+    if (f.Left + f.Width > screen.width) f.Left = std::max(0.0, screen.width - f.Width);
+    if (f.Top + f.Height > screen.height) f.Top = std::max(0.0, screen.height - f.Height);
+    SetForm(this, f);
+}
+
+void frmResultText::Form_Resize() {
+    const FormTwips f = GetForm(this);
+    SetControlTwips(Text1, QRectF(0, 0, f.ScaleWidth(), f.ScaleHeight()));
+}
+
+void frmResultText::Form_Unload() {
+    if (m_unloaded) return;
+    m_unloaded = true;
+    // A minimized window keeps the place it had before.
+    const FormTwips f = isMinimized() && m_haveNormal ? m_normal : GetForm(this);
+    const double y = P().screen().twipsPerPixelY;
+    WriteSetting(kSetting, QStringLiteral("ResultTop"), NumberText(f.Top * y / 15));
+    WriteSetting(kSetting, QStringLiteral("ResultLeft"), NumberText(f.Left * y / 15));
+    WriteSetting(kSetting, QStringLiteral("ResultHeight"), NumberText(f.Height * y / 15));
+    WriteSetting(kSetting, QStringLiteral("ResultWidth"), NumberText(f.Width * y / 15));
+    WriteSetting(kSetting, QStringLiteral("ResultFormBefore"), FlagText(mnuBefore->isChecked()));
+}
+
+void frmResultText::mnuBefore_Click() {
+    if (mnuBefore->isChecked()) {
+        P().setTopmost(this, false);
+        mnuBefore->setChecked(false);
+    } else {
+        P().setTopmost(this, true);
+        mnuBefore->setChecked(true);
+    }
+}
+
+void frmResultText::mnuEnd_Click() { close(); }
+
+void frmResultText::Timer1_Timer() { Refresh(false); }
+
+// Shows the result file when its stamp differs from the one last shown. A
+// change the file system reported on the file itself is read even when the
+// stamp looks the same (two rewrites within the file system's clock tick).
+void frmResultText::Refresh(bool fileReported) {
+    const FileStamp T = P().fileStamp(m_reader.path());
+    Watch(T);
+    const bool same = T == S.ResultFileTime;
+    if (same && !(fileReported && T.exists)) return;
+    Show(m_reader.read(T, same));
+    S.ResultFileTime = T;
+}
+
+// Keeps the watches on the data folder and on the file that is there now; a
+// file that a writer replaced or deleted and re-created is watched anew.
+void frmResultText::Watch(const FileStamp& stamp) {
+    QString folder = S.WindowsFolder;
+    while (folder.size() > 1 && folder.endsWith(u'/')) folder.chop(1);
+    if (!folder.isEmpty() && !m_watcher->directories().contains(folder)) m_watcher->addPath(folder);
+    const QString file = m_reader.path();
+    const bool watched = m_watcher->files().contains(file);
+    if (!stamp.exists) return;
+    if (watched && stamp.device == m_watchedDevice && stamp.inode == m_watchedInode) return;
+    if (watched) m_watcher->removePath(file);
+    if (m_watcher->addPath(file)) {
+        m_watchedDevice = stamp.device;
+        m_watchedInode = stamp.inode;
+    }
+}
+
+void frmResultText::Show(const ResultReader::Update& update) {
+    QScrollBar* bar = Text1->verticalScrollBar();
+    if (update.kind == ResultReader::Update::Replace) {
+        m_trimmed = update.trimmed;
+        Text1->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
+        // The start of a result is where a compiler's first message is; the
+        // tail of a long one is where it goes on.
+        if (m_trimmed) {
+            Bound();
+            bar->setValue(bar->maximum());
+        }
+        return;
+    }
+    if (update.text.isEmpty()) return;
+    const bool following = bar->value() >= bar->maximum();
+    QTextCursor end(Text1->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(update.text);
+    Bound();
+    if (following) bar->setValue(bar->maximum());
+}
+
+// Drops the oldest text, whole lines where it can, once the text grows past
+// its bound, and puts the note at the top.
+void frmResultText::Bound() {
+    QTextDocument* doc = Text1->document();
+    if (doc->characterCount() <= kMaxShownChars) return;
+    int cut = doc->characterCount() - kKeepChars;
+    const QTextBlock block = doc->findBlock(cut);
+    if (block.isValid() && block.position() > cut - kKeepChars / 4 && block.position() > 0)
+        cut = block.position();
+    QTextCursor c(doc);
+    c.beginEditBlock();
+    c.setPosition(0);
+    c.setPosition(cut, QTextCursor::KeepAnchor);
+    c.removeSelectedText();
+    c.insertText(kTrimmedNote + u'\n');
+    c.endEditBlock();
+    m_trimmed = true;
+}
+
+void frmResultText::RememberNormalGeometry() {
+    if (isVisible() && !isMinimized()) {
+        m_normal = GetForm(this);
+        m_haveNormal = true;
+    }
+}
+
+void frmResultText::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmResultText::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+    RememberNormalGeometry();
+}
+
+void frmResultText::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    RememberNormalGeometry();
+}
