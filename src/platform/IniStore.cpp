@@ -60,16 +60,26 @@ QString IniStore::encodeValue(const QString& value) {
     QString out = QStringLiteral("\"");
     for (QChar c : value) {
         switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
-            else
-                out += c;
+            case '"':
+                out += QStringLiteral("\\\"");
+                break;
+            case '\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case '\n':
+                out += QStringLiteral("\\n");
+                break;
+            case '\r':
+                out += QStringLiteral("\\r");
+                break;
+            case '\t':
+                out += QStringLiteral("\\t");
+                break;
+            default:
+                if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                    out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+                else
+                    out += c;
         }
     }
     out += u'"';
@@ -90,21 +100,28 @@ QString IniStore::decodeValue(const QString& text) {
         }
         QChar e = t[++i];
         switch (e.unicode()) {
-        case 'n': out += u'\n'; break;
-        case 'r': out += u'\r'; break;
-        case 't': out += u'\t'; break;
-        case 'x': {
-            bool ok = false;
-            const uint code = t.mid(i + 1, 2).toUInt(&ok, 16);
-            if (ok && i + 2 < t.size() - 1) {
-                out += QChar(char16_t(code));
-                i += 2;
-            } else {
-                out += e;
+            case 'n':
+                out += u'\n';
+                break;
+            case 'r':
+                out += u'\r';
+                break;
+            case 't':
+                out += u'\t';
+                break;
+            case 'x': {
+                bool ok = false;
+                const uint code = t.mid(i + 1, 2).toUInt(&ok, 16);
+                if (ok && i + 2 < t.size() - 1) {
+                    out += QChar(char16_t(code));
+                    i += 2;
+                } else {
+                    out += e;
+                }
+                break;
             }
-            break;
-        }
-        default: out += e;
+            default:
+                out += e;
         }
     }
     return out;
@@ -134,7 +151,8 @@ QByteArray IniStore::serialize(const Sections& sections) {
     for (auto s = sections.cbegin(); s != sections.cend(); ++s) {
         if (!out.isEmpty()) out += u'\n';
         out += u'[' + s.key() + QStringLiteral("]\n");
-        for (auto k = s->cbegin(); k != s->cend(); ++k) out += k.key() + u'=' + encodeValue(k.value()) + u'\n';
+        for (auto k = s->cbegin(); k != s->cend(); ++k)
+            out += k.key() + u'=' + encodeValue(k.value()) + u'\n';
     }
     return out.toUtf8();
 }
