@@ -23,6 +23,13 @@ bool IniStore::write(const QString& section, const QString& key, const QString& 
 void IniStore::load() {
     QFile f(m_path);
     if (f.open(QIODevice::ReadOnly)) m_sections = parse(f.readAll());
+    // A write cut short by a crash leaves its temporary file ("name.XXXXXX")
+    // beside the store; only one copy of the program runs, so none is in use.
+    const QFileInfo info(m_path);
+    const QStringList leftovers =
+        QDir(info.absolutePath())
+            .entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers) QFile::remove(info.absolutePath() + u'/' + name);
 }
 
 bool IniStore::save() {
