@@ -20,10 +20,10 @@
 #include <QStorageInfo>
 #include <QWindow>
 
-#include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -83,7 +83,8 @@ bool QtPlatform::fileExists(const QString& path) { return fileTest(path); }
 
 bool QtPlatform::fileTest(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
-    const QString dir = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
+    const QString dir =
+        slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
     const QString name = path.mid(slash + 1);
     if (name.isEmpty()) return false;
     if (!PathRules::hasWildcard(name)) {
@@ -197,7 +198,8 @@ QString QtPlatform::aliasFor(const QString& folder, const QString& root) {
     // The link must name the folder from anywhere, so its target is absolute.
     QString target = QFileInfo(folder).absoluteFilePath();
     while (target.size() > 1 && target.endsWith(u'/')) target.chop(1);
-    const QByteArray hash = QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    const QByteArray hash =
+        QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     const QString link = root + u'/' + QString::fromLatin1(hash);
     const QByteArray linkName = QFile::encodeName(link);
     const QByteArray targetName = QFile::encodeName(target);
@@ -276,15 +278,25 @@ MsgResult QtPlatform::messageBox(QWidget* parent, const QString& text, const QSt
                 : icon == MsgIcon::Exclamation ? QMessageBox::Warning
                                                : QMessageBox::Critical);
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MsgButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MsgButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
     }
     switch (box.exec()) {
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    default: return MsgResult::Ok;
+        case QMessageBox::Cancel:
+            return MsgResult::Cancel;
+        case QMessageBox::Yes:
+            return MsgResult::Yes;
+        case QMessageBox::No:
+            return MsgResult::No;
+        default:
+            return MsgResult::Ok;
     }
 }
 

@@ -1,0 +1,239 @@
+"""Helpers for end-to-end tests of the real program under Xvfb.
+
+Run through run-in-xvfb.sh, which provides DISPLAY, a session bus with
+accessibility, a window manager and fresh HOME/XDG folders.
+"""
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+PROGRAM = os.path.abspath(sys.argv[1]) if len(sys.argv) > 1 else None
+HOME = os.environ["HOME"]
+CONFIG_INI = os.path.join(os.environ["XDG_CONFIG_HOME"], "Quenlark", "Quenlark.ini")
+DATA_DIR = os.path.join(os.environ["XDG_DATA_HOME"], "Quenlark")
+WORK = os.environ.get("QLK_E2E_WORK", HOME)
+
+# Bring the accessibility bus and registry up before any program starts, so
+# the program registers itself with it.
+_DESKTOP = pyatspi.Registry.getDesktop(0)
+
+_failures = []
+_passes = 0
+
+
+def check(condition, what):
+    global _passes
+    if condition:
+        _passes += 1
+        print("ok:", what, flush=True)
+    else:
+        _failures.append(what)
+        print("FAIL:", what, flush=True)
+
+
+def finish():
+    print(f"{_passes} passed, {len(_failures)} failed", flush=True)
+    sys.exit(1 if _failures else 0)
+
+
+def wait_for(predicate, timeout=15.0, interval=0.1, what="condition"):
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > end:
+            raise TimeoutError("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def start(program=None, cwd=None, env=None):
+    full_env = dict(os.environ)
+    if env:
+        full_env.update(env)
+    return subprocess.Popen([program or PROGRAM], cwd=cwd or HOME, env=full_env,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+
+
+def windows():
+    """Titles of the top-level windows the window manager knows."""
+    out = subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout
+    titles = []
+    for line in out.splitlines():
+        parts = line.split(None, 3)
+        if len(parts) == 4:
+            titles.append(parts[3])
+    return titles
+
+
+def wait_window(title, timeout=15.0):
+    return wait_for(lambda: title in windows(), timeout, what="window " + title)
+
+
+def wait_no_window(title, timeout=15.0):
+    return wait_for(lambda: title not in windows(), timeout, what="no window " + title)
+
+
+def close_window(title):
+    """Closes a window the way a user does, with its close box."""
+    subprocess.run(["wmctrl", "-c", title], check=False)
+
+
+def activate_window(title):
+    subprocess.run(["wmctrl", "-a", title], check=False)
+
+
+def key(*keys, window=None):
+    if window:
+        activate_window(window)
+        time.sleep(0.2)
+    subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=False)
+
+
+def type_text(text):
+    subprocess.run(["xdotool", "type", "--delay", "20", text], check=False)
+
+
+def app(name="Quenlark", timeout=20.0):
+    def find():
+        desktop = pyatspi.Registry.getDesktop(0)
+        for a in desktop:
+            if a is not None and a.name == name:
+                return a
+        return None
+    return wait_for(find, timeout, what="accessible application " + name)
+
+
+def _walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    try:
+        count = node.childCount
+    except Exception:
+        return
+    for i in range(count):
+        try:
+            child = node.getChildAtIndex(i)
+        except Exception:
+            continue
+        yield from _walk(child, depth + 1)
+
+
+def find_all(root, name=None, role=None):
+    out = []
+    for node in _walk(root):
+        try:
+            if name is not None and node.name != name:
+                continue
+            if role is not None and node.getRoleName() != role:
+                continue
+        except Exception:
+            continue
+        out.append(node)
+    return out
+
+
+def find(root, name=None, role=None, timeout=10.0):
+    return wait_for(lambda: (find_all(root, name, role) or [None])[0], timeout,
+                    what=f"accessible {role or ''} {name or ''}")
+
+
+def window_node(application, title, timeout=10.0):
+    return find(application, name=title, timeout=timeout)
+
+
+def press(node):
+    action = node.queryAction()
+    for i in range(action.nActions):
+        if action.getName(i) in ("press", "click", "Press", "activate", "toggle"):
+            action.doAction(i)
+            return
+    action.doAction(0)
+
+
+def text_of(node):
+    try:
+        t = node.queryText()
+        return t.getText(0, t.characterCount)
+    except Exception:
+        return node.name
+
+
+def tooltip_of(node):
+    try:
+        return node.description
+    except Exception:
+        return ""
+
+
+def read_ini(path=CONFIG_INI):
+    """Reads the store the way the program does."""
+    sections, current = {}, ""
+    if not os.path.exists(path):
+        return sections
+    with open(path, encoding="utf-8", errors="replace") as f:
+        for raw in f:
+            line = raw.strip()
+            if not line or line[0] in ";#":
+                continue
+            if line.startswith("[") and line.endswith("]"):
+                current = line[1:-1].strip()
+                continue
+            if "=" not in line:
+                continue
+            k, v = line.split("=", 1)
+            sections.setdefault(current, {})[k.strip()] = _decode(v.strip())
+    return sections
+
+
+def _decode(v):
+    if len(v) < 2 or v[0] != '"' or v[-1] != '"':
+        return v
+    out, i, body = [], 0, v[1:-1]
+    while i < len(body):
+        c = body[i]
+        if c == "\\" and i + 1 < len(body):
+            e = body[i + 1]
+            i += 2
+            if e == "n":
+                out.append("\n")
+            elif e == "r":
+                out.append("\r")
+            elif e == "t":
+                out.append("\t")
+            elif e == "x" and i + 2 <= len(body):
+                out.append(chr(int(body[i:i + 2], 16)))
+                i += 2
+            else:
+                out.append(e)
+            continue
+        out.append(c)
+        i += 1
+    return "".join(out)
+
+
+def write_ini(sections, path=CONFIG_INI):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        for name, keys in sections.items():
+            f.write(f"[{name}]\n")
+            for k, v in keys.items():
+                if v != v.strip() or any(ch in v for ch in '"\\') or any(ord(ch) < 32 for ch in v):
+                    v = '"' + v.replace("\\", "\\\\").replace('"', '\\"').replace("\n", "\\n") + '"'
+                f.write(f"{k}={v}\n")
+
+
+def screenshot(path):
+    subprocess.run(["import", "-window", "root", path], check=False)
+
+
+def wait_exit(proc, timeout=15.0):
+    try:
+        return proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        raise

@@ -1,0 +1,43 @@
+#!/bin/bash
+# Runs one end-to-end test against the real program: a private X server with a
+# window manager, a session bus with accessibility on, and fresh HOME and XDG
+# folders, all removed afterwards.
+#   run-in-xvfb.sh COMMAND [ARGS...]
+set -u
+work=$(mktemp -d "${TMPDIR:-/tmp}/qlk-e2e.XXXXXX")
+chmod 700 "$work"
+cleanup() {
+    [ -n "${wm_pid:-}" ] && kill "$wm_pid" 2>/dev/null
+    [ -n "${x_pid:-}" ] && kill "$x_pid" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display number nobody uses.
+for n in $(seq 100 199); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
+x_pid=$!
+for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+    sleep 0.05
+done
+export DISPLAY="$display"
+openbox >"$work/openbox.log" 2>&1 &
+wm_pid=$!
+
+export HOME="$work/home"
+export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
+export QLK_E2E_WORK="$work"
+# Let the window manager come up before the test starts windows.
+for _ in $(seq 1 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.05
+done
+dbus-run-session -- "$@"
