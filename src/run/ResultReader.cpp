@@ -4,9 +4,11 @@
 
 namespace {
 
-// Enough of the content to tell the same file from a rewritten one: files up
-// to twice this size are compared whole.
-constexpr qsizetype kSampleBytes = 32 * 1024;
+// Enough of the content to tell the same file from a rewritten one: what was
+// read is compared whole up to kHeadBytes, beyond that its first kHeadBytes
+// and its last kTailSampleBytes.
+constexpr qsizetype kHeadBytes = 256 * 1024;
+constexpr qsizetype kTailSampleBytes = 32 * 1024;
 
 bool HasNonAscii(QByteArrayView bytes) {
     for (char c : bytes)
@@ -85,10 +87,11 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
     QByteArray bytes;
     if (now.size - m_offset > kTailBytes || !Qlk::P().readFile(m_path, m_offset, kTailBytes, &bytes, nullptr))
         return readWhole(now);
-    if (bytes.size() >= kSampleBytes)
-        m_tail = bytes.right(kSampleBytes);
+    if (m_head.size() < kHeadBytes) m_head += bytes.left(kHeadBytes - m_head.size());
+    if (bytes.size() >= kTailSampleBytes)
+        m_tail = bytes.right(kTailSampleBytes);
     else
-        m_tail = (m_tail + bytes).right(kSampleBytes);
+        m_tail = (m_tail + bytes).right(kTailSampleBytes);
     m_offset += bytes.size();
     Update u;
     u.kind = Update::Append;
@@ -124,7 +127,7 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
     m_device = now.device;
     m_inode = now.inode;
     m_offset = start + bytes.size();
-    m_tail = bytes.right(kSampleBytes);
+    m_tail = bytes.right(kTailSampleBytes);
     qsizetype skip = 0;
     if (start > 0) {
         // Begin at a line start, so that no character is cut in two.
@@ -133,7 +136,7 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
     }
     m_headAt = start + skip;
     const QByteArrayView shown = QByteArrayView(bytes).sliced(skip);
-    m_head = shown.first(std::min(shown.size(), kSampleBytes)).toByteArray();
+    m_head = shown.first(std::min(shown.size(), kHeadBytes)).toByteArray();
     u.text = decode(shown);
     return u;
 }

@@ -1,0 +1,547 @@
+// The result window: what it notices of result.txt and how it shows it, its
+// geometry and always-on-top state, and its life as the one result window.
+#include "FakePlatform.h"
+#include "run/ResultWindow.h"
+#include "run/frmResultText.h"
+#include "settings/Placement.h"
+#include "settings/Qlk.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileSystemWatcher>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTimer>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace Qlk;
+
+namespace {
+
+// Writes the file in place (same inode), or under a temporary name renamed
+// over it (a new inode), as different writers do.
+void Put(const QString& path, const QByteArray& bytes, bool replace = false) {
+    const QString target = replace ? path + QStringLiteral(".new") : path;
+    QFile f(target);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+    f.close();
+    if (replace)
+        QVERIFY(::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0);
+}
+
+void Append(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Sets the modification time exactly, to make two writes look as close in
+// time as a test needs.
+void SetTime(const QString& path, qint64 seconds, long nanoseconds) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
+}
+
+// A fake with result.txt in its data folder, stamped as start-up stamps it.
+struct Setup {
+    FakeScope fake;
+    QString file;
+    Setup(const QByteArray& initial = "old result\n") {
+        S.WindowsFolder = fake->dataFolder;
+        file = fake->dataFolder + QStringLiteral("result.txt");
+        Put(file, initial);
+        S.ResultFileTime = fake->fileStamp(file);
+    }
+    ~Setup() { Result::Discard(); }
+    frmResultText* Open() {
+        Result::Show();
+        return static_cast<frmResultText*>(Result::Current());
+    }
+};
+
+QString Shown(frmResultText* w) { return w->Text1->toPlainText(); }
+
+}  // namespace
+
+class TestResultWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void firstOpenShowsNothingOld();
+    void everyRewriteIsNoticed();
+    void deletedAndRecreated();
+    void emptyAndUnreadableFiles();
+    void decoding_data();
+    void decoding();
+    void encodingChosenAtFirstNonAsciiByte();
+    void growingFileIsReadIncrementally();
+    void rewriteInPlaceIsNotTakenForGrowth();
+    void largeFileShowsItsTailWithNote();
+    void endlessOutputStaysBounded();
+    void endlessLineIsBroken();
+    void watcherShowsChangesWithoutTimer();
+    void watcherFollowsReplacedFile();
+    void storedGeometry_data();
+    void storedGeometry();
+    void designPlaceFitsSmallScreen();
+    void unloadWritesFiveKeys();
+    void minimizedKeepsNormalGeometry();
+    void alwaysOnTop_data();
+    void alwaysOnTop();
+    void oneWindowAndTimeOutlivesIt();
+    void endClosesOnlyThisWindow();
+};
+
+void TestResultWindow::firstOpenShowsNothingOld() {
+    Setup s;
+    frmResultText* w = s.Open();
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->windowTitle(), QStringLiteral("出力結果"));
+    QCOMPARE(w->Timer1->interval(), 1000);
+    QVERIFY(w->Timer1->isActive());
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QString());
+}
+
+void TestResultWindow::everyRewriteIsNoticed() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    // Same second, different nanoseconds.
+    Put(s.file, "first\n");
+    SetTime(s.file, 1700000000, 100);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("first\n"));
+    Put(s.file, "second\n");
+    SetTime(s.file, 1700000000, 200);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("second\n"));
+    // Same time to the nanosecond, another size.
+    Put(s.file, "third, longer\n");
+    SetTime(s.file, 1700000000, 200);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("third, longer\n"));
+    // Same time and size, but another file put in its place.
+    Put(s.file, "fourth, other\n", true);
+    SetTime(s.file, 1700000000, 200);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("fourth, other\n"));
+    // Nothing changed: nothing is read again, so an edit by the user stays.
+    w->Text1->setPlainText(QStringLiteral("edited"));
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("edited"));
+}
+
+void TestResultWindow::deletedAndRecreated() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "before\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("before\n"));
+    QVERIFY(QFile::remove(s.file));
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QString());
+    QVERIFY(!S.ResultFileTime.exists);
+    // Cleared once: what the user types then stays.
+    w->Text1->setPlainText(QStringLiteral("note"));
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("note"));
+    Put(s.file, "again\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("again\n"));
+}
+
+void TestResultWindow::emptyAndUnreadableFiles() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "some\n");
+    w->Timer1_Timer();
+    Put(s.file, "");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QString());
+
+    // A read that fails clears the text and is not retried until the file
+    // changes again.
+    Put(s.file, "locked\n");
+    s.fake->unreadable << s.file;
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QString());
+    QCOMPARE(S.ResultFileTime, s.fake->fileStamp(s.file));
+    s.fake->unreadable.clear();
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QString());
+    Append(s.file, "more\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("locked\nmore\n"));
+}
+
+void TestResultWindow::decoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("encoding");
+    QTest::newRow("ascii") << QByteArray("Hello.java:3: error\n") << "Hello.java:3: error\n"
+                           << "";
+    QTest::newRow("utf-8") << QByteArray("エラー: ';'がありません\n") << "エラー: ';'がありません\n"
+                           << "UTF-8";
+    // "エラー" and "日本語" in CP932, with the CP932-only "①" and "～".
+    QTest::newRow("cp932") << QByteArray(
+                                  "\x83\x47\x83\x89\x81\x5b \x93\xfa\x96\x7b\x8c\xea \x87\x40\x81\x60\r\n")
+                           << "エラー 日本語 ①～\n"
+                           << "CP932";
+    QTest::newRow("crlf and lone cr") << QByteArray("a\r\nb\rc\n") << "a\nb\nc\n"
+                                      << "";
+    QTest::newRow("overlong utf-8 is not utf-8") << QByteArray("\xc0\xaf") << QString() << "CP932";
+}
+
+void TestResultWindow::decoding() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(QString, encoding);
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, bytes);
+    w->Timer1_Timer();
+    if (!text.isNull()) QCOMPARE(Shown(w), text);
+    QCOMPARE(w->reader().encodingName(), encoding);
+}
+
+void TestResultWindow::encodingChosenAtFirstNonAsciiByte() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "compiling\n");
+    w->Timer1_Timer();
+    QCOMPARE(w->reader().encodingName(), QString());
+    // A CP932 character split between two reads comes out whole.
+    Append(s.file, "\x93\xfa\x96");
+    w->Timer1_Timer();
+    Append(s.file, "\x7b\x8c\xea\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("compiling\n日本語\n"));
+    QCOMPARE(w->reader().encodingName(), QStringLiteral("CP932"));
+    // The same for UTF-8 in a fresh file.
+    Put(s.file, "x\n", true);
+    w->Timer1_Timer();
+    Append(s.file, "\xe6\x97");
+    w->Timer1_Timer();
+    Append(s.file, "\xa5\xe6\x9c\xac\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("x\n日本\n"));
+    QCOMPARE(w->reader().encodingName(), QStringLiteral("UTF-8"));
+}
+
+void TestResultWindow::growingFileIsReadIncrementally() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "line 1\n");
+    w->Timer1_Timer();
+    QString expected = QStringLiteral("line 1\n");
+    for (int i = 2; i <= 50; ++i) {
+        const QByteArray line = QByteArray("line ") + QByteArray::number(i) + '\n';
+        Append(s.file, line);
+        expected += QString::fromLatin1(line);
+        w->Timer1_Timer();
+        QCOMPARE(w->reader().offset(), QFileInfo(s.file).size());
+    }
+    QCOMPARE(Shown(w), expected);
+    // Appending does not wipe what the user added at the end either way.
+    QCOMPARE(w->Text1->document()->blockCount(), 51);
+}
+
+// A writer that empties the file and writes new output keeps the inode; if
+// the new output is longer, only the content tells it from growth.
+void TestResultWindow::rewriteInPlaceIsNotTakenForGrowth() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "Hello.java:1: error A\n");
+    w->Timer1_Timer();
+    Put(s.file, "Hello.java:1: error B and a longer line\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("Hello.java:1: error B and a longer line\n"));
+    // A large file rewritten with new text past its old end.
+    QByteArray big(200000, 'a');
+    big += '\n';
+    Put(s.file, big);
+    w->Timer1_Timer();
+    QByteArray changed = big;
+    changed[100000] = 'b';
+    changed += "tail\n";
+    Put(s.file, changed);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w).remove(u'\n'), QString::fromLatin1(changed).remove(u'\n'));
+}
+
+void TestResultWindow::largeFileShowsItsTailWithNote() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    QByteArray big;
+    for (int i = 0; big.size() < 5 * 1024 * 1024; ++i) big += "output line " + QByteArray::number(i) + '\n';
+    Put(s.file, big);
+    w->Timer1_Timer();
+    const QString shown = Shown(w);
+    QVERIFY(w->trimmed());
+    QVERIFY(shown.startsWith(frmResultText::kTrimmedNote + u'\n' + QStringLiteral("output line ")));
+    QVERIFY(shown.endsWith(QString::fromLatin1(big.right(30))));
+    QVERIFY(shown.size() <= frmResultText::kMaxShownChars);
+    QVERIFY(shown.size() > 500000);
+    // The view is at the newest output.
+    QScrollBar* bar = w->Text1->verticalScrollBar();
+    QCOMPARE(bar->value(), bar->maximum());
+    // A small result afterwards comes without the note.
+    Put(s.file, "small\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("small\n"));
+    QVERIFY(!w->trimmed());
+}
+
+void TestResultWindow::endlessOutputStaysBounded() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "");
+    w->Timer1_Timer();
+    QByteArray chunk;
+    for (int i = 0; i < 5000; ++i) chunk += "tick " + QByteArray::number(i) + '\n';
+    qint64 total = 0;
+    for (int round = 0; round < 80; ++round) {
+        Append(s.file, chunk);
+        total += chunk.size();
+        w->Timer1_Timer();
+        QVERIFY(w->Text1->document()->characterCount() <= frmResultText::kMaxShownChars + 1);
+    }
+    QVERIFY(total > 3 * frmResultText::kMaxShownChars);
+    QVERIFY(w->trimmed());
+    const QString shown = Shown(w);
+    QVERIFY(shown.startsWith(frmResultText::kTrimmedNote + u'\n'));
+    QVERIFY(shown.endsWith(QStringLiteral("tick 4998\ntick 4999\n")));
+    QCOMPARE(w->reader().offset(), total);  // read incrementally to the end
+}
+
+void TestResultWindow::endlessLineIsBroken() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, QByteArray(20000, 'x'));
+    w->Timer1_Timer();
+    Append(s.file, QByteArray(10000, 'y'));
+    w->Timer1_Timer();
+    const QStringList lines = Shown(w).split(u'\n');
+    QCOMPARE(lines.size(), 4);
+    for (const QString& line : lines) QVERIFY(line.size() <= ResultReader::kMaxLineChars);
+    QCOMPARE(Shown(w).remove(u'\n'), QString(20000, u'x') + QString(10000, u'y'));
+}
+
+void TestResultWindow::watcherShowsChangesWithoutTimer() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    Put(s.file, "seen at once\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("seen at once\n"), 500);
+    Append(s.file, "and more\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("seen at once\nand more\n"), 500);
+    // A rewrite that keeps size and time (within one clock tick) is still
+    // reported by the file system and read.
+    const FileStamp before = s.fake->fileStamp(s.file);
+    Put(s.file, "SEEN AT ONCE\nAND MORE\n");
+    SetTime(s.file, before.mtimeNs / 1000000000, long(before.mtimeNs % 1000000000));
+    QCOMPARE(s.fake->fileStamp(s.file), before);
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("SEEN AT ONCE\nAND MORE\n"), 500);
+}
+
+void TestResultWindow::watcherFollowsReplacedFile() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    for (int i = 0; i < 3; ++i) {
+        const QString text = QStringLiteral("replaced %1\n").arg(i);
+        Put(s.file, text.toLatin1(), true);
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(w), text, 500);
+        QVERIFY(w->watcher()->files().contains(s.file));
+    }
+    QVERIFY(QFile::remove(s.file));
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QString(), 500);
+    Put(s.file, "created again\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("created again\n"), 500);
+    Append(s.file, "grown\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("created again\ngrown\n"), 500);
+}
+
+void TestResultWindow::storedGeometry_data() {
+    QTest::addColumn<QStringList>("stored");  // Top, Left, Height, Width
+    QTest::addColumn<double>("twipsPerPixel");
+    QTest::addColumn<QRectF>("form");  // Left, Top, Width, Height expected in twips
+    const QRectF design(2145, 6375, 7470, 2640);
+    QTest::newRow("all four") << QStringList{"3000", "1500", "3000", "9000"} << 15.0
+                              << QRectF(1500, 3000, 9000, 3000);
+    QTest::newRow("fractions taken as stored")
+        << QStringList{"1718.4", "960", "3000", "9000"} << 15.0 << QRectF(960, 1718.4, 9000, 3000);
+    QTest::newRow("a zero") << QStringList{"0", "1500", "3000", "9000"} << 15.0 << design;
+    QTest::newRow("a missing key") << QStringList{"3000", "1500", "", "9000"} << 15.0 << design;
+    QTest::newRow("not a number") << QStringList{"3000", "abc", "3000", "9000"} << 15.0 << design;
+    QTest::newRow("width past 16 bits") << QStringList{"3000", "1500", "3000", "40000"} << 15.0 << design;
+    QTest::newRow("width rounds to even, down")
+        << QStringList{"3000", "1500", "3000", "9000.5"} << 15.0 << QRectF(1500, 3000, 9000, 3000);
+    QTest::newRow("width rounds to even, up")
+        << QStringList{"3000", "1500", "3000", "9001.5"} << 15.0 << QRectF(1500, 3000, 9002, 3000);
+    QTest::newRow("width rounding past 16 bits")
+        << QStringList{"3000", "1500", "3000", "32767.5"} << 15.0 << design;
+    QTest::newRow("damaged huge value") << QStringList{"1e300", "1500", "3000", "9000"} << 15.0 << design;
+    // At 12 twips per pixel the restored inner size is scaled again.
+    QTest::newRow("dense screen rescales") << QStringList{"3000", "1500", "3000", "9000"} << 12.0
+                                           << QRectF(1500, 3000, 0.8 * 8880 + 120, 0.8 * 2310 + 690);
+}
+
+void TestResultWindow::storedGeometry() {
+    QFETCH(QStringList, stored);
+    QFETCH(double, twipsPerPixel);
+    QFETCH(QRectF, form);
+    Setup s;
+    s.fake->metrics = ScreenMetrics{15.0 * 1920, 15.0 * 1200, twipsPerPixel, twipsPerPixel};
+    const char* keys[] = {"ResultTop", "ResultLeft", "ResultHeight", "ResultWidth"};
+    for (int i = 0; i < 4; ++i)
+        if (!stored[i].isEmpty()) s.fake->presetSetting(kSetting, QLatin1String(keys[i]), stored[i]);
+    frmResultText* w = s.Open();
+    const FormTwips f = GetForm(w);
+    QCOMPARE(f.Left, form.x());
+    QCOMPARE(f.Top, form.y());
+    QVERIFY2(qAbs(f.Width - form.width()) < 0.01, qPrintable(QString::number(f.Width)));
+    QVERIFY2(qAbs(f.Height - form.height()) < 0.01, qPrintable(QString::number(f.Height)));
+    // Text1 fills the inner area.
+    QTRY_COMPARE(w->Text1->size(), w->centralWidget()->size());
+}
+
+void TestResultWindow::designPlaceFitsSmallScreen() {
+    Setup s;
+    s.fake->metrics = ScreenMetrics{15.0 * 640, 15.0 * 480, 15, 15};
+    frmResultText* w = s.Open();
+    const FormTwips f = GetForm(w);
+    QCOMPARE(f.Left, 9600.0 - 7470);
+    QCOMPARE(f.Top, 7200.0 - 2640);
+    Result::Discard();
+    s.fake->metrics = ScreenMetrics{15.0 * 1024, 15.0 * 768, 15, 15};
+    const FormTwips g = GetForm(s.Open());
+    QCOMPARE(g.Left, 2145.0);
+    QCOMPARE(g.Top, 6375.0);
+}
+
+void TestResultWindow::unloadWritesFiveKeys() {
+    Setup s;
+    s.fake->metrics = ScreenMetrics{12.0 * 1920, 12.0 * 1200, 12, 12};
+    frmResultText* w = s.Open();
+    FormTwips f = GetForm(w);
+    f.Left = 2000;
+    f.Top = 3000;
+    f.Width = 8000;
+    f.Height = 2500;
+    SetForm(w, f);
+    s.fake->writes.clear();
+    Result::Close();
+    QStringList keys;
+    for (const auto& write : s.fake->writes) keys << write.key;
+    QCOMPARE(keys,
+             (QStringList{"ResultTop", "ResultLeft", "ResultHeight", "ResultWidth", "ResultFormBefore"}));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultTop")), QStringLiteral("2400"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultLeft")), QStringLiteral("1600"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultHeight")), QStringLiteral("2000"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultWidth")), QStringLiteral("6400"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultFormBefore")), QStringLiteral("False"));
+}
+
+void TestResultWindow::minimizedKeepsNormalGeometry() {
+    Setup s;
+    frmResultText* w = s.Open();
+    FormTwips f = GetForm(w);
+    f.Left = 1500;
+    f.Top = 3000;
+    SetForm(w, f);
+    QCoreApplication::processEvents();
+    w->showMinimized();
+    QVERIFY(w->isMinimized());
+    // What a window manager may report of an iconified window.
+    w->move(-32000, -32000);
+    w->resize(160, 30);
+    QCoreApplication::processEvents();
+    Result::Close();
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultLeft")), QStringLiteral("1500"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultTop")), QStringLiteral("3000"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultWidth")), QStringLiteral("7470"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultHeight")), QStringLiteral("2640"));
+}
+
+void TestResultWindow::alwaysOnTop_data() {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("True") << "True" << true;
+    QTest::newRow("lower case") << "true" << false;
+    QTest::newRow("False") << "False" << false;
+    QTest::newRow("absent") << "" << false;
+}
+
+void TestResultWindow::alwaysOnTop() {
+    QFETCH(QString, stored);
+    QFETCH(bool, on);
+    Setup s;
+    if (!stored.isEmpty()) s.fake->presetSetting(kSetting, QStringLiteral("ResultFormBefore"), stored);
+    frmResultText* w = s.Open();
+    QCOMPARE(s.fake->topmostCalls, QList<bool>{on});
+    QCOMPARE(w->mnuBefore->isChecked(), on);
+    // The menu item flips it; only closing writes it.
+    w->mnuBefore->trigger();
+    QCOMPARE(s.fake->topmostCalls, (QList<bool>{on, !on}));
+    QCOMPARE(w->mnuBefore->isChecked(), !on);
+    QVERIFY(s.fake->writes.isEmpty());
+    Result::Close();
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultFormBefore")), FlagText(!on));
+}
+
+void TestResultWindow::oneWindowAndTimeOutlivesIt() {
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    QCOMPARE(s.Open(), w);
+    QCOMPARE(s.fake->topmostCalls.size(), 1);
+    Put(s.file, "shown once\n");
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), QStringLiteral("shown once\n"));
+    Result::Close();
+    // Opened again at once, a fresh window comes up empty: what was seen is
+    // not shown again until the file changes.
+    frmResultText* again = s.Open();
+    QVERIFY(again != w || again->Text1->toPlainText().isEmpty());
+    again->Timer1->stop();
+    again->Timer1_Timer();
+    QCOMPARE(Shown(again), QString());
+    Append(s.file, "next\n");
+    again->Timer1_Timer();
+    QCOMPARE(Shown(again), QStringLiteral("shown once\nnext\n"));
+}
+
+void TestResultWindow::endClosesOnlyThisWindow() {
+    Setup s;
+    QWidget main;
+    main.setWindowIcon(QIcon(QPixmap(16, 16)));
+    Result::SetMainWindow(&main);
+    main.show();
+    frmResultText* w = s.Open();
+    QCOMPARE(w->windowIcon().cacheKey(), main.windowIcon().cacheKey());
+    QPointer<frmResultText> guard(w);
+    s.fake->writes.clear();
+    w->mnuEnd->trigger();
+    QCOMPARE(s.fake->writes.size(), 5);
+    QTRY_VERIFY(!guard);
+    QVERIFY(!Result::Current());
+    QVERIFY(main.isVisible());
+    Result::SetMainWindow(nullptr);
+}
+
+QTEST_MAIN(TestResultWindow)
+#include "tst_resultwindow.moc"

@@ -1,0 +1,267 @@
+// The compile, applet and application buttons: file tests, messages, command
+// lines, start styles, the result window and the history, on real folders.
+#include "FakePlatform.h"
+#include "app/frmExection.h"
+#include "run/ResultWindow.h"
+#include "settings/Qlk.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace Qlk;
+
+namespace {
+
+const QString kJavaText = QStringLiteral(
+    ".java が見つかりません。\n\n移動または削除、もしくはパスの選択が\n間違っている可能性があります。\n\n"
+    "もう一度確かめてみてください。");
+const QString kHtmlText = QStringLiteral(
+    ".html が見つかりません。\n\n移動または削除、もしくはJavaﾌｧｲﾙがあるﾌｫﾙﾀﾞの設定が\n"
+    "間違っている可能性があります。\n\nもう一度確かめてみてください。");
+const QString kClassText =
+    QStringLiteral(".class をまだ作成していません。\nまず、コンパイルして作成してください。");
+
+void Touch(const QString& path) {
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+}
+
+// The main window with its folders configured and the history loaded, as
+// after start-up; nothing of start-up itself runs.
+struct Bench {
+    FakeScope fake;
+    QString folders[3];
+    std::unique_ptr<frmExection> form;
+
+    Bench() {
+        S.WindowsFolder = fake->dataFolder;
+        S.HtmlExtension = QStringLiteral(".html");
+        S.RecentNumber = QStringLiteral("10");
+        S.Recent = QStringList(10, QString());
+        Touch(fake->dataFolder + QStringLiteral("result.txt"));
+        S.ResultFileTime = fake->fileStamp(fake->dataFolder + QStringLiteral("result.txt"));
+        folders[0] = fake->root() + QStringLiteral("/java");
+        folders[1] = fake->root() + QStringLiteral("/My Java Files");
+        folders[2] = fake->root() + QStringLiteral("/gone");
+        QDir().mkpath(folders[0]);
+        QDir().mkpath(folders[1]);
+        for (int i = 0; i < 3; ++i) S.JavaFileFolder[i] = folders[i];
+        form = std::make_unique<frmExection>();
+    }
+    ~Bench() {
+        form.reset();
+        Result::Discard();
+    }
+    void Select(int index) {
+        form->optPathGroup->setExclusive(false);
+        for (int i = 0; i < 3; ++i) form->optPath[i]->setChecked(i == index);
+        form->optPathGroup->setExclusive(true);
+    }
+    void Click(int index, const QString& name) {
+        form->cmbName->setEditText(name);
+        form->cmdExection[index]->click();
+    }
+};
+
+}  // namespace
+
+class TestRunCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void buttons_data();
+    void buttons();
+    void spacedFolderGetsSpaceFreeForm();
+    void eventsInOrder();
+    void failedStartIsToldAndRecordsNothing();
+    void resultWindowOnceForTwoPresses();
+};
+
+void TestRunCommands::buttons_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("folder");  // selected folder button, -1 for none
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<QStringList>("files");  // created in folder 0
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("line");   // "" when the test fails; {P} program folder, {F} short folder
+    QTest::addColumn<QString>("title");  // of the message when the test fails
+    QTest::addColumn<QString>("text");
+
+    const QString javaTitle = QStringLiteral("javaﾌｧｲﾙが見つかりません");
+    const QString htmlTitle = QStringLiteral("htmlﾌｧｲﾙが見つかりません");
+    const QString classTitle = QStringLiteral("classﾌｧｲﾙが見つかりません");
+
+    QTest::newRow("compile") << 0 << 0 << ".html" << QStringList{"Hello.java"} << "Hello"
+                             << "{P}/compile.bat {F} Hello.java"
+                             << ""
+                             << "";
+    QTest::newRow("compile, source missing") << 0 << 0 << ".html" << QStringList{"Hello.class"} << "Hello"
+                                             << "" << javaTitle << "Hello" + kJavaText;
+    QTest::newRow("applet") << 1 << 0 << ".html" << QStringList{"Hello.html"} << "Hello"
+                            << "{P}/applet.bat {F} Hello.html"
+                            << ""
+                            << "";
+    QTest::newRow("applet with .htm: needs .html, passes .htm")
+        << 1 << 0 << ".htm" << QStringList{"Hello.html"} << "Hello"
+        << "{P}/applet.bat {F} Hello.htm"
+        << ""
+        << "";
+    QTest::newRow("applet with .htm and only an .htm page")
+        << 1 << 0 << ".htm" << QStringList{"Hello.htm"} << "Hello"
+        << "" << htmlTitle << "Hello" + kHtmlText;
+    QTest::newRow("application passes the bare name")
+        << 2 << 0 << ".html" << QStringList{"Hello.class"} << "Hello"
+        << "{P}/apli.bat {F} Hello"
+        << ""
+        << "";
+    QTest::newRow("application before compiling") << 2 << 0 << ".html" << QStringList{"Hello.java"} << "Hello"
+                                                  << "" << classTitle << "Hello" + kClassText;
+    QTest::newRow("empty name, hidden files do not count") << 0 << 0 << ".html" << QStringList{".java"} << ""
+                                                           << "" << javaTitle << kJavaText;
+    QTest::newRow("name already ending in .java")
+        << 0 << 0 << ".html" << QStringList{"Hello.java"} << "Hello.java"
+        << "" << javaTitle << "Hello.java" + kJavaText;
+    QTest::newRow("wildcard name goes into the line as typed")
+        << 0 << 0 << ".html" << QStringList{"Hello.java"} << "He*o"
+        << "{P}/compile.bat {F} He*o.java"
+        << ""
+        << "";
+    QTest::newRow("wildcard that matches nothing") << 2 << 0 << ".html" << QStringList{"Hello.class"} << "X?"
+                                                   << "" << classTitle << "X?" + kClassText;
+    QTest::newRow("name with a space")
+        << 2 << 0 << ".html" << QStringList{"Hello World.class"} << "Hello World"
+        << "{P}/apli.bat {F} Hello World"
+        << ""
+        << "";
+    QTest::newRow("case of the name matters") << 0 << 0 << ".html" << QStringList{"Hello.java"} << "hello"
+                                              << "" << javaTitle << "hello" + kJavaText;
+    QTest::newRow("folder that does not exist") << 0 << 2 << ".html" << QStringList{"Hello.java"} << "Hello"
+                                                << "" << javaTitle << "Hello" + kJavaText;
+    QTest::newRow("no folder selected") << 0 << -1 << ".html" << QStringList{"Hello.java"} << "Hello"
+                                        << "" << javaTitle << "Hello" + kJavaText;
+    QTest::newRow("a directory is not a file") << 0 << 0 << ".html" << QStringList{"Hello.java/"} << "Hello"
+                                               << "" << javaTitle << "Hello" + kJavaText;
+}
+
+void TestRunCommands::buttons() {
+    QFETCH(int, index);
+    QFETCH(int, folder);
+    QFETCH(QString, extension);
+    QFETCH(QStringList, files);
+    QFETCH(QString, name);
+    QFETCH(QString, line);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+
+    Bench b;
+    S.HtmlExtension = extension;
+    for (const QString& f : files) {
+        if (f.endsWith(u'/'))
+            QDir().mkpath(b.folders[0] + u'/' + f);
+        else
+            Touch(b.folders[0] + u'/' + f);
+    }
+    b.Select(folder);
+    b.Click(index, name);
+
+    auto& fake = *b.fake;
+    if (line.isEmpty()) {
+        QCOMPARE(fake.beeps, 1);
+        QCOMPARE(fake.boxes.size(), 1);
+        QCOMPARE(fake.boxes[0].title, title);
+        QCOMPARE(fake.boxes[0].text, text);
+        QCOMPARE(fake.boxes[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(fake.boxes[0].buttons, MsgButtons::Ok);
+        QVERIFY(fake.started.isEmpty());
+        QVERIFY(!Result::Current());
+        QCOMPARE(S.Recent, QStringList(10, QString()));
+        QVERIFY(fake.writes.isEmpty());
+        return;
+    }
+    QCOMPARE(fake.beeps, 0);
+    QVERIFY(fake.boxes.isEmpty());
+    QCOMPARE(fake.started.size(), 1);
+    QString expected = line;
+    expected.replace(QStringLiteral("{P}"), fake.programDir).replace(QStringLiteral("{F}"), b.folders[0]);
+    QCOMPARE(fake.started[0].commandLine, expected);
+    QCOMPARE(fake.started[0].style, index == 1 ? WindowStyle::Hidden : WindowStyle::MinimizedNoFocus);
+    // The result window comes up for compile and application runs only.
+    QCOMPARE(Result::Current() != nullptr, index != 1);
+    if (Result::Current()) QVERIFY(Result::Current()->isVisible());
+    QCOMPARE(S.Recent.value(0), name);
+    QCOMPARE(fake.storedValue(kRecent, QStringLiteral("0")), name);
+    QCOMPARE(b.form->cmbName->currentText(), name);
+}
+
+// A folder whose path has spaces reaches the script as one space-free word
+// that names the same folder.
+void TestRunCommands::spacedFolderGetsSpaceFreeForm() {
+    Bench b;
+    Touch(b.folders[1] + QStringLiteral("/Hello.java"));
+    b.Select(1);
+    b.Click(0, QStringLiteral("Hello"));
+    QCOMPARE(b.fake->started.size(), 1);
+    const QStringList words = b.fake->started[0].commandLine.split(u' ');
+    QCOMPARE(words.size(), 3);
+    QCOMPARE(words[0], b.fake->programDir + QStringLiteral("/compile.bat"));
+    QCOMPARE(words[2], QStringLiteral("Hello.java"));
+    QVERIFY(QFileInfo(words[1]).isDir());
+    QCOMPARE(QFileInfo(words[1]).canonicalFilePath(), QFileInfo(b.folders[1]).canonicalFilePath());
+    QVERIFY(QFile::exists(words[1] + QStringLiteral("/Hello.java")));
+}
+
+// The script starts first, then the result window comes up, then the name is
+// recorded; a second window never appears.
+void TestRunCommands::eventsInOrder() {
+    Bench b;
+    Touch(b.folders[0] + QStringLiteral("/Hello.class"));
+    b.Select(0);
+    b.Click(2, QStringLiteral("Hello"));
+    const QStringList& ev = b.fake->events;
+    QCOMPARE(ev.size(), 2 + 10);
+    QVERIFY(ev[0].startsWith(QStringLiteral("start:")));
+    QCOMPARE(ev[1], QStringLiteral("topmost:off"));  // the result window's load step
+    for (int i = 0; i < 10; ++i) QCOMPARE(ev[2 + i], QStringLiteral("write:%1").arg(i));
+}
+
+void TestRunCommands::failedStartIsToldAndRecordsNothing() {
+    for (int index = 0; index < 3; ++index) {
+        Bench b;
+        Touch(b.folders[0] + QStringLiteral("/Hello.java"));
+        Touch(b.folders[0] + QStringLiteral("/Hello.html"));
+        Touch(b.folders[0] + QStringLiteral("/Hello.class"));
+        b.fake->startSucceeds = false;
+        b.Select(0);
+        b.Click(index, QStringLiteral("Hello"));
+        QCOMPARE(b.fake->boxes.size(), 1);
+        const auto& box = b.fake->boxes[0];
+        QCOMPARE(box.title, QStringLiteral("Quenlark ｴﾗｰ"));
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        const QString line = b.fake->events.value(0).mid(6);
+        QVERIFY2(box.text.contains(u'\n' + line + u'\n'), qPrintable(box.text));
+        QVERIFY(box.text.contains(QStringLiteral("No such file or directory")));
+        QVERIFY(!Result::Current());
+        QVERIFY(b.fake->writes.isEmpty());
+        QCOMPARE(S.Recent, QStringList(10, QString()));
+    }
+}
+
+void TestRunCommands::resultWindowOnceForTwoPresses() {
+    Bench b;
+    Touch(b.folders[0] + QStringLiteral("/Hello.java"));
+    b.Select(0);
+    b.Click(0, QStringLiteral("Hello"));
+    QWidget* first = Result::Current();
+    QVERIFY(first);
+    b.Click(0, QStringLiteral("Hello"));
+    QCOMPARE(Result::Current(), first);
+    QCOMPARE(b.fake->started.size(), 2);
+    QCOMPARE(b.fake->topmostCalls.size(), 1);  // loaded once
+}
+
+QTEST_MAIN(TestRunCommands)
+#include "tst_runcommands.moc"
