@@ -12,18 +12,26 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QMessageBox>
-#include <QProcess>
 #include <QSaveFile>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QWindow>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+
+extern char** environ;
 
 namespace {
 
@@ -255,15 +263,76 @@ bool QtPlatform::startProcess(const QString& commandLine, WindowStyle, QString* 
     QString program;
     QStringList args;
     if (!resolveCommand(commandLine, &program, &args, error)) return false;
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(args);
-    process.setStandardInputFile(QProcess::nullDevice());
-    if (!process.startDetached()) {
-        if (error) *error = QStringLiteral("%1: %2").arg(program, process.errorString());
+    qint64 pid = 0;
+    if (!spawnDetached(program, args, &pid, error)) return false;
+    reapWhenDone(pid);
+    return true;
+}
+
+// Starts the program in a session of its own, reading nothing (stdin is
+// /dev/null), with default signal handling; exec failures come back at once.
+// posix_spawn does not copy the address space and closes nothing by hand,
+// so a start costs well under a millisecond.
+bool QtPlatform::spawnDetached(const QString& program, const QStringList& args, qint64* pidOut,
+                               QString* error) {
+    QList<QByteArray> words;
+    words << QFile::encodeName(program);
+    for (const QString& a : args) words << QFile::encodeName(a);
+    std::vector<char*> argv;
+    for (QByteArray& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        if (error) *error = QStringLiteral("%1: %2").arg(program, systemError(rc));
         return false;
     }
+    *pidOut = pid;
     return true;
+}
+
+// Collects a started program's exit status as soon as it ends, so it never
+// lingers as a zombie: through a pidfd where the kernel has them, else by
+// looking once a second.
+void QtPlatform::reapWhenDone(qint64 pid) {
+    if (!m_children) m_children = std::make_unique<QObject>();
+#ifdef SYS_pidfd_open
+    const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
+    if (fd >= 0) {
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, m_children.get());
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, fd, pid] {
+            ::waitpid(pid_t(pid), nullptr, WNOHANG);
+            notifier->setEnabled(false);
+            ::close(fd);
+            notifier->deleteLater();
+        });
+        return;
+    }
+#endif
+    m_running << pid;
+    if (!m_reaper) {
+        m_reaper = new QTimer(m_children.get());
+        m_reaper->setInterval(1000);
+        QObject::connect(m_reaper, &QTimer::timeout, m_reaper, [this] {
+            m_running.removeIf([](qint64 p) { return ::waitpid(pid_t(p), nullptr, WNOHANG) != 0; });
+            if (m_running.isEmpty()) m_reaper->stop();
+        });
+    }
+    m_reaper->start();
 }
 
 void QtPlatform::beep() { QApplication::beep(); }

@@ -5,10 +5,12 @@
 #include "Platform.h"
 
 #include <QLockFile>
+#include <QObject>
 #include <QPointer>
 #include <memory>
 
 class HelpWindow;
+class QTimer;
 
 class QtPlatform : public Platform {
 public:
@@ -56,11 +58,16 @@ public:
 
 private:
     QString aliasRoot();
+    static bool spawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);
+    void reapWhenDone(qint64 pid);
 
     std::unique_ptr<IniStore> m_store;
     std::unique_ptr<QLockFile> m_lock;
     QPointer<HelpWindow> m_help;
     QString m_dataFolder;
+    std::unique_ptr<QObject> m_children;  // owns what waits for started programs
+    QList<qint64> m_running;
+    QTimer* m_reaper = nullptr;
 };
 
 // The folder for private run-time files: $XDG_RUNTIME_DIR when it is set and

@@ -85,7 +85,8 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
     if (whole || !sameFileGrown(now)) return readWhole(now);
 
     QByteArray bytes;
-    if (now.size - m_offset > kTailBytes || !Qlk::P().readFile(m_path, m_offset, kTailBytes, &bytes, nullptr))
+    if (now.size - m_offset > kTailBytes ||
+        !Qlk::P().readFile(m_path, m_offset, kSliceBytes, &bytes, nullptr))
         return readWhole(now);
     if (m_head.size() < kHeadBytes) m_head += bytes.left(kHeadBytes - m_head.size());
     if (bytes.size() >= kTailSampleBytes)
@@ -96,6 +97,7 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
     Update u;
     u.kind = Update::Append;
     u.text = decode(bytes);
+    u.more = bytes.size() == kSliceBytes;
     return u;
 }
 

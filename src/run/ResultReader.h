@@ -13,7 +13,10 @@ class ResultReader {
 public:
     // A whole read starts this many bytes before the end of a larger file,
     // and more new bytes than this are not appended but read as a new tail.
-    static constexpr qint64 kTailBytes = 1 << 20;
+    static constexpr qint64 kTailBytes = 384 * 1024;
+    // New bytes of a growing file are read at most this many at a time, so
+    // that a fast writer never holds up the user interface for long.
+    static constexpr qint64 kSliceBytes = 64 * 1024;
     // A line longer than this is broken, so that one endless line cannot
     // stall the text box.
     static constexpr qsizetype kMaxLineChars = 8000;
@@ -24,14 +27,16 @@ public:
         QString text;
         bool trimmed = false;  // Replace only: the text is the end of a larger file
         bool readFailed = false;
+        bool more = false;  // Append only: more new bytes wait to be read
     };
 
     explicit ResultReader(QString path) : m_path(std::move(path)) {}
 
-    // Reads the file whose stamp is now `now`. The new bytes are appended when
-    // this reader has read the same file before and it only grew since; a
-    // rewrite, a shrink, another file or `whole` gives a whole read. A file
-    // that is missing or cannot be read gives an empty replacement.
+    // Reads the file whose stamp is now `now`. The new bytes are appended, a
+    // slice at a time, when this reader has read the same file before and it
+    // only grew since; a rewrite, a shrink, another file, more new bytes than
+    // a tail, or `whole` gives a whole read. A file that is missing or cannot
+    // be read gives an empty replacement.
     Update read(const FileStamp& now, bool whole = false);
 
     const QString& path() const { return m_path; }

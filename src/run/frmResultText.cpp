@@ -90,6 +90,7 @@ frmResultText::frmResultText(QWidget* mainWindow)
     connect(m_settle, &QTimer::timeout, this, [this] {
         const bool fileReported = m_fileReported;
         m_fileReported = false;
+        m_settle->setInterval(kSettleMs);
         Refresh(fileReported);
     });
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
@@ -182,9 +183,17 @@ void frmResultText::Refresh(bool fileReported) {
     const FileStamp T = P().fileStamp(m_reader.path());
     Watch(T);
     const bool same = T == S.ResultFileTime;
-    if (same && !(fileReported && T.exists)) return;
-    Show(m_reader.read(T, same));
+    if (same && !(fileReported && T.exists) && !m_more) return;
+    const ResultReader::Update update = m_reader.read(T, same && !m_more);
+    Show(update);
     S.ResultFileTime = T;
+    // A fast writer's output is taken a slice at a time, with the other
+    // events served in between.
+    m_more = update.more;
+    if (m_more) {
+        m_settle->setInterval(0);
+        m_settle->start();
+    }
 }
 
 // Keeps the watches on the data folder and on the file that is there now; a

@@ -18,8 +18,8 @@ class frmResultText : public QMainWindow {
 public:
     // At most this many characters are shown; beyond it the oldest text goes
     // (down to kKeepChars) and a note at the top says so.
-    static constexpr int kMaxShownChars = 1000000;
-    static constexpr int kKeepChars = 750000;
+    static constexpr int kMaxShownChars = 500000;
+    static constexpr int kKeepChars = 350000;
     // A change the file system reports is read this long after the first
     // report, so that a burst of writes is read once.
     static constexpr int kSettleMs = 15;
@@ -68,6 +68,7 @@ private:
     QFileSystemWatcher* m_watcher;
     QTimer* m_settle;
     bool m_fileReported = false;
+    bool m_more = false;
     quint64 m_watchedDevice = 0, m_watchedInode = 0;
     bool m_trimmed = false;
     bool m_unloaded = false;

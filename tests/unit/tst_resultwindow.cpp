@@ -251,8 +251,17 @@ void TestResultWindow::growingFileIsReadIncrementally() {
         QCOMPARE(w->reader().offset(), QFileInfo(s.file).size());
     }
     QCOMPARE(Shown(w), expected);
-    // Appending does not wipe what the user added at the end either way.
     QCOMPARE(w->Text1->document()->blockCount(), 51);
+
+    // A burst is taken a slice at a time, the rest right after other events.
+    QByteArray burst;
+    while (burst.size() < 3 * ResultReader::kSliceBytes) burst += "burst line\n";
+    const qint64 before = w->reader().offset();
+    Append(s.file, burst);
+    w->Timer1_Timer();
+    QCOMPARE(w->reader().offset(), before + ResultReader::kSliceBytes);
+    QTRY_COMPARE(w->reader().offset(), before + burst.size());
+    QCOMPARE(Shown(w), expected + QString::fromLatin1(burst));
 }
 
 // A writer that empties the file and writes new output keeps the inode; if
@@ -292,7 +301,7 @@ void TestResultWindow::largeFileShowsItsTailWithNote() {
     QVERIFY(shown.startsWith(frmResultText::kTrimmedNote + u'\n' + QStringLiteral("output line ")));
     QVERIFY(shown.endsWith(QString::fromLatin1(big.right(30))));
     QVERIFY(shown.size() <= frmResultText::kMaxShownChars);
-    QVERIFY(shown.size() > 500000);
+    QVERIFY(shown.size() > frmResultText::kKeepChars / 2);
     // The view is at the newest output.
     QScrollBar* bar = w->Text1->verticalScrollBar();
     QCOMPARE(bar->value(), bar->maximum());
@@ -367,6 +376,15 @@ void TestResultWindow::watcherFollowsReplacedFile() {
         QTRY_COMPARE_WITH_TIMEOUT(Shown(w), text, 500);
         QVERIFY(w->watcher()->files().contains(s.file));
     }
+    // A writer still holding the old file open keeps its inode alive; the new
+    // file at the path is the one watched.
+    QFile held(s.file);
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    Put(s.file, "replaced while held\n", true);
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("replaced while held\n"), 500);
+    Append(s.file, "grown\n");
+    QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("replaced while held\ngrown\n"), 500);
+    held.close();
     QVERIFY(QFile::remove(s.file));
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QString(), 500);
     Put(s.file, "created again\n");

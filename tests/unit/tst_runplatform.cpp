@@ -224,6 +224,8 @@ void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
     Write(m_program + QStringLiteral("/apli.bat"),
           "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$QLK_TEST_OUT.tmp\"\n"
           "if read line; then echo stdin-had-data; else echo stdin-empty; fi >> \"$QLK_TEST_OUT.tmp\"\n"
+          "read -r pid comm state ppid pgrp sid rest < /proc/$$/stat\n"
+          "[ \"$sid\" = \"$$\" ] && echo own-session >> \"$QLK_TEST_OUT.tmp\"\n"
           "mv \"$QLK_TEST_OUT.tmp\" \"$QLK_TEST_OUT\"\n",
           kReadWrite);  // not executable: a script is run by sh
     qputenv("QLK_TEST_OUT", QFile::encodeName(out));
@@ -236,7 +238,20 @@ void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(f.readAll()),
-             QStringLiteral("[%1]\n[Hello]\n[World]\nstdin-empty\n").arg(m_files));
+             QStringLiteral("[%1]\n[Hello]\n[World]\nstdin-empty\nown-session\n").arg(m_files));
+    // Once it has ended, nothing of it is left behind, not even a zombie.
+    auto children = [] {
+        int count = 0;
+        const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+        for (const QString& e : entries) {
+            QFile stat(QStringLiteral("/proc/") + e + QStringLiteral("/stat"));
+            if (!stat.open(QIODevice::ReadOnly)) continue;
+            const QList<QByteArray> f = stat.readAll().split(' ');
+            if (f.size() > 3 && f[3].toLongLong() == ::getpid()) ++count;
+        }
+        return count;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(children(), 0, 3000);
 }
 
 void TestRunPlatform::startFailureGivesReason() {

@@ -1,0 +1,321 @@
+// Benchmarks of the run buttons and the result window, each against a
+// baseline measured in the same run. Run under a display, e.g.
+//   tests/e2e/run-in-xvfb.sh build/bench/run_bench [latency|flood|start|big|all]
+// Uses the real platform with private temporary XDG folders.
+#include "platform/QtPlatform.h"
+#include "run/ResultWindow.h"
+#include "run/RunCommands.h"
+#include "run/frmResultText.h"
+#include "settings/Qlk.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileSystemWatcher>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+using namespace Qlk;
+
+namespace {
+
+double Median(QList<double> v) {
+    std::sort(v.begin(), v.end());
+    const qsizetype n = v.size();
+    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
+}
+
+double PeakRssMiB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss / 1024.0;
+}
+
+void WriteWhole(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    f.write(bytes);
+}
+
+// Runs the event loop until `done` or the timeout; returns the elapsed ms.
+template <typename Pred>
+double Until(Pred done, int timeoutMs = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    return t.nsecsElapsed() / 1e6;
+}
+
+void Pause(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+frmResultText* OpenResult() {
+    Result::Show();
+    return static_cast<frmResultText*>(Result::Current());
+}
+
+// Rewrite of result.txt until the new text is in the window, at a random
+// moment of the 1 s timer's cycle; the baseline is the timer alone.
+void Latency(const QString& file) {
+    frmResultText* w = OpenResult();
+    qint64 changedAt = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(w->Text1->document(), &QTextDocument::contentsChanged, w,
+                     [&] { changedAt = clock.nsecsElapsed(); });
+    auto run = [&](bool watcher) {
+        w->watcher()->blockSignals(!watcher);
+        QList<double> ms;
+        for (int i = 0; i < 20; ++i) {
+            Pause(50 + QRandomGenerator::global()->bounded(950));
+            const QString marker = QStringLiteral("round %1 %2").arg(i).arg(watcher);
+            changedAt = 0;
+            const qint64 start = clock.nsecsElapsed();
+            WriteWhole(file, marker.toUtf8() + "\n");
+            Until([&] { return changedAt && w->Text1->toPlainText().contains(marker); }, 3000);
+            QCoreApplication::processEvents();  // and painted
+            ms << (changedAt - start) / 1e6;
+        }
+        return Median(ms);
+    };
+    const double withWatcher = run(true);
+    const double pollOnly = run(false);
+    std::printf(
+        "rewrite until shown: median %.1f ms (watcher + timer), %.1f ms (1 s poll alone), ratio %.3f\n",
+        withWatcher, pollOnly, withWatcher / pollOnly);
+    Result::Discard();
+}
+
+// Longest gap between ticks of a 1 ms UI-thread timer.
+struct StallMeter {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    double worstMs = 0;
+    StallMeter() {
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(1);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.nsecsElapsed();
+            worstMs = std::max(worstMs, (now - last) / 1e6 - 1);
+            last = now;
+        });
+        clock.start();
+        timer.start();
+    }
+};
+
+// A program printing 10 MB/s into result.txt for `seconds` seconds, as a
+// separate process; the baseline is the same window with no writer.
+void Flood(const QString& file, const QString& self, int seconds, bool newlines) {
+    frmResultText* w = OpenResult();
+    {
+        StallMeter idle;
+        Pause(3000);
+        std::printf("idle window: longest UI stall %.1f ms, peak RSS %.1f MiB\n", idle.worstMs, PeakRssMiB());
+    }
+    QProcess writer;
+    writer.start(self, {QStringLiteral("--writer"), file, QString::number(seconds),
+                        newlines ? QStringLiteral("lines") : QStringLiteral("endless")});
+    writer.waitForStarted();
+    StallMeter busy;
+    int longest = 0;
+    while (writer.state() != QProcess::NotRunning) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        longest = std::max(longest, w->Text1->document()->characterCount());
+    }
+    const qint64 size = QFileInfo(file).size();
+    // The last line reaches the screen.
+    const double tail = Until([&] { return w->reader().offset() == size; }, 5000);
+    std::printf(
+        "flood %d s, %.0f MB written: longest UI stall %.1f ms, peak RSS %.1f MiB, "
+        "shown text at most %d chars, end shown %.0f ms after the writer stopped\n",
+        seconds, size / 1e6, busy.worstMs, PeakRssMiB(), longest, tail);
+    Result::Discard();
+}
+
+int Writer(const QString& file, int seconds, bool newlines) {
+    FILE* out = std::fopen(QFile::encodeName(file).constData(), "w");
+    if (!out) return 1;
+    const QByteArray filler(100, 'x');
+    QElapsedTimer t;
+    t.start();
+    qint64 written = 0, n = 0;
+    while (t.elapsed() < seconds * 1000) {
+        // 10 MB per second, one line at a time, flushed like a console.
+        while (written < t.elapsed() * 10000) {
+            // Lines of 100 bytes, or one endless line when asked.
+            QByteArray line = "line " + QByteArray::number(n++) + ' ';
+            line += filler.left(99 - line.size());
+            line += newlines ? '\n' : ' ';
+            std::fwrite(line.constData(), 1, line.size(), out);
+            std::fflush(out);
+            written += line.size();
+        }
+        QThread::usleep(500);
+    }
+    std::fclose(out);
+    return 0;
+}
+
+// Click of the compile button until its script runs: the script marks its
+// start by creating a file. The baseline starts the same script with
+// posix_spawn directly.
+void Start(const QString& root) {
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench-program");
+    QDir().mkpath(program);
+    const QString mark = root + QStringLiteral("/started");
+    WriteWhole(program + QStringLiteral("/compile.bat"), "#!/bin/sh\n: > \"$QLK_BENCH_MARK\"\n");
+    qputenv("QLK_BENCH_MARK", QFile::encodeName(mark));
+    const QString folder = root + QStringLiteral("/My Java");
+    QDir().mkpath(folder);
+    WriteWhole(folder + QStringLiteral("/Hello.java"), "class Hello {}\n");
+    S.JavaFileFolder[0] = folder;
+
+    struct BenchPlatform : QtPlatform {
+        QString dir;
+        QString programFolder() override { return dir; }
+    };
+    auto* platform = static_cast<QtPlatform*>(&P());
+    BenchPlatform bench;
+    bench.dir = program;
+    SetPlatform(&bench);
+    QComboBox box;
+    box.setEditable(true);
+    CommandContext context;
+    context.selectedFolder = 0;
+    context.name = QStringLiteral("Hello");
+    context.showResult = [] { Result::Show(); };
+    context.addRecent = [&] { /* the history is not what is measured */ };
+
+    auto waitMark = [&](QElapsedTimer& t) {
+        struct stat st {};
+        const QByteArray name = QFile::encodeName(mark);
+        while (::stat(name.constData(), &st) != 0 && t.elapsed() < 5000) {
+        }
+        return t.nsecsElapsed() / 1e6;
+    };
+    QList<double> click, clickReturn, spawn;
+    for (int i = 0; i < 21; ++i) {
+        QFile::remove(mark);
+        QElapsedTimer t;
+        t.start();
+        Run::Execution(0, context);
+        const double returned = t.nsecsElapsed() / 1e6;
+        const double ran = waitMark(t);
+        if (i > 0) {
+            click << ran;
+            clickReturn << returned;
+        }
+        QCoreApplication::processEvents();
+        Pause(50);
+
+        QFile::remove(mark);
+        const QByteArray script = QFile::encodeName(program + QStringLiteral("/compile.bat"));
+        char* argv[] = {const_cast<char*>("/bin/sh"), const_cast<char*>(script.constData()), nullptr};
+        pid_t pid;
+        QElapsedTimer s;
+        s.start();
+        posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ);
+        const double spawned = waitMark(s);
+        waitpid(pid, nullptr, 0);
+        if (i > 0) spawn << spawned;
+        Pause(50);
+    }
+    std::printf(
+        "click until the script runs: median %.2f ms (handler returns after %.2f ms); "
+        "posix_spawn of the same script %.2f ms; ratio %.2f\n",
+        Median(click), Median(clickReturn), Median(spawn), Median(click) / Median(spawn));
+    SetPlatform(platform);
+    Result::Discard();
+}
+
+// A 10 MB result until it is shown; the baseline reads and shows the whole
+// file in a text box of the same kind.
+void Big(const QString& file) {
+    QByteArray big;
+    for (int i = 0; big.size() < 10 * 1000 * 1000; ++i)
+        big += "出力の行 " + QByteArray::number(i) + " : the quick brown fox jumps over the lazy dog\n";
+    frmResultText* w = OpenResult();
+    QList<double> ours, whole;
+    for (int i = 0; i < 5; ++i) {
+        WriteWhole(file, "small\n");
+        Until([&] { return w->Text1->toPlainText() == QStringLiteral("small\n"); });
+        // Put in place whole, as a finished run leaves it.
+        WriteWhole(file + QStringLiteral(".new"), big + QByteArray::number(i) + "\n");
+        QElapsedTimer t;
+        QFile::remove(file);
+        QFile::rename(file + QStringLiteral(".new"), file);
+        t.start();
+        Until([&] { return w->Text1->document()->characterCount() > 1000; });
+        QCoreApplication::processEvents();
+        ours << t.nsecsElapsed() / 1e6;
+
+        QPlainTextEdit plain;
+        plain.setFont(w->Text1->font());
+        plain.resize(w->Text1->size());
+        plain.show();
+        QCoreApplication::processEvents();
+        QElapsedTimer b;
+        b.start();
+        QFile f(file);
+        f.open(QIODevice::ReadOnly);
+        plain.setPlainText(QStringDecoder(QStringDecoder::Utf8).decode(f.readAll()));
+        QCoreApplication::processEvents();
+        whole << b.nsecsElapsed() / 1e6;
+    }
+    std::printf(
+        "10 MB result until shown: median %.0f ms (tail of it); whole file into a text box %.0f ms; "
+        "ratio %.3f\n",
+        Median(ours), Median(whole), Median(ours) / Median(whole));
+    Result::Discard();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc == 5 && QByteArray(argv[1]) == "--writer")
+        return Writer(QString::fromLocal8Bit(argv[2]), atoi(argv[3]), QByteArray(argv[4]) == "lines");
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/data")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
+    QApplication app(argc, argv);
+    QtPlatform platform;
+    SetPlatform(&platform);
+    S.WindowsFolder = platform.windowsFolder();
+    S.HtmlExtension = QStringLiteral(".html");
+    const QString file = S.WindowsFolder + QStringLiteral("result.txt");
+    WriteWhole(file, "start\n");
+    S.ResultFileTime = platform.fileStamp(file);
+
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("all");
+    const int floodSeconds = argc > 2 ? atoi(argv[2]) : 30;
+    if (mode == "latency" || mode == "all") Latency(file);
+    if (mode == "start" || mode == "all") Start(home.path());
+    if (mode == "flood" || mode == "all")
+        Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, true);
+    if (mode == "flood-endless") Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, false);
+    if (mode == "big" || mode == "all") Big(file);
+    SetPlatform(nullptr);
+    return 0;
+}
