@@ -314,7 +314,10 @@ protected:
 }  // namespace
 
 QString QtPlatform::openFileDialog(QWidget* parent, const QString& title) {
-    static const QString executables = QStringLiteral("実行ﾌｧｲﾙ(*.exe) (*)");
+    // The captions stay as the program names them; the pattern behind both is
+    // "*", and the proxy below narrows the first to executable files.
+    static const QString executablesCaption = QStringLiteral("実行ﾌｧｲﾙ(*.exe)");
+    static const QString executables = executablesCaption + QStringLiteral(" (*)");
     static const QString all = QStringLiteral("すべてのﾌｧｲﾙ(*.*) (*)");
     QFileDialog dialog(parent, title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -325,7 +328,8 @@ QString QtPlatform::openFileDialog(QWidget* parent, const QString& title) {
     dialog.setProxyModel(filter);
     dialog.setNameFilters({executables, all});
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
-        filter->executablesOnly = chosen == executables;
+        // The dialog reports the caption as shown, without its pattern.
+        filter->executablesOnly = chosen.startsWith(executablesCaption);
         filter->invalidate();
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
