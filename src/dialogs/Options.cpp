@@ -24,7 +24,10 @@ void SetMainWindow(MainWindowFace* face) { g_main = face; }
 void Show(int page) {
     frmOptions* dialog = Built();
     if (page >= 0 && page < dialog->SSTab1->count()) dialog->SSTab1->setCurrentIndex(page);
-    dialog->show();
+    if (dialog->isMinimized())
+        dialog->showNormal();
+    else
+        dialog->show();
     dialog->raise();
     dialog->activateWindow();
 }

@@ -7,6 +7,7 @@
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
 
+#include <QAccessibleWidget>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDir>
@@ -81,9 +82,18 @@ QWidget* MakePage(const char* name, const QString& caption) {
     return page;
 }
 
+// Assistive tools see the dialog as a dialog, not as a plain pane.
+QAccessibleInterface* DialogAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("frmOptions") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
+    return nullptr;
+}
+
 }  // namespace
 
 frmOptions::frmOptions(MainWindowFace* mainWindow) : QWidget(nullptr), m_main(mainWindow) {
+    static const bool accessibleAsDialog = (QAccessible::installFactory(DialogAccessible), true);
+    Q_UNUSED(accessibleAsDialog);
     setObjectName(QStringLiteral("frmOptions"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("設定"));
@@ -184,6 +194,8 @@ QWidget* frmOptions::BuildFolderPage() {
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("フォルダ"));
     PlaceControl(Dir1, {120, 3135, 5280, 1305});
+    Label3[0]->setBuddy(Drive1);
+    Label3[1]->setBuddy(Dir1);
 
     // Both lists start at the current directory.
     const QStringList volumes = P().volumes();
@@ -275,6 +287,7 @@ QWidget* frmOptions::BuildOtherPage() {
     HScroll1->setSingleStep(1);
     HScroll1->setPageStep(1);
     PlaceControl(HScroll1, {2400, 540, 2640, 300});
+    Label6->setBuddy(HScroll1);
     Label8 = MakeLabel(Frame7, "Label8", QStringLiteral("0"), {2400, 900, 480, 300});
     Label8->setFont(Fonts::PGothic(12, true));
     Label8->setAlignment(Qt::AlignLeft | Qt::AlignTop);
