@@ -223,37 +223,36 @@ private slots:
         QCOMPARE((*fake)->storedValue(kRecent, QStringLiteral("8")), QStringLiteral("I"));
     }
 
-    void historySizeThatDidNotChangeIsNotWritten_data() {
+    void historySizeWrittenOnlyWhenItChanged_data() {
         QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("bar");
-        QTest::newRow("zero") << "0" << 0;
-        QTest::newRow("ten") << "10" << 10;
-        QTest::newRow("not a number") << "abc" << 0;
-        QTest::newRow("negative") << "-3" << 0;
+        QTest::addColumn<QList<int>>("moves");
+        QTest::addColumn<int>("bar");          // where the bar stands after loading
+        QTest::addColumn<QString>("written");  // "Number" after apply; "" = not written
+        QTest::newRow("zero stays") << "0" << QList<int>{} << 0 << "";
+        QTest::newRow("ten stays") << "10" << QList<int>{} << 10 << "";
+        QTest::newRow("not a number") << "abc" << QList<int>{} << 0 << "";
+        QTest::newRow("negative") << "-3" << QList<int>{} << 0 << "";
+        QTest::newRow("away and back") << "5" << QList<int>{6, 5} << 5 << "";
+        QTest::newRow("moved") << "5" << QList<int>{0} << 5 << "0";
+        // The bar cannot show it: clamped like the history clamps it.
+        QTest::newRow("above the range") << "150" << QList<int>{} << 99 << "99";
     }
-    void historySizeThatDidNotChangeIsNotWritten() {
+    void historySizeWrittenOnlyWhenItChanged() {
         QFETCH(QString, stored);
+        QFETCH(QList<int>, moves);
         QFETCH(int, bar);
+        QFETCH(QString, written);
         S.RecentNumber = stored;
         face->combo->addItem(QStringLiteral("kept"));
         frmOptions* d = Open();
         QCOMPARE(d->HScroll1->value(), bar);
+        QVERIFY(!d->cmdApply->isEnabled());
+        for (int v : moves) d->HScroll1->setValue(v);
         d->txtFolderPath[2]->setText(QStringLiteral("/x"));
         d->cmdApply->click();
-        QCOMPARE(WritesOf(QStringLiteral("Number")), 0);
-        QCOMPARE(S.RecentNumber, stored);
-        QCOMPARE(Items(face->combo), QStringList{QStringLiteral("kept")});
-    }
-
-    void movingAwayAndBackDoesNotReload() {
-        S.RecentNumber = QStringLiteral("5");
-        face->combo->addItem(QStringLiteral("kept"));
-        frmOptions* d = Open();
-        d->HScroll1->setValue(6);
-        d->HScroll1->setValue(5);
-        d->cmdApply->click();
-        QCOMPARE(WritesOf(QStringLiteral("Number")), 0);
-        QCOMPARE(Items(face->combo), QStringList{QStringLiteral("kept")});
+        QCOMPARE((*fake)->storedValue(kRecent, QStringLiteral("Number")), written);
+        QCOMPARE(S.RecentNumber, written.isEmpty() ? stored : written);
+        QCOMPARE(face->combo->count(), written.isEmpty() ? 1 : ClampRecentCount(written));
     }
 
     void labelSetFromOutsideStaysUntilTheBarMoves() {
@@ -272,14 +271,6 @@ private slots:
         QCOMPARE(WritesOf(QStringLiteral("Number")), 0);
         d->HScroll1->setValue(3);
         QCOMPARE(d->Label7->text(), QStringLiteral(" 3"));
-    }
-
-    void storedSizeOutOfRangeIsClampedLikeTheHistory() {
-        S.RecentNumber = QStringLiteral("150");
-        frmOptions* d = Open();
-        QCOMPARE(d->HScroll1->value(), ClampRecentCount(S.RecentNumber));
-        QCOMPARE(d->Label7->text(), QStringLiteral(" 99"));
-        QVERIFY(!d->cmdApply->isEnabled());
     }
 
     void extensionFlag_data() {
