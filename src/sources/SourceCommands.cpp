@@ -19,8 +19,9 @@ void StartEditor(const QString& commandLine, const CommandContext& context) {
     QString reason;
     if (P().startProcess(commandLine, WindowStyle::NormalFocus, &reason)) return;
     P().messageBox(context.window,
-                   QStringLiteral("エディタを起動できませんでした。\n\n") + commandLine + QStringLiteral("\n\n理由: ") +
-                       reason + QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
+                   QStringLiteral("エディタを起動できませんでした。\n\n") + commandLine +
+                       QStringLiteral("\n\n理由: ") + reason +
+                       QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
                    kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
@@ -29,8 +30,9 @@ void StartEditor(const QString& commandLine, const CommandContext& context) {
 void FileNotFound(const QString& path, const QString& lastLine, const CommandContext& context) {
     P().beep();
     P().messageBox(context.window,
-                   path + QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
-                                         "間違っている可能性があります。\n\n") +
+                   path +
+                       QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
+                                      "間違っている可能性があります。\n\n") +
                        lastLine,
                    QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
 }
