@@ -27,16 +27,15 @@ QFont Make(const QStringList& families, double points, bool bold, bool fixed) {
 }  // namespace
 
 QFont PGothic(double points, bool bold) {
-    return Make({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"),
-                 QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"), QStringLiteral("VL PGothic")},
+    return Make({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+                 QStringLiteral("IPAexGothic"), QStringLiteral("VL PGothic")},
                 points, bold, false);
 }
 
 QFont Gothic(double points) {
-    return Make(
-        {QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"),
-         QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans CJK JP")},
-        points, false, true);
+    return Make({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+                 QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans CJK JP")},
+                points, false, true);
 }
 
 }  // namespace Fonts
