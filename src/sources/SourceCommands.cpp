@@ -53,8 +53,10 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     const QString N = context.name;
     const QString T = F + u'/' + N + E;
 
-    // An existing file is replaced only when the user says so.
-    if (P().fileExists(T)) {
+    // An existing file is replaced only when the user says so. A name that
+    // starts with a point is hidden from the file test, but the file is the
+    // user's all the same and is not replaced unasked.
+    if (P().fileExists(T) || P().fileStamp(T).exists) {
         const MsgResult answer = P().messageBox(
             context.window,
             T + QStringLiteral("\n\n はすでに存在しています。\n\n上書きしてもよろしいですか？"),
