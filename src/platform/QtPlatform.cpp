@@ -37,13 +37,25 @@ QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err))
 
 }  // namespace
 
+namespace {
+bool UsableRuntimeDir(const QByteArray& dir) {
+    struct stat st {};
+    return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+}  // namespace
+
+void ensurePrivateRuntimeDir() {
+    if (UsableRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))) return;
+    QByteArray base = qgetenv("XDG_DATA_HOME");
+    if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
+    const QString dir = ensurePrivateDir(QFile::decodeName(base) + QStringLiteral("/Quenlark/runtime"));
+    if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
 QString privateRuntimeFolder(const QString& dataFolder) {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) {
-        const QString dir = QFile::decodeName(runtime);
-        QFileInfo fi(dir);
-        if (fi.isDir() && fi.isWritable() && fi.ownerId() == ::getuid()) return dir;
-    }
+    if (UsableRuntimeDir(runtime)) return QFile::decodeName(runtime);
     return dataFolder;
 }
 
