@@ -1,5 +1,6 @@
 """Start until first paint, and peak memory, of Quenlark against a minimal Qt
-window, alternating runs under one private X server.
+window (empty, and with one Japanese label), alternating runs under one
+private X server.
 
     tests/e2e/run-in-xvfb.sh /usr/bin/python3 bench/startup.py build [runs]
 """
@@ -11,9 +12,11 @@ import time
 
 build = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+minimal = os.path.join(build, "bench", "minimal_window")
 programs = {
-    "quenlark": os.path.join(build, "bin", "quenlark"),
-    "minimal": os.path.join(build, "bench", "minimal_window"),
+    "quenlark": [os.path.join(build, "bin", "quenlark")],
+    "minimal": [minimal],
+    "label": [minimal, "label"],
 }
 
 # A configured store, so start-up shows the window and no first-run message.
@@ -26,7 +29,7 @@ with open(os.path.join(config, "Quenlark.ini"), "w") as f:
 def once(path):
     env = dict(os.environ, QLK_EXIT_AFTER_FIRST_PAINT="1")
     start = time.monotonic_ns()
-    proc = subprocess.Popen([path], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True)
+    proc = subprocess.Popen(path, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True)
     out = proc.stdout.read()
     _, status, usage = os.wait4(proc.pid, 0)
     painted = int(out.split("first-paint-ns")[1].split()[0])
@@ -45,5 +48,6 @@ for _ in range(runs):
 med = {n: (statistics.median(r[0]), max(r[1])) for n, r in results.items()}
 for n, (ms, rss) in med.items():
     print(f"{n:9s} first paint median {ms:7.1f} ms   peak RSS {rss:6.1f} MiB   ({runs} runs)")
-print(f"ratio     time {med['quenlark'][0] / med['minimal'][0]:.2f}x   "
-      f"peak RSS {med['quenlark'][1] / med['minimal'][1]:.2f}x")
+for base in ("minimal", "label"):
+    print(f"quenlark / {base:8s} time {med['quenlark'][0] / med[base][0]:.2f}x   "
+          f"peak RSS {med['quenlark'][1] / med[base][1]:.2f}x")

@@ -291,8 +291,8 @@ void TestStartup::panelHeights() {
     frmExection form;
     QVERIFY(form.Form_Load());
     auto state = [&] {
-        return std::make_tuple(GetForm(&form).Height, ControlTwips(form.fmePath).top(), form.fmeBrowser->isVisible(),
-                               form.fmePath->isVisible());
+        return std::make_tuple(GetForm(&form).Height, ControlTwips(form.fmePath).top(),
+                               form.fmeBrowser->isVisible(), form.fmePath->isVisible());
     };
     form.mnuSelectBrowser_Click();
     QCOMPARE(state(), std::make_tuple(3480.0, 2040.0, false, true));

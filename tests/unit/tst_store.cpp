@@ -36,7 +36,9 @@ void TestStore::valuesReadBackExactly_data() {
     QTest::newRow("backslashes") << QStringLiteral("C:\\java\\src\\");
     QTest::newRow("japanese") << QStringLiteral("設定ナシ／ﾌｫﾙﾀﾞ　全角");
     QTest::newRow("line breaks and tabs") << QStringLiteral("one\ntwo\r\n\tthree");
-    QTest::newRow("control characters") << QStringLiteral("a\x01" "b\x7f");
+    QTest::newRow("control characters") << QStringLiteral(
+        "a\x01"
+        "b\x7f");
     QTest::newRow("comment marks") << QStringLiteral("; not a comment # either");
     QTest::newRow("equals and brackets") << QStringLiteral("[x]=y=z");
     QTest::newRow("escape lookalike") << QStringLiteral("\\x41\\n");
@@ -71,8 +73,9 @@ void TestStore::handEditedValuesReadAsText() {
     const QString path = dir.filePath(QStringLiteral("Quenlark.ini"));
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("; edited by hand\n[setting]\n  JavaEdit = /usr/bin/gedit, --new-window  \n"
-            "Browser0=C:\\Program Files\\b.exe\nbroken line\n[recent]\nNumber=12abc\n");
+    f.write(
+        "; edited by hand\n[setting]\n  JavaEdit = /usr/bin/gedit, --new-window  \n"
+        "Browser0=C:\\Program Files\\b.exe\nbroken line\n[recent]\nNumber=12abc\n");
     f.close();
     IniStore store(path);
     QCOMPARE(store.read(QStringLiteral("setting"), QStringLiteral("JavaEdit")),
