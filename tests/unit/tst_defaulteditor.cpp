@@ -57,7 +57,7 @@ private slots:
     void cleanup() { fake.reset(); }
 
     // A missing copy is made, byte for byte and still executable, and the
-    // editors default to it.
+    // editors default to it; an existing one is left alone.
     void startUpCopiesTheEditor() {
         FakePlatform& f = **fake;
         const QString seed = f.programDir + QStringLiteral("/notepad.exe");
@@ -69,12 +69,8 @@ private slots:
         QCOMPARE(S.JavaEdit, copy);
         QCOMPARE(S.HtmlEdit, copy);
         QVERIFY(f.boxes.isEmpty());
-    }
 
-    // The user's own copy is never replaced.
-    void startUpKeepsTheUsersEditor() {
-        FakePlatform& f = **fake;
-        const QString copy = f.dataFolder + QStringLiteral("notepad.exe");
+        // The user's own copy is never replaced.
         WriteFile(copy, "#!/bin/sh\nexec my-editor \"$@\"\n", true);
         QVERIFY(load());
         QCOMPARE(ReadFile(copy), QByteArray("#!/bin/sh\nexec my-editor \"$@\"\n"));
@@ -108,16 +104,13 @@ private slots:
         QTest::addColumn<QStringList>("onPath");
         QTest::addColumn<bool>("display");
         QTest::addColumn<QString>("expectedProgram");  // "" when nothing can open it
-        QTest::newRow("java through the opener")
-            << "Hello.java" << QStringList{"xdg-open", "gedit"} << true << "xdg-open";
-        QTest::newRow("path with spaces")
-            << "my sources/Hello World.java" << QStringList{"xdg-open"} << true << "xdg-open";
-        QTest::newRow("html in an editor")
-            << "Page.html" << QStringList{"xdg-open", "mousepad"} << true << "mousepad";
-        QTest::newRow("htm in an editor") << "Page.htm" << QStringList{"xdg-open", "kate"} << true << "kate";
-        QTest::newRow("no display, an editor")
-            << "Hello.java" << QStringList{"xdg-open", "gedit"} << false << "gedit";
+        // clang-format off
+        QTest::newRow("path with spaces, opener") << "my sources/Hello World.java" << QStringList{"xdg-open", "gedit"}
+                                                  << true << "xdg-open";
+        QTest::newRow("page in an editor") << "Page.htm" << QStringList{"xdg-open", "mousepad"} << true << "mousepad";
+        QTest::newRow("no display, an editor") << "Hello.java" << QStringList{"xdg-open", "kate"} << false << "kate";
         QTest::newRow("nothing to open it with") << "Hello.java" << QStringList{} << true << "";
+        // clang-format on
     }
     void standInOpensItsFile() {
         QFETCH(QString, file);

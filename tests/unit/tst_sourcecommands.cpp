@@ -91,26 +91,14 @@ private slots:
         QTest::addColumn<int>("folderIndex");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("relTarget");  // below the test root
-        QTest::addColumn<QString>("content");
-        QTest::addColumn<QString>("editor");
-        const QString javaEdit = QStringLiteral("/opt/java edit");
-        const QString htmlEdit = QStringLiteral("/opt/htmledit");
-        QTest::newRow("java") << true << ".htm" << 0 << "Hello"
-                              << "/my sources/Hello.java" << kJavaTemplate << javaEdit;
-        QTest::newRow("html") << false << ".html" << 0 << "Hello"
-                              << "/my sources/Hello.html" << kHtmlTemplate << htmlEdit;
-        QTest::newRow("htm") << false << ".htm" << 0 << "Hello"
-                             << "/my sources/Hello.htm" << kHtmTemplate << htmlEdit;
-        QTest::newRow("name already ends in .java")
-            << true << ".html" << 0 << "Hello.java"
-            << "/my sources/Hello.java.java" << kJavaTemplate << javaEdit;
-        QTest::newRow("name with a space and untrimmed")
-            << true << ".html" << 0 << " My App"
-            << "/my sources/ My App.java" << kJavaTemplate << javaEdit;
-        QTest::newRow("folder ending in a separator") << false << ".html" << 1 << "Page"
-                                                      << "/second//Page.html" << kHtmlTemplate << htmlEdit;
-        QTest::newRow("empty name") << true << ".html" << 0 << ""
-                                    << "/my sources/.java" << kJavaTemplate << javaEdit;
+        // clang-format off
+        QTest::newRow("java") << true << ".htm" << 0 << "Hello" << "/my sources/Hello.java";
+        QTest::newRow("html") << false << ".html" << 0 << "Hello" << "/my sources/Hello.html";
+        QTest::newRow("htm") << false << ".htm" << 0 << "Hello" << "/my sources/Hello.htm";
+        QTest::newRow("name ends in .java") << true << ".html" << 0 << "Hello.java" << "/my sources/Hello.java.java";
+        QTest::newRow("folder ends in /") << false << ".html" << 1 << " Page" << "/second// Page.html";
+        QTest::newRow("empty name") << true << ".html" << 0 << "" << "/my sources/.java";
+        // clang-format on
     }
     void newFileFromTemplate() {
         QFETCH(bool, java);
@@ -118,8 +106,6 @@ private slots:
         QFETCH(int, folderIndex);
         QFETCH(QString, name);
         QFETCH(QString, relTarget);
-        QFETCH(QString, content);
-        QFETCH(QString, editor);
         FakePlatform& f = **fake;
         S.HtmlExtension = htmlExtension;
         select(folderIndex);
@@ -131,11 +117,14 @@ private slots:
             w->mnuHtmlMake_Click();
 
         const QString target = f.root() + relTarget;
+        const QString content = java                                      ? kJavaTemplate
+                                : htmlExtension == QStringLiteral(".htm") ? kHtmTemplate
+                                                                          : kHtmlTemplate;
         QCOMPARE(QString::fromUtf8(ReadFile(target)), content);
         QVERIFY(f.boxes.isEmpty());  // no question when the file is new
         QCOMPARE(f.beeps, 0);
         QCOMPARE(f.started.size(), 1);
-        QCOMPARE(f.started[0].commandLine, editor + u' ' + target);  // unquoted
+        QCOMPARE(f.started[0].commandLine, (java ? S.JavaEdit : S.HtmlEdit) + u' ' + target);  // unquoted
         QCOMPARE(f.started[0].style, WindowStyle::NormalFocus);
         QCOMPARE(S.HtmlExtension, htmlExtension);
         // The new name is not recorded in the history.
@@ -191,21 +180,16 @@ private slots:
         QCOMPARE(QString::fromUtf8(ReadFile(target)), kJavaTemplate);
         QCOMPARE(f.started.size(), 1);
         QCOMPARE(f.beeps, 0);
-    }
 
-    // A file whose name starts with a point is still a file of the user's:
-    // it is not replaced without the question.
-    void overwriteQuestionForDotFile() {
-        FakePlatform& f = **fake;
-        const QString target = folder + QStringLiteral("/.java");
-        WriteFile(target, "notes\n");
+        // A name starting with a point hides the file from the file test, but
+        // it is the user's all the same: asked about, not replaced unasked.
+        WriteFile(folder + QStringLiteral("/.java"), "notes\n");
         w->cmbName->setEditText(QString());
         f.answers.enqueue(MsgResult::No);
         w->mnuJavaMake_Click();
-        QCOMPARE(f.boxes.size(), 1);
-        QCOMPARE(f.boxes[0].title, QStringLiteral("ﾌｧｲﾙが存在しています"));
-        QCOMPARE(ReadFile(target), QByteArray("notes\n"));
-        QVERIFY(f.started.isEmpty());
+        QCOMPARE(f.boxes.size(), 3);
+        QCOMPARE(ReadFile(folder + QStringLiteral("/.java")), QByteArray("notes\n"));
+        QCOMPARE(f.started.size(), 1);
     }
 
     // A copy that fails tells the user why, starts no editor and leaves an
@@ -288,46 +272,19 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("existing");   // file created below the test root, "" for none
         QTest::addColumn<QString>("lookedFor");  // path in the message, "" when the editor starts
-        QTest::newRow("java found") << true << 0 << ".html"
-                                    << "Hello"
-                                    << "/my sources/Hello.java"
-                                    << "";
-        QTest::newRow("java missing") << true << 0 << ".html"
-                                      << "Hello"
-                                      << ""
-                                      << "/my sources/Hello.java";
-        QTest::newRow("java without folder button") << true << -1 << ".html"
-                                                    << "Hello"
-                                                    << ""
-                                                    << "!/Hello.java";
-        QTest::newRow("java with unset folder") << true << 2 << ".html"
-                                                << "Hello"
-                                                << ""
-                                                << "!/Hello.java";
-        QTest::newRow("html found") << false << 0 << ".htm"
-                                    << "Page"
-                                    << "/my sources/Page.htm"
-                                    << "";
-        QTest::newRow("html, only the other extension") << false << 0 << ".htm"
-                                                        << "Page"
-                                                        << "/my sources/Page.html"
-                                                        << "/my sources/Page.htm";
-        QTest::newRow("htm, only the other extension") << false << 0 << ".html"
-                                                       << "Page"
-                                                       << "/my sources/Page.htm"
-                                                       << "/my sources/Page.html";
-        QTest::newRow("html without folder looks from the root") << false << -1 << ".html"
-                                                                 << "no-such-page-here"
-                                                                 << ""
-                                                                 << "!/no-such-page-here.html";
-        QTest::newRow("folder ending in a separator") << true << 1 << ".html"
-                                                      << "Hello"
-                                                      << "/second/Hello.java"
-                                                      << "";
-        QTest::newRow("empty name, no file") << true << 0 << ".html"
-                                             << ""
-                                             << ""
-                                             << "/my sources/.java";
+        // clang-format off
+        QTest::newRow("java found") << true << 0 << ".html" << "Hello" << "/my sources/Hello.java" << "";
+        QTest::newRow("java missing") << true << 0 << ".html" << "Hello" << "" << "/my sources/Hello.java";
+        QTest::newRow("java, no folder button") << true << -1 << ".html" << "Hello" << "" << "!/Hello.java";
+        QTest::newRow("java, unset folder") << true << 2 << ".html" << "Hello" << "" << "!/Hello.java";
+        QTest::newRow("htm found") << false << 0 << ".htm" << "Page" << "/my sources/Page.htm" << "";
+        QTest::newRow("htm, only .html there") << false << 0 << ".htm" << "Page" << "/my sources/Page.html"
+                                               << "/my sources/Page.htm";
+        QTest::newRow("html, no folder: from the root") << false << -1 << ".html" << "no-such-page-here" << ""
+                                                        << "!/no-such-page-here.html";
+        QTest::newRow("folder ends in /") << true << 1 << ".html" << "Hello" << "/second/Hello.java" << "";
+        QTest::newRow("empty name, no file") << true << 0 << ".html" << "" << "" << "/my sources/.java";
+        // clang-format on
     }
     void open() {
         QFETCH(bool, java);
