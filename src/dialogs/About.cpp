@@ -18,6 +18,7 @@ void Show(QWidget* mainWindow) {
         g_box->setAttribute(Qt::WA_DeleteOnClose);
         g_box->Form_Load(mainWindow ? mainWindow->windowIcon() : QIcon());
     }
+    g_box->setWindowState(g_box->windowState() & ~Qt::WindowMinimized);
     g_box->show();
     g_box->raise();
     g_box->activateWindow();

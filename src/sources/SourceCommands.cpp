@@ -69,9 +69,13 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     const QString templateFile = P().programFolder() + u'/' + QStringLiteral("temp") + E;
     QString reason;
     if (!P().copyFile(templateFile, T, &reason)) {
+        // The reason belongs to the template when it is not there, else to
+        // the new file's place.
+        const QString failed = P().fileExists(templateFile) ? T : templateFile;
         P().messageBox(context.window,
                        QStringLiteral("ﾌｧｲﾙを作成できませんでした。\n\n作成するﾌｧｲﾙ: ") + T +
-                           QStringLiteral("\nひな形: ") + templateFile + QStringLiteral("\n理由: ") + reason,
+                           QStringLiteral("\nひな形: ") + templateFile + QStringLiteral("\n\n理由: ") +
+                           failed + QStringLiteral(": ") + reason,
                        kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
         return;
     }

@@ -230,8 +230,12 @@ private slots:
         QCOMPARE(box.buttons, MsgButtons::Ok);
         QVERIFY2(box.text.contains(target), qPrintable(box.text));
         QVERIFY2(box.text.contains(f.programDir + QStringLiteral("/temp.java")), qPrintable(box.text));
+        // The reason names the file it belongs to, and the system's words.
         const QString reason = box.text.section(QStringLiteral("理由: "), 1);
-        QVERIFY2(!reason.trimmed().isEmpty(), qPrintable(box.text));
+        const QString failed =
+            failure == QStringLiteral("template") ? f.programDir + QStringLiteral("/temp.java") : target;
+        QVERIFY2(reason.startsWith(failed + QStringLiteral(": ")), qPrintable(box.text));
+        QVERIFY2(reason.size() > failed.size() + 3, qPrintable(box.text));
         if (failure == QStringLiteral("directory")) {
             QVERIFY(QFileInfo(target + QStringLiteral("/inside")).isDir());
         } else if (failure != QStringLiteral("folder")) {
