@@ -27,7 +27,8 @@ void FakePlatform::presetSetting(const QString& section, const QString& key, con
 void FakePlatform::installProgramFiles() {
     const QString source = qEnvironmentVariable("QLK_DATA_DIR");
     const QStringList files = QDir(source).entryList(QDir::Files);
-    for (const QString& f : files) QtPlatform::copyReplacing(source + u'/' + f, programDir + u'/' + f, nullptr);
+    for (const QString& f : files)
+        QtPlatform::copyReplacing(source + u'/' + f, programDir + u'/' + f, nullptr);
 }
 
 QString FakePlatform::readSetting(const QString& section, const QString& key) {

@@ -31,14 +31,14 @@ public:
 
     // Test controls.
     QString root() const { return m_dir.path(); }
-    QString dataFolder;     // returned by windowsFolder(), ending in "/"
-    QString programDir;     // returned by programFolder()
+    QString dataFolder;  // returned by windowsFolder(), ending in "/"
+    QString programDir;  // returned by programFolder()
     ScreenMetrics metrics{15 * 1280, 15 * 1024, 15, 15};
     bool otherCopyRunning = false;
     bool storeWritable = true;
     bool startSucceeds = true;
-    QQueue<MsgResult> answers;       // answers for the next boxes; Ok/Yes/first button otherwise
-    QQueue<QString> chosenFiles;     // answers for the open-file dialog; "" cancels
+    QQueue<MsgResult> answers;              // answers for the next boxes; Ok/Yes/first button otherwise
+    QQueue<QString> chosenFiles;            // answers for the open-file dialog; "" cancels
     std::function<void(const Box&)> onBox;  // runs when a box is shown
 
     // What happened.

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Draw Quenlark's icons and write them as PNG files into data/.
 
-Pure Python standard library: shapes are rasterised on a 4x supersampled
-grid and averaged down, then written as 8-bit RGBA PNG with zlib/struct.
+Pure Python standard library.  The larger dog icons and the folder are
+built from shapes rasterised on a 4x supersampled grid and averaged down;
+the other 16 px icons are hand-placed pixel maps.  Output is 8-bit RGBA PNG
+written with zlib/struct.
 
 Usage:  python3 tools/make_icons.py [OUTPUT_DIR]   (default: data/ beside tools/)
 """
@@ -76,13 +78,6 @@ class Canvas:
     def circle(self, cx, cy, r, col):
         self.ellipse(cx, cy, r, r, col)
 
-    def ring(self, cx, cy, r_out, r_in, col):
-        def inside(x, y):
-            d = (x - cx) ** 2 + (y - cy) ** 2
-            return r_in * r_in <= d <= r_out * r_out
-
-        self._fill((cx - r_out, cy - r_out, cx + r_out, cy + r_out), inside, col)
-
     def polygon(self, pts, col):
         xs = [p[0] for p in pts]
         ys = [p[1] for p in pts]
@@ -119,17 +114,6 @@ class Canvas:
         seq = list(pts) + ([pts[0]] if closed else [])
         for a, b in zip(seq, seq[1:]):
             self.line(a[0], a[1], b[0], b[1], w, col)
-
-    def rrect(self, x0, y0, x1, y1, rad, col):
-        """Rounded rectangle."""
-        def inside(x, y):
-            if not (x0 <= x <= x1 and y0 <= y <= y1):
-                return False
-            cx = min(max(x, x0 + rad), x1 - rad)
-            cy = min(max(y, y0 + rad), y1 - rad)
-            return (x - cx) ** 2 + (y - cy) ** 2 <= rad * rad
-
-        self._fill((x0, y0, x1, y1), inside, col)
 
     def outlined_polygon(self, pts, fill, outline, w):
         self.polygon(pts, fill)
@@ -180,61 +164,111 @@ def write_png(path, w, h, rgba):
 
 
 # --------------------------------------------------------------------------
+# Pixel maps.  At 16 px hand-placed pixels read far better than scaled-down
+# shapes, so the smallest icons are drawn as character maps: one character
+# per pixel, "." is transparent, every other character is looked up in the
+# palette given with the map.
+# --------------------------------------------------------------------------
+def pixmap(rows, palette):
+    rows = [r for r in rows.strip().split("\n")]
+    h, w = len(rows), len(rows[0])
+    out = bytearray()
+    for r in rows:
+        assert len(r) == w, r
+        for ch in r:
+            col = None if ch == "." else palette[ch]
+            if col is None:
+                out += b"\0\0\0\0"
+            else:
+                out += bytes((col[0], col[1], col[2], col[3] if len(col) > 3 else 255))
+    return w, h, bytes(out)
+
+
+class PixelIcon:
+    def __init__(self, rows, palette):
+        self.w, self.h, self.data = pixmap(rows, palette)
+
+    def save(self, path):
+        write_png(path, self.w, self.h, self.data)
+
+
+# --------------------------------------------------------------------------
 # Colours
 # --------------------------------------------------------------------------
 INK = (40, 36, 44)          # outlines, eyes, nose
 WHITE = (255, 255, 255)
-EAR = (226, 214, 200)       # slightly warm grey for the floppy ears
-PINK = (240, 120, 140)
-CHEEK = (255, 170, 180, 150)
+EAR = (214, 178, 136)       # light tan for the floppy ears
+PINK = (240, 110, 130)
+CHEEK = (255, 160, 172, 140)
 
 
 # --------------------------------------------------------------------------
 # Icons
 # --------------------------------------------------------------------------
+DOG16 = """
+................
+..KKKK....KKKK..
+.KEEEEKKKKEEEEK.
+KEEEEWWWWWWEEEEK
+KEEEKWWWWWWKEEEK
+KEEKWWWWWWWWKEEK
+KEEKWkkWWkkWKEEK
+KEEKWkkWWkkWKEEK
+.KKKWWWWWWWWKKK.
+...KWWkkkkWWK...
+...KWWWkkWWWK...
+...KWWWKKWWWK...
+...KWKKPPKKWK...
+....KWWPPWWK....
+.....KKKKKK.....
+................
+"""
+
+
 def dog(size):
-    """A white dog face with floppy ears, drawn on a 32-unit grid."""
+    """The program icon: a white dog face with floppy ears."""
+    if size == 16:
+        return PixelIcon(DOG16, {"K": INK, "E": EAR, "W": WHITE, "k": (20, 20, 24), "P": PINK})
     c = Canvas(size, 32.0)
-    # outline width in design units: keep about one pixel at 16 px and grow
-    # slowly for the larger sizes.
-    ow = {16: 2.2, 32: 2.0, 64: 1.6, 128: 1.3}.get(size, 1.5)
+    # outline width in design units (about 1.5 px at 32 px, thinner relative
+    # width for the large sizes)
+    ow = {32: 1.7, 64: 1.5}.get(size, 1.25)
 
     # floppy ears (drawn first, the head overlaps them)
-    for sgn in (-1, 1):
-        ex, ey = 16 + sgn * 11.2, 14.5
-        c.ellipse(ex, ey, 4.6 + ow / 2, 8.6 + ow / 2, INK, angle=sgn * -18)
-        c.ellipse(ex, ey, 4.6 - ow / 2, 8.6 - ow / 2, EAR, angle=sgn * -18)
+    ears = [(16 + sgn * 10.0, 14.0, sgn * -20) for sgn in (-1, 1)]
+    for ex, ey, ang in ears:
+        c.ellipse(ex, ey, 4.4 + ow / 2, 8.4 + ow / 2, INK, angle=ang)
+        c.ellipse(ex, ey, 4.4 - ow / 2, 8.4 - ow / 2, EAR, angle=ang)
 
     # head
-    hx, hy, hrx, hry = 16, 17.5, 11.4, 11.0
+    hx, hy, hrx, hry = 16, 17.6, 10.6, 10.4
     c.ellipse(hx, hy, hrx + ow / 2, hry + ow / 2, INK)
     c.ellipse(hx, hy, hrx - ow / 2, hry - ow / 2, WHITE)
     # the ear tops lie over the head's outline so they look attached
-    for sgn in (-1, 1):
-        ex, ey = 16 + sgn * 11.2, 14.5
-        c.ellipse(ex, ey - 1.0, 3.8, 7.2, EAR, angle=sgn * -18)
+    for ex, ey, ang in ears:
+        c.ellipse(ex, ey - 1.6, 3.4, 6.2, EAR, angle=ang)
 
-    # eyes
-    er = {16: 2.0, 32: 1.9}.get(size, 1.8)
+    # eyes (with a small shine where there is room)
+    small = size < 64
     for sgn in (-1, 1):
-        c.circle(16 + sgn * 5.0, 15.2, er, INK)
-        if size >= 32:
-            c.circle(16 + sgn * 5.0 - 0.6, 14.5, er * 0.38, WHITE)
+        ex = 16 + sgn * 4.5
+        c.circle(ex, 15.5, 2.1 if small else 1.8, INK)
+        if not small:
+            c.circle(ex - 0.55, 14.9, 0.65, WHITE)
 
     # nose
-    c.ellipse(16, 21.0, 2.9, 2.1, INK)
-    if size >= 32:
-        c.ellipse(15.2, 20.3, 0.9, 0.55, (120, 116, 124))
+    c.ellipse(16, 20.8, 2.8 if small else 2.7, 2.0 if small else 1.9, INK)
+    if not small:
+        c.ellipse(15.2, 20.2, 0.9, 0.5, (120, 116, 124))
 
-    # mouth and tongue (only where there is room)
-    if size >= 32:
-        mw = max(ow * 0.55, 0.9)
-        c.ellipse(16, 26.2, 1.7, 1.6, PINK)
-        c.line(16, 22.5, 16, 24.4, mw, INK)
-        c.polyline([(12.4, 23.9), (13.6, 25.0), (15.0, 25.0), (16, 24.2)], mw, INK)
-        c.polyline([(16, 24.2), (17.0, 25.0), (18.4, 25.0), (19.6, 23.9)], mw, INK)
-        for sgn in (-1, 1):
-            c.ellipse(16 + sgn * 7.6, 20.6, 1.9, 1.2, CHEEK)
+    # mouth and tongue
+    mw = max(ow * 0.6, 0.9)
+    c.ellipse(16, 25.6, 1.6, 1.6, PINK)
+    c.line(16, 22.2, 16, 23.9, mw, INK)
+    c.polyline([(12.6, 23.5), (13.8, 24.5), (15.0, 24.5), (16, 23.8)], mw, INK)
+    c.polyline([(16, 23.8), (17.0, 24.5), (18.2, 24.5), (19.4, 23.5)], mw, INK)
+    for sgn in (-1, 1):
+        c.ellipse(16 + sgn * 7.2, 20.4, 1.8, 1.1, CHEEK)
     return c
 
 
@@ -247,87 +281,79 @@ def folder():
     # back panel with the tab
     c.outlined_polygon([(1.5, 3.0), (6.0, 3.0), (7.5, 4.5), (14.5, 4.5),
                         (14.5, 13.5), (1.5, 13.5)], back, edge, 1.0)
-    # front flap, slightly lower and sheared
+    # front flap
     c.outlined_polygon([(1.5, 6.5), (14.5, 6.5), (14.5, 13.5), (1.5, 13.5)],
                        front, edge, 1.0)
     c.line(2.5, 7.6, 13.4, 7.6, 0.8, hi)
     return c
 
 
+# spanner (open jaw, top left) crossed with a hammer (head top right)
+TOOLS = """
+...KKKK...KK....
+..KHHSSK.KHSK...
+.K.KHSSKKHSSSK..
+KHK.KSSSKKHSSSK.
+KHSKKSSsKKKSSSsK
+KSSSSSSsKWWKSsK.
+KSSSSSsKWWWKKK..
+.KKsssKWWwK.....
+...KKKWWwKK.....
+....KWWwKHSK....
+...KWWwKKHSSK...
+..KWWwK..KHSsK..
+.KRRwK....KHSsK.
+KRRRK......KSsK.
+KRRK........KK..
+.KK.............
+"""
+
+
 def tools():
-    c = Canvas(16, 32.0)
-    ink = (44, 44, 52)
-    steel = (176, 184, 196)
-    steel_hi = (226, 232, 240)
-    wood = (196, 132, 62)
-    red = (220, 50, 44)
+    return PixelIcon(TOOLS, {
+        "K": (40, 40, 48),       # outline
+        "S": (188, 196, 208),    # steel
+        "H": (242, 246, 252),    # steel highlight
+        "s": (140, 148, 162),    # steel shade
+        "W": (204, 136, 60),     # wooden handle
+        "w": (160, 100, 40),     # handle shade
+        "R": (214, 48, 40),      # red grip
+    })
 
-    # spanner: from lower right up to upper left, open jaw at the top
-    c.line(7.0, 7.0, 26.0, 26.0, 6.6, ink)          # handle outline
-    c.circle(7.0, 7.0, 6.2, ink)                    # head outline
-    c.line(7.0, 7.0, 26.0, 26.0, 4.0, steel)
-    c.circle(7.0, 7.0, 4.8, steel)
-    c.line(8.5, 8.5, 24.5, 24.5, 1.2, steel_hi)
-    # jaw opening (erased: a square turned 45 degrees)
-    jaw = [(1.2, 4.0), (4.0, 1.2), (8.6, 5.8), (5.8, 8.6)]
-    c.polygon(jaw, (0, 0, 0, 0))
-    c.polyline([(4.0, 1.2), (8.6, 5.8), (5.8, 8.6), (1.2, 4.0)], 1.6, ink)
 
-    # hammer: wooden handle from lower left to upper right, steel head on top
-    c.line(5.0, 27.0, 22.0, 10.0, 5.4, ink)
-    c.line(5.0, 27.0, 22.0, 10.0, 3.0, wood)
-    head = [(14.5, 8.5), (21.5, 1.5), (30.5, 10.5), (23.5, 17.5)]
-    c.outlined_polygon(head, steel, ink, 1.8)
-    c.line(18.0, 6.6, 22.0, 2.8, 1.2, steel_hi)
-    # a red grip band on the hammer handle
-    c.line(5.0, 27.0, 9.0, 23.0, 3.0, red)
-    return c
+# a globe with a magnifying glass in front of it
+BROWSER = """
+....BBBBB.......
+..BBSSGGSBB.....
+.BHSGGGSSSSB....
+.BHGGGGSSGGB....
+BSGGGGSSSGGGB...
+BSSGGSSSSGGsB...
+BSSSGSSSKKKKB...
+BSSSGGSKLLLLK...
+BSSSGGKLlLLLLK..
+.BSSSGKLlLLLLK..
+.BSSSGKLLLLLLK..
+..BBsSKLLLLLLKK.
+....BBBKLLLLKKWK
+........KKKKKWWK
+.............KWW
+..............KK
+"""
 
 
 def browser():
-    c = Canvas(16, 32.0)
-    ink = (24, 52, 110)
-    sea = (60, 140, 230)
-    land = (70, 180, 80)
-    grid = (200, 230, 255)
-    glass_ink = (40, 40, 48)
-    lens = (220, 240, 255, 150)
-    handle = (90, 60, 30)
-
-    gx, gy, gr = 13.0, 13.0, 11.5
-    c.circle(gx, gy, gr + 1.0, ink)
-    c.circle(gx, gy, gr - 0.6, sea)
-    # continents (blobs), clipped by drawing the globe rim again afterwards
-    c.polygon([(6.0, 4.5), (12.0, 3.5), (13.5, 7.0), (10.0, 9.5), (11.0, 13.0),
-               (7.5, 15.0), (5.0, 11.0), (3.0, 9.0)], land)
-    c.polygon([(15.0, 12.0), (20.5, 10.0), (23.5, 14.0), (20.0, 16.5), (17.5, 22.0),
-               (14.5, 19.0)], land)
-    c.polygon([(7.5, 19.0), (11.0, 18.5), (12.5, 22.5), (9.0, 24.0)], land)
-    # meridian and parallels
-    c.ring(gx, gy, gr + 1.0, gr - 0.6, ink)
-    for y in (7.5, 18.5):
-        half = math.sqrt(max(0.0, (gr - 0.6) ** 2 - (y - gy) ** 2))
-        c.line(gx - half + 0.6, y, gx + half - 0.6, y, 0.9, grid)
-    c.line(gx - gr + 0.8, gy, gx + gr - 0.8, gy, 0.9, grid)
-    _meridian(c, gx, gy, gr - 0.6, 5.5, grid)
-    c.line(gx, gy - gr + 0.8, gx, gy + gr - 0.8, 0.9, grid)
-    c.ring(gx, gy, gr + 1.0, gr - 0.6, ink)
-
-    # magnifying glass at the lower right
-    mx, my, mr = 21.5, 21.5, 6.4
-    c.line(mx + 3.6, my + 3.6, 30.0, 30.0, 5.6, glass_ink)
-    c.line(mx + 4.2, my + 4.2, 29.6, 29.6, 3.2, handle)
-    c.circle(mx, my, mr, lens)
-    c.ring(mx, my, mr + 1.3, mr - 0.9, glass_ink)
-    c.ring(mx, my, mr - 1.0, mr - 1.6, (255, 255, 255, 120))
-    return c
-
-
-def _meridian(c, cx, cy, r, rx, col):
-    """An elliptic meridian line of half-width rx inside a globe of radius r."""
-    pts = [(cx + rx * math.sin(t), cy - r * math.cos(t))
-           for t in [i * math.pi / 16 for i in range(33)]]
-    c.polyline(pts, 0.9, col)
+    return PixelIcon(BROWSER, {
+        "B": (20, 50, 120),      # globe outline
+        "S": (56, 132, 228),     # sea
+        "s": (36, 96, 190),      # sea in shadow
+        "H": (180, 220, 255),    # shine
+        "G": (72, 182, 80),      # land
+        "K": (30, 30, 40),       # lens rim
+        "L": (214, 236, 255, 220),   # glass
+        "l": (255, 255, 255),    # glint
+        "W": (150, 96, 40),      # handle
+    })
 
 
 def main():

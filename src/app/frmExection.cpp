@@ -13,8 +13,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -52,13 +52,15 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     QIcon icon;
     for (const char* size : {"16", "32"}) {
-        const QString path = P().programFolder() + QStringLiteral("/quenlark-%1.png").arg(QLatin1String(size));
+        const QString path =
+            P().programFolder() + QStringLiteral("/quenlark-%1.png").arg(QLatin1String(size));
         if (QFileInfo::exists(path)) icon.addFile(path);
     }
     setWindowIcon(icon);
     BuildControls();
     BuildMenu();
-    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY}, true);
+    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY},
+             true);
     Result::SetMainWindow(this);
     Options::SetMainWindow(this);
 }
@@ -98,7 +100,9 @@ void frmExection::BuildControls() {
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setIconSize(QSize(16, 16));
         b->setFont(Fonts::PGothic(8.25));
-        PlaceControl(b, {120.0 + 480 * i, 185, 450, 450});
+        // 510 high, not 450: the caption under the picture needs the height
+        // the browser buttons have in the Japanese font found here.
+        PlaceControl(b, {120.0 + 480 * i, 185, 450, 510});
         optPathGroup->addButton(b, i);
         optPath[i] = b;
     }
@@ -210,8 +214,8 @@ bool frmExection::Form_Load() {
     // A second copy tells the user and ends.
     if (!P().claimSingleInstance()) {
         P().beep();
-        P().messageBox(nullptr, QStringLiteral("「Quenlark」 はすでに起動しています。"), QStringLiteral("おしらせ"),
-                       MsgIcon::Information, MsgButtons::Ok);
+        P().messageBox(nullptr, QStringLiteral("「Quenlark」 はすでに起動しています。"),
+                       QStringLiteral("おしらせ"), MsgIcon::Information, MsgButtons::Ok);
         return false;
     }
 
@@ -232,9 +236,10 @@ bool frmExection::Form_Load() {
     // No folder at all: ask for one in the settings dialog, and go on.
     if (S.JavaFileFolder[0].isEmpty() && S.JavaFileFolder[1].isEmpty() && S.JavaFileFolder[2].isEmpty()) {
         P().beep();
-        P().messageBox(nullptr,
-                       QStringLiteral("コンパイルしたい Javaﾌｧｲﾙ(*.java) が置いてある\nフォルダ を選択してください"),
-                       QStringLiteral("ﾌｫﾙﾀﾞ選択"), MsgIcon::Information, MsgButtons::Ok);
+        P().messageBox(
+            nullptr,
+            QStringLiteral("コンパイルしたい Javaﾌｧｲﾙ(*.java) が置いてある\nフォルダ を選択してください"),
+            QStringLiteral("ﾌｫﾙﾀﾞ選択"), MsgIcon::Information, MsgButtons::Ok);
         Options::Show(0);
     }
 
@@ -244,7 +249,8 @@ bool frmExection::Form_Load() {
     if (S.HtmlEdit.isEmpty()) S.HtmlEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
 
     for (int j = 0; j < 2; ++j) S.Browser[j] = ReadSetting(kSetting, QStringLiteral("Browser%1").arg(j));
-    for (int j = 0; j < 2; ++j) S.BrowserName[j] = ReadSetting(kSetting, QStringLiteral("BrowserName%1").arg(j));
+    for (int j = 0; j < 2; ++j)
+        S.BrowserName[j] = ReadSetting(kSetting, QStringLiteral("BrowserName%1").arg(j));
     for (int j = 0; j < 2; ++j) setBrowserTooltip(j, BrowserTooltip(j));
 
     S.RecentNumber = ReadSetting(kRecent, QStringLiteral("Number"));
@@ -273,7 +279,8 @@ bool frmExection::Form_Load() {
         if (!P().copyFile(seed, resultFile, &reason)) {
             P().messageBox(nullptr,
                            QStringLiteral("「result.txt」 をコピーできませんでした。\n\nコピー元: ") + seed +
-                               QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") + reason,
+                               QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") +
+                               reason,
                            QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Critical, MsgButtons::Ok);
             return false;
         }

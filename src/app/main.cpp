@@ -1,3 +1,4 @@
+#include "app/FirstPaintProbe.h"
 #include "app/frmExection.h"
 #include "platform/QtPlatform.h"
 #include "settings/Qlk.h"
@@ -7,6 +8,7 @@
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
+    ensurePrivateRuntimeDir();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenlark"));
     // Standard buttons and dialogs in Japanese.
@@ -20,6 +22,7 @@ int main(int argc, char* argv[]) {
     int result = 0;
     {
         frmExection main;
+        FirstPaintProbe::InstallIfAsked(&main);
         if (main.Form_Load()) result = app.exec();
     }
     Qlk::SetPlatform(nullptr);

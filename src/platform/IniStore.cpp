@@ -23,6 +23,13 @@ bool IniStore::write(const QString& section, const QString& key, const QString& 
 void IniStore::load() {
     QFile f(m_path);
     if (f.open(QIODevice::ReadOnly)) m_sections = parse(f.readAll());
+    // A write cut short by a crash leaves its temporary file ("name.XXXXXX")
+    // beside the store; only one copy of the program runs, so none is in use.
+    const QFileInfo info(m_path);
+    const QStringList leftovers =
+        QDir(info.absolutePath())
+            .entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
+    for (const QString& name : leftovers) QFile::remove(info.absolutePath() + u'/' + name);
 }
 
 bool IniStore::save() {
@@ -60,16 +67,26 @@ QString IniStore::encodeValue(const QString& value) {
     QString out = QStringLiteral("\"");
     for (QChar c : value) {
         switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        default:
-            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
-            else
-                out += c;
+            case '"':
+                out += QStringLiteral("\\\"");
+                break;
+            case '\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case '\n':
+                out += QStringLiteral("\\n");
+                break;
+            case '\r':
+                out += QStringLiteral("\\r");
+                break;
+            case '\t':
+                out += QStringLiteral("\\t");
+                break;
+            default:
+                if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+                    out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+                else
+                    out += c;
         }
     }
     out += u'"';
@@ -90,21 +107,28 @@ QString IniStore::decodeValue(const QString& text) {
         }
         QChar e = t[++i];
         switch (e.unicode()) {
-        case 'n': out += u'\n'; break;
-        case 'r': out += u'\r'; break;
-        case 't': out += u'\t'; break;
-        case 'x': {
-            bool ok = false;
-            const uint code = t.mid(i + 1, 2).toUInt(&ok, 16);
-            if (ok && i + 2 < t.size() - 1) {
-                out += QChar(char16_t(code));
-                i += 2;
-            } else {
-                out += e;
+            case 'n':
+                out += u'\n';
+                break;
+            case 'r':
+                out += u'\r';
+                break;
+            case 't':
+                out += u'\t';
+                break;
+            case 'x': {
+                bool ok = false;
+                const uint code = t.mid(i + 1, 2).toUInt(&ok, 16);
+                if (ok && i + 2 < t.size() - 1) {
+                    out += QChar(char16_t(code));
+                    i += 2;
+                } else {
+                    out += e;
+                }
+                break;
             }
-            break;
-        }
-        default: out += e;
+            default:
+                out += e;
         }
     }
     return out;
@@ -134,7 +158,8 @@ QByteArray IniStore::serialize(const Sections& sections) {
     for (auto s = sections.cbegin(); s != sections.cend(); ++s) {
         if (!out.isEmpty()) out += u'\n';
         out += u'[' + s.key() + QStringLiteral("]\n");
-        for (auto k = s->cbegin(); k != s->cend(); ++k) out += k.key() + u'=' + encodeValue(k.value()) + u'\n';
+        for (auto k = s->cbegin(); k != s->cend(); ++k)
+            out += k.key() + u'=' + encodeValue(k.value()) + u'\n';
     }
     return out.toUtf8();
 }

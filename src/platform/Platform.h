@@ -68,8 +68,8 @@ public:
     virtual bool startProcess(const QString& commandLine, WindowStyle style, QString* error) = 0;
 
     virtual void beep() = 0;
-    virtual MsgResult messageBox(QWidget* parent, const QString& text, const QString& title,
-                                 MsgIcon icon, MsgButtons buttons) = 0;
+    virtual MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
+                                 MsgButtons buttons) = 0;
     // Keeps a window above all others, or releases it, without moving it.
     virtual void setTopmost(QWidget* window, bool on) = 0;
     // Opens the help file at its contents (context 0) or at topic 1 to 4.

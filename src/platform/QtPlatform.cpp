@@ -20,10 +20,10 @@
 #include <QStorageInfo>
 #include <QWindow>
 
-#include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -37,13 +37,25 @@ QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err))
 
 }  // namespace
 
+namespace {
+bool UsableRuntimeDir(const QByteArray& dir) {
+    struct stat st {};
+    return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+}  // namespace
+
+void ensurePrivateRuntimeDir() {
+    if (UsableRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))) return;
+    QByteArray base = qgetenv("XDG_DATA_HOME");
+    if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
+    const QString dir = ensurePrivateDir(QFile::decodeName(base) + QStringLiteral("/Quenlark/runtime"));
+    if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
 QString privateRuntimeFolder(const QString& dataFolder) {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) {
-        const QString dir = QFile::decodeName(runtime);
-        QFileInfo fi(dir);
-        if (fi.isDir() && fi.isWritable() && fi.ownerId() == ::getuid()) return dir;
-    }
+    if (UsableRuntimeDir(runtime)) return QFile::decodeName(runtime);
     return dataFolder;
 }
 
@@ -83,7 +95,8 @@ bool QtPlatform::fileExists(const QString& path) { return fileTest(path); }
 
 bool QtPlatform::fileTest(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
-    const QString dir = slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
+    const QString dir =
+        slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
     const QString name = path.mid(slash + 1);
     if (name.isEmpty()) return false;
     if (!PathRules::hasWildcard(name)) {
@@ -170,7 +183,8 @@ QString QtPlatform::aliasFor(const QString& folder, const QString& root) {
     if (root.contains(u' ') || ensurePrivateDir(root).isEmpty()) return folder;
     QString target = folder;
     while (target.size() > 1 && target.endsWith(u'/')) target.chop(1);
-    const QByteArray hash = QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    const QByteArray hash =
+        QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
     const QString link = root + u'/' + QString::fromLatin1(hash);
     const QByteArray linkName = QFile::encodeName(link);
     const QByteArray targetName = QFile::encodeName(target);
@@ -251,15 +265,25 @@ MsgResult QtPlatform::messageBox(QWidget* parent, const QString& text, const QSt
                 : icon == MsgIcon::Exclamation ? QMessageBox::Warning
                                                : QMessageBox::Critical);
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MsgButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MsgButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
     }
     switch (box.exec()) {
-    case QMessageBox::Cancel: return MsgResult::Cancel;
-    case QMessageBox::Yes: return MsgResult::Yes;
-    case QMessageBox::No: return MsgResult::No;
-    default: return MsgResult::Ok;
+        case QMessageBox::Cancel:
+            return MsgResult::Cancel;
+        case QMessageBox::Yes:
+            return MsgResult::Yes;
+        case QMessageBox::No:
+            return MsgResult::No;
+        default:
+            return MsgResult::Ok;
     }
 }
 

@@ -9,9 +9,9 @@
 class QWidget;
 
 struct CommandContext {
-    QWidget* window = nullptr;   // parent for message boxes
-    int selectedFolder = -1;     // first selected folder button, -1 for none
-    QString name;                // the name box's text, exactly as typed
+    QWidget* window = nullptr;             // parent for message boxes
+    int selectedFolder = -1;               // first selected folder button, -1 for none
+    QString name;                          // the name box's text, exactly as typed
     std::function<void()> addRecent;       // records the name in the history
     std::function<void()> showResult;      // shows the result window
     std::function<void(int)> openOptions;  // opens the settings dialog on a page

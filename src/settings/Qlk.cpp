@@ -62,7 +62,8 @@ double Val(QStringView text) {
     }
     if (!seenDigit) return 0;
     if (seenExp && !expDigit) {
-        while (!digits.empty() && (digits.back() == 'e' || digits.back() == '+' || digits.back() == '-')) digits.pop_back();
+        while (!digits.empty() && (digits.back() == 'e' || digits.back() == '+' || digits.back() == '-'))
+            digits.pop_back();
     }
     double value = 0;
     const char* first = digits.data();
@@ -84,9 +85,7 @@ QString NumberText(double value) {
     return text;
 }
 
-QString IndexText(int index) {
-    return index < 0 ? QString::number(index) : u' ' + QString::number(index);
-}
+QString IndexText(int index) { return index < 0 ? QString::number(index) : u' ' + QString::number(index); }
 
 QString FlagText(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }
 

@@ -44,12 +44,12 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
 void ResetWriteFailureNotice();
 
 // Value forms of the store.
-double Val(QStringView text);              // leading number: "12abc" 12, " 3.5" 3.5, "abc" 0
-QString NumberText(double value);          // general number format of a single: 1440, 1718.4
-QString IndexText(int index);              // " 0", " 1"; "-1" for negatives
-QString FlagText(bool on);                 // "True" / "False"
-int CountValue(QStringView text);          // number text rounded (ties to even) into 16 bits
-int ClampRecentCount(QStringView text);    // the history size, 0 to 99
+double Val(QStringView text);            // leading number: "12abc" 12, " 3.5" 3.5, "abc" 0
+QString NumberText(double value);        // general number format of a single: 1440, 1718.4
+QString IndexText(int index);            // " 0", " 1"; "-1" for negatives
+QString FlagText(bool on);               // "True" / "False"
+int CountValue(QStringView text);        // number text rounded (ties to even) into 16 bits
+int ClampRecentCount(QStringView text);  // the history size, 0 to 99
 
 // The tooltip of a browser button: its name, else its path, else "設定ナシ".
 QString BrowserTooltip(int index);

@@ -1,0 +1,23 @@
+#!/bin/sh
+# apli.bat - Quenlark の「ｱﾌﾟﾘｹｰｼｮﾝ実行」ボタンから呼ばれるスクリプト
+#   $1 : クラスファイルのあるフォルダ
+#   $2 : クラス名 (例: Hello)
+# プログラムの出力は実行中もそのまま result.txt に書かれ、
+# 「出力結果」ウィンドウに表示されます。自由に書き換えてかまいません。
+
+dir="${XDG_DATA_HOME:-$HOME/.local/share}/Quenlark"
+result="$dir/result.txt"
+[ -d "$dir" ] || (umask 077 && mkdir -p "$dir")
+: >"$result"                       # 前回の結果を消す
+exec >>"$result" 2>&1 </dev/null   # 以下の出力はすべて result.txt へ
+
+if ! command -v java >/dev/null 2>&1; then
+    echo "java が見つかりません。JDK をインストールしてください。"
+    echo "  例: sudo apt install openjdk-17-jdk-headless"
+    exit 1
+fi
+cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }
+
+# System.out.println は 1 行ごとに書き出されるので、出力は実行中に表示されます。
+exec java -Dfile.encoding=UTF-8 -Dstdout.encoding=UTF-8 -Dstderr.encoding=UTF-8 \
+     -cp ".${CLASSPATH:+:$CLASSPATH}" "$2"
