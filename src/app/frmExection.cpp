@@ -100,7 +100,9 @@ void frmExection::BuildControls() {
         b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         b->setIconSize(QSize(16, 16));
         b->setFont(Fonts::PGothic(8.25));
-        PlaceControl(b, {120.0 + 480 * i, 185, 450, 450});
+        // 510 high, not 450: the caption under the picture needs the height
+        // the browser buttons have in the Japanese font found here.
+        PlaceControl(b, {120.0 + 480 * i, 185, 450, 510});
         optPathGroup->addButton(b, i);
         optPath[i] = b;
     }

@@ -8,6 +8,7 @@
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
+    ensurePrivateRuntimeDir();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenlark"));
     // Standard buttons and dialogs in Japanese.

@@ -1,6 +1,8 @@
 #include "Fonts.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 namespace Fonts {
@@ -17,10 +19,18 @@ QString Resolve(const QStringList& families) {
     return QString();
 }
 
+// The point size that has the pixel size of `points` at 96 dpi on the
+// density Qt reports for the primary screen.
+double DesignPoints(double points) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96;
+    return dpi > 0 && dpi != 96 ? points * 96 / dpi : points;
+}
+
 QFont Make(const QString& family, double points, bool bold, bool fixed) {
     QFont font;
     if (!family.isEmpty()) font.setFamily(family);
-    font.setPointSizeF(points);
+    font.setPointSizeF(DesignPoints(points));
     font.setBold(bold);
     font.setFixedPitch(fixed);
     font.setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);

@@ -45,13 +45,25 @@ QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err))
 
 }  // namespace
 
+namespace {
+bool UsableRuntimeDir(const QByteArray& dir) {
+    struct stat st {};
+    return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+}  // namespace
+
+void ensurePrivateRuntimeDir() {
+    if (UsableRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))) return;
+    QByteArray base = qgetenv("XDG_DATA_HOME");
+    if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
+    const QString dir = ensurePrivateDir(QFile::decodeName(base) + QStringLiteral("/Quenlark/runtime"));
+    if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
 QString privateRuntimeFolder(const QString& dataFolder) {
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty()) {
-        const QString dir = QFile::decodeName(runtime);
-        QFileInfo fi(dir);
-        if (fi.isDir() && fi.isWritable() && fi.ownerId() == ::getuid()) return dir;
-    }
+    if (UsableRuntimeDir(runtime)) return QFile::decodeName(runtime);
     return dataFolder;
 }
 
@@ -420,7 +432,10 @@ protected:
 }  // namespace
 
 QString QtPlatform::openFileDialog(QWidget* parent, const QString& title) {
-    static const QString executables = QStringLiteral("実行ﾌｧｲﾙ(*.exe) (*)");
+    // The captions stay as the program names them; the pattern behind both is
+    // "*", and the proxy below narrows the first to executable files.
+    static const QString executablesCaption = QStringLiteral("実行ﾌｧｲﾙ(*.exe)");
+    static const QString executables = executablesCaption + QStringLiteral(" (*)");
     static const QString all = QStringLiteral("すべてのﾌｧｲﾙ(*.*) (*)");
     QFileDialog dialog(parent, title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -431,7 +446,8 @@ QString QtPlatform::openFileDialog(QWidget* parent, const QString& title) {
     dialog.setProxyModel(filter);
     dialog.setNameFilters({executables, all});
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& chosen) {
-        filter->executablesOnly = chosen == executables;
+        // The dialog reports the caption as shown, without its pattern.
+        filter->executablesOnly = chosen.startsWith(executablesCaption);
         filter->invalidate();
     });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();

@@ -70,6 +70,11 @@ private:
     QTimer* m_reaper = nullptr;
 };
 
+// Without a usable $XDG_RUNTIME_DIR, Qt would make one under a predictable
+// name in the shared /tmp; this points it at a private folder inside the
+// user's data folder instead. Call before the application object exists.
+void ensurePrivateRuntimeDir();
+
 // The folder for private run-time files: $XDG_RUNTIME_DIR when it is set and
 // usable, else the data folder. Never a shared temporary folder.
 QString privateRuntimeFolder(const QString& dataFolder);

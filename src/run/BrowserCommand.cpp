@@ -1,6 +1,59 @@
-// Placeholder until the browser command lands.
+// The two browser buttons: open the class's page in a configured browser.
 #include "RunCommands.h"
 
+#include "settings/Qlk.h"
+
+using namespace Qlk;
+
 namespace Run {
-void Browser(int, const CommandContext&) {}
+
+namespace {
+const int kBrowserPage = 2;
+}
+
+void Browser(int index, const CommandContext& context) {
+    const QString F = context.folder();
+    const QString B = index == 0 || index == 1 ? S.Browser[index] : QString();
+
+    if (B.isEmpty()) {
+        P().beep();
+        P().messageBox(
+            context.window,
+            QStringLiteral("ブラウザが設定されていません。\n\n設定してからもう一度実行してください。"),
+            QStringLiteral("ﾌﾞﾗｳｻﾞの設定"), MsgIcon::Exclamation, MsgButtons::Ok);
+        if (context.openOptions) context.openOptions(kBrowserPage);
+        return;
+    }
+
+    if (!P().fileExists(B)) {
+        const MsgResult answer = P().messageBox(
+            context.window, B + QStringLiteral(" が見つかりません。\n\nもう一度設定し直してください。"),
+            QStringLiteral("ﾌﾞﾗｳｻﾞが見つかりません"), MsgIcon::Exclamation, MsgButtons::OkCancel);
+        if (answer == MsgResult::Ok && context.openOptions) context.openOptions(kBrowserPage);
+        return;
+    }
+
+    const QString N = context.name;
+    const QString page = F + u'/' + N + QStringLiteral(".html");
+    if (!P().fileExists(page)) {
+        P().messageBox(context.window,
+                       N + QStringLiteral(".html が見つかりません。\n\n"
+                                          "移動または削除、もしくはJavaﾌｧｲﾙがあるﾌｫﾙﾀﾞの設定が\n"
+                                          "間違っている可能性があります。\n\n"
+                                          "もう一度確かめてみてください。"),
+                       QStringLiteral("htmlﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
+        return;
+    }
+
+    // The command line is not quoted: the browser path is found by its
+    // shortest prefix that names a file, the page path follows as is.
+    QString error;
+    if (!P().startProcess(B + u' ' + page, WindowStyle::NormalFocus, &error)) {
+        P().messageBox(context.window, B + QStringLiteral(" を起動できませんでした。\n\n") + error,
+                       QStringLiteral("ﾌﾞﾗｳｻﾞを起動できません"), MsgIcon::Exclamation, MsgButtons::Ok);
+        return;
+    }
+    if (context.addRecent) context.addRecent();
+}
+
 }  // namespace Run

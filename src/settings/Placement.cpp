@@ -138,10 +138,11 @@ void ScaleForm(QWidget* form) {
     t = GetForm(form);
     t.Height = (t.Height - t.ScaleHeight()) + t.ScaleHeight() * y / 15;
     Apply(form, t);
-    // Every placed control, frames' children included, in creation order.
+    // Every placed control of this window, frames' children included, in
+    // creation order; a window owned by this one scales itself.
     const QList<QWidget*> controls = form->findChildren<QWidget*>();
     for (QWidget* c : controls) {
-        if (!c->property(kControlProp).isValid()) continue;
+        if (!c->property(kControlProp).isValid() || c->window() != form) continue;
         const ControlKind kind = KindOf(c);
         if (kind == ControlKind::ComboBox || kind == ControlKind::Skipped) continue;
         QRectF r = ControlTwips(c);

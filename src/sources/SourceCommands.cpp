@@ -1,8 +1,112 @@
-// Placeholder until the source commands land.
+// New source files copied from the templates beside the program, and sources
+// opened in the editor configured for their kind.
 #include "SourceCommands.h"
 
+#include "settings/Qlk.h"
+
 namespace Sources {
-void MakeNew(const QString&, const CommandContext&) {}
-void OpenJava(const CommandContext&) {}
-void OpenHtml(const CommandContext&) {}
+
+using namespace Qlk;
+
+namespace {
+
+const QString kJava = QStringLiteral(".java");
+const QString kErrorTitle = QStringLiteral("Quenlark ｴﾗｰ");
+
+// Starts the editor's command line in a normal, focused window. A start that
+// fails is told to the user with the command line and the system's reason.
+void StartEditor(const QString& commandLine, const CommandContext& context) {
+    QString reason;
+    if (P().startProcess(commandLine, WindowStyle::NormalFocus, &reason)) return;
+    P().messageBox(context.window,
+                   QStringLiteral("エディタを起動できませんでした。\n\n") + commandLine +
+                       QStringLiteral("\n\n理由: ") + reason +
+                       QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
+                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+}
+
+// The file-not-found message of the open commands; the two differ only in
+// their last line.
+void FileNotFound(const QString& path, const QString& lastLine, const CommandContext& context) {
+    P().beep();
+    P().messageBox(context.window,
+                   path +
+                       QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
+                                      "間違っている可能性があります。\n\n") +
+                       lastLine,
+                   QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+}  // namespace
+
+void MakeNew(const QString& extension, const CommandContext& context) {
+    const QString& E = extension;
+    // The folder of the first selected folder button.
+    const QString F = context.folder();
+    if (F.isEmpty()) {
+        P().messageBox(context.window,
+                       QStringLiteral("パスの設定がありません。\n設定した後、もう一度実行してください。"),
+                       QStringLiteral("設定がありません"), MsgIcon::Exclamation, MsgButtons::Ok);
+        return;
+    }
+
+    const QString N = context.name;
+    const QString T = F + u'/' + N + E;
+
+    // An existing file is replaced only when the user says so. A name that
+    // starts with a point is hidden from the file test, but the file is the
+    // user's all the same and is not replaced unasked.
+    if (P().fileExists(T) || P().fileStamp(T).exists) {
+        const MsgResult answer = P().messageBox(
+            context.window,
+            T + QStringLiteral("\n\n はすでに存在しています。\n\n上書きしてもよろしいですか？"),
+            QStringLiteral("ﾌｧｲﾙが存在しています"), MsgIcon::Exclamation, MsgButtons::YesNo);
+        if (answer == MsgResult::No) return;
+    }
+
+    // The copy replaces the target whole or not at all; when it fails the
+    // user learns why and no editor is started.
+    const QString templateFile = P().programFolder() + u'/' + QStringLiteral("temp") + E;
+    QString reason;
+    if (!P().copyFile(templateFile, T, &reason)) {
+        // The reason belongs to the template when it is not there, else to
+        // the new file's place.
+        const QString failed = P().fileExists(templateFile) ? T : templateFile;
+        P().messageBox(context.window,
+                       QStringLiteral("ﾌｧｲﾙを作成できませんでした。\n\n作成するﾌｧｲﾙ: ") + T +
+                           QStringLiteral("\nひな形: ") + templateFile + QStringLiteral("\n\n理由: ") +
+                           failed + QStringLiteral(": ") + reason,
+                       kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+        return;
+    }
+
+    const QString editor = E == kJava ? S.JavaEdit : S.HtmlEdit;
+    StartEditor(editor + u' ' + F + u'/' + N + E, context);
+}
+
+void OpenJava(const CommandContext& context) {
+    const QString F = context.folder();
+    const QString N = context.name;
+    const QString T = F + u'/' + N + kJava;
+    // No folder counts as a missing file.
+    if (F.isEmpty() || !P().fileExists(T)) {
+        FileNotFound(T, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
+        return;
+    }
+    StartEditor(S.JavaEdit + u' ' + F + u'/' + N + kJava, context);
+}
+
+void OpenHtml(const CommandContext& context) {
+    const QString F = context.folder();
+    const QString N = context.name;
+    const QString E = S.HtmlExtension;
+    // With no folder the page is looked for from the root.
+    const QString T = F + u'/' + N + E;
+    if (!P().fileExists(T)) {
+        FileNotFound(T, QStringLiteral("もう一度確かめた後、実行してください。"), context);
+        return;
+    }
+    StartEditor(S.HtmlEdit + u' ' + F + u'/' + N + E, context);
+}
+
 }  // namespace Sources

@@ -1,0 +1,34 @@
+#!/bin/bash
+# Installing twice into one folder: the program and its files land beside
+# each other, an edited script survives the reinstall, an unedited one is
+# refreshed, and the desktop entry points at the installed program.
+#   install-test.sh BUILD_DIR
+set -eu
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_DATA_HOME="$work/home/share"
+fail() { echo "FAIL: $*"; exit 1; }
+
+cmake --install "$build" --prefix "$work/q" >/dev/null
+[ -x "$work/q/quenlark" ] || fail "program not installed"
+for f in compile.bat apli.bat applet.bat temp.java temp.html temp.htm result.txt notepad.exe Quenlark.hlp; do
+    [ -f "$work/q/$f" ] || fail "$f not beside the program"
+done
+[ -x "$work/q/compile.bat" ] || fail "scripts lost their mode"
+
+echo "# edited by the user" >>"$work/q/compile.bat"
+# temp.java as an older release shipped it, never touched by the user.
+cp "$work/q/temp.java" "$work/shipped-java"
+echo "// older template" >"$work/q/temp.java"
+old=$(sha256sum "$work/q/temp.java" | cut -d' ' -f1)
+sed -i "s/^[0-9a-f]*  temp.java\$/$old  temp.java/" "$work/q/.quenlark-installed"
+cmake --install "$build" --prefix "$work/q" >/dev/null
+tail -n 1 "$work/q/compile.bat" | grep -q "edited by the user" || fail "edited script overwritten"
+cmp -s "$work/q/temp.java" "$work/shipped-java" || fail "unedited template not refreshed"
+
+desktop="$XDG_DATA_HOME/applications/quenlark.desktop"
+[ -f "$desktop" ] || fail "no desktop entry"
+grep -q "^Exec=\"$work/q/quenlark\"" "$desktop" || fail "desktop entry does not start the installed program"
+[ -f "$XDG_DATA_HOME/icons/hicolor/32x32/apps/quenlark.png" ] || fail "no icon"
+echo "1 passed, 0 failed"

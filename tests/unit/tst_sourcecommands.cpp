@@ -1,0 +1,335 @@
+// The new-file and open commands of the main window's menu, run against the
+// fake platform with real files in a temporary folder.
+#include "FakePlatform.h"
+#include "app/frmExection.h"
+#include "settings/Qlk.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <QToolButton>
+
+#include <unistd.h>
+
+using Qlk::S;
+
+namespace {
+
+const QString kJavaTemplate = QStringLiteral("class Template {}\n");
+const QString kHtmlTemplate = QStringLiteral("<html>html</html>\n");
+const QString kHtmTemplate = QStringLiteral("<html>htm</html>\n");
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    f.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QString NotFoundText(const QString& path, bool java) {
+    return path +
+           QStringLiteral(
+               "\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
+               "間違っている可能性があります。\n\n") +
+           (java ? QStringLiteral("もう一度確かめて見た後、実行してください。")
+                 : QStringLiteral("もう一度確かめた後、実行してください。"));
+}
+
+}  // namespace
+
+class TestSourceCommands : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<FakeScope> fake;
+    std::unique_ptr<frmExection> w;
+    QString folder;  // the first configured source folder, with a space
+
+    // Selects one folder button, or none (-1), which the exclusive group
+    // only allows while it is not exclusive.
+    void select(int index) {
+        w->optPathGroup->setExclusive(false);
+        for (QToolButton* b : w->optPath) b->setChecked(false);
+        w->optPathGroup->setExclusive(true);
+        if (index >= 0) w->optPath[index]->setChecked(true);
+        QCOMPARE(w->SelectedFolder(), index);
+    }
+
+private slots:
+    void init() {
+        fake = std::make_unique<FakeScope>();
+        FakePlatform& f = **fake;
+        WriteFile(f.programDir + QStringLiteral("/temp.java"), kJavaTemplate.toUtf8());
+        WriteFile(f.programDir + QStringLiteral("/temp.html"), kHtmlTemplate.toUtf8());
+        WriteFile(f.programDir + QStringLiteral("/temp.htm"), kHtmTemplate.toUtf8());
+        folder = f.root() + QStringLiteral("/my sources");
+        QDir().mkpath(folder);
+        S.JavaFileFolder[0] = folder;
+        S.JavaFileFolder[1] = f.root() + QStringLiteral("/second/");
+        QDir().mkpath(S.JavaFileFolder[1]);
+        S.JavaEdit = QStringLiteral("/opt/java edit");
+        S.HtmlEdit = QStringLiteral("/opt/htmledit");
+        S.HtmlExtension = QStringLiteral(".html");
+        w = std::make_unique<frmExection>();
+        select(0);
+    }
+    void cleanup() {
+        w.reset();
+        fake.reset();
+    }
+
+    // Each kind of new file: its template, its target, its editor; the name
+    // and the folder used exactly as given.
+    void newFileFromTemplate_data() {
+        QTest::addColumn<bool>("java");
+        QTest::addColumn<QString>("htmlExtension");
+        QTest::addColumn<int>("folderIndex");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("relTarget");  // below the test root
+        // clang-format off
+        QTest::newRow("java") << true << ".htm" << 0 << "Hello" << "/my sources/Hello.java";
+        QTest::newRow("html") << false << ".html" << 0 << "Hello" << "/my sources/Hello.html";
+        QTest::newRow("htm") << false << ".htm" << 0 << "Hello" << "/my sources/Hello.htm";
+        QTest::newRow("name ends in .java") << true << ".html" << 0 << "Hello.java" << "/my sources/Hello.java.java";
+        QTest::newRow("folder ends in /") << false << ".html" << 1 << " Page" << "/second// Page.html";
+        QTest::newRow("empty name") << true << ".html" << 0 << "" << "/my sources/.java";
+        // clang-format on
+    }
+    void newFileFromTemplate() {
+        QFETCH(bool, java);
+        QFETCH(QString, htmlExtension);
+        QFETCH(int, folderIndex);
+        QFETCH(QString, name);
+        QFETCH(QString, relTarget);
+        FakePlatform& f = **fake;
+        S.HtmlExtension = htmlExtension;
+        select(folderIndex);
+        w->cmbName->setEditText(name);
+
+        if (java)
+            w->mnuJavaMake_Click();
+        else
+            w->mnuHtmlMake_Click();
+
+        const QString target = f.root() + relTarget;
+        const QString content = java                                      ? kJavaTemplate
+                                : htmlExtension == QStringLiteral(".htm") ? kHtmTemplate
+                                                                          : kHtmlTemplate;
+        QCOMPARE(QString::fromUtf8(ReadFile(target)), content);
+        QVERIFY(f.boxes.isEmpty());  // no question when the file is new
+        QCOMPARE(f.beeps, 0);
+        QCOMPARE(f.started.size(), 1);
+        QCOMPARE(f.started[0].commandLine, (java ? S.JavaEdit : S.HtmlEdit) + u' ' + target);  // unquoted
+        QCOMPARE(f.started[0].style, WindowStyle::NormalFocus);
+        QCOMPARE(S.HtmlExtension, htmlExtension);
+        // The new name is not recorded in the history.
+        QVERIFY(f.writes.isEmpty());
+        QCOMPARE(w->cmbName->count(), 0);
+    }
+
+    // No folder button on, or the selected one not configured.
+    void newFileWithoutFolder() {
+        FakePlatform& f = **fake;
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+        for (int index : {-1, 2}) {
+            f.boxes.clear();
+            select(index);
+            w->mnuJavaMake_Click();
+            w->mnuHtmlMake_Click();
+            QCOMPARE(f.boxes.size(), 2);
+            for (const auto& box : f.boxes) {
+                QCOMPARE(box.text,
+                         QStringLiteral("パスの設定がありません。\n設定した後、もう一度実行してください。"));
+                QCOMPARE(box.title, QStringLiteral("設定がありません"));
+                QCOMPARE(box.icon, MsgIcon::Exclamation);
+                QCOMPARE(box.buttons, MsgButtons::Ok);
+            }
+        }
+        QCOMPARE(f.beeps, 0);
+        QVERIFY(f.started.isEmpty());
+        QVERIFY(QDir(folder).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
+    // An existing file: the question; No leaves it and starts nothing, Yes
+    // replaces it and opens the editor.
+    void overwriteQuestion() {
+        FakePlatform& f = **fake;
+        const QString target = folder + QStringLiteral("/Hello.java");
+        WriteFile(target, "my work\n");
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+
+        f.answers.enqueue(MsgResult::No);
+        w->mnuJavaMake_Click();
+        QCOMPARE(f.boxes.size(), 1);
+        QCOMPARE(f.boxes[0].text,
+                 target + QStringLiteral("\n\n はすでに存在しています。\n\n上書きしてもよろしいですか？"));
+        QCOMPARE(f.boxes[0].title, QStringLiteral("ﾌｧｲﾙが存在しています"));
+        QCOMPARE(f.boxes[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(f.boxes[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(ReadFile(target), QByteArray("my work\n"));
+        QVERIFY(f.started.isEmpty());
+
+        f.answers.enqueue(MsgResult::Yes);
+        w->mnuJavaMake_Click();
+        QCOMPARE(f.boxes.size(), 2);
+        QCOMPARE(QString::fromUtf8(ReadFile(target)), kJavaTemplate);
+        QCOMPARE(f.started.size(), 1);
+        QCOMPARE(f.beeps, 0);
+
+        // A name starting with a point hides the file from the file test, but
+        // it is the user's all the same: asked about, not replaced unasked.
+        WriteFile(folder + QStringLiteral("/.java"), "notes\n");
+        w->cmbName->setEditText(QString());
+        f.answers.enqueue(MsgResult::No);
+        w->mnuJavaMake_Click();
+        QCOMPARE(f.boxes.size(), 3);
+        QCOMPARE(ReadFile(folder + QStringLiteral("/.java")), QByteArray("notes\n"));
+        QCOMPARE(f.started.size(), 1);
+    }
+
+    // A copy that fails tells the user why, starts no editor and leaves an
+    // existing file byte for byte.
+    void failedCopy_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("template missing") << "template";
+        QTest::newRow("folder missing") << "folder";
+        QTest::newRow("target is a folder") << "directory";
+        QTest::newRow("folder read-only") << "readonly";
+    }
+    void failedCopy() {
+        QFETCH(QString, failure);
+        FakePlatform& f = **fake;
+        QString target = folder + QStringLiteral("/Hello.java");
+        const QByteArray original("keep me \xe3\x81\x82\n");
+        if (failure == QStringLiteral("template")) {
+            WriteFile(target, original);
+            QFile::remove(f.programDir + QStringLiteral("/temp.java"));
+        } else if (failure == QStringLiteral("folder")) {
+            S.JavaFileFolder[0] = f.root() + QStringLiteral("/gone");
+            target = S.JavaFileFolder[0] + QStringLiteral("/Hello.java");
+        } else if (failure == QStringLiteral("directory")) {
+            QDir().mkpath(target + QStringLiteral("/inside"));
+        } else {
+            if (::geteuid() == 0) QSKIP("the superuser may write into a read-only folder");
+            WriteFile(target, original);
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+        w->mnuJavaMake_Click();
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        QVERIFY(f.started.isEmpty());
+        const auto& box = f.boxes.constLast();
+        QCOMPARE(box.title, QStringLiteral("Quenlark ｴﾗｰ"));
+        QCOMPARE(box.icon, MsgIcon::Critical);
+        QCOMPARE(box.buttons, MsgButtons::Ok);
+        QVERIFY2(box.text.contains(target), qPrintable(box.text));
+        QVERIFY2(box.text.contains(f.programDir + QStringLiteral("/temp.java")), qPrintable(box.text));
+        // The reason names the file it belongs to, and the system's words.
+        const QString reason = box.text.section(QStringLiteral("理由: "), 1);
+        const QString failed =
+            failure == QStringLiteral("template") ? f.programDir + QStringLiteral("/temp.java") : target;
+        QVERIFY2(reason.startsWith(failed + QStringLiteral(": ")), qPrintable(box.text));
+        QVERIFY2(reason.size() > failed.size() + 3, qPrintable(box.text));
+        if (failure == QStringLiteral("directory")) {
+            QVERIFY(QFileInfo(target + QStringLiteral("/inside")).isDir());
+        } else if (failure != QStringLiteral("folder")) {
+            QCOMPARE(ReadFile(target), original);
+        }
+        // Nothing is left behind beside the target.
+        const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY2(left.size() <= 1, qPrintable(left.join(u',')));
+    }
+
+    // The editor cannot be started: a clear message, and the program goes on.
+    void failedEditorStart() {
+        FakePlatform& f = **fake;
+        f.startSucceeds = false;
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+        w->mnuJavaMake_Click();
+        WriteFile(folder + QStringLiteral("/Page.html"), "x");
+        w->cmbName->setEditText(QStringLiteral("Page"));
+        w->mnuOpenHtml_Click();
+        QCOMPARE(f.boxes.size(), 2);
+        const QString lines[2] = {QStringLiteral("/opt/java edit ") + folder + QStringLiteral("/Hello.java"),
+                                  QStringLiteral("/opt/htmledit ") + folder + QStringLiteral("/Page.html")};
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(f.boxes[i].title, QStringLiteral("Quenlark ｴﾗｰ"));
+            QCOMPARE(f.boxes[i].icon, MsgIcon::Critical);
+            QVERIFY2(f.boxes[i].text.contains(lines[i]), qPrintable(f.boxes[i].text));
+            QVERIFY(f.boxes[i].text.contains(QStringLiteral("No such file or directory")));
+        }
+        QCOMPARE(f.beeps, 0);
+        QVERIFY(f.writes.isEmpty());
+    }
+
+    // Opening: which path is looked for, and what the user hears and sees.
+    void open_data() {
+        QTest::addColumn<bool>("java");
+        QTest::addColumn<int>("folderIndex");
+        QTest::addColumn<QString>("htmlExtension");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("existing");   // file created below the test root, "" for none
+        QTest::addColumn<QString>("lookedFor");  // path in the message, "" when the editor starts
+        // clang-format off
+        QTest::newRow("java found") << true << 0 << ".html" << "Hello" << "/my sources/Hello.java" << "";
+        QTest::newRow("java missing") << true << 0 << ".html" << "Hello" << "" << "/my sources/Hello.java";
+        QTest::newRow("java, no folder button") << true << -1 << ".html" << "Hello" << "" << "!/Hello.java";
+        QTest::newRow("java, unset folder") << true << 2 << ".html" << "Hello" << "" << "!/Hello.java";
+        QTest::newRow("htm found") << false << 0 << ".htm" << "Page" << "/my sources/Page.htm" << "";
+        QTest::newRow("htm, only .html there") << false << 0 << ".htm" << "Page" << "/my sources/Page.html"
+                                               << "/my sources/Page.htm";
+        QTest::newRow("html, no folder: from the root") << false << -1 << ".html" << "no-such-page-here" << ""
+                                                        << "!/no-such-page-here.html";
+        QTest::newRow("folder ends in /") << true << 1 << ".html" << "Hello" << "/second/Hello.java" << "";
+        QTest::newRow("empty name, no file") << true << 0 << ".html" << "" << "" << "/my sources/.java";
+        // clang-format on
+    }
+    void open() {
+        QFETCH(bool, java);
+        QFETCH(int, folderIndex);
+        QFETCH(QString, htmlExtension);
+        QFETCH(QString, name);
+        QFETCH(QString, existing);
+        QFETCH(QString, lookedFor);
+        FakePlatform& f = **fake;
+        S.HtmlExtension = htmlExtension;
+        select(folderIndex);
+        w->cmbName->setEditText(name);
+        if (!existing.isEmpty()) WriteFile(f.root() + existing, "source");
+
+        if (java)
+            w->mnuOpenJava_Click();
+        else
+            w->mnuOpenHtml_Click();
+
+        if (lookedFor.isEmpty()) {
+            const QString folderUsed = S.JavaFileFolder[folderIndex];
+            QCOMPARE(f.boxes.size(), 0);
+            QCOMPARE(f.beeps, 0);
+            QCOMPARE(f.started.size(), 1);
+            QCOMPARE(f.started[0].commandLine, (java ? S.JavaEdit : S.HtmlEdit) + u' ' + folderUsed + u'/' +
+                                                   name + (java ? QStringLiteral(".java") : htmlExtension));
+            QCOMPARE(f.started[0].style, WindowStyle::NormalFocus);
+        } else {
+            const QString path = lookedFor.startsWith(u'!') ? lookedFor.mid(1) : f.root() + lookedFor;
+            QVERIFY(f.started.isEmpty());
+            QCOMPARE(f.beeps, 1);
+            QCOMPARE(f.events.first(), QStringLiteral("beep"));  // the beep comes before the box
+            QCOMPARE(f.boxes.size(), 1);
+            QCOMPARE(f.boxes[0].text, NotFoundText(path, java));
+            QCOMPARE(f.boxes[0].title, QStringLiteral("ﾌｧｲﾙが見つかりません"));
+            QCOMPARE(f.boxes[0].icon, MsgIcon::Exclamation);
+            QCOMPARE(f.boxes[0].buttons, MsgButtons::Ok);
+        }
+        QVERIFY(f.writes.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSourceCommands)
+#include "tst_sourcecommands.moc"
