@@ -93,6 +93,7 @@ private slots:
     void alwaysOnTop();
     void oneWindowAndTimeOutlivesIt();
     void endClosesOnlyThisWindow();
+    void discardWritesNothing();
 };
 
 void TestResultWindow::firstOpenShowsNothingOld() {
@@ -559,6 +560,17 @@ void TestResultWindow::endClosesOnlyThisWindow() {
     QVERIFY(!Result::Current());
     QVERIFY(main.isVisible());
     Result::SetMainWindow(nullptr);
+}
+
+// The main window's exit command ends the program without the result
+// window's close step.
+void TestResultWindow::discardWritesNothing() {
+    Setup s;
+    QPointer<QWidget> w = s.Open();
+    Result::Discard();
+    QVERIFY(!w);
+    QVERIFY(!Result::Current());
+    QVERIFY(s.fake->writes.isEmpty());
 }
 
 QTEST_MAIN(TestResultWindow)
