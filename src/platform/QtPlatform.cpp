@@ -281,10 +281,13 @@ bool QtPlatform::startProcess(const QString& commandLine, WindowStyle, QString* 
     return true;
 }
 
-// Starts the program in a session of its own, reading nothing (stdin is
-// /dev/null), with default signal handling; exec failures come back at once.
-// posix_spawn does not copy the address space and closes nothing by hand,
-// so a start costs well under a millisecond.
+// Starts the program in a process group of its own (a Ctrl+C or hang-up of
+// the terminal Quenlark was started from does not reach it), reading nothing
+// (stdin is /dev/null), with default signal handling; exec failures come back
+// at once. posix_spawn does not copy the address space and closes nothing by
+// hand, so a start costs well under a millisecond. (A session of its own
+// would cost a few milliseconds more: the kernel gives each new session its
+// own scheduling group.)
 bool QtPlatform::spawnDetached(const QString& program, const QStringList& args, qint64* pidOut,
                                QString* error) {
     QList<QByteArray> words;
@@ -304,7 +307,7 @@ bool QtPlatform::spawnDetached(const QString& program, const QStringList& args, 
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);

@@ -225,7 +225,7 @@ void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
           "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$QLK_TEST_OUT.tmp\"\n"
           "if read line; then echo stdin-had-data; else echo stdin-empty; fi >> \"$QLK_TEST_OUT.tmp\"\n"
           "read -r pid comm state ppid pgrp sid rest < /proc/$$/stat\n"
-          "[ \"$sid\" = \"$$\" ] && echo own-session >> \"$QLK_TEST_OUT.tmp\"\n"
+          "[ \"$pgrp\" = \"$$\" ] && echo own-group >> \"$QLK_TEST_OUT.tmp\"\n"
           "mv \"$QLK_TEST_OUT.tmp\" \"$QLK_TEST_OUT\"\n",
           kReadWrite);  // not executable: a script is run by sh
     qputenv("QLK_TEST_OUT", QFile::encodeName(out));
@@ -238,7 +238,7 @@ void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(f.readAll()),
-             QStringLiteral("[%1]\n[Hello]\n[World]\nstdin-empty\nown-session\n").arg(m_files));
+             QStringLiteral("[%1]\n[Hello]\n[World]\nstdin-empty\nown-group\n").arg(m_files));
     // Once it has ended, nothing of it is left behind, not even a zombie.
     auto children = [] {
         int count = 0;
