@@ -149,9 +149,10 @@ void Flood(const QString& file, const QString& self, int seconds, bool newlines)
     // The last line reaches the screen.
     const double tail = Until([&] { return w->reader().offset() == size; }, 5000);
     std::printf(
-        "flood %d s, %.0f MB written: longest UI stall %.1f ms, peak RSS %.1f MiB, "
+        "flood %d s (%s), %.0f MB written: longest UI stall %.1f ms, peak RSS %.1f MiB, "
         "shown text at most %d chars, end shown %.0f ms after the writer stopped\n",
-        seconds, size / 1e6, busy.worstMs, PeakRssMiB(), longest, tail);
+        seconds, newlines ? "100-byte lines" : "one endless line", size / 1e6, busy.worstMs, PeakRssMiB(),
+        longest, tail);
     Result::Discard();
 }
 
