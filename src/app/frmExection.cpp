@@ -150,6 +150,9 @@ void frmExection::BuildControls() {
     cmbName->setAccessibleName(QStringLiteral("クラス名"));
     cmbName->setEditable(true);
     cmbName->setInsertPolicy(QComboBox::NoInsert);
+    // No completion: a name is used exactly as typed, never changed to a
+    // history entry that differs in case or continues it.
+    cmbName->setCompleter(nullptr);
     cmbName->setFont(Fonts::PGothic(9));
     PlaceControl(cmbName, {23, 0, 1680, 300}, ControlKind::ComboBox);
 

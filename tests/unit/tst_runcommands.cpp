@@ -79,6 +79,7 @@ private slots:
     void eventsInOrder();
     void failedStartIsToldAndRecordsNothing();
     void resultWindowOnceForTwoPresses();
+    void typedNameIsUsedAsTyped();
 };
 
 void TestRunCommands::buttons_data() {
@@ -261,6 +262,27 @@ void TestRunCommands::resultWindowOnceForTwoPresses() {
     QCOMPARE(Result::Current(), first);
     QCOMPARE(b.fake->started.size(), 2);
     QCOMPARE(b.fake->topmostCalls.size(), 1);  // loaded once
+}
+
+// The name box offers no completion of its own: a name typed in another case
+// than one in the history, or the start of one, reaches the command as typed.
+void TestRunCommands::typedNameIsUsedAsTyped() {
+    Bench b;
+    Touch(b.folders[0] + QStringLiteral("/Hello.java"));
+    Touch(b.folders[0] + QStringLiteral("/hello.java"));
+    Touch(b.folders[0] + QStringLiteral("/He.java"));
+    b.Select(0);
+    b.Click(0, QStringLiteral("Hello"));  // now in the history
+    b.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b.form.get()));
+    for (const QString& typed : {QStringLiteral("hello"), QStringLiteral("He")}) {
+        b.form->cmbName->setEditText(QString());
+        b.form->cmbName->setFocus();
+        QTest::keyClicks(b.form->cmbName, typed);
+        QTest::mouseClick(b.form->cmdExection[0], Qt::LeftButton);
+        QCOMPARE(b.fake->started.last().commandLine.section(u' ', 2), typed + QStringLiteral(".java"));
+        QCOMPARE(b.form->cmbName->currentText(), typed);
+    }
 }
 
 QTEST_MAIN(TestRunCommands)
