@@ -57,9 +57,11 @@ bool IniStore::save() {
 // quotes, backslashes, control characters, a leading comment mark) are written
 // in double quotes with backslash escapes; everything else is written as is.
 QString IniStore::encodeValue(const QString& value) {
+    // A value ending in "]" is quoted too, so that a hand-written key starting
+    // with "[" never turns the line into a section header.
     bool quote = value.isEmpty() ? false
                                  : (value.front().isSpace() || value.back().isSpace() ||
-                                    value.front() == u';' || value.front() == u'#');
+                                    value.front() == u';' || value.front() == u'#' || value.back() == u']');
     for (QChar c : value) {
         if (c == u'"' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7f) quote = true;
     }

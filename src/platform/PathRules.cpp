@@ -7,12 +7,13 @@ bool wildcardMatch(QStringView pattern, QStringView name) {
     // practice and never recursive, whatever the pattern.
     qsizetype p = 0, n = 0, starP = -1, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
+        // A "*" in the pattern is always a wildcard, even facing a "*" in the name.
+        if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
         } else if (starP >= 0) {
             p = starP + 1;
             n = ++starN;

@@ -83,6 +83,12 @@ void TestStore::handEditedValuesReadAsText() {
     QCOMPARE(store.read(QStringLiteral("setting"), QStringLiteral("Browser0")),
              QStringLiteral("C:\\Program Files\\b.exe"));
     QCOMPARE(store.read(QStringLiteral("recent"), QStringLiteral("Number")), QStringLiteral("12abc"));
+
+    // A hand-written key that starts with "[" keeps a value ending in "]"
+    // when the file is written again, instead of becoming a section header.
+    IniStore::Sections odd;
+    odd[QStringLiteral("setting")][QStringLiteral("[k")] = QStringLiteral("v]");
+    QCOMPARE(IniStore::parse(IniStore::serialize(odd)), odd);
 }
 
 void TestStore::fileIsPrivateAndReplacedWhole() {
