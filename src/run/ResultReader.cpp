@@ -71,6 +71,7 @@ void ResultReader::forget() {
     m_tail.clear();
     m_encoding = Encoding::Ascii;
     m_decoder = QStringDecoder();
+    m_cp932.reset();
     m_pendingCr = false;
     m_lineLength = 0;
 }
@@ -149,10 +150,9 @@ QString ResultReader::decode(QByteArrayView bytes) {
     if (m_encoding == Encoding::Ascii) {
         if (!HasNonAscii(bytes)) return shape(QString::fromLatin1(bytes));
         m_encoding = isUtf8(bytes) ? Encoding::Utf8 : Encoding::Cp932;
-        if (m_encoding == Encoding::Cp932) m_decoder = QStringDecoder("windows-31j");
-        if (!m_decoder.isValid()) m_decoder = QStringDecoder(QStringConverter::Utf8);
+        if (m_encoding == Encoding::Utf8) m_decoder = QStringDecoder(QStringConverter::Utf8);
     }
-    return shape(m_decoder.decode(bytes));
+    return shape(m_encoding == Encoding::Cp932 ? m_cp932.decode(bytes) : m_decoder.decode(bytes));
 }
 
 // Line breaks as one "\n" each ("\r\n" and a lone "\r" alike), and no line

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "run/Cp932Decoder.h"
 
 #include <QByteArray>
 #include <QString>
@@ -68,7 +69,8 @@ private:
     QByteArray m_head;
     QByteArray m_tail;
     Encoding m_encoding = Encoding::Ascii;
-    QStringDecoder m_decoder;
+    QStringDecoder m_decoder;  // UTF-8
+    Cp932Decoder m_cp932;
     bool m_pendingCr = false;
     qsizetype m_lineLength = 0;
 };
