@@ -56,9 +56,12 @@ public:
     static bool resolveCommand(const QString& commandLine, QString* program, QStringList* args,
                                QString* error);
 
+    // Starts a program detached from the terminal and the program's own
+    // process group; the caller reaps it.
+    static bool spawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);
+
 private:
     QString aliasRoot();
-    static bool spawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);
     void reapWhenDone(qint64 pid);
 
     std::unique_ptr<IniStore> m_store;

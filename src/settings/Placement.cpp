@@ -11,6 +11,13 @@ namespace Qlk {
 
 namespace {
 
+// Stored positions come from a file the user may edit: anything beyond a
+// million pixels either way is held there instead of overflowing.
+int ToPixels(double value) {
+    if (!std::isfinite(value)) return 0;
+    return int(std::lround(qBound(-1e6, value, 1e6)));
+}
+
 const char* const kFormProp = "qlkFormTwips";
 const char* const kFrameProp = "qlkFrameTwips";
 const char* const kControlProp = "qlkTwips";
@@ -57,8 +64,8 @@ void Apply(QWidget* form, const FormTwips& t) {
 
 }  // namespace
 
-int ToPixelsX(double twips) { return int(std::lround(twips / Tx())); }
-int ToPixelsY(double twips) { return int(std::lround(twips / Ty())); }
+int ToPixelsX(double twips) { return ToPixels(twips / Tx()); }
+int ToPixelsY(double twips) { return ToPixels(twips / Ty()); }
 
 void InitForm(QWidget* form, const FormTwips& twips, bool fixedSize) {
     form->setProperty(kFixedProp, fixedSize);
