@@ -45,8 +45,18 @@ kinds = ("Invalid ", "uninitialised", "Mismatched", "overlap", "Syscall param")
 root = os.path.join(os.path.dirname(__file__), "..", "..", "src")
 own = {f for _, _, files in os.walk(root) for f in files}
 def is_ours(block):
-    frames = re.findall(r"\(([\w.]+):\d+\)|\(in ([^)]*)\)", block)
-    return any(f in own or (b or "").endswith("/quenlark") for f, b in frames)
+    """An error is ours when a function of ours, other than main (which only
+    constructs the application), is on the stack of the faulty access."""
+    stack = block.split("Address ")[0]
+    for line in stack.splitlines():
+        m = re.search(r"(?:at|by) 0x[0-9A-F]+: (.*?) \((?:([\w.]+):\d+|in ([^)]*))\)$", line.strip())
+        if not m or m.group(1) == "main":
+            continue
+        if m.group(2) in own or (m.group(3) or "").endswith("/quenlark"):
+            return True
+    return False
+
+
 ours = [b for b in blocks if any(k in b for k in kinds) and is_ours(b)]
 print("memcheck:", errors.group(0) if errors else "no summary")
 print("errors in Quenlark's code:", len(ours))
