@@ -27,7 +27,9 @@ with open(os.path.join(config, "Quenlark.ini"), "w") as f:
 
 
 def once(path):
-    env = dict(os.environ, QLK_EXIT_AFTER_FIRST_PAINT="1")
+    # As on a desktop without a screen reader: accessibility is not forced on.
+    env = {k: v for k, v in os.environ.items() if k not in ("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "QT_ACCESSIBILITY")}
+    env["QLK_EXIT_AFTER_FIRST_PAINT"] = "1"
     start = time.monotonic_ns()
     proc = subprocess.Popen(path, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True)
     out = proc.stdout.read()
