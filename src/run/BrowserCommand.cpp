@@ -36,12 +36,8 @@ void Browser(int index, const CommandContext& context) {
     const QString N = context.name;
     const QString page = F + u'/' + N + QStringLiteral(".html");
     if (!P().fileExists(page)) {
-        P().messageBox(context.window,
-                       N + QStringLiteral(".html が見つかりません。\n\n"
-                                          "移動または削除、もしくはJavaﾌｧｲﾙがあるﾌｫﾙﾀﾞの設定が\n"
-                                          "間違っている可能性があります。\n\n"
-                                          "もう一度確かめてみてください。"),
-                       QStringLiteral("htmlﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
+        P().messageBox(context.window, HtmlMissingText(N), QStringLiteral("htmlﾌｧｲﾙが見つかりません"),
+                       MsgIcon::Exclamation, MsgButtons::Ok);
         return;
     }
 

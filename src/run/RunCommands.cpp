@@ -34,6 +34,13 @@ bool Start(const CommandContext& context, const QString& commandLine, WindowStyl
 
 }  // namespace
 
+QString HtmlMissingText(const QString& name) {
+    return name + QStringLiteral(".html が見つかりません。") + kLf + kLf +
+           QStringLiteral("移動または削除、もしくはJavaﾌｧｲﾙがあるﾌｫﾙﾀﾞの設定が") + kLf +
+           QStringLiteral("間違っている可能性があります。") + kLf + kLf +
+           QStringLiteral("もう一度確かめてみてください。");
+}
+
 void Execution(int Index, const CommandContext& context) {
     // Folder of the first selected folder button, then its space-free form;
     // the folder as stored is not used again.
@@ -63,12 +70,7 @@ void Execution(int Index, const CommandContext& context) {
         case 1: {  // applet: the page must be ".html", the script gets the configured extension
             const QString N = context.name;
             if (!P().fileExists(F + u'/' + N + QStringLiteral(".html"))) {
-                FileMissing(context,
-                            N + QStringLiteral(".html が見つかりません。") + kLf + kLf +
-                                QStringLiteral("移動または削除、もしくはJavaﾌｧｲﾙがあるﾌｫﾙﾀﾞの設定が") + kLf +
-                                QStringLiteral("間違っている可能性があります。") + kLf + kLf +
-                                QStringLiteral("もう一度確かめてみてください。"),
-                            QStringLiteral("htmlﾌｧｲﾙが見つかりません"));
+                FileMissing(context, HtmlMissingText(N), QStringLiteral("htmlﾌｧｲﾙが見つかりません"));
                 return;
             }
             const QString line =

@@ -6,6 +6,9 @@
 namespace Run {
 
 void Execution(int index, const CommandContext& context);
+// The text of the missing-page message, shared by the applet and browser
+// buttons: it always names ".html".
+QString HtmlMissingText(const QString& name);
 void Browser(int index, const CommandContext& context);
 
 }  // namespace Run
