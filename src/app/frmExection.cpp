@@ -34,15 +34,6 @@ QIcon Picture(const QString& file) {
     return QFileInfo::exists(path) ? QIcon(path) : QIcon();
 }
 
-// Menu items whose check mark is the state itself: the command reads the mark
-// as it stood before the click, so the automatic toggle is undone first.
-void ConnectChecked(QAction* action, QObject* receiver, std::function<void()> handler) {
-    QObject::connect(action, &QAction::triggered, receiver, [action, handler] {
-        action->setChecked(!action->isChecked());
-        handler();
-    });
-}
-
 }  // namespace
 
 frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
@@ -205,9 +196,9 @@ void frmExection::BuildMenu() {
     connect(mnuOpenJava, &QAction::triggered, this, &frmExection::mnuOpenJava_Click);
     connect(mnuOpenHtml, &QAction::triggered, this, &frmExection::mnuOpenHtml_Click);
     connect(mnuSetting, &QAction::triggered, this, &frmExection::mnuSetting_Click);
-    ConnectChecked(mnuBefore, this, [this] { mnuBefore_Click(); });
-    ConnectChecked(mnuSelectBrowser, this, [this] { mnuSelectBrowser_Click(); });
-    ConnectChecked(mnuSelectPath, this, [this] { mnuSelectPath_Click(); });
+    ConnectCheckMark(mnuBefore, this, [this] { mnuBefore_Click(); });
+    ConnectCheckMark(mnuSelectBrowser, this, [this] { mnuSelectBrowser_Click(); });
+    ConnectCheckMark(mnuSelectPath, this, [this] { mnuSelectPath_Click(); });
     connect(mnuHelp, &QAction::triggered, this, &frmExection::mnuHelp_Click);
     connect(mnuVersion, &QAction::triggered, this, &frmExection::mnuVersion_Click);
     connect(mnuEnd, &QAction::triggered, this, &frmExection::mnuEnd_Click);
@@ -387,15 +378,7 @@ void frmExection::setBrowserTooltip(int index, const QString& text) { cmdBrowser
 void frmExection::cmdSetting_Click() { Options::Show(); }
 void frmExection::mnuSetting_Click() { Options::Show(); }
 
-void frmExection::mnuBefore_Click() {
-    if (mnuBefore->isChecked()) {
-        P().setTopmost(this, false);
-        mnuBefore->setChecked(false);
-    } else {
-        P().setTopmost(this, true);
-        mnuBefore->setChecked(true);
-    }
-}
+void frmExection::mnuBefore_Click() { ToggleTopmost(this, mnuBefore); }
 
 void frmExection::mnuSelectBrowser_Click() {
     if (mnuSelectBrowser->isChecked()) {

@@ -64,11 +64,7 @@ frmResultText::frmResultText(QWidget* mainWindow)
     mnuMenu->addSeparator();
     mnuEnd = mnuMenu->addAction(QStringLiteral("終了(&X)"));
     mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
-    // The toggle reads the mark as it stood before the click.
-    connect(mnuBefore, &QAction::triggered, this, [this] {
-        mnuBefore->setChecked(!mnuBefore->isChecked());
-        mnuBefore_Click();
-    });
+    ConnectCheckMark(mnuBefore, this, [this] { mnuBefore_Click(); });
     connect(mnuEnd, &QAction::triggered, this, &frmResultText::mnuEnd_Click);
 
     InitForm(this,
@@ -162,15 +158,7 @@ void frmResultText::Form_Unload() {
     WriteSetting(kSetting, QStringLiteral("ResultFormBefore"), FlagText(mnuBefore->isChecked()));
 }
 
-void frmResultText::mnuBefore_Click() {
-    if (mnuBefore->isChecked()) {
-        P().setTopmost(this, false);
-        mnuBefore->setChecked(false);
-    } else {
-        P().setTopmost(this, true);
-        mnuBefore->setChecked(true);
-    }
-}
+void frmResultText::mnuBefore_Click() { ToggleTopmost(this, mnuBefore); }
 
 void frmResultText::mnuEnd_Click() { close(); }
 

@@ -1,5 +1,7 @@
 #include "Qlk.h"
 
+#include <QAction>
+
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -97,6 +99,23 @@ int CountValue(QStringView text) {
 }
 
 int ClampRecentCount(QStringView text) { return qBound(0, CountValue(text), 99); }
+
+void ConnectCheckMark(QAction* item, QObject* receiver, std::function<void()> handler) {
+    QObject::connect(item, &QAction::triggered, receiver, [item, handler] {
+        item->setChecked(!item->isChecked());  // undo the automatic toggle
+        handler();
+    });
+}
+
+void ToggleTopmost(QWidget* window, QAction* mnuBefore) {
+    if (mnuBefore->isChecked()) {
+        P().setTopmost(window, false);
+        mnuBefore->setChecked(false);
+    } else {
+        P().setTopmost(window, true);
+        mnuBefore->setChecked(true);
+    }
+}
 
 QString BrowserTooltip(int index) {
     if (!S.BrowserName[index].isEmpty()) return S.BrowserName[index];

@@ -5,7 +5,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
+class QAction;
+class QObject;
 class QWidget;
 
 namespace Qlk {
@@ -50,6 +53,13 @@ QString IndexText(int index);            // " 0", " 1"; "-1" for negatives
 QString FlagText(bool on);               // "True" / "False"
 int CountValue(QStringView text);        // number text rounded (ties to even) into 16 bits
 int ClampRecentCount(QStringView text);  // the history size, 0 to 99
+
+// Menu items whose check mark is the state itself: `handler` runs when the
+// item is chosen and reads the mark as it stood before the click.
+void ConnectCheckMark(QAction* item, QObject* receiver, std::function<void()> handler);
+// The always-on-top toggle of a window whose state is the mark of `mnuBefore`:
+// releases a window kept above and clears the mark, or the reverse.
+void ToggleTopmost(QWidget* window, QAction* mnuBefore);
 
 // The tooltip of a browser button: its name, else its path, else "設定ナシ".
 QString BrowserTooltip(int index);
