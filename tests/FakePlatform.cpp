@@ -88,7 +88,7 @@ void FakePlatform::beep() {
 
 MsgResult FakePlatform::messageBox(QWidget*, const QString& text, const QString& title, MsgIcon icon,
                                    MsgButtons buttons) {
-    const Box box{text, title, icon, buttons};
+    const Box box{text, title, icon, buttons, DefaultButton(buttons)};
     boxes.append(box);
     events << QStringLiteral("box:") + title;
     if (onBox) onBox(box);

@@ -17,6 +17,7 @@ public:
         QString text, title;
         MsgIcon icon;
         MsgButtons buttons;
+        MsgResult defaultButton;  // what Enter would answer
     };
     struct Started {
         QString commandLine;

@@ -13,6 +13,12 @@ enum class MsgIcon { Information, Exclamation, Critical };
 enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
+// The button that Enter presses in a box: a question is never answered "yes"
+// by a stray Enter, so a Yes/No box defaults to No; the others to OK.
+constexpr MsgResult DefaultButton(MsgButtons buttons) {
+    return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+}
+
 // How a started program shows itself. On this desktop none of the styles opens
 // a terminal; "hidden" and "minimized without focus" only differ in intent.
 enum class WindowStyle { NormalFocus, MinimizedNoFocus, Hidden };

@@ -372,6 +372,14 @@ MsgResult QtPlatform::messageBox(QWidget* parent, const QString& text, const QSt
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
             break;
     }
+    switch (DefaultButton(buttons)) {
+        case MsgResult::No:
+            box.setDefaultButton(QMessageBox::No);
+            break;
+        default:
+            box.setDefaultButton(QMessageBox::Ok);
+            break;
+    }
     switch (box.exec()) {
         case QMessageBox::Cancel:
             return MsgResult::Cancel;

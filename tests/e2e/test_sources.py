@@ -68,6 +68,14 @@ e.wait_no_window("ﾌｧｲﾙが存在しています")
 time.sleep(0.5)
 e.check(read(target) == b"my work\n" and not opened(), "No leaves the file and starts nothing")
 
+# Enter answers with the default button, いいえ: the work stays.
+menu("n", "j")
+e.wait_window("ﾌｧｲﾙが存在しています")
+e.key("Return", window="ﾌｧｲﾙが存在しています")
+e.wait_no_window("ﾌｧｲﾙが存在しています")
+time.sleep(0.5)
+e.check(read(target) == b"my work\n" and not opened(), "Enter keeps the file and starts nothing")
+
 # Open the Java file; a missing page gets the message with its path.
 menu("o", "j")
 e.wait_for(lambda: opened(), what="the editor opens the java file")

@@ -171,6 +171,7 @@ private slots:
         QCOMPARE(f.boxes[0].title, QStringLiteral("ﾌｧｲﾙが存在しています"));
         QCOMPARE(f.boxes[0].icon, MsgIcon::Exclamation);
         QCOMPARE(f.boxes[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(f.boxes[0].defaultButton, MsgResult::No);  // Enter keeps the user's file
         QCOMPARE(ReadFile(target), QByteArray("my work\n"));
         QVERIFY(f.started.isEmpty());
 
