@@ -309,8 +309,8 @@ bool frmExection::Form_Load() {
     const QString top = ReadSetting(kSetting, QStringLiteral("frmExectionTop"));
     const bool positioned = !left.isEmpty() && !top.isEmpty();
     if (positioned) {
-        SetFormLeft(this, Val(left));
-        SetFormTop(this, Val(top));
+        SetFormLeft(this, TwipsFromStored(Val(left)));
+        SetFormTop(this, TwipsFromStored(Val(top)));
     }
 
     S.ResultFileTime = P().fileStamp(resultFile);
@@ -338,9 +338,8 @@ void frmExection::Form_Unload() {
     WriteSetting(kSetting, QStringLiteral("ShowBrowser"), FlagText(mnuSelectBrowser->isChecked()));
     WriteSetting(kSetting, QStringLiteral("ShowPath"), FlagText(mnuSelectPath->isChecked()));
     const FormTwips form = GetForm(this);
-    const double y = P().screen().twipsPerPixelY;
-    WriteSetting(kSetting, QStringLiteral("frmExectionTop"), NumberText(form.Top * y / 15));
-    WriteSetting(kSetting, QStringLiteral("frmExectionLeft"), NumberText(form.Left * y / 15));
+    WriteSetting(kSetting, QStringLiteral("frmExectionTop"), NumberText(StoredFromTwips(form.Top)));
+    WriteSetting(kSetting, QStringLiteral("frmExectionLeft"), NumberText(StoredFromTwips(form.Left)));
     Result::Close();
     Options::Discard();
     About::Discard();

@@ -114,11 +114,12 @@ void frmResultText::Form_Load() {
     const bool usable = width >= std::numeric_limits<qint16>::min() &&
                         width <= std::numeric_limits<qint16>::max() && Sane(top) && Sane(left) &&
                         Sane(height);
-    if (usable && top != 0 && left != 0 && height != 0 && width != 0) {
-        SetFormTop(this, top);
-        SetFormLeft(this, left);
-        SetFormHeight(this, height);
-        SetFormWidth(this, width);
+    const bool restored = usable && top != 0 && left != 0 && height != 0 && width != 0;
+    if (restored) {
+        SetFormTop(this, TwipsFromStored(top));
+        SetFormLeft(this, TwipsFromStored(left));
+        SetFormHeight(this, TwipsFromStored(height));
+        SetFormWidth(this, TwipsFromStored(width));
     } else {
         PlaceOnScreen();
     }
@@ -127,7 +128,12 @@ void frmResultText::Form_Load() {
                           QStringLiteral("True"));
     mnuBefore_Click();
 
-    ScaleForm(this);
+    // A restored size is already this screen's: only the design size is
+    // scaled, and the text box follows the window either way.
+    if (restored)
+        Form_Resize();
+    else
+        ScaleForm(this);
 }
 
 // The design place lies near the bottom of a 1024 x 768 screen; on a smaller
@@ -150,11 +156,10 @@ void frmResultText::Form_Unload() {
     m_unloaded = true;
     // A minimized window keeps the place it had before.
     const FormTwips f = isMinimized() && m_haveNormal ? m_normal : GetForm(this);
-    const double y = P().screen().twipsPerPixelY;
-    WriteSetting(kSetting, QStringLiteral("ResultTop"), NumberText(f.Top * y / 15));
-    WriteSetting(kSetting, QStringLiteral("ResultLeft"), NumberText(f.Left * y / 15));
-    WriteSetting(kSetting, QStringLiteral("ResultHeight"), NumberText(f.Height * y / 15));
-    WriteSetting(kSetting, QStringLiteral("ResultWidth"), NumberText(f.Width * y / 15));
+    WriteSetting(kSetting, QStringLiteral("ResultTop"), NumberText(StoredFromTwips(f.Top)));
+    WriteSetting(kSetting, QStringLiteral("ResultLeft"), NumberText(StoredFromTwips(f.Left)));
+    WriteSetting(kSetting, QStringLiteral("ResultHeight"), NumberText(StoredFromTwips(f.Height)));
+    WriteSetting(kSetting, QStringLiteral("ResultWidth"), NumberText(StoredFromTwips(f.Width)));
     WriteSetting(kSetting, QStringLiteral("ResultFormBefore"), FlagText(mnuBefore->isChecked()));
 }
 

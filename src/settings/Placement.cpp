@@ -67,6 +67,10 @@ void Apply(QWidget* form, const FormTwips& t) {
 int ToPixelsX(double twips) { return ToPixels(twips / Tx()); }
 int ToPixelsY(double twips) { return ToPixels(twips / Ty()); }
 
+// The ratio is exactly 1 at the design density, so a number passes unchanged.
+double StoredFromTwips(double twips) { return twips * (Ty() / 15); }
+double TwipsFromStored(double stored) { return stored / (Ty() / 15); }
+
 void InitForm(QWidget* form, const FormTwips& twips, bool fixedSize) {
     form->setProperty(kFixedProp, fixedSize);
     Apply(form, twips);

@@ -46,6 +46,13 @@ QRectF ControlTwips(const QWidget* control);
 void SetControlTwips(QWidget* control, const QRectF& twips);
 ControlKind KindOf(const QWidget* control);
 
+// Stored window positions and sizes are twips at the design density of 15
+// twips per pixel: a screen of another density converts them on the way out
+// and back again on the way in (by its twips per pixel down), so a window
+// comes back where and as large as it was. At 15 both leave a number as it is.
+double StoredFromTwips(double twips);
+double TwipsFromStored(double stored);
+
 int ToPixelsX(double twips);
 int ToPixelsY(double twips);
 

@@ -412,9 +412,10 @@ void TestResultWindow::storedGeometry_data() {
     QTest::newRow("width rounding past 16 bits")
         << QStringList{"3000", "1500", "3000", "32767.5"} << 15.0 << design;
     QTest::newRow("damaged huge value") << QStringList{"1e300", "1500", "3000", "9000"} << 15.0 << design;
-    // At 12 twips per pixel the restored inner size is scaled again.
-    QTest::newRow("dense screen rescales") << QStringList{"3000", "1500", "3000", "9000"} << 12.0
-                                           << QRectF(1500, 3000, 0.8 * 8880 + 120, 0.8 * 2310 + 690);
+    // At 12 twips per pixel a stored number is 15/12 of it in twips, and the
+    // restored size is not scaled a second time.
+    QTest::newRow("dense screen converts, no rescale")
+        << QStringList{"3000", "1500", "3000", "9000"} << 12.0 << QRectF(1875, 3750, 11250, 3750);
 }
 
 void TestResultWindow::storedGeometry() {

@@ -266,10 +266,11 @@ void TestStartup::shutDownAtDenseScreenScalesPosition() {
     fake->presetSetting(kSetting, QStringLiteral("frmExectionTop"), QStringLiteral("3000"));
     frmExection form;
     QVERIFY(form.Form_Load());
-    QCOMPARE(GetForm(&form).Left, 2148.0);  // read back as twips, unconverted
+    QCOMPARE(GetForm(&form).Left, 2685.0);  // stored x 15 / 12
+    QCOMPARE(GetForm(&form).Top, 3750.0);
     form.Form_Unload();
-    QCOMPARE(fake->storedValue(kSetting, "frmExectionLeft"), QStringLiteral("1718.4"));
-    QCOMPARE(fake->storedValue(kSetting, "frmExectionTop"), QStringLiteral("2400"));
+    QCOMPARE(fake->storedValue(kSetting, "frmExectionLeft"), QStringLiteral("2148"));
+    QCOMPARE(fake->storedValue(kSetting, "frmExectionTop"), QStringLiteral("3000"));
 }
 
 void TestStartup::exitWritesNothing() {
