@@ -3,6 +3,8 @@
 #include "dialogs/About.h"
 #include "dialogs/Options.h"
 #include "platform/Fonts.h"
+#include "platform/PlainToolTips.h"
+#include "platform/StableAccessible.h"
 #include "run/ResultWindow.h"
 #include "run/RunCommands.h"
 #include "settings/History.h"
@@ -48,6 +50,8 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
         if (QFileInfo::exists(path)) icon.addFile(path);
     }
     setWindowIcon(icon);
+    // Folder and browser names in tooltips are shown as typed.
+    PlainToolTips::Install();
     BuildControls();
     BuildMenu();
     InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY},
@@ -138,7 +142,7 @@ void frmExection::BuildControls() {
 
     cmbName = new QComboBox(client);
     cmbName->setObjectName(QStringLiteral("cmbName"));
-    cmbName->setAccessibleName(QStringLiteral("クラス名"));
+    StableAccessible::MarkComboBox(cmbName, QStringLiteral("クラス名"));
     cmbName->setEditable(true);
     cmbName->setInsertPolicy(QComboBox::NoInsert);
     // No completion: a name is used exactly as typed, never changed to a

@@ -3,6 +3,7 @@
 #include "MainWindowFace.h"
 #include "platform/FolderLists.h"
 #include "platform/Fonts.h"
+#include "platform/StableAccessible.h"
 #include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
@@ -270,7 +271,7 @@ QWidget* frmOptions::BuildOtherPage() {
     Label6 = MakeLabel(Frame7, "Label6", QStringLiteral("履歴数 ："), {240, 540, 1080, 300});
     Label6->setFont(Fonts::PGothic(11.25));
     Label7 = MakeLabel(Frame7, "Label7", QString(), {1320, 465, 840, 450});
-    Label7->setAccessibleName(QStringLiteral("履歴数の値"));
+    StableAccessible::MarkValueLabel(Label7, QStringLiteral("履歴数の値"), 0, 99);
     Label7->setFont(Fonts::PGothic(14.25, true));
     Label7->setAlignment(Qt::AlignCenter);
     Label7->setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -356,6 +357,7 @@ void frmOptions::txtBrowserName_Change(int) {
 
 void frmOptions::HScroll1_Change() {
     Label7->setText(u' ' + QString::number(HScroll1->value()));
+    StableAccessible::ValueChanged(Label7);
     cmdApply->setEnabled(true);
     cmdOK->setEnabled(true);
 }

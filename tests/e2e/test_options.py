@@ -110,12 +110,31 @@ e.activate_window("Quenlark")
 name_box = e.find(e.find(main, name="クラス名", role="combo box"), role="text")
 type_into(name_box, "Hello")
 e.check(e.text_of(name_box) == "Hello", "the name is typed into the name box")
+names = [n.name for n in e.find_all(main, role="combo box")]
+e.check(names == ["クラス名"], "the name box keeps its name with a name typed: %r" % names)
 press_key("Quenlark", e.find(main, name="ブラウザ1"))
 e.wait_for(lambda: os.path.exists(record) and open(record).read(), what="the stand-in browser to run")
 e.check(open(record).read().splitlines() == [os.path.join(java, "Hello.html")],
         "the browser gets the page as its one argument")
 time.sleep(0.5)
 e.check(e.read_ini().get("recent", {}).get("0") == "Hello", "the name goes into the history")
+
+# The history size is read out: a fixed name, the number as its text and value.
+press_key("Quenlark", e.find(main, name="設定", role="push button"))
+e.wait_window("設定")
+dialog = e.find(a, name="設定", role="dialog")
+e.press(e.find(dialog, name=PAGES[3], role="page tab"))
+e.wait_for(lambda: selected_page(dialog) == PAGES[3], what="the last page")
+size = e.find(dialog, name="履歴数の値")
+e.check(e.text_of(size) == "10" and size.queryValue().currentValue == 10,
+        "the history size reads 10 as text and value: %r" % e.text_of(size))
+e.find(dialog, name="履歴数", role="scroll bar").queryValue().currentValue = 12
+e.wait_for(lambda: e.text_of(size) == "12", what="the label to follow the bar")
+e.check([n.name for n in e.find_all(dialog, role="label") if e.text_of(n) == "12"] == ["履歴数の値"],
+        "the label keeps its name and shows the new size as its text")
+e.check(size.queryValue().currentValue == 12, "the new size is the label's value")
+e.key("Escape", window="設定")
+e.wait_no_window("設定")
 e.close_window("Quenlark")
 e.wait_exit(proc)
 e.finish()
