@@ -40,7 +40,10 @@ endforeach()
 list(JOIN lines "\n" text)
 file(WRITE "${manifest}" "${text}\n")
 
-if(QLK_DESKTOP_ENTRY AND NOT "$ENV{DESTDIR}")
+# Only for an install straight into place: an install into a staging folder
+# (DESTDIR set) must not write into the home of whoever runs it. A non-empty
+# string in if(NOT ...) is not false, so the test compares the text itself.
+if(QLK_DESKTOP_ENTRY AND "$ENV{DESTDIR}" STREQUAL "")
   set(data_home "$ENV{XDG_DATA_HOME}")
   if(NOT data_home)
     set(data_home "$ENV{HOME}/.local/share")

@@ -31,4 +31,12 @@ desktop="$XDG_DATA_HOME/applications/quenlark.desktop"
 [ -f "$desktop" ] || fail "no desktop entry"
 grep -q "^Exec=\"$work/q/quenlark\"" "$desktop" || fail "desktop entry does not start the installed program"
 [ -f "$XDG_DATA_HOME/icons/hicolor/32x32/apps/quenlark.png" ] || fail "no icon"
+
+# A staged install (DESTDIR set, as packagers do) lands under DESTDIR and
+# writes nothing into the home of whoever runs it.
+rm -rf "$XDG_DATA_HOME"
+DESTDIR="$work/stage" cmake --install "$build" --prefix /opt/q >/dev/null
+[ -x "$work/stage/opt/q/quenlark" ] || fail "staged install not under DESTDIR"
+[ -e "$XDG_DATA_HOME/applications/quenlark.desktop" ] && fail "staged install wrote a desktop entry into the home"
+[ -d "$work/stage/opt/q/lib" ] && fail "the package's layout leaked into a plain install"
 echo "1 passed, 0 failed"

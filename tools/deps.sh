@@ -3,8 +3,9 @@
 
 # To build and run the program.
 QLK_RUN_PACKAGES="cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk openjdk-17-jdk-headless xdg-utils"
-# To run the tests: a private X server, a window manager, an accessibility bus.
-QLK_TEST_PACKAGES="xvfb openbox wmctrl xdotool x11-utils dbus at-spi2-core python3 python3-pyatspi imagemagick"
+# To run the tests: a private X server, a window manager, an accessibility bus;
+# the tools that build and check the Debian package.
+QLK_TEST_PACKAGES="xvfb openbox wmctrl xdotool x11-utils dbus at-spi2-core python3 python3-pyatspi imagemagick dpkg-dev desktop-file-utils appstream lintian"
 
 qlk_install_packages() {
     local missing=() pkg

@@ -1,5 +1,6 @@
 #include "app/FirstPaintProbe.h"
 #include "app/frmExection.h"
+#include "platform/DisplayChoice.h"
 #include "platform/QtPlatform.h"
 #include "settings/Qlk.h"
 
@@ -7,9 +8,19 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include <vector>
+
 int main(int argc, char* argv[]) {
     ensurePrivateRuntimeDir();
-    QApplication app(argc, argv);
+    // X11 for Quenlark alone, through its own arguments (see DisplayChoice.h).
+    QList<QByteArray> args;
+    for (int i = 0; i < argc; ++i) args << QByteArray(argv[i]);
+    args = WithDisplayPlatform(args, qgetenv("QT_QPA_PLATFORM"), qgetenv("DISPLAY"));
+    std::vector<char*> qtArgv;
+    for (QByteArray& arg : args) qtArgv.push_back(arg.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(args.size());
+    QApplication app(qtArgc, qtArgv.data());
     QApplication::setApplicationName(QStringLiteral("Quenlark"));
     // Standard buttons and dialogs in Japanese.
     QTranslator qtTranslator;

@@ -2,6 +2,7 @@
 
 #include "HelpWindow.h"
 #include "PathRules.h"
+#include "ProgramCopy.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -97,7 +98,24 @@ QString QtPlatform::windowsFolder() {
     return m_dataFolder;
 }
 
-QString QtPlatform::programFolder() { return QCoreApplication::applicationDirPath(); }
+// The folder of the executable, or for a system install the per-user copy of
+// its files in the data folder, brought up to date on first use (at start-up).
+QString QtPlatform::programFolder() {
+    if (!m_programFolder.isEmpty()) return m_programFolder;
+    const QString installed = QCoreApplication::applicationDirPath();
+    m_programFolder = installed;
+    if (!ProgramCopy::IsSystemInstall(installed)) return m_programFolder;
+    const QString copy = windowsFolder() + QStringLiteral("program");
+    const ProgramCopy::Outcome outcome =
+        ProgramCopy::Sync(installed, copy, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    if (outcome.usable) m_programFolder = copy;
+    if (!outcome.failures.isEmpty())
+        messageBox(nullptr,
+                   QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
+                       outcome.failures.join(u'\n'),
+                   QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Exclamation, MsgButtons::Ok);
+    return m_programFolder;
+}
 
 bool QtPlatform::fileExists(const QString& path) { return fileTest(path); }
 

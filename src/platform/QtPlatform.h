@@ -68,6 +68,7 @@ private:
     std::unique_ptr<QLockFile> m_lock;
     QPointer<HelpWindow> m_help;
     QString m_dataFolder;
+    QString m_programFolder;
     std::unique_ptr<QObject> m_children;  // owns what waits for started programs
     QList<qint64> m_running;
     QTimer* m_reaper = nullptr;

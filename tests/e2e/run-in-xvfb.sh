@@ -28,7 +28,8 @@ export DISPLAY="$display"
 openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 
-export HOME="$work/home"
+# QLK_E2E_HOME keeps one HOME across runs (a user's own, as in the package check).
+export HOME="${QLK_E2E_HOME:-$work/home}"
 export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share" XDG_CACHE_HOME="$HOME/.cache"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"

@@ -1,0 +1,56 @@
+#!/bin/bash
+# The Debian package of a build: the system layout (program and its files in
+# /usr/lib/quenlark, the command, desktop entry, icons, metainfo, man page and
+# copyright), scripts still executable, the dependencies a learner needs, and
+# nothing written outside the package. The desktop entry and the metainfo go
+# through their validators, and the package through lintian when it is there.
+#   package-test.sh BUILD_DIR SOURCE_DIR
+set -eu
+build=$1
+source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME="$work/home" XDG_DATA_HOME="$work/home/share"
+mkdir -p "$HOME"
+fail() { echo "FAIL: $*"; exit 1; }
+command -v dpkg-shlibdeps >/dev/null || fail "dpkg-shlibdeps missing (apt-get install dpkg-dev)"
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/out/quenlark_*_amd64.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no quenlark_*_amd64.deb"
+dpkg-deb -c "$deb" | awk '{print $1, $6, $7, $8}' | sed 's| \./| /|; s| *$||' >"$work/list"
+
+for path in /usr/lib/quenlark/quenlark /usr/lib/quenlark/compile.bat /usr/lib/quenlark/apli.bat \
+    /usr/lib/quenlark/applet.bat /usr/lib/quenlark/notepad.exe /usr/lib/quenlark/temp.java \
+    /usr/lib/quenlark/result.txt /usr/lib/quenlark/Quenlark.hlp \
+    /usr/share/applications/org.quenlark.Quenlark.desktop \
+    /usr/share/metainfo/org.quenlark.Quenlark.metainfo.xml \
+    /usr/share/icons/hicolor/16x16/apps/quenlark.png /usr/share/icons/hicolor/128x128/apps/quenlark.png \
+    /usr/share/man/man1/quenlark.1.gz /usr/share/doc/quenlark/copyright /usr/share/doc/quenlark/changelog.gz; do
+    grep -q " $path\$" "$work/list" || fail "$path not in the package"
+done
+grep -q '^l.* /usr/bin/quenlark -> \.\./lib/quenlark/quenlark$' "$work/list" || fail "no /usr/bin/quenlark link"
+for script in compile.bat apli.bat applet.bat notepad.exe; do
+    grep -q "^-rwxr-xr-x /usr/lib/quenlark/$script\$" "$work/list" || fail "$script not executable"
+done
+grep -v ' /usr/' "$work/list" | grep -v ' /$' && fail "files outside /usr"
+grep -q '\.quenlark-installed' "$work/list" && fail "a portable install's manifest in the package"
+[ -e "$XDG_DATA_HOME/applications" ] && fail "packing wrote a desktop entry into the builder's home"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for need in "default-jdk | java-sdk" xdg-utils libqt6widgets6 libc6; do
+    case "$depends" in *"$need"*) ;; *) fail "Depends lacks $need: $depends" ;; esac
+done
+
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$source/packaging/org.quenlark.Quenlark.desktop" || fail "desktop entry"
+fi
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate --no-net "$source/packaging/org.quenlark.Quenlark.metainfo.xml" >"$work/as.log" 2>&1 ||
+        { cat "$work/as.log"; fail "metainfo"; }
+fi
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+        { cat "$work/lintian.log"; fail "lintian"; }
+fi
+echo "1 passed, 0 failed"

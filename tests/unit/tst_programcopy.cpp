@@ -1,0 +1,235 @@
+// The per-user copy of the files beside a system-installed program, and the
+// display platform Quenlark asks Qt for.
+#include "platform/DisplayChoice.h"
+#include "platform/ProgramCopy.h"
+#include "platform/QtPlatform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void Write(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(text), text.size());
+}
+
+}  // namespace
+
+class TestProgramCopy : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartCopiesTheFilesBesideTheProgram();
+    void laterStarts_data();
+    void laterStarts();
+    void editStaysTheUsersOverSeveralUpgrades();
+    void copyFolderThatCannotBeMadeIsReported();
+    void systemInstall_data();
+    void systemInstall();
+    void writableProgramFolderIsUsedAsItIs();
+    void displayPlatform_data();
+    void displayPlatform();
+};
+
+void TestProgramCopy::firstStartCopiesTheFilesBesideTheProgram() {
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("usr/lib/quenlark"));
+    const QString copy = dir.filePath(QStringLiteral("data/Quenlark/program"));
+    QVERIFY(QDir().mkpath(installed));
+    Write(installed + QStringLiteral("/quenlark"), "program");
+    Write(installed + QStringLiteral("/compile.bat"), "#!/bin/sh\njavac\n");
+    QVERIFY(QFile::setPermissions(
+        installed + QStringLiteral("/compile.bat"),
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    Write(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
+    Write(installed + QStringLiteral("/.hidden"), "not ours to copy");
+    QVERIFY(QDir().mkpath(installed + QStringLiteral("/subfolder")));
+
+    const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(outcome.usable);
+    QVERIFY2(outcome.failures.isEmpty(), qPrintable(outcome.failures.join(u'\n')));
+    QCOMPARE(outcome.copied, QStringList({QStringLiteral("compile.bat"), QStringLiteral("temp.java")}));
+    QCOMPARE(ReadAll(copy + QStringLiteral("/compile.bat")), QByteArray("#!/bin/sh\njavac\n"));
+    QVERIFY2(QFileInfo(copy + QStringLiteral("/compile.bat")).isExecutable(), "a script lost its mode");
+    QVERIFY(!QFile::exists(copy + QStringLiteral("/quenlark")));
+    QVERIFY(!QFile::exists(copy + QStringLiteral("/.hidden")));
+    QVERIFY(!QFile::exists(copy + QStringLiteral("/subfolder")));
+    // The manifest has the portable install's form: "checksum  name".
+    const QList<QByteArray> lines = ReadAll(copy + u'/' + QLatin1String(ProgramCopy::kManifest)).split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines[0].endsWith("  compile.bat"));
+    QCOMPARE(lines[0].indexOf("  "), 64);
+
+    // A second start with nothing changed copies nothing.
+    const ProgramCopy::Outcome again = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(again.copied.isEmpty() && again.kept.isEmpty() && again.failures.isEmpty());
+}
+
+// Each row: what the user did to compile.bat in the copy after the first
+// start, what the next package brings, and what the copy holds afterwards.
+void TestProgramCopy::laterStarts_data() {
+    QTest::addColumn<QString>("userAction");  // none, edit, delete, edit-to-new, own-file
+    QTest::addColumn<QByteArray>("nextPackage");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<bool>("expectKept");
+
+    const QByteArray v1 = "javac v1\n", v2 = "javac v2\n", edit = "javac -g  # mine\n";
+    QTest::newRow("untouched, same package") << "none" << v1 << v1 << false;
+    QTest::newRow("untouched, package brings a new one") << "none" << v2 << v2 << false;
+    QTest::newRow("edited, same package") << "edit" << v1 << edit << true;
+    QTest::newRow("edited, package brings a new one") << "edit" << v2 << edit << true;
+    QTest::newRow("deleted, same package: restored") << "delete" << v1 << v1 << false;
+    QTest::newRow("deleted, package brings a new one: the new one") << "delete" << v2 << v2 << false;
+    QTest::newRow("edited to what the package now ships") << "edit-to-new" << v2 << v2 << false;
+    QTest::newRow("manifest lost, edited file kept") << "lose-manifest" << v2 << edit << true;
+}
+
+void TestProgramCopy::laterStarts() {
+    QFETCH(QString, userAction);
+    QFETCH(QByteArray, nextPackage);
+    QFETCH(QByteArray, expected);
+    QFETCH(bool, expectKept);
+
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("installed"));
+    const QString copy = dir.filePath(QStringLiteral("copy"));
+    const QString script = copy + QStringLiteral("/compile.bat");
+    QVERIFY(QDir().mkpath(installed));
+    Write(installed + QStringLiteral("/compile.bat"), "javac v1\n");
+    Write(installed + QStringLiteral("/apli.bat"), "java v1\n");
+    QVERIFY(ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark")).failures.isEmpty());
+    Write(copy + QStringLiteral("/mine.txt"), "the user's own file");
+
+    if (userAction == QStringLiteral("edit") || userAction == QStringLiteral("lose-manifest"))
+        Write(script, "javac -g  # mine\n");
+    if (userAction == QStringLiteral("lose-manifest"))
+        QVERIFY(QFile::remove(copy + u'/' + QLatin1String(ProgramCopy::kManifest)));
+    if (userAction == QStringLiteral("delete")) QVERIFY(QFile::remove(script));
+    if (userAction == QStringLiteral("edit-to-new")) Write(script, nextPackage);
+
+    Write(installed + QStringLiteral("/compile.bat"), nextPackage);
+    QVERIFY(QFile::remove(installed + QStringLiteral("/apli.bat")));  // no longer shipped
+    const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(outcome.failures.isEmpty());
+    QCOMPARE(ReadAll(script), expected);
+    QCOMPARE(outcome.kept.contains(QStringLiteral("compile.bat")), expectKept);
+    // Files the installed folder does not hold are never touched.
+    QCOMPARE(ReadAll(copy + QStringLiteral("/mine.txt")), QByteArray("the user's own file"));
+    QCOMPARE(ReadAll(copy + QStringLiteral("/apli.bat")), QByteArray("java v1\n"));
+}
+
+// An edit outlives any number of upgrades, and going back to the shipped
+// text makes the file follow the package again.
+void TestProgramCopy::editStaysTheUsersOverSeveralUpgrades() {
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("installed"));
+    const QString copy = dir.filePath(QStringLiteral("copy"));
+    QVERIFY(QDir().mkpath(installed));
+    Write(installed + QStringLiteral("/temp.java"), "v1");
+    ProgramCopy::Sync(installed, copy, QString());
+    Write(copy + QStringLiteral("/temp.java"), "mine");
+    for (const QByteArray& version : {QByteArray("v2"), QByteArray("v3")}) {
+        Write(installed + QStringLiteral("/temp.java"), version);
+        ProgramCopy::Sync(installed, copy, QString());
+        QCOMPARE(ReadAll(copy + QStringLiteral("/temp.java")), QByteArray("mine"));
+    }
+    Write(copy + QStringLiteral("/temp.java"), "v1");  // the user undoes the edit
+    ProgramCopy::Sync(installed, copy, QString());
+    QCOMPARE(ReadAll(copy + QStringLiteral("/temp.java")), QByteArray("v3"));
+}
+
+void TestProgramCopy::copyFolderThatCannotBeMadeIsReported() {
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("installed"));
+    QVERIFY(QDir().mkpath(installed));
+    Write(installed + QStringLiteral("/compile.bat"), "javac");
+    Write(dir.filePath(QStringLiteral("data")), "a file where the folder would be");
+    const ProgramCopy::Outcome outcome =
+        ProgramCopy::Sync(installed, dir.filePath(QStringLiteral("data/program")), QString());
+    QVERIFY(!outcome.usable);
+    QCOMPARE(outcome.failures.size(), 1);
+    QVERIFY(outcome.failures[0].contains(dir.filePath(QStringLiteral("data/program"))));
+}
+
+void TestProgramCopy::systemInstall_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("user");
+    QTest::addColumn<bool>("system");
+    QTest::newRow("package, a user") << "/usr/lib/quenlark" << 0u << 1000u << true;
+    QTest::newRow("package, root runs it") << "/usr/lib/quenlark" << 0u << 0u << true;
+    QTest::newRow("under /usr/local") << "/usr/local/lib/quenlark" << 1000u << 1000u << true;
+    QTest::newRow("someone else's folder") << "/opt/quenlark" << 0u << 1000u << true;
+    QTest::newRow("own build folder") << "/home/a/quenlark/build/bin" << 1000u << 1000u << false;
+    QTest::newRow("root's own build folder") << "/work/build/bin" << 0u << 0u << false;
+    QTest::newRow("a name that only starts like /usr") << "/usr2/quenlark" << 1000u << 1000u << false;
+    QTest::newRow("a path that leaves /usr") << "/usr/../home/a/q" << 1000u << 1000u << false;
+}
+
+void TestProgramCopy::systemInstall() {
+    QFETCH(QString, folder);
+    QFETCH(uint, owner);
+    QFETCH(uint, user);
+    QFETCH(bool, system);
+    QCOMPARE(ProgramCopy::IsSystemInstall(folder, owner, user), system);
+}
+
+// The test program's own folder is the user's and writable: the program uses
+// it as it is and makes no copy.
+void TestProgramCopy::writableProgramFolderIsUsedAsItIs() {
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    QVERIFY(!ProgramCopy::IsSystemInstall(QCoreApplication::applicationDirPath()));
+    QtPlatform platform;
+    QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
+    QVERIFY(!QFile::exists(home.filePath(QStringLiteral("data/Quenlark/program"))));
+}
+
+void TestProgramCopy::displayPlatform_data() {
+    QTest::addColumn<QByteArrayList>("args");
+    QTest::addColumn<QByteArray>("qpaPlatform");
+    QTest::addColumn<QByteArray>("display");
+    QTest::addColumn<QByteArrayList>("expected");
+    const QByteArrayList plain{"quenlark"};
+    const QByteArrayList xcb{"quenlark", "-platform", "xcb"};
+    QTest::newRow("wayland session with XWayland") << plain << QByteArray() << QByteArray(":0") << xcb;
+    QTest::newRow("X11 session") << plain << QByteArray() << QByteArray(":1") << xcb;
+    QTest::newRow("other arguments stay after it")
+        << QByteArrayList{"quenlark", "-style", "fusion"} << QByteArray() << QByteArray(":0")
+        << QByteArrayList{"quenlark", "-platform", "xcb", "-style", "fusion"};
+    QTest::newRow("user chose wayland") << plain << QByteArray("wayland") << QByteArray(":0") << plain;
+    QTest::newRow("tests choose offscreen") << plain << QByteArray("offscreen") << QByteArray(":0") << plain;
+    QTest::newRow("platform argument")
+        << QByteArrayList{"quenlark", "-platform", "wayland"} << QByteArray() << QByteArray(":0")
+        << QByteArrayList{"quenlark", "-platform", "wayland"};
+    QTest::newRow("double-dash platform argument")
+        << QByteArrayList{"quenlark", "--platform", "offscreen"} << QByteArray() << QByteArray(":0")
+        << QByteArrayList{"quenlark", "--platform", "offscreen"};
+    QTest::newRow("no X server: Qt chooses") << plain << QByteArray() << QByteArray() << plain;
+    QTest::newRow("a program named -platform")
+        << QByteArrayList{"-platform"} << QByteArray() << QByteArray(":0")
+        << QByteArrayList{"-platform", "-platform", "xcb"};
+}
+
+void TestProgramCopy::displayPlatform() {
+    QFETCH(QByteArrayList, args);
+    QFETCH(QByteArray, qpaPlatform);
+    QFETCH(QByteArray, display);
+    QFETCH(QByteArrayList, expected);
+    QCOMPARE(WithDisplayPlatform(args, qpaPlatform, display), expected);
+}
+
+QTEST_GUILESS_MAIN(TestProgramCopy)
+#include "tst_programcopy.moc"
