@@ -180,14 +180,23 @@ QString countsText(const Counts& counts) {
 LineInfo readLine(QStringView line) {
     LineInfo info;
     while (line.endsWith(u'\r') || line.endsWith(u'\n')) line.chop(1);
-    if (line.isEmpty()) return info;
+    // The shortest line that says anything is "警告1個"; most output is
+    // told apart by its first characters before any search.
+    if (line.size() < 4) return info;
     if (line.contains(u".java:") && ReadMessage(line, info)) return info;
-    info = {};
-    if (ReadException(line, info)) return info;
-    info = {};
-    if (ReadFrame(line, info)) return info;
-    info = {};
-    if (ReadSummary(line, info)) return info;
+    const QStringView t = TrimmedLeft(line);
+    if (t.isEmpty()) return {};
+    const QChar first = t[0];
+    if (first == u'E' || first == u'C') {
+        info = {};
+        if (ReadException(line, info)) return info;
+    } else if (first == u'a') {
+        info = {};
+        if (ReadFrame(line, info)) return info;
+    } else if (t.size() == line.size() && (IsDigit(first) || first == u'エ' || first == u'警')) {
+        info = {};
+        if (ReadSummary(line, info)) return info;
+    }
     return {};
 }
 
