@@ -1,0 +1,24 @@
+#include "ShippedEditor.h"
+
+#include <QCryptographicHash>
+
+namespace ShippedEditor {
+
+namespace {
+
+// SHA-256 of every earlier version of data/notepad.exe, oldest first. When
+// the script changes, its last version's sum goes here.
+const char* const kEarlierVersions[] = {
+    "2cbb7110d8341ed8acc1348c8bc66c38e7ac4933a707c02d82dc6d163c255f27",  // opens the file alone
+};
+
+}  // namespace
+
+bool isEarlierShippedCopy(QByteArrayView bytes) {
+    const QByteArray sum = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+    for (const char* earlier : kEarlierVersions)
+        if (sum == earlier) return true;
+    return false;
+}
+
+}  // namespace ShippedEditor
