@@ -81,6 +81,28 @@ bool FakePlatform::startProcess(const QString& commandLine, WindowStyle style, Q
     return true;
 }
 
+bool FakePlatform::startWithArguments(const QString& commandLine, const QStringList& extraArgs,
+                                      WindowStyle style, QString* error,
+                                      std::function<void(ExitStatus)> onEarlyFailure) {
+    const QString shown = extraArgs.isEmpty() ? commandLine : commandLine + u' ' + extraArgs.join(u' ');
+    events << QStringLiteral("start:") + shown;
+    if (!startSucceeds) {
+        if (error) *error = QStringLiteral("No such file or directory");
+        return false;
+    }
+    started.append({shown, style, extraArgs, std::move(onEarlyFailure)});
+    return true;
+}
+
+bool FakePlatform::endEarly(int index, ExitStatus status) {
+    if (index < 0 || index >= started.size() || !started[index].onEarlyFailure) return false;
+    started[index].onEarlyFailure(status);
+    return true;
+}
+
+// Looks on the test's own PATH, as the real platform does.
+bool FakePlatform::foundOnPath(const QString& commandLine) { return QtPlatform::programOnPath(commandLine); }
+
 void FakePlatform::beep() {
     ++beeps;
     events << QStringLiteral("beep");

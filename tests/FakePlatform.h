@@ -20,8 +20,10 @@ public:
         MsgResult defaultButton;  // what Enter would answer
     };
     struct Started {
-        QString commandLine;
+        QString commandLine;  // with the extra arguments joined on, as the user would read it
         WindowStyle style;
+        QStringList extraArgs = QStringList();                     // each one argument of its own
+        std::function<void(ExitStatus)> onEarlyFailure = nullptr;  // set when an early failure is watched for
     };
     struct Write {
         QString section, key, value;
@@ -52,6 +54,10 @@ public:
     QList<int> helpCalls;
     QStringList events;  // "beep", "box:<title>", "start:<line>", "write:<key>", in order
 
+    // Lets started program `index` fail early, as the real platform reports
+    // it: the watcher runs when there is one. False when none was set.
+    bool endEarly(int index, ExitStatus status);
+
     // The store file, read afresh (what a restart would see).
     QString storedValue(const QString& section, const QString& key) const;
     void presetSetting(const QString& section, const QString& key, const QString& value);
@@ -71,6 +77,9 @@ public:
                   QString* error) override;
     QString shortPath(const QString& folder) override;
     bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
+    bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle style,
+                            QString* error, std::function<void(ExitStatus)> onEarlyFailure) override;
+    bool foundOnPath(const QString& commandLine) override;
     void beep() override;
     MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
                          MsgButtons buttons) override;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 
 class QWidget;
 
@@ -34,6 +35,18 @@ struct FileStamp {
     quint64 inode = 0;
     bool operator==(const FileStamp&) const = default;
 };
+
+// How a started program ended: its exit code, or the signal that ended it
+// (then `code` is 0).
+struct ExitStatus {
+    int code = 0;
+    int signal = 0;
+    bool operator==(const ExitStatus&) const = default;
+};
+
+// A started program that fails within this time of its start (it ended with
+// a non-zero code or by a signal) is reported back to whoever started it.
+inline constexpr int kEarlyExitMs = 5000;
 
 // The primary screen, in twips, with its twips per pixel across and down.
 struct ScreenMetrics {
@@ -76,6 +89,16 @@ public:
     // Starts an unquoted command line without waiting. On failure returns
     // false with the reason; nothing is started then.
     virtual bool startProcess(const QString& commandLine, WindowStyle style, QString* error) = 0;
+    // Starts a program the user works in (an editor, a browser): the command
+    // line splits as in startProcess, then each of `extraArgs` follows as one
+    // argument, whatever it holds. When the program fails within kEarlyExitMs
+    // of its start, `onEarlyFailure` runs once, later, on the UI thread.
+    virtual bool startWithArguments(const QString& commandLine, const QStringList& extraArgs,
+                                    WindowStyle style, QString* error,
+                                    std::function<void(ExitStatus)> onEarlyFailure) = 0;
+    // True when the program of a command line is a bare name (no folder)
+    // found on PATH, as the start finds it.
+    virtual bool foundOnPath(const QString& commandLine) = 0;
 
     virtual void beep() = 0;
     virtual MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,

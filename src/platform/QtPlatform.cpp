@@ -19,6 +19,8 @@
 #include <QSortFilterProxyModel>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QSysInfo>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 
@@ -31,6 +33,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 
 extern char** environ;
 
@@ -52,9 +55,40 @@ bool UsableRuntimeDir(const QByteArray& dir) {
     return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
            st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
+
+// The environment as the program received it, kept before start-up changes
+// it for Qt's sake.
+struct KeptEnvironment {
+    bool kept = false;
+    QList<QByteArray> entries;
+    std::vector<char*> pointers;
+    QByteArray runtimeDir;
+};
+
+KeptEnvironment& Kept() {
+    static KeptEnvironment k;
+    return k;
+}
+
+void KeepEnvironment() {
+    KeptEnvironment& k = Kept();
+    k.entries.clear();
+    k.pointers.clear();
+    for (char** e = environ; e && *e; ++e) {
+        // The desktop's start-up notice belongs to Quenlark's own start; a
+        // program started later must not answer it.
+        if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
+        k.entries << QByteArray(*e);
+    }
+    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
+    k.pointers.push_back(nullptr);
+    k.runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+    k.kept = true;
+}
 }  // namespace
 
 void ensurePrivateRuntimeDir() {
+    KeepEnvironment();
     if (UsableRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))) return;
     QByteArray base = qgetenv("XDG_DATA_HOME");
     if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
@@ -62,10 +96,16 @@ void ensurePrivateRuntimeDir() {
     if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
 }
 
+char** startEnvironment() { return Kept().kept ? Kept().pointers.data() : environ; }
+
+QString userRuntimeFolder() {
+    const QByteArray runtime = Kept().kept ? Kept().runtimeDir : qgetenv("XDG_RUNTIME_DIR");
+    return UsableRuntimeDir(runtime) ? QFile::decodeName(runtime) : QString();
+}
+
 QString privateRuntimeFolder(const QString& dataFolder) {
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (UsableRuntimeDir(runtime)) return QFile::decodeName(runtime);
-    return dataFolder;
+    const QString runtime = userRuntimeFolder();
+    return runtime.isEmpty() ? dataFolder : runtime;
 }
 
 QtPlatform::QtPlatform() {
@@ -75,6 +115,15 @@ QtPlatform::QtPlatform() {
 
 QtPlatform::~QtPlatform() {
     if (m_help) delete m_help.data();
+    if (!m_tempAliasRoot.isEmpty()) {
+        // Only the links made here are in it; a link is removed, never followed.
+        const QByteArray root = QFile::encodeName(m_tempAliasRoot);
+        const QStringList links =
+            QDir(m_tempAliasRoot)
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString& link : links) ::unlink((root + '/' + QFile::encodeName(link)).constData());
+        ::rmdir(root.constData());
+    }
 }
 
 QString QtPlatform::readSetting(const QString& section, const QString& key) {
@@ -196,11 +245,27 @@ bool QtPlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, Q
     return readRange(path, offset, maxBytes, data, error);
 }
 
+// The file is opened without waiting (a FIFO or a device put in its place
+// would block the open for good) and read only when the opened file is an
+// ordinary file.
 bool QtPlatform::readRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                            QString* error) {
     data->clear();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        if (error) *error = systemError(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd);
+        if (error) *error = QStringLiteral("%1: %2").arg(path, systemError(err));
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         if (error) *error = file.errorString();
         return false;
     }
@@ -217,10 +282,22 @@ bool QtPlatform::readRange(const QString& path, qint64 offset, qint64 maxBytes, 
     return true;
 }
 
+// The alias folder's own path must be space-free: under the user's runtime
+// folder, else under the data folder, else a private folder made with an
+// unpredictable name in the temporary folder (removed at exit).
 QString QtPlatform::aliasRoot() {
-    QString base = privateRuntimeFolder(windowsFolder());
-    if (!base.endsWith(u'/')) base += u'/';
-    return base + QStringLiteral("quenlark-aliases");
+    for (QString base : {userRuntimeFolder(), windowsFolder()}) {
+        if (base.isEmpty() || base.contains(u' ')) continue;
+        if (!base.endsWith(u'/')) base += u'/';
+        return base + QStringLiteral("quenlark-aliases");
+    }
+    if (m_tempAliasRoot.isEmpty()) {
+        QByteArray temp = QFile::encodeName(QDir::tempPath());
+        if (temp.contains(' ') || !temp.startsWith('/')) temp = "/tmp";
+        QByteArray name = temp + "/quenlark-XXXXXX";
+        if (::mkdtemp(name.data())) m_tempAliasRoot = QFile::decodeName(name);
+    }
+    return m_tempAliasRoot;
 }
 
 QString QtPlatform::shortPath(const QString& folder) {
@@ -232,7 +309,7 @@ QString QtPlatform::shortPath(const QString& folder) {
 // A stable alias: the same folder always gets the same link name, so a
 // script that remembers the path it was given keeps working.
 QString QtPlatform::aliasFor(const QString& folder, const QString& root) {
-    if (root.contains(u' ') || ensurePrivateDir(root).isEmpty()) return folder;
+    if (root.isEmpty() || root.contains(u' ') || ensurePrivateDir(root).isEmpty()) return folder;
     // The link must name the folder from anywhere, so its target is absolute.
     QString target = QFileInfo(folder).absoluteFilePath();
     while (target.size() > 1 && target.endsWith(u'/')) target.chop(1);
@@ -289,13 +366,29 @@ bool QtPlatform::resolveCommand(const QString& commandLine, QString* program, QS
     return true;
 }
 
-bool QtPlatform::startProcess(const QString& commandLine, WindowStyle, QString* error) {
+bool QtPlatform::programOnPath(const QString& commandLine) {
+    auto onPath = [](const QString& candidate, QString* resolved) {
+        if (candidate.contains(u'/')) return false;
+        *resolved = QStandardPaths::findExecutable(candidate);
+        return !resolved->isEmpty();
+    };
+    return !PathRules::splitCommandLine(commandLine, onPath).program.isEmpty();
+}
+
+bool QtPlatform::foundOnPath(const QString& commandLine) { return programOnPath(commandLine); }
+
+bool QtPlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {
+    return startWithArguments(commandLine, {}, style, error, {});
+}
+
+bool QtPlatform::startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle,
+                                    QString* error, std::function<void(ExitStatus)> onEarlyFailure) {
     QString program;
     QStringList args;
     if (!resolveCommand(commandLine, &program, &args, error)) return false;
     qint64 pid = 0;
-    if (!spawnDetached(program, args, &pid, error)) return false;
-    reapWhenDone(pid);
+    if (!spawnDetached(program, args + extraArgs, &pid, error)) return false;
+    reapWhenDone(pid, std::move(onEarlyFailure));
     return true;
 }
 
@@ -327,7 +420,9 @@ bool QtPlatform::spawnDetached(const QString& program, const QStringList& args, 
     posix_spawnattr_setsigdefault(&attr, &all);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), environ);
+    // The environment Quenlark was started with, not the one it made up for
+    // itself.
+    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), startEnvironment());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     if (rc != 0) {
@@ -338,34 +433,70 @@ bool QtPlatform::spawnDetached(const QString& program, const QStringList& args, 
     return true;
 }
 
+namespace {
+qint64 MonotonicMs() {
+    struct timespec ts {};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+}  // namespace
+
 // Collects a started program's exit status as soon as it ends, so it never
 // lingers as a zombie: through a pidfd where the kernel has them, else by
 // looking once a second.
-void QtPlatform::reapWhenDone(qint64 pid) {
+void QtPlatform::reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarlyFailure) {
     if (!m_children) m_children = std::make_unique<QObject>();
+    const qint64 startedAt = MonotonicMs();
 #ifdef SYS_pidfd_open
     const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
     if (fd >= 0) {
         auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, m_children.get());
-        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, fd, pid] {
-            ::waitpid(pid_t(pid), nullptr, WNOHANG);
-            notifier->setEnabled(false);
-            ::close(fd);
-            notifier->deleteLater();
-        });
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                         [this, notifier, fd, pid, startedAt, onEarlyFailure] {
+                             int status = 0;
+                             const pid_t done = ::waitpid(pid_t(pid), &status, WNOHANG);
+                             notifier->setEnabled(false);
+                             ::close(fd);
+                             notifier->deleteLater();
+                             if (done == pid_t(pid)) ended(status, startedAt, onEarlyFailure);
+                         });
         return;
     }
 #endif
-    m_running << pid;
+    m_running << Running{pid, startedAt, std::move(onEarlyFailure)};
     if (!m_reaper) {
         m_reaper = new QTimer(m_children.get());
         m_reaper->setInterval(1000);
         QObject::connect(m_reaper, &QTimer::timeout, m_reaper, [this] {
-            m_running.removeIf([](qint64 p) { return ::waitpid(pid_t(p), nullptr, WNOHANG) != 0; });
+            const QList<Running> running = m_running;
+            m_running.clear();
+            for (const Running& r : running) {
+                int status = 0;
+                const pid_t done = ::waitpid(pid_t(r.pid), &status, WNOHANG);
+                if (done == 0)
+                    m_running << r;
+                else if (done == pid_t(r.pid))
+                    ended(status, r.startedAtMs, r.onEarlyFailure);
+            }
             if (m_running.isEmpty()) m_reaper->stop();
         });
     }
     m_reaper->start();
+}
+
+// A program watched for an early failure that failed soon after its start is
+// reported once, from the event loop, so that a box it opens never runs
+// inside the reaper.
+void QtPlatform::ended(int waitStatus, qint64 startedAtMs,
+                       const std::function<void(ExitStatus)>& onEarlyFailure) {
+    if (!onEarlyFailure || MonotonicMs() - startedAtMs >= kEarlyExitMs) return;
+    ExitStatus status;
+    if (WIFEXITED(waitStatus))
+        status.code = WEXITSTATUS(waitStatus);
+    else if (WIFSIGNALED(waitStatus))
+        status.signal = WTERMSIG(waitStatus);
+    if (status.code == 0 && status.signal == 0) return;
+    QTimer::singleShot(0, m_children.get(), [onEarlyFailure, status] { onEarlyFailure(status); });
 }
 
 void QtPlatform::beep() { QApplication::beep(); }
@@ -424,12 +555,69 @@ void QtPlatform::showHelp(QWidget*, const QString& helpFile, int context) {
     m_help->showTopic(helpFile, context);
 }
 
+namespace {
+// The command name of a running process, "" when it is gone or hidden.
+QByteArray ProcessName(qint64 pid) {
+    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!comm.open(QIODevice::ReadOnly)) return QByteArray();
+    return comm.readAll().trimmed();
+}
+
+// True when the lock file names a process of this machine that is running
+// and is a copy of this program.
+bool OwnerIsLiveCopy(const QLockFile& lock) {
+    qint64 pid = 0;
+    QString host, app;
+    if (!lock.getLockInfo(&pid, &host, &app) || pid <= 0) return false;
+    if (host != QSysInfo::machineHostName()) return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM) return false;
+    const QByteArray name = ProcessName(pid);
+    return !name.isEmpty() && name == ProcessName(::getpid());
+}
+
+// A lock file just made by a copy that is starting is briefly empty; one that
+// has looked unverifiable for this long is not being written.
+constexpr qint64 kLockSettleMs = 1000;
+
+qint64 AgeMs(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return kLockSettleMs;
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return (qint64(now.tv_sec) - st.st_mtim.tv_sec) * 1000 + (now.tv_nsec - st.st_mtim.tv_nsec) / 1000000;
+}
+}  // namespace
+
+// The lock lives in the user's runtime folder, which is this machine's alone,
+// else in the data folder. A lock there may be left by another machine that
+// shares the home, by a host that was renamed, or be empty or unreadable:
+// unless its owner is verified as a live copy here, it is taken over.
 bool QtPlatform::claimSingleInstance() {
-    QString dir = privateRuntimeFolder(windowsFolder());
+    const QString runtime = userRuntimeFolder();
+    QString dir = runtime.isEmpty() ? windowsFolder() : runtime;
     if (!dir.endsWith(u'/')) dir += u'/';
-    m_lock = std::make_unique<QLockFile>(dir + QStringLiteral("quenlark.lock"));
+    const QString path = dir + QStringLiteral("quenlark.lock");
+    m_lock = std::make_unique<QLockFile>(path);
     m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+    if (m_lock->tryLock(0)) return true;
+    if (!runtime.isEmpty() || m_lock->error() != QLockFile::LockFailedError) return false;
+    for (int waited = 0; !OwnerIsLiveCopy(*m_lock); waited += 100) {
+        if (waited < kLockSettleMs && AgeMs(path) < kLockSettleMs) {
+            QThread::msleep(100);
+            continue;
+        }
+        // Qt removes it only while no process holds it; a file the user
+        // cannot open is removed by name.
+        if (!m_lock->removeStaleLockFile()) {
+            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd >= 0)
+                ::close(fd);
+            else if (errno == EACCES || errno == ELOOP)
+                ::unlink(QFile::encodeName(path).constData());
+        }
+        return m_lock->tryLock(0);
+    }
+    return false;
 }
 
 ScreenMetrics QtPlatform::screen() {

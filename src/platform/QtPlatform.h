@@ -33,6 +33,9 @@ public:
     QString shortPath(const QString& folder) override;
 
     bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
+    bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle style,
+                            QString* error, std::function<void(ExitStatus)> onEarlyFailure) override;
+    bool foundOnPath(const QString& commandLine) override;
 
     void beep() override;
     MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
@@ -55,6 +58,9 @@ public:
     // Program and arguments of an unquoted command line, as it would start.
     static bool resolveCommand(const QString& commandLine, QString* program, QStringList* args,
                                QString* error);
+    // True when the shortest prefix of the command line that names a program
+    // is a bare name found on PATH.
+    static bool programOnPath(const QString& commandLine);
 
     // Starts a program detached from the terminal and the program's own
     // process group; the caller reaps it.
@@ -62,7 +68,8 @@ public:
 
 private:
     QString aliasRoot();
-    void reapWhenDone(qint64 pid);
+    void reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarlyFailure = {});
+    void ended(int waitStatus, qint64 startedAtMs, const std::function<void(ExitStatus)>& onEarlyFailure);
 
     std::unique_ptr<IniStore> m_store;
     std::unique_ptr<QLockFile> m_lock;
@@ -70,15 +77,31 @@ private:
     QString m_dataFolder;
     QString m_programFolder;
     std::unique_ptr<QObject> m_children;  // owns what waits for started programs
-    QList<qint64> m_running;
+    struct Running {
+        qint64 pid;
+        qint64 startedAtMs;
+        std::function<void(ExitStatus)> onEarlyFailure;
+    };
+    QList<Running> m_running;
     QTimer* m_reaper = nullptr;
+    QString m_tempAliasRoot;  // made with an unpredictable name, removed at exit
 };
 
 // Without a usable $XDG_RUNTIME_DIR, Qt would make one under a predictable
 // name in the shared /tmp; this points it at a private folder inside the
-// user's data folder instead. Call before the application object exists.
+// user's data folder instead. It first keeps the environment as the program
+// received it (see startEnvironment). Call before the application object
+// exists.
 void ensurePrivateRuntimeDir();
 
-// The folder for private run-time files: $XDG_RUNTIME_DIR when it is set and
-// usable, else the data folder. Never a shared temporary folder.
+// The environment the program was started with, for the programs it starts:
+// the one kept by ensurePrivateRuntimeDir, else the current one.
+char** startEnvironment();
+
+// The user's runtime folder as the program received it: $XDG_RUNTIME_DIR when
+// it was set and usable, else "". A folder made up at start-up is not one.
+QString userRuntimeFolder();
+
+// The folder for private run-time files: the user's runtime folder, else the
+// data folder. Never a shared temporary folder.
 QString privateRuntimeFolder(const QString& dataFolder);

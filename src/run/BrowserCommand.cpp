@@ -2,6 +2,7 @@
 #include "RunCommands.h"
 
 #include "settings/Qlk.h"
+#include "settings/UserPrograms.h"
 
 using namespace Qlk;
 
@@ -25,7 +26,8 @@ void Browser(int index, const CommandContext& context) {
         return;
     }
 
-    if (!P().fileExists(B)) {
+    // A bare command name counts when the start would find it on PATH.
+    if (!ProgramFound(B)) {
         const MsgResult answer = P().messageBox(
             context.window, B + QStringLiteral(" が見つかりません。\n\nもう一度設定し直してください。"),
             QStringLiteral("ﾌﾞﾗｳｻﾞが見つかりません"), MsgIcon::Exclamation, MsgButtons::OkCancel);
@@ -41,10 +43,11 @@ void Browser(int index, const CommandContext& context) {
         return;
     }
 
-    // The command line is not quoted: the browser path is found by its
-    // shortest prefix that names a file, the page path follows as is.
+    // The setting is an unquoted command line (its program is found by the
+    // shortest prefix that names one); the page follows as one argument,
+    // whatever its folder holds.
     QString error;
-    if (!P().startProcess(B + u' ' + page, WindowStyle::NormalFocus, &error)) {
+    if (!StartOnFile(B, page, context.window, &error)) {
         P().messageBox(context.window, B + QStringLiteral(" を起動できませんでした。\n\n") + error,
                        QStringLiteral("ﾌﾞﾗｳｻﾞを起動できません"), MsgIcon::Exclamation, MsgButtons::Ok);
         return;

@@ -3,6 +3,7 @@
 #include "SourceCommands.h"
 
 #include "settings/Qlk.h"
+#include "settings/UserPrograms.h"
 
 namespace Sources {
 
@@ -13,13 +14,15 @@ namespace {
 const QString kJava = QStringLiteral(".java");
 const QString kErrorTitle = QStringLiteral("Quenlark ｴﾗｰ");
 
-// Starts the editor's command line in a normal, focused window. A start that
-// fails is told to the user with the command line and the system's reason.
-void StartEditor(const QString& commandLine, const CommandContext& context) {
+// Starts the editor's command line on the source, in a normal, focused
+// window; the source's path is one argument, whatever its folder holds. A
+// start that fails is told to the user with the command line and the
+// system's reason.
+void StartEditor(const QString& editor, const QString& source, const CommandContext& context) {
     QString reason;
-    if (P().startProcess(commandLine, WindowStyle::NormalFocus, &reason)) return;
+    if (StartOnFile(editor, source, context.window, &reason)) return;
     P().messageBox(context.window,
-                   QStringLiteral("エディタを起動できませんでした。\n\n") + commandLine +
+                   QStringLiteral("エディタを起動できませんでした。\n\n") + editor + u' ' + source +
                        QStringLiteral("\n\n理由: ") + reason +
                        QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
                    kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
@@ -81,7 +84,7 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     }
 
     const QString editor = E == kJava ? S.JavaEdit : S.HtmlEdit;
-    StartEditor(editor + u' ' + F + u'/' + N + E, context);
+    StartEditor(editor, F + u'/' + N + E, context);
 }
 
 void OpenJava(const CommandContext& context) {
@@ -93,7 +96,7 @@ void OpenJava(const CommandContext& context) {
         FileNotFound(T, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
         return;
     }
-    StartEditor(S.JavaEdit + u' ' + F + u'/' + N + kJava, context);
+    StartEditor(S.JavaEdit, F + u'/' + N + kJava, context);
 }
 
 void OpenHtml(const CommandContext& context) {
@@ -106,7 +109,7 @@ void OpenHtml(const CommandContext& context) {
         FileNotFound(T, QStringLiteral("もう一度確かめた後、実行してください。"), context);
         return;
     }
-    StartEditor(S.HtmlEdit + u' ' + F + u'/' + N + E, context);
+    StartEditor(S.HtmlEdit, F + u'/' + N + E, context);
 }
 
 }  // namespace Sources

@@ -49,10 +49,40 @@ proc = subprocess.Popen([e.PROGRAM], cwd=e.HOME, env=env, stdout=subprocess.PIPE
 e.wait_window("Quenlark")
 private_runtime = os.path.join(e.DATA_DIR, "runtime")
 e.check(os.path.isdir(private_runtime) and mode(private_runtime) == 0o700, "private run-time folder in the data folder")
-e.check(os.path.exists(os.path.join(private_runtime, "quenlark.lock")), "lock in the private run-time folder")
+# The folder made up for Qt is no runtime folder of the user's: the lock lies
+# in the data folder itself, where a lock nobody can vouch for is taken over.
+e.check(os.path.exists(os.path.join(e.DATA_DIR, "quenlark.lock")), "lock in the data folder")
+e.check(not os.path.exists(os.path.join(private_runtime, "quenlark.lock")), "no lock in the made-up run-time folder")
 e.close_window("Quenlark")
 e.wait_exit(proc)
 new = tmp_entries() - before
 ours = [n for n in new if "runtime" in n or "uenlark" in n or n.startswith("qlk")]
 e.check(not ours, "nothing of ours in /tmp: " + ", ".join(ours))
+
+# A lock file nobody can vouch for (garbage from another machine sharing the
+# home) does not keep the program from starting, and with a space in the data
+# folder's path and no runtime folder the compile button still gets a
+# space-free folder (in a private folder of its own, gone at exit).
+spaced_data = os.path.join(e.HOME, "my data")
+os.makedirs(os.path.join(spaced_data, "Quenlark"))
+lock = os.path.join(spaced_data, "Quenlark", "quenlark.lock")
+with open(lock, "wb") as f:
+    f.write(b"\x00garbage from elsewhere\n")
+os.utime(lock, (1, 1))
+env["XDG_DATA_HOME"] = spaced_data
+before = tmp_entries()
+proc = subprocess.Popen([e.PROGRAM], cwd=e.HOME, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+e.wait_window("Quenlark")
+main = e.find(e.app(), name="Quenlark", role="frame")
+e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+made = lambda: [n for n in tmp_entries() - before if n.startswith("quenlark-")]
+e.wait_for(lambda: made() and os.listdir(os.path.join("/tmp", made()[0])), 10, what="private alias folder")
+alias_root = os.path.join("/tmp", made()[0])
+e.check(mode(alias_root) == 0o700, "private alias folder is 0700")
+link = os.path.join(alias_root, os.listdir(alias_root)[0])
+e.check(" " not in link and os.path.realpath(link) == spaced, "space-free alias of the folder")
+e.close_window("Quenlark")
+e.wait_exit(proc)
+e.check(not os.path.exists(alias_root), "private alias folder gone at exit")
+e.check(os.path.exists(os.path.join(spaced, "Hello.java")), "the user's folder untouched")
 e.finish()

@@ -1,0 +1,28 @@
+#include "UserPrograms.h"
+
+#include "Qlk.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace Qlk {
+
+bool ProgramFound(const QString& setting) { return P().fileExists(setting) || P().foundOnPath(setting); }
+
+QString EarlyFailureText(const QString& commandLine, ExitStatus status) {
+    const QString how = status.signal != 0 ? QStringLiteral("シグナル %1").arg(status.signal)
+                                           : QStringLiteral("終了コード %1").arg(status.code);
+    return QStringLiteral("次のコマンドが") + how + QStringLiteral(" で終了しました。\n") + commandLine;
+}
+
+bool StartOnFile(const QString& setting, const QString& path, QWidget* window, QString* reason) {
+    const QString shown = setting + u' ' + path;
+    QPointer<QWidget> parent(window);
+    return P().startWithArguments(
+        setting, {path}, WindowStyle::NormalFocus, reason, [parent, shown](ExitStatus s) {
+            P().messageBox(parent.data(), EarlyFailureText(shown, s), QStringLiteral("Quenlark ｴﾗｰ"),
+                           MsgIcon::Critical, MsgButtons::Ok);
+        });
+}
+
+}  // namespace Qlk
