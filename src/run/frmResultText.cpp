@@ -151,6 +151,7 @@ void frmResultText::Form_Unload() {
     // A minimized window keeps the place it had before.
     const FormTwips f = isMinimized() && m_haveNormal ? m_normal : GetForm(this);
     const double y = P().screen().twipsPerPixelY;
+    const SettingsBatch batch;
     WriteSetting(kSetting, QStringLiteral("ResultTop"), NumberText(f.Top * y / 15));
     WriteSetting(kSetting, QStringLiteral("ResultLeft"), NumberText(f.Left * y / 15));
     WriteSetting(kSetting, QStringLiteral("ResultHeight"), NumberText(f.Height * y / 15));
