@@ -8,12 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 
-FakePlatform::FakePlatform() {
+FakePlatform::FakePlatform(const QString& storePath) {
     dataFolder = m_dir.path() + QStringLiteral("/data/");
     programDir = m_dir.path() + QStringLiteral("/program");
     QDir().mkpath(dataFolder);
     QDir().mkpath(programDir);
-    m_store = std::make_unique<IniStore>(m_dir.path() + QStringLiteral("/config/Quenlark/Quenlark.ini"));
+    m_store = std::make_unique<IniStore>(
+        storePath.isEmpty() ? m_dir.path() + QStringLiteral("/config/Quenlark/Quenlark.ini") : storePath);
 }
 
 FakePlatform::~FakePlatform() = default;

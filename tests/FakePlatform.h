@@ -26,7 +26,8 @@ public:
         QString section, key, value;
     };
 
-    FakePlatform();
+    // The store lives in the fake's temporary folder unless a path is given.
+    explicit FakePlatform(const QString& storePath = QString());
     ~FakePlatform() override;
 
     // Test controls.

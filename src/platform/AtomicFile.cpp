@@ -98,7 +98,7 @@ bool AtomicFile::open() {
             m_temp = QFile::decodeName(name);
             break;
         }
-        if (errno != EEXIST) return fail(QFile::decodeName(folder.isEmpty() ? "." : folder), errno);
+        if (errno != EEXIST) return fail(QString(), errno);
     }
     if (m_fd < 0) return fail(QString(), EEXIST);
     if (exactMode && ::fchmod(m_fd, createMode) != 0) return fail(QString(), errno);
@@ -161,7 +161,7 @@ bool AtomicFile::commit() {
         }
     }
     if (rc != 0) {
-        fail(QFile::decodeName(target), errno);
+        fail(QString(), errno);
         cancel();
         return false;
     }
