@@ -155,6 +155,12 @@ bool AtomicFile::commit() {
             if (rc == 0) ::unlink(temp.constData());
         }
         if (rc != 0 && errno == EEXIST) {
+            struct stat there {};
+            if (::stat(target.constData(), &there) != 0 || !S_ISREG(there.st_mode)) {
+                fail(QString(), S_ISDIR(there.st_mode) ? EISDIR : EEXIST);
+                cancel();
+                return false;
+            }
             m_existed = true;
             cancel();
             return true;

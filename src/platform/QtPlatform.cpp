@@ -152,7 +152,12 @@ bool QtPlatform::copyReplacing(const QString& from, const QString& to, QString* 
         if (error) *error = systemError(errno);
         return false;
     }
-    if (rules.onlyWhenMissing && QFileInfo::exists(to)) return true;
+    if (rules.onlyWhenMissing && QFileInfo::exists(to)) {
+        // A file is there already; anything else in its place is an error.
+        if (QFileInfo(to).isFile()) return true;
+        if (error) *error = systemError(QFileInfo(to).isDir() ? EISDIR : EEXIST);
+        return false;
+    }
     AtomicFile out(to, AtomicFile::Mode::KeepExisting, st.st_mode & 0777,
                    rules.onlyWhenMissing ? AtomicFile::Target::OnlyWhenMissing : AtomicFile::Target::Replace);
     if (!out.open()) {

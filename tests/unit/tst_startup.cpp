@@ -234,6 +234,20 @@ void TestStartup::failedResultCopyNamesBothPaths() {
     QVERIFY(text.contains(QStringLiteral("理由: ")) && !text.endsWith(QStringLiteral("理由: ")));
     QCOMPARE(fake->boxes[0].icon, MsgIcon::Critical);
     QVERIFY(fake->writes.isEmpty());
+
+    // A folder where result.txt belongs is not a result file, nor replaced.
+    FakeScope second;
+    Install(*second);
+    second->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    QVERIFY(QDir().mkpath(second->dataFolder + QStringLiteral("result.txt/inside")));
+    {
+        frmExection form;
+        QVERIFY(!form.Form_Load());
+    }
+    QCOMPARE(second->boxes.size(), 1);
+    QVERIFY(second->boxes[0].text.contains(QStringLiteral("理由: ")) &&
+            !second->boxes[0].text.endsWith(QStringLiteral("理由: ")));
+    QVERIFY(QFileInfo(second->dataFolder + QStringLiteral("result.txt/inside")).isDir());
 }
 
 void TestStartup::helpFileAndDefaultEditorBesideProgram() {
