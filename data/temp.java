@@ -1,8 +1,6 @@
-// 新しい Java プログラムのひな形です。
-// クラス名 ClassName をファイル名と同じ名前に変えてください。
-// (例: ファイルが Hello.java なら public class Hello)
+// %CLASSNAME%.java : 新規作成がひな形 temp.java から作ったファイルです。ひな形の中の目印 (CLASSNAME の前後にパーセント記号 % を付けたもの) は、どこでも名前欄に入力したクラス名に置き換わります。
 
-public class ClassName {
+public class %CLASSNAME% {
 
     public static void main(String[] args) {
         // ここにプログラムを書きます

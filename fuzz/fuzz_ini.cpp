@@ -17,5 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     one[QStringLiteral("setting")][QStringLiteral("Key")] = value;
     if (IniStore::parse(IniStore::serialize(one)) != one) std::abort();
     if (IniStore::decodeValue(IniStore::encodeValue(value)) != value) std::abort();
+
+    // Setting one key in any file changes that key and nothing else the
+    // reader sees, whether the key or its section is there or not.
+    for (const QString& section : {QStringLiteral("setting"), QStringLiteral("recent")}) {
+        IniStore::Sections expected = parsed;
+        expected[section][QStringLiteral("Key")] = value;
+        if (IniStore::parse(IniStore::update(bytes, section, QStringLiteral("Key"), value)) != expected)
+            std::abort();
+    }
     return 0;
 }

@@ -1,17 +1,20 @@
 #include "FakePlatform.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/QtPlatform.h"
 #include "settings/Qlk.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
-FakePlatform::FakePlatform() {
+FakePlatform::FakePlatform(const QString& storePath) {
     dataFolder = m_dir.path() + QStringLiteral("/data/");
     programDir = m_dir.path() + QStringLiteral("/program");
     QDir().mkpath(dataFolder);
     QDir().mkpath(programDir);
-    m_store = std::make_unique<IniStore>(m_dir.path() + QStringLiteral("/config/Quenlark/Quenlark.ini"));
+    m_store = std::make_unique<IniStore>(
+        storePath.isEmpty() ? m_dir.path() + QStringLiteral("/config/Quenlark/Quenlark.ini") : storePath);
 }
 
 FakePlatform::~FakePlatform() = default;
@@ -38,8 +41,32 @@ QString FakePlatform::readSetting(const QString& section, const QString& key) {
 bool FakePlatform::writeSetting(const QString& section, const QString& key, const QString& value) {
     writes.append({section, key, value});
     events << QStringLiteral("write:") + key;
-    if (!storeWritable) return false;
+    if (!storeWritable) {
+        if (batchDepth == 0) return false;
+        m_batchFailed = true;
+        return true;
+    }
     return m_store->write(section, key, value);
+}
+
+void FakePlatform::beginSettingsBatch() {
+    ++batchDepth;
+    m_store->beginBatch();
+}
+
+bool FakePlatform::endSettingsBatch() {
+    if (batchDepth > 0) --batchDepth;
+    const bool written = m_store->endBatch();
+    if (batchDepth > 0) return true;
+    const bool failed = m_batchFailed;
+    m_batchFailed = false;
+    return written && !failed;
+}
+
+void FakePlatform::removeStaleTemporaryFiles() {
+    events << QStringLiteral("cleanup");
+    AtomicFile::removeStale(QFileInfo(m_store->path()).absolutePath(), 10 * 60);
+    AtomicFile::removeStale(dataFolder, 10 * 60);
 }
 
 QString FakePlatform::settingsPath() const { return m_store->path(); }
@@ -49,8 +76,8 @@ QString FakePlatform::lastSettingsError() const {
 
 bool FakePlatform::fileExists(const QString& path) { return QtPlatform::fileTest(path); }
 
-bool FakePlatform::copyFile(const QString& from, const QString& to, QString* error) {
-    return QtPlatform::copyReplacing(from, to, error);
+bool FakePlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
+    return QtPlatform::copyReplacing(from, to, error, rules);
 }
 
 FileStamp FakePlatform::fileStamp(const QString& path) { return QtPlatform::stampOf(path); }

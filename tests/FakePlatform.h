@@ -29,7 +29,8 @@ public:
         QString section, key, value;
     };
 
-    FakePlatform();
+    // The store lives in the fake's temporary folder unless a path is given.
+    explicit FakePlatform(const QString& storePath = QString());
     ~FakePlatform() override;
 
     // Test controls.
@@ -52,7 +53,10 @@ public:
     QList<Write> writes;
     QList<bool> topmostCalls;
     QList<int> helpCalls;
-    QStringList events;  // "beep", "box:<title>", "start:<line>", "write:<key>", in order
+    QStringList events;  // "beep", "box:<title>", "start:<line>", "write:<key>", "cleanup", in order
+    int batchDepth = 0;  // open settings batches
+    // How many times the store file was rewritten (or tried to be).
+    int storeRewrites() const { return m_store->rewrites(); }
 
     // Lets started program `index` fail early, as the real platform reports
     // it: the watcher runs when there is one. False when none was set.
@@ -66,12 +70,16 @@ public:
 
     QString readSetting(const QString& section, const QString& key) override;
     bool writeSetting(const QString& section, const QString& key, const QString& value) override;
+    void beginSettingsBatch() override;
+    bool endSettingsBatch() override;
+    void removeStaleTemporaryFiles() override;
     QString settingsPath() const override;
     QString lastSettingsError() const override;
     QString windowsFolder() override { return dataFolder; }
     QString programFolder() override { return programDir; }
     bool fileExists(const QString& path) override;
-    bool copyFile(const QString& from, const QString& to, QString* error) override;
+    using Platform::copyFile;
+    bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;
     bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                   QString* error) override;
@@ -96,6 +104,7 @@ public:
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<IniStore> m_store;
+    bool m_batchFailed = false;  // a write in the open batch met an unwritable store
 };
 
 // Installs a fresh fake as the program's platform and resets the shared

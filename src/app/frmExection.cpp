@@ -216,6 +216,9 @@ bool frmExection::Form_Load() {
                        QStringLiteral("おしらせ"), MsgIcon::Information, MsgButtons::Ok);
         return false;
     }
+    // Only now, as the one running copy, may leftovers of its own cut-short
+    // writes be cleaned up.
+    P().removeStaleTemporaryFiles();
 
     // Help file beside the program, else its bare name.
     const QString programFolder = P().programFolder();
@@ -273,8 +276,11 @@ bool frmExection::Form_Load() {
                            QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Information, MsgButtons::Ok);
             return false;
         }
+        // Never over a result file that turned up meanwhile.
+        Platform::CopyRules onlyWhenMissing;
+        onlyWhenMissing.onlyWhenMissing = true;
         QString reason;
-        if (!P().copyFile(seed, resultFile, &reason)) {
+        if (!P().copyFile(seed, resultFile, &reason, onlyWhenMissing)) {
             P().messageBox(nullptr,
                            QStringLiteral("「result.txt」 をコピーできませんでした。\n\nコピー元: ") + seed +
                                QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") +
@@ -284,10 +290,16 @@ bool frmExection::Form_Load() {
         }
     }
     // The default editor: a missing copy in the data folder is seeded from
-    // beside the program; a failure here is silent.
+    // beside the program, and so is an empty one that a copy cut short by a
+    // full disk left behind; a copy the user edited stays. A failure here is
+    // silent.
     const QString notepad = S.WindowsFolder + QStringLiteral("notepad.exe");
     const QString notepadSeed = programFolder + QStringLiteral("/notepad.exe");
-    if (!P().fileExists(notepad) && P().fileExists(notepadSeed)) P().copyFile(notepadSeed, notepad, nullptr);
+    if (P().fileExists(notepadSeed)) {
+        const FileStamp copy = P().fileStamp(notepad);
+        const bool emptied = copy.exists && copy.size == 0 && P().fileStamp(notepadSeed).size > 0;
+        if (!P().fileExists(notepad) || emptied) P().copyFile(notepadSeed, notepad, nullptr);
+    }
 
     // Always on top: the toggle flips the mark, so it is set to the opposite
     // of the stored state first.
@@ -336,6 +348,8 @@ bool frmExection::Form_Load() {
 void frmExection::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
+    // The window state and the result window's, in one rewrite.
+    const SettingsBatch batch;
     WriteSetting(kSetting, QStringLiteral("FormBefore"), FlagText(mnuBefore->isChecked()));
     const int selected = SelectedFolder();
     if (selected >= 0) WriteSetting(kSetting, QStringLiteral("SelectedFolder"), IndexText(selected));

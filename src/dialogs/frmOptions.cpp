@@ -415,6 +415,7 @@ void ApplyText(const QLineEdit* box, QString& shared, const QString& key) {
 }  // namespace
 
 void frmOptions::cmdApply_Click() {
+    const SettingsBatch batch;  // everything applied in one rewrite
     // Folders, each with the tooltip of its folder button.
     for (int i = 0; i < 3; ++i) {
         const QString T = txtFolderPath[i]->text();

@@ -1,11 +1,30 @@
 #include "IniStore.h"
 
+#include "AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <sys/stat.h>
+
+namespace {
+
+// The stamp of the file a path names now (following a link); empty when
+// there is none.
+FileStamp StampNow(const QString& path) {
+    FileStamp s;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return s;
+    s.exists = true;
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.size = st.st_size;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    return s;
+}
+
+}  // namespace
 
 IniStore::IniStore(QString path) : m_path(std::move(path)) { load(); }
 
@@ -17,38 +36,78 @@ QString IniStore::read(const QString& section, const QString& key) const {
 
 bool IniStore::write(const QString& section, const QString& key, const QString& value) {
     m_sections[section][key] = value;
-    return save();
+    bool queued = false;
+    for (Pending& p : m_pending) {
+        if (p.section == section && p.key == key) {
+            p.value = value;
+            queued = true;
+        }
+    }
+    if (!queued) m_pending.append({section, key, value});
+    return m_depth > 0 ? true : flush();
 }
 
-void IniStore::load() {
+void IniStore::beginBatch() { ++m_depth; }
+
+bool IniStore::endBatch() {
+    if (m_depth > 0 && --m_depth > 0) return true;
+    return flush();
+}
+
+// Reads the file and its stamp as one; values written but not yet on disk
+// stay on top of what was read. A missing file reads as empty; one that
+// exists but cannot be read is never written over.
+bool IniStore::load() {
     QFile f(m_path);
-    if (f.open(QIODevice::ReadOnly)) m_sections = parse(f.readAll());
-    // A write cut short by a crash leaves its temporary file ("name.XXXXXX")
-    // beside the store; only one copy of the program runs, so none is in use.
-    const QFileInfo info(m_path);
-    const QStringList leftovers =
-        QDir(info.absolutePath())
-            .entryList({info.fileName() + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden);
-    for (const QString& name : leftovers) QFile::remove(info.absolutePath() + u'/' + name);
+    m_loaded = false;
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (f.exists()) {
+            m_error = f.errorString();
+            return false;
+        }
+        m_text.clear();
+        m_stamp = FileStamp();
+    } else {
+        struct stat st {};
+        m_stamp = FileStamp();
+        if (::fstat(f.handle(), &st) == 0) {
+            m_stamp.exists = true;
+            m_stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+            m_stamp.size = st.st_size;
+            m_stamp.device = st.st_dev;
+            m_stamp.inode = st.st_ino;
+        }
+        m_text = f.readAll();
+        if (f.error() != QFileDevice::NoError) {
+            m_error = f.errorString();
+            return false;
+        }
+    }
+    m_sections = parse(m_text);
+    for (const Pending& p : m_pending) m_sections[p.section][p.key] = p.value;
+    m_loaded = true;
+    return true;
 }
 
-bool IniStore::save() {
+bool IniStore::flush() {
+    if (m_pending.isEmpty()) return true;
+    // Someone changed the file since it was last read: their lines count.
+    if (!m_loaded || StampNow(m_path) != m_stamp) {
+        if (!load()) return false;
+    }
     const QString dir = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(dir)) {
         m_error = QStringLiteral("フォルダを作成できません: ") + dir;
         return false;
     }
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly)) {
-        m_error = f.errorString();
-        return false;
-    }
-    ::fchmod(f.handle(), S_IRUSR | S_IWUSR);
-    f.write(serialize(m_sections));
-    if (!f.commit()) {
-        m_error = f.errorString();
-        return false;
-    }
+    QByteArray text = m_text;
+    for (const Pending& p : m_pending) text = update(text, p.section, p.key, p.value);
+    ++m_rewrites;
+    FileStamp written;
+    if (!AtomicFile::writeWhole(m_path, text, AtomicFile::Mode::Private, &m_error, &written)) return false;
+    m_text = text;
+    m_stamp = written;
+    m_pending.clear();
     m_error.clear();
     return true;
 }
@@ -164,4 +223,77 @@ QByteArray IniStore::serialize(const Sections& sections) {
             out += k.key() + u'=' + encodeValue(k.value()) + u'\n';
     }
     return out.toUtf8();
+}
+
+namespace {
+
+// One line of the file as the reader sees it.
+struct LineKind {
+    enum { Other, Header, Key } kind = Other;
+    QString name;  // the section of a header, the key of a key line
+};
+
+LineKind Classify(QByteArrayView raw) {
+    LineKind k;
+    const QString text = QString::fromUtf8(raw);
+    const QStringView line = QStringView(text).trimmed();
+    if (line.isEmpty() || line.front() == u';' || line.front() == u'#') return k;
+    if (line.front() == u'[' && line.back() == u']') {
+        k.kind = LineKind::Header;
+        k.name = line.mid(1, line.size() - 2).trimmed().toString();
+        return k;
+    }
+    const qsizetype eq = line.indexOf(u'=');
+    if (eq <= 0) return k;
+    k.kind = LineKind::Key;
+    k.name = line.left(eq).trimmed().toString();
+    return k;
+}
+
+}  // namespace
+
+QByteArray IniStore::update(const QByteArray& file, const QString& section, const QString& key,
+                            const QString& value) {
+    const QByteArray entry = (key + u'=' + encodeValue(value)).toUtf8();
+    // Line i spans [starts[i], ends[i]) without its "\n".
+    QList<qsizetype> starts, ends;
+    for (qsizetype pos = 0; pos <= file.size();) {
+        const qsizetype nl = file.indexOf('\n', pos);
+        starts << pos;
+        ends << (nl < 0 ? file.size() : nl);
+        if (nl < 0) break;
+        pos = nl + 1;
+    }
+    // The last line naming the key in the section, and the last header or
+    // key line of the section's last block (-1: the very start, for the
+    // lines before any header).
+    qsizetype lastKey = -2, insertAfter = -2;
+    QString current;
+    if (section.isEmpty()) insertAfter = -1;
+    for (qsizetype i = 0; i < starts.size(); ++i) {
+        const LineKind k = Classify(QByteArrayView(file).sliced(starts[i], ends[i] - starts[i]));
+        if (k.kind == LineKind::Header) {
+            current = k.name;
+            if (current == section) insertAfter = i;
+        } else if (k.kind == LineKind::Key && current == section) {
+            insertAfter = i;
+            if (k.name == key) lastKey = i;
+        }
+    }
+    auto endsInCr = [&](qsizetype i) { return ends[i] > starts[i] && file[ends[i] - 1] == '\r'; };
+    if (lastKey >= 0) {
+        const qsizetype lineEnd = endsInCr(lastKey) ? ends[lastKey] - 1 : ends[lastKey];
+        return file.left(starts[lastKey]) + entry + file.mid(lineEnd);
+    }
+    if (insertAfter == -1) return entry + '\n' + file;
+    if (insertAfter >= 0) {
+        const QByteArray eol = endsInCr(insertAfter) ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+        const qsizetype at = ends[insertAfter];
+        if (at >= file.size()) return file + eol + entry + eol;  // the last line, unterminated
+        return file.left(at + 1) + entry + eol + file.mid(at + 1);
+    }
+    QByteArray out = file;
+    if (!out.isEmpty() && !out.endsWith('\n')) out += '\n';
+    if (!out.isEmpty()) out += '\n';
+    return out + '[' + section.toUtf8() + "]\n" + entry + '\n';
 }

@@ -64,6 +64,16 @@ public:
     // disk before it returns; false when it could not be written.
     virtual QString readSetting(const QString& section, const QString& key) = 0;
     virtual bool writeSetting(const QString& section, const QString& key, const QString& value) = 0;
+    // Writes between beginSettingsBatch() and the matching endSettingsBatch()
+    // reach the disk in one rewrite when the outermost batch ends
+    // (writeSetting returns true meanwhile); endSettingsBatch() returns false
+    // when that rewrite failed.
+    virtual void beginSettingsBatch() = 0;
+    virtual bool endSettingsBatch() = 0;
+    // Removes what writes cut short by a crash left behind: only the
+    // program's own temporary files, only old ones. Called once this copy
+    // knows it is the only one running.
+    virtual void removeStaleTemporaryFiles() = 0;
     // Where the store lives and why the last write failed, for messages.
     virtual QString settingsPath() const = 0;
     virtual QString lastSettingsError() const = 0;
@@ -76,8 +86,19 @@ public:
     // File test by directory search: ordinary files only, hidden files and
     // directories absent, "*" and "?" are wildcards in the last component.
     virtual bool fileExists(const QString& path) = 0;
-    // Copies a file over its target. On failure returns false with the reason.
-    virtual bool copyFile(const QString& from, const QString& to, QString* error) = 0;
+    // Copies a file to its target, every byte checked and synced before the
+    // copy takes the target's place, so a failed copy leaves the target as it
+    // was. An existing target keeps its mode; a new one gets the source's
+    // permission bits less the umask. On failure returns false with the reason.
+    struct CopyRules {
+        bool onlyWhenMissing = false;  // an existing target is left alone (the copy counts as done)
+        QString placeholder;           // when set, replaced by `replacement` wherever it occurs
+        QString replacement;
+    };
+    virtual bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) = 0;
+    bool copyFile(const QString& from, const QString& to, QString* error) {
+        return copyFile(from, to, error, CopyRules());
+    }
     virtual FileStamp fileStamp(const QString& path) = 0;
     // Reads at most `maxBytes` bytes (all when negative) from byte `offset` of
     // a file into `data`. On failure returns false with the reason.

@@ -1,5 +1,6 @@
 #include "QtPlatform.h"
 
+#include "AtomicFile.h"
 #include "HelpWindow.h"
 #include "PathRules.h"
 #include "ProgramCopy.h"
@@ -13,7 +14,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QSortFilterProxyModel>
@@ -134,6 +134,19 @@ bool QtPlatform::writeSetting(const QString& section, const QString& key, const 
     return m_store->write(section, key, value);
 }
 
+void QtPlatform::beginSettingsBatch() { m_store->beginBatch(); }
+bool QtPlatform::endSettingsBatch() { return m_store->endBatch(); }
+
+// Temporary files of ours older than this are left from a write that a
+// crash cut short; a younger one may belong to a copy on another machine
+// that shares this home.
+static const qint64 kStaleTemporarySeconds = 10 * 60;
+
+void QtPlatform::removeStaleTemporaryFiles() {
+    AtomicFile::removeStale(QFileInfo(m_store->path()).absolutePath(), kStaleTemporarySeconds);
+    AtomicFile::removeStale(windowsFolder(), kStaleTemporarySeconds);
+}
+
 QString QtPlatform::settingsPath() const { return m_store->path(); }
 QString QtPlatform::lastSettingsError() const { return m_store->lastError(); }
 
@@ -187,40 +200,58 @@ bool QtPlatform::fileTest(const QString& path) {
     return false;
 }
 
-bool QtPlatform::copyFile(const QString& from, const QString& to, QString* error) {
-    return copyReplacing(from, to, error);
+bool QtPlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
+    return copyReplacing(from, to, error, rules);
 }
 
-// Copies through a temporary file beside the target that is renamed over it,
-// so an existing target is replaced whole or not at all. The copy keeps the
-// source's permission bits (a script stays executable).
-bool QtPlatform::copyReplacing(const QString& from, const QString& to, QString* error) {
+// Copies through a temporary file beside the target that is renamed over it
+// once every byte is written and synced, so an existing target is replaced
+// whole or not at all.
+bool QtPlatform::copyReplacing(const QString& from, const QString& to, QString* error,
+                               const CopyRules& rules) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error) *error = in.errorString();
         return false;
     }
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly)) {
-        if (error) *error = out.errorString();
+    struct stat st {};
+    if (::fstat(in.handle(), &st) != 0) {
+        if (error) *error = systemError(errno);
         return false;
     }
-    struct stat st {};
-    if (::fstat(in.handle(), &st) == 0) ::fchmod(out.handle(), st.st_mode & 07777);
-    char buffer[65536];
-    for (;;) {
-        const qint64 n = in.read(buffer, sizeof buffer);
-        if (n < 0) {
+    if (rules.onlyWhenMissing && QFileInfo::exists(to)) {
+        // A file is there already; anything else in its place is an error.
+        if (QFileInfo(to).isFile()) return true;
+        if (error) *error = systemError(QFileInfo(to).isDir() ? EISDIR : EEXIST);
+        return false;
+    }
+    AtomicFile out(to, AtomicFile::Mode::KeepExisting, st.st_mode & 0777,
+                   rules.onlyWhenMissing ? AtomicFile::Target::OnlyWhenMissing : AtomicFile::Target::Replace);
+    if (!out.open()) {
+        if (error) *error = out.error();
+        return false;
+    }
+    const QByteArray placeholder = rules.placeholder.toUtf8();
+    if (!placeholder.isEmpty()) {
+        QByteArray text = in.readAll();
+        if (in.error() != QFileDevice::NoError) {
             if (error) *error = in.errorString();
-            out.cancelWriting();
-            out.commit();
             return false;
         }
-        if (n == 0) break;
-        if (out.write(buffer, n) != n) break;
+        out.write(text.replace(placeholder, rules.replacement.toUtf8()));
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const qint64 n = in.read(buffer, sizeof buffer);
+            if (n < 0) {
+                if (error) *error = in.errorString();
+                return false;
+            }
+            if (n == 0 || !out.write(buffer, n)) break;
+        }
     }
     if (!out.commit()) {
-        if (error) *error = out.errorString();
+        if (error) *error = out.error();
         return false;
     }
     return true;

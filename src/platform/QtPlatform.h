@@ -19,6 +19,9 @@ public:
 
     QString readSetting(const QString& section, const QString& key) override;
     bool writeSetting(const QString& section, const QString& key, const QString& value) override;
+    void beginSettingsBatch() override;
+    bool endSettingsBatch() override;
+    void removeStaleTemporaryFiles() override;
     QString settingsPath() const override;
     QString lastSettingsError() const override;
 
@@ -26,7 +29,8 @@ public:
     QString programFolder() override;
 
     bool fileExists(const QString& path) override;
-    bool copyFile(const QString& from, const QString& to, QString* error) override;
+    using Platform::copyFile;
+    bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;
     bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                   QString* error) override;
@@ -52,7 +56,8 @@ public:
     static FileStamp stampOf(const QString& path);
     static bool readRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                           QString* error);
-    static bool copyReplacing(const QString& from, const QString& to, QString* error);
+    static bool copyReplacing(const QString& from, const QString& to, QString* error,
+                              const CopyRules& rules = CopyRules());
     // Space-free alias of `folder` inside `aliasRoot` (created 0700).
     static QString aliasFor(const QString& folder, const QString& aliasRoot);
     // Program and arguments of an unquoted command line, as it would start.

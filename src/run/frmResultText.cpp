@@ -156,6 +156,7 @@ void frmResultText::Form_Unload() {
     m_unloaded = true;
     // A minimized window keeps the place it had before.
     const FormTwips f = isMinimized() && m_haveNormal ? m_normal : GetForm(this);
+    const SettingsBatch batch;
     WriteSetting(kSetting, QStringLiteral("ResultTop"), NumberText(StoredFromTwips(f.Top)));
     WriteSetting(kSetting, QStringLiteral("ResultLeft"), NumberText(StoredFromTwips(f.Left)));
     WriteSetting(kSetting, QStringLiteral("ResultHeight"), NumberText(StoredFromTwips(f.Height)));

@@ -37,6 +37,7 @@ void AddRecent(QComboBox* cmbName) {
     for (int j = n - 1; j >= 1; --j) S.Recent[j] = S.Recent[j - 1];
     S.Recent[0] = name;
     cmbName->clear();
+    const SettingsBatch batch;  // all slots in one rewrite
     for (int i = 0; i < n; ++i) {
         WriteSetting(kRecent, QString::number(i), S.Recent[i]);
         cmbName->addItem(S.Recent[i]);

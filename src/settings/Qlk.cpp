@@ -24,14 +24,26 @@ void SetPlatform(Platform* platform) { g_platform = platform; }
 
 QString ReadSetting(const QString& section, const QString& key) { return P().readSetting(section, key); }
 
-void WriteSetting(const QString& section, const QString& key, const QString& value) {
-    if (P().writeSetting(section, key, value) || g_writeFailureShown) return;
+namespace {
+void ReportWriteFailure() {
+    if (g_writeFailureShown) return;
     g_writeFailureShown = true;
     P().messageBox(nullptr,
                    QStringLiteral("設定を保存できません。\n\n") + P().settingsPath() + u'\n' +
                        P().lastSettingsError() +
                        QStringLiteral("\n\nこのまま使えますが、変更した設定は次回の起動時には残りません。"),
                    QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Critical, MsgButtons::Ok);
+}
+}  // namespace
+
+void WriteSetting(const QString& section, const QString& key, const QString& value) {
+    if (!P().writeSetting(section, key, value)) ReportWriteFailure();
+}
+
+SettingsBatch::SettingsBatch() { P().beginSettingsBatch(); }
+
+SettingsBatch::~SettingsBatch() {
+    if (!P().endSettingsBatch()) ReportWriteFailure();
 }
 
 void ResetWriteFailureNotice() { g_writeFailureShown = false; }

@@ -46,6 +46,18 @@ QString ReadSetting(const QString& section, const QString& key);
 void WriteSetting(const QString& section, const QString& key, const QString& value);
 void ResetWriteFailureNotice();
 
+// Writes made while a batch lives wait in memory and reach the disk in one
+// atomic rewrite when the outermost batch ends, so a handler that writes
+// several keys costs one rewrite, still before it returns. A failed rewrite
+// is reported like a failed write.
+class SettingsBatch {
+public:
+    SettingsBatch();
+    ~SettingsBatch();
+    SettingsBatch(const SettingsBatch&) = delete;
+    SettingsBatch& operator=(const SettingsBatch&) = delete;
+};
+
 // Value forms of the store.
 double Val(QStringView text);            // leading number: "12abc" 12, " 3.5" 3.5, "abc" 0
 QString NumberText(double value);        // general number format of a single: 1440, 1718.4

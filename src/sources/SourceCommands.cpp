@@ -67,11 +67,15 @@ void MakeNew(const QString& extension, const CommandContext& context) {
         if (answer == MsgResult::No) return;
     }
 
-    // The copy replaces the target whole or not at all; when it fails the
-    // user learns why and no editor is started.
+    // The copy replaces the target whole or not at all, keeping the mode of
+    // a file it replaces; when it fails the user learns why and no editor is
+    // started. The template's class-name placeholder becomes the typed name.
     const QString templateFile = P().programFolder() + u'/' + QStringLiteral("temp") + E;
+    Platform::CopyRules rules;
+    rules.placeholder = kClassNamePlaceholder;
+    rules.replacement = N;
     QString reason;
-    if (!P().copyFile(templateFile, T, &reason)) {
+    if (!P().copyFile(templateFile, T, &reason, rules)) {
         // The reason belongs to the template when it is not there, else to
         // the new file's place.
         const QString failed = P().fileExists(templateFile) ? T : templateFile;

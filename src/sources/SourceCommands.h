@@ -5,6 +5,10 @@
 
 namespace Sources {
 
+// Written in a template where the class name goes; a new file gets the name
+// typed in the name box there. A template without it is copied as it is.
+inline const QString kClassNamePlaceholder = QStringLiteral("%CLASSNAME%");
+
 // Creates folder/name + extension from the template beside the program and
 // opens it in the editor for its kind.
 void MakeNew(const QString& extension, const CommandContext& context);

@@ -54,7 +54,8 @@ e.type_text("Hello")
 menu("n", "j")
 target = os.path.join(SOURCES, "Hello.java")
 e.wait_for(lambda: opened(), what="the editor opens the new file")
-e.check(read(target) == read(os.path.join(PROGRAM_DIR, "temp.java")), "new file is a copy of temp.java")
+e.check(read(target) == read(os.path.join(PROGRAM_DIR, "temp.java")).replace(b"%CLASSNAME%", b"Hello"),
+        "new file is temp.java with the typed class name")
 e.check(opened() == [target], "the default editor got the new file's path")
 
 # Again: the question; No keeps the user's work and opens nothing.

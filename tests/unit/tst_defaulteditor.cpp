@@ -76,6 +76,33 @@ private slots:
         QCOMPARE(ReadFile(copy), QByteArray("#!/bin/sh\nexec my-editor \"$@\"\n"));
     }
 
+    // What start-up does with a copy it seeds: a missing one is made; a
+    // notepad.exe that a copy cut short by a full disk left empty is made
+    // again; anything else there (an emptied result file too) stays.
+    void seedingKeepsWhatIsThere_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("present");  // "<missing>": no file
+        QTest::addColumn<bool>("seeded");
+        QTest::newRow("editor missing") << "notepad.exe" << QByteArray("<missing>") << true;
+        QTest::newRow("editor left empty") << "notepad.exe" << QByteArray() << true;
+        QTest::newRow("editor edited") << "notepad.exe" << QByteArray("#!/bin/sh\nmine \"$@\"\n") << false;
+        QTest::newRow("result missing") << "result.txt" << QByteArray("<missing>") << true;
+        QTest::newRow("result emptied by a run") << "result.txt" << QByteArray() << false;
+        QTest::newRow("result with output") << "result.txt" << QByteArray("output\n") << false;
+    }
+    void seedingKeepsWhatIsThere() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, present);
+        QFETCH(bool, seeded);
+        FakePlatform& f = **fake;
+        const QString copy = f.dataFolder + file;
+        if (present != "<missing>") WriteFile(copy, present, true);
+        QVERIFY(load());
+        QCOMPARE(ReadFile(copy), seeded ? ReadFile(f.programDir + u'/' + file) : present);
+        QVERIFY(!ReadFile(f.programDir + u'/' + file).isEmpty());
+        QVERIFY(f.boxes.isEmpty());
+    }
+
     // A copy that fails says nothing and start-up goes on; when start-up
     // ends for want of result.txt, nothing is copied.
     void failedCopyIsSilent() {

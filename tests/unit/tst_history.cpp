@@ -161,6 +161,16 @@ void TestHistory::recordRewritesEverySlotInOrder() {
     QCOMPARE(SlotWrites(*fake), (QStringList{"0", "1", "2", "3", "4"}));
     // Keys past the count stay as they were.
     QCOMPARE(fake->storedValue(kRecent, QStringLiteral("7")), QStringLiteral("beyond"));
+
+    // The largest history costs one rewrite of the store, not one a slot.
+    S.RecentNumber = QStringLiteral("99");
+    const int rewrites = fake->storeRewrites();
+    box.setEditText(QStringLiteral("C"));
+    AddRecent(&box);
+    QCOMPARE(fake->storeRewrites(), rewrites + 1);
+    QCOMPARE(fake->storedValue(kRecent, QStringLiteral("0")), QStringLiteral("C"));
+    QCOMPARE(fake->storedValue(kRecent, QStringLiteral("2")), QStringLiteral("A"));
+    QCOMPARE(fake->storedValue(kRecent, QStringLiteral("98")), QString());
 }
 
 // The history may hold more entries than the current size (a resize that

@@ -433,7 +433,13 @@ private slots:
     void applyThenCancelKeepsWhatWasApplied() {
         frmOptions* d = Open();
         d->txtBrowserName[0]->setText(QStringLiteral("Web"));
+        d->txtBrowserPath[0]->setText(QStringLiteral("/usr/bin/web"));
+        d->txtEditPath[0]->setText(QStringLiteral("/usr/bin/edit"));
+        d->txtFolderPath[1]->setText(QStringLiteral("/src"));
+        const int rewrites = (*fake)->storeRewrites();
         d->cmdApply->click();
+        QCOMPARE((*fake)->storeRewrites(), rewrites + 1);  // one apply, one rewrite
+        QCOMPARE((*fake)->storedValue(kSetting, QStringLiteral("JavaFileFolder1")), QStringLiteral("/src"));
         d->txtBrowserName[0]->setText(QStringLiteral("Lost"));
         d->cmdCancel->click();
         Flush();

@@ -462,7 +462,9 @@ void TestResultWindow::unloadWritesFiveKeys() {
     f.Height = 2500;
     SetForm(w, f);
     s.fake->writes.clear();
+    const int rewrites = s.fake->storeRewrites();
     Result::Close();
+    QCOMPARE(s.fake->storeRewrites(), rewrites + 1);
     QStringList keys;
     for (const auto& write : s.fake->writes) keys << write.key;
     QCOMPARE(keys,

@@ -8,9 +8,12 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 #include <QToolButton>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using Qlk::S;
@@ -329,6 +332,108 @@ private slots:
             QCOMPARE(f.boxes[0].buttons, MsgButtons::Ok);
         }
         QVERIFY(f.writes.isEmpty());
+    }
+
+    // A template's placeholder becomes the typed name wherever it stands; a
+    // template without it is copied byte for byte.
+    void placeholder_data() {
+        QTest::addColumn<QByteArray>("templateText");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("created");
+        // clang-format off
+        QTest::newRow("class name") << QByteArray("public class %CLASSNAME% {}\n") << "Hello"
+                                    << QByteArray("public class Hello {}\n");
+        QTest::newRow("every occurrence") << QByteArray("%CLASSNAME%.class %CLASSNAME%%CLASSNAME%") << "App"
+                                          << QByteArray("App.class AppApp");
+        QTest::newRow("japanese name") << QByteArray("class %CLASSNAME% {}") << "\u30af\u30e9\u30b9"
+                                       << QByteArray("class \xe3\x82\xaf\xe3\x83\xa9\xe3\x82\xb9 {}");
+        QTest::newRow("without it, bytes kept") << QByteArray("\xff\xfe%CLASS% %CLASSNAME\r\n\0end", 26) << "Hello"
+                                                << QByteArray("\xff\xfe%CLASS% %CLASSNAME\r\n\0end", 26);
+        QTest::newRow("other case is not it") << QByteArray("%classname%") << "Hello" << QByteArray("%classname%");
+        // clang-format on
+    }
+    void placeholder() {
+        QFETCH(QByteArray, templateText);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, created);
+        FakePlatform& f = **fake;
+        WriteFile(f.programDir + QStringLiteral("/temp.java"), templateText);
+        w->cmbName->setEditText(name);
+        w->mnuJavaMake_Click();
+        QCOMPARE(ReadFile(folder + u'/' + name + QStringLiteral(".java")), created);
+        QCOMPARE(f.started.size(), 1);
+    }
+
+    // Replacing a file keeps its mode; a new file gets the template's
+    // permission bits less the umask.
+    void modes_data() {
+        QTest::addColumn<int>("templateMode");
+        QTest::addColumn<int>("existingMode");  // -1: no file yet
+        QTest::addColumn<int>("mask");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("private file replaced") << 0644 << 0600 << 022 << 0600;
+        QTest::newRow("executable file replaced") << 0644 << 0755 << 077 << 0755;
+        QTest::newRow("new file, usual umask") << 0644 << -1 << 022 << 0644;
+        QTest::newRow("new file, private umask") << 0664 << -1 << 077 << 0600;
+        QTest::newRow("new file, executable template") << 0755 << -1 << 027 << 0750;
+    }
+    void modes() {
+        QFETCH(int, templateMode);
+        QFETCH(int, existingMode);
+        QFETCH(int, mask);
+        QFETCH(int, mode);
+        FakePlatform& f = **fake;
+        const QByteArray templ = QFile::encodeName(f.programDir + QStringLiteral("/temp.java"));
+        QCOMPARE(::chmod(templ.constData(), mode_t(templateMode)), 0);
+        const QString target = folder + QStringLiteral("/Hello.java");
+        if (existingMode >= 0) {
+            WriteFile(target, "old\n");
+            QCOMPARE(::chmod(QFile::encodeName(target).constData(), mode_t(existingMode)), 0);
+        }
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+        const mode_t before = ::umask(mode_t(mask));
+        w->mnuJavaMake_Click();
+        ::umask(before);
+        QCOMPARE(QString::fromUtf8(ReadFile(target)), kJavaTemplate);
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
+        QCOMPARE(int(st.st_mode & 07777), mode);
+    }
+
+    // The shipped templates give files that name the typed class; the Java
+    // source compiles and runs as it is.
+    void shippedTemplatesWork() {
+        FakePlatform& f = **fake;
+        f.installProgramFiles();
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+        for (const QString& extension : {QStringLiteral(".html"), QStringLiteral(".htm")}) {
+            S.HtmlExtension = extension;
+            w->mnuHtmlMake_Click();
+            const QByteArray page = ReadFile(folder + QStringLiteral("/Hello") + extension);
+            QVERIFY2(page.contains("code=\"Hello.class\"") && !page.contains("CLASSNAME%"), page.constData());
+        }
+        w->mnuJavaMake_Click();
+        const QByteArray source = ReadFile(folder + QStringLiteral("/Hello.java"));
+        QVERIFY2(source.contains("public class Hello {") && !source.contains("CLASSNAME%"),
+                 source.constData());
+
+        if (QStandardPaths::findExecutable(QStringLiteral("javac")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("java")).isEmpty())
+            QSKIP("no JDK (javac and java) on PATH");
+        QProcess javac;
+        javac.setWorkingDirectory(folder);
+        javac.setProcessChannelMode(QProcess::MergedChannels);
+        javac.start(QStringLiteral("javac"),
+                    {QStringLiteral("-encoding"), QStringLiteral("UTF-8"), QStringLiteral("Hello.java")});
+        QVERIFY(javac.waitForFinished(120000));
+        QVERIFY2(javac.exitCode() == 0, javac.readAll().constData());
+        QProcess java;
+        java.setWorkingDirectory(folder);
+        java.start(QStringLiteral("java"),
+                   {QStringLiteral("-cp"), QStringLiteral("."), QStringLiteral("Hello")});
+        QVERIFY(java.waitForFinished(120000));
+        QCOMPARE(java.exitCode(), 0);
+        QCOMPARE(java.readAllStandardOutput(), QByteArray("Hello\n"));
     }
 };
 

@@ -13,6 +13,10 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <ctime>
+
+#include <utime.h>
+
 using namespace Qlk;
 
 namespace {
@@ -35,6 +39,8 @@ private slots:
     void storedKeyEdgeCases_data();
     void storedKeyEdgeCases();
     void secondCopyEndsWithoutWriting();
+    void leftoversRemovedOnlyByTheRunningCopy_data();
+    void leftoversRemovedOnlyByTheRunningCopy();
     void missingResultFileEndsWithoutWriting();
     void failedResultCopyNamesBothPaths();
     void helpFileAndDefaultEditorBesideProgram();
@@ -160,6 +166,40 @@ void TestStartup::secondCopyEndsWithoutWriting() {
     QVERIFY(!QFile::exists(fake->dataFolder + QStringLiteral("result.txt")));
 }
 
+// A user's files beside the store are never touched; the store's own old
+// temporary files are removed, but only by the copy that goes on running.
+void TestStartup::leftoversRemovedOnlyByTheRunningCopy_data() {
+    QTest::addColumn<bool>("otherCopyRunning");
+    QTest::newRow("refused second copy") << true;
+    QTest::newRow("the one running copy") << false;
+}
+
+void TestStartup::leftoversRemovedOnlyByTheRunningCopy() {
+    QFETCH(bool, otherCopyRunning);
+    FakeScope fake;
+    Install(*fake);
+    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    const QString config = QFileInfo(fake->settingsPath()).absolutePath() + u'/';
+    const QString theirs[] = {config + QStringLiteral("Quenlark.ini.backup"),
+                              config + QStringLiteral("Quenlark.ini.old123"),
+                              fake->dataFolder + QStringLiteral("result.txt.ABCDEF")};
+    const QString ours[] = {config + QStringLiteral(".Quenlark.ini.~quenlark-partial-Ab3dE9xZ"),
+                            fake->dataFolder + QStringLiteral(".notepad.exe.~quenlark-partial-0aZ9Yb8X")};
+    for (const QString& path : theirs) WriteFile(path, "keep");
+    for (const QString& path : ours) {
+        WriteFile(path, "partial");
+        const struct utimbuf old { time(nullptr) - 3600, time(nullptr) - 3600 };
+        QCOMPARE(::utime(QFile::encodeName(path).constData(), &old), 0);
+    }
+    fake->otherCopyRunning = otherCopyRunning;
+    {
+        frmExection form;
+        QCOMPARE(form.Form_Load(), !otherCopyRunning);
+    }
+    for (const QString& path : theirs) QVERIFY2(QFile::exists(path), qPrintable(path));
+    for (const QString& path : ours) QCOMPARE(QFile::exists(path), otherCopyRunning);
+}
+
 void TestStartup::missingResultFileEndsWithoutWriting() {
     FakeScope fake;
     fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
@@ -194,6 +234,20 @@ void TestStartup::failedResultCopyNamesBothPaths() {
     QVERIFY(text.contains(QStringLiteral("理由: ")) && !text.endsWith(QStringLiteral("理由: ")));
     QCOMPARE(fake->boxes[0].icon, MsgIcon::Critical);
     QVERIFY(fake->writes.isEmpty());
+
+    // A folder where result.txt belongs is not a result file, nor replaced.
+    FakeScope second;
+    Install(*second);
+    second->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    QVERIFY(QDir().mkpath(second->dataFolder + QStringLiteral("result.txt/inside")));
+    {
+        frmExection form;
+        QVERIFY(!form.Form_Load());
+    }
+    QCOMPARE(second->boxes.size(), 1);
+    QVERIFY(second->boxes[0].text.contains(QStringLiteral("理由: ")) &&
+            !second->boxes[0].text.endsWith(QStringLiteral("理由: ")));
+    QVERIFY(QFileInfo(second->dataFolder + QStringLiteral("result.txt/inside")).isDir());
 }
 
 void TestStartup::helpFileAndDefaultEditorBesideProgram() {
@@ -232,7 +286,9 @@ void TestStartup::shutDownWritesWindowState() {
     form.optPath[2]->setChecked(true);
     form.mnuBefore_Click();
     form.mnuSelectPath_Click();
+    const int rewrites = fake->storeRewrites();
     form.Form_Unload();
+    QCOMPARE(fake->storeRewrites(), rewrites + 1);  // the whole state in one rewrite
     QStringList keys;
     for (const auto& w : fake->writes) keys << w.key;
     QCOMPARE(keys, (QStringList{"FormBefore", "SelectedFolder", "ShowBrowser", "ShowPath", "frmExectionTop",

@@ -3,11 +3,15 @@
 #include "platform/IniStore.h"
 #include "settings/Qlk.h"
 
+#include "platform/AtomicFile.h"
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <utime.h>
 
 using namespace Qlk;
 
@@ -24,6 +28,11 @@ private slots:
     void numberTextReading();
     void numberTextWriting();
     void countAndIndexForms();
+    void writeChangesOnlyItsKey_data();
+    void writeChangesOnlyItsKey();
+    void batchWritesOnce();
+    void staleTemporaryFiles_data();
+    void staleTemporaryFiles();
 };
 
 void TestStore::valuesReadBackExactly_data() {
@@ -179,6 +188,149 @@ void TestStore::countAndIndexForms() {
     QCOMPARE(ClampRecentCount(u"-5"), 0);
     QCOMPARE(ClampRecentCount(u"150"), 99);
     QCOMPARE(ClampRecentCount(u" 7"), 7);
+}
+
+namespace {
+QByteArray Slurp(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+void Put(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+}  // namespace
+
+// The file as it was read, what someone else made of it while the program
+// ran (empty: nothing), one write, and the whole file after it.
+void TestStore::writeChangesOnlyItsKey_data() {
+    QTest::addColumn<QByteArray>("atStart");
+    QTest::addColumn<QByteArray>("editedMeanwhile");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("after");
+    // clang-format off
+    QTest::newRow("comments and unknown lines kept")
+        << QByteArray("; mine\n[setting]\n# note\nbroken line\nA=1\n\n[recent]\n0=x\n") << QByteArray()
+        << "B" << "2" << QByteArray("; mine\n[setting]\n# note\nbroken line\nA=1\nB=2\n\n[recent]\n0=x\n");
+    QTest::newRow("value changed in place, spacing of others kept")
+        << QByteArray("[setting]\n  A = 1 \nB=old\nC=3") << QByteArray()
+        << "B" << "new" << QByteArray("[setting]\n  A = 1 \nB=new\nC=3");
+    QTest::newRow("hand-added key survives")
+        << QByteArray("[setting]\nA=1\n") << QByteArray("[setting]\nA=1\nHand=typed while running\n")
+        << "A" << "2" << QByteArray("[setting]\nA=2\nHand=typed while running\n");
+    QTest::newRow("hand-changed value survives")
+        << QByteArray("[setting]\nA=1\nB=1\n") << QByteArray("[setting]\nA=1\nB=by hand, longer\n")
+        << "A" << "2" << QByteArray("[setting]\nA=2\nB=by hand, longer\n");
+    QTest::newRow("file deleted meanwhile") << QByteArray("[setting]\nA=1\n") << QByteArray("<deleted>")
+        << "B" << "2" << QByteArray("[setting]\nB=2\n");
+    QTest::newRow("last of repeated keys, across repeated sections")
+        << QByteArray("[setting]\nA=1\n[recent]\nA=r\n[setting]\nA=2\n; end\n") << QByteArray()
+        << "A" << "3" << QByteArray("[setting]\nA=1\n[recent]\nA=r\n[setting]\nA=3\n; end\n");
+    QTest::newRow("line ends kept") << QByteArray("[setting]\r\nA=1\r\n") << QByteArray()
+        << "B" << "2" << QByteArray("[setting]\r\nA=1\r\nB=2\r\n");
+    QTest::newRow("new section at the end, unterminated last line")
+        << QByteArray("[recent]\n0=x") << QByteArray() << "A" << " 1"
+        << QByteArray("[recent]\n0=x\n\n[setting]\nA=\" 1\"\n");
+    QTest::newRow("bytes that are not UTF-8 kept") << QByteArray("[setting]\nX=\xff\xfe\n") << QByteArray()
+        << "A" << "1" << QByteArray("[setting]\nX=\xff\xfe\nA=1\n");
+    // clang-format on
+}
+
+void TestStore::writeChangesOnlyItsKey() {
+    QFETCH(QByteArray, atStart);
+    QFETCH(QByteArray, editedMeanwhile);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, after);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Quenlark.ini"));
+    Put(path, atStart);
+    IniStore store(path);
+    if (editedMeanwhile == "<deleted>") {
+        QVERIFY(QFile::remove(path));
+    } else if (!editedMeanwhile.isEmpty()) {
+        // As an editor saves: a new file in the old one's place.
+        Put(path + QStringLiteral(".new"), editedMeanwhile);
+        QVERIFY(QFile::rename(path + QStringLiteral(".new"), path) ||
+                (QFile::remove(path) && QFile::rename(path + QStringLiteral(".new"), path)));
+    }
+    QVERIFY(store.write(QStringLiteral("setting"), key, value));
+    QCOMPARE(Slurp(path), after);
+    QCOMPARE(IniStore(path).read(QStringLiteral("setting"), key), value);
+    // What the program reads afterwards is the file as it now is.
+    QCOMPARE(store.read(QStringLiteral("setting"), key), value);
+    if (editedMeanwhile.contains("Hand"))
+        QCOMPARE(store.read(QStringLiteral("setting"), QStringLiteral("Hand")),
+                 QStringLiteral("typed while running"));
+}
+
+// A handler's keys reach the disk in one rewrite, when the outermost batch
+// ends, and a failure then is reported once.
+void TestStore::batchWritesOnce() {
+    FakeScope fake;
+    {
+        const SettingsBatch outer;
+        WriteSetting(kSetting, QStringLiteral("A"), QStringLiteral("1"));
+        {
+            const SettingsBatch inner;
+            WriteSetting(kSetting, QStringLiteral("B"), QStringLiteral("2"));
+        }
+        QCOMPARE(fake->storeRewrites(), 0);
+        QCOMPARE(fake->storedValue(kSetting, QStringLiteral("B")), QString());
+        QCOMPARE(ReadSetting(kSetting, QStringLiteral("B")), QStringLiteral("2"));
+    }
+    QCOMPARE(fake->storeRewrites(), 1);
+    QCOMPARE(fake->storedValue(kSetting, QStringLiteral("A")), QStringLiteral("1"));
+    QCOMPARE(fake->storedValue(kSetting, QStringLiteral("B")), QStringLiteral("2"));
+
+    fake->storeWritable = false;
+    for (int round = 0; round < 2; ++round) {
+        const SettingsBatch batch;
+        WriteSetting(kSetting, QStringLiteral("A"), QStringLiteral("x"));
+        WriteSetting(kSetting, QStringLiteral("B"), QStringLiteral("y"));
+        QCOMPARE(fake->boxes.size(), qMin(round, 1));  // told when the batch ends, and only once
+    }
+    QCOMPARE(fake->boxes.size(), 1);
+    QVERIFY(fake->boxes[0].text.startsWith(QStringLiteral("設定を保存できません。")));
+}
+
+// Start-up removes only the store's own temporary files, and only old ones.
+void TestStore::staleTemporaryFiles_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("old");
+    QTest::addColumn<bool>("removed");
+    // clang-format off
+    QTest::newRow("a user's backup") << "Quenlark.ini.backup" << true << false;
+    QTest::newRow("a user's numbered copy") << "Quenlark.ini.old123" << true << false;
+    QTest::newRow("six letters after the name") << "Quenlark.ini.Ab12Cd" << true << false;
+    QTest::newRow("ours, old") << ".Quenlark.ini.~quenlark-partial-Ab3dE9xZ" << true << true;
+    QTest::newRow("ours, of a copy") << ".result.txt.~quenlark-partial-00000000" << true << true;
+    QTest::newRow("ours, still being written") << ".Quenlark.ini.~quenlark-partial-Ab3dE9xZ" << false << false;
+    QTest::newRow("marker with a longer tail") << ".Quenlark.ini.~quenlark-partial-Ab3dE9xZ1" << true << false;
+    QTest::newRow("marker without a name") << "..~quenlark-partial-Ab3dE9xZ" << true << false;
+    // clang-format on
+}
+
+void TestStore::staleTemporaryFiles() {
+    QFETCH(QString, name);
+    QFETCH(bool, old);
+    QFETCH(bool, removed);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    Put(path, "x");
+    if (old) {
+        const struct utimbuf times { time(nullptr) - 3600, time(nullptr) - 3600 };
+        QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
+    }
+    // Opening the store never removes anything.
+    IniStore store(dir.filePath(QStringLiteral("Quenlark.ini")));
+    QVERIFY(QFile::exists(path));
+    QCOMPARE(AtomicFile::removeStale(dir.path(), 600), removed ? 1 : 0);
+    QCOMPARE(QFile::exists(path), !removed);
+    // The names the writer gives its temporary files are the ones removed.
+    QVERIFY(AtomicFile::isTemporaryName(name) || !removed);
 }
 
 QTEST_GUILESS_MAIN(TestStore)

@@ -1,0 +1,223 @@
+#include "AtomicFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace {
+
+const QByteArray kMarker = QByteArrayLiteral(".~quenlark-partial-");
+const int kRandomChars = 8;
+
+QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+FileStamp StampOf(const struct stat& st) {
+    FileStamp s;
+    s.exists = true;
+    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.size = st.st_size;
+    s.device = st.st_dev;
+    s.inode = st.st_ino;
+    return s;
+}
+
+// A target that is a symbolic link is written through: the file it names is
+// replaced and the link stays.
+QByteArray ResolvedTarget(const QString& target) {
+    QByteArray name = QFile::encodeName(target);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (::realpath(name.constData(), resolved)) return QByteArray(resolved);
+    }
+    return name;
+}
+
+void SyncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.isEmpty() ? "." : folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);  // best effort: the file itself is already safe on disk
+    ::close(fd);
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(QString target, Mode mode, mode_t newMode, Target how)
+    : m_target(std::move(target)), m_mode(mode), m_newMode(newMode & 0777), m_how(how) {}
+
+AtomicFile::~AtomicFile() { cancel(); }
+
+bool AtomicFile::fail(const QString& what, int err) {
+    if (!m_failed)
+        m_error = what.isEmpty() ? SystemError(err) : what + QStringLiteral(": ") + SystemError(err);
+    m_failed = true;
+    return false;
+}
+
+bool AtomicFile::open() {
+    const QByteArray target = ResolvedTarget(m_target);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
+    // Long names are cut so the marker always fits in a file name.
+    const QByteArray base = target.mid(slash + 1).left(NAME_MAX - 1 - kMarker.size() - kRandomChars);
+
+    mode_t createMode = m_newMode;
+    bool exactMode = false;
+    if (m_mode == Mode::Private) {
+        createMode = S_IRUSR | S_IWUSR;
+        exactMode = true;
+    } else {
+        struct stat st {};
+        if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+            createMode = st.st_mode & 07777;
+            exactMode = true;
+        }
+    }
+
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        QByteArray name = folder + '.' + base + kMarker;
+        for (int i = 0; i < kRandomChars; ++i)
+            name += kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))];
+        // A new file gets its bits less the umask from the kernel.
+        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                      exactMode ? S_IRUSR | S_IWUSR : createMode);
+        if (m_fd >= 0) {
+            m_temp = QFile::decodeName(name);
+            break;
+        }
+        if (errno != EEXIST) return fail(QString(), errno);
+    }
+    if (m_fd < 0) return fail(QString(), EEXIST);
+    if (exactMode && ::fchmod(m_fd, createMode) != 0) return fail(QString(), errno);
+    m_target = QFile::decodeName(target);
+    return true;
+}
+
+bool AtomicFile::write(const char* data, qint64 size) {
+    if (m_failed || m_fd < 0) return fail(QString(), EBADF);
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(QString(), errno);
+        }
+        // A regular file that takes nothing more has no room left.
+        if (n == 0) return fail(QString(), ENOSPC);
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool AtomicFile::commit() {
+    if (m_failed || m_fd < 0) {
+        cancel();
+        return false;
+    }
+    struct stat st {};
+    if (::fsync(m_fd) != 0 || ::fstat(m_fd, &st) != 0) {
+        fail(QString(), errno);
+        cancel();
+        return false;
+    }
+    m_stamp = StampOf(st);
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        fail(QString(), errno);
+        cancel();
+        return false;
+    }
+    const QByteArray temp = QFile::encodeName(m_temp);
+    const QByteArray target = QFile::encodeName(m_target);
+    int rc = 0;
+    if (m_how == Target::Replace) {
+        rc = ::rename(temp.constData(), target.constData());
+    } else {
+        rc = ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // A file system without the no-replace rename: a hard link
+            // never replaces either.
+            rc = ::link(temp.constData(), target.constData());
+            if (rc == 0) ::unlink(temp.constData());
+        }
+        if (rc != 0 && errno == EEXIST) {
+            struct stat there {};
+            if (::stat(target.constData(), &there) != 0 || !S_ISREG(there.st_mode)) {
+                fail(QString(), S_ISDIR(there.st_mode) ? EISDIR : EEXIST);
+                cancel();
+                return false;
+            }
+            m_existed = true;
+            cancel();
+            return true;
+        }
+    }
+    if (rc != 0) {
+        fail(QString(), errno);
+        cancel();
+        return false;
+    }
+    m_temp.clear();
+    const qsizetype slash = target.lastIndexOf('/');
+    SyncFolder(slash <= 0 ? QByteArray(slash == 0 ? "/" : "") : target.left(slash));
+    return true;
+}
+
+void AtomicFile::cancel() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_temp.isEmpty()) {
+        ::unlink(QFile::encodeName(m_temp).constData());
+        m_temp.clear();
+    }
+}
+
+bool AtomicFile::writeWhole(const QString& target, const QByteArray& data, Mode mode, QString* error,
+                            FileStamp* stamp) {
+    AtomicFile file(target, mode);
+    const bool ok = file.open() && file.write(data) && file.commit();
+    if (!ok && error) *error = file.error();
+    if (ok && stamp) *stamp = file.stamp();
+    return ok;
+}
+
+bool AtomicFile::isTemporaryName(const QString& fileName) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\..+\\.~quenlark-partial-[A-Za-z0-9]{%1}$").arg(kRandomChars));
+    return pattern.match(fileName).hasMatch();
+}
+
+int AtomicFile::removeStale(const QString& folder, qint64 minAgeSeconds) {
+    const QByteArray dirName = QFile::encodeName(folder);
+    DIR* dir = ::opendir(dirName.constData());
+    if (!dir) return 0;
+    const qint64 now = std::time(nullptr);
+    int removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.contains(kMarker) || !isTemporaryName(QFile::decodeName(name))) continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(st.st_mode) || st.st_uid != ::getuid()) continue;
+        if (now - qint64(st.st_mtim.tv_sec) < minAgeSeconds) continue;
+        if (::unlinkat(::dirfd(dir), name.constData(), 0) == 0) ++removed;
+    }
+    ::closedir(dir);
+    return removed;
+}
