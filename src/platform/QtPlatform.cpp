@@ -2,6 +2,7 @@
 
 #include "HelpWindow.h"
 #include "PathRules.h"
+#include "RunProcess.h"
 
 #include <QApplication>
 #include <QCoreApplication>
