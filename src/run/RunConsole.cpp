@@ -3,6 +3,7 @@
 #include "settings/Qlk.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QPointer>
 #include <QThread>
 #include <QTimer>
@@ -72,8 +73,8 @@ void Console::StopForExit() {
     m_kill->stop();
     if (!P().runGroupAlive()) return;
     P().signalRun(SIGTERM);
-    const qint64 until = P().monotonicMs() + kExitGraceMs;
-    while (P().runGroupAlive() && P().monotonicMs() < until) QThread::msleep(5);
+    const QDeadlineTimer until(kExitGraceMs);
+    while (P().runGroupAlive() && !until.hasExpired()) QThread::msleep(5);
     if (P().runGroupAlive()) P().signalRun(SIGKILL);
 }
 
