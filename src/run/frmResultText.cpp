@@ -77,7 +77,8 @@ frmResultText::frmResultText(QWidget* mainWindow)
                  {kInnerWidth - kStopWidth, kInnerHeight - kInputRow - kStatusRow, kStopWidth, kInputRow});
     lblStatus = new QLabel(client);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    lblStatus->setAccessibleName(QStringLiteral("実行の状態"));
+    // Read out as its text; the description says what it is.
+    lblStatus->setAccessibleDescription(QStringLiteral("実行の状態"));
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setFont(Fonts::PGothic(9));
     lblStatus->setIndent(4);
