@@ -83,7 +83,8 @@ bool FakePlatform::startProcess(const QString& commandLine, WindowStyle style, Q
 }
 
 bool FakePlatform::startRun(const QString& commandLine, QString* error) {
-    if (run.live()) {
+    // A command line that cannot start leaves the live run alone.
+    if (startSucceeds && run.live()) {
         runSignals << 9;
         events << QStringLiteral("signal:9");
     }

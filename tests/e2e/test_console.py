@@ -187,6 +187,13 @@ e.check(len(live_java("Flood")) == 1, "the program goes on running at the limit"
 e.key("ctrl+Break", window="出力結果")
 e.wait_for(lambda: not live_java("Flood"), 5, 0.05, what="flood stopped by Ctrl+Break")
 e.check(True, "Ctrl+Break stops the run")
-e.close_window("Quenlark")
-e.check(e.wait_exit(proc) == 0, "portable copy ends normally")
+
+# Logout: Quenlark gets SIGTERM with a run live; the run goes with it.
+set_name("Endless")
+press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+e.wait_for(lambda: live_java("Endless"), 10, what="loop before SIGTERM")
+proc.terminate()
+e.check(e.wait_exit(proc) == 0, "SIGTERM ends the program normally")
+time.sleep(0.3)
+e.check(not live_java("Endless"), "no process of the run outlives a SIGTERM to the program")
 e.finish()
