@@ -5,6 +5,7 @@
 #include "platform/QtPlatform.h"
 #include "run/ResultWindow.h"
 #include "run/RunCommands.h"
+#include "run/RunConsole.h"
 #include "run/frmResultText.h"
 #include "settings/History.h"
 #include "settings/Qlk.h"
@@ -15,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileSystemWatcher>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -25,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -308,6 +311,142 @@ void Big(const QString& file) {
     Result::Discard();
 }
 
+// The console of a run.
+// Echo: Enter in the input box until the program's answer is in the window
+// (a shell loop that echoes each line into result.txt); the baseline is the
+// same line appended to result.txt by us, so only the window's reaction.
+// Stop: 停止 until no process of the group is left, for a java busy loop
+// (honours SIGTERM) and a shell that ignores it; the baseline is SIGKILL to
+// the group, the kernel's own floor.
+// Stall: a program printing 10 MB/s while the user types into the box.
+void WriteScript(const QString& path, const QByteArray& body) {
+    WriteWhole(path, "#!/bin/sh\nexec >>\"$QLK_RESULT\" 2>&1\n" + body + "\n");
+}
+
+bool StartRun(const QString& script) {
+    QString error;
+    if (!Run::Console::instance()->Start(script, &error)) {
+        std::printf("start failed: %s\n", qPrintable(error));
+        return false;
+    }
+    return true;
+}
+
+void WaitGone() {
+    Until([] { return !P().runGroupAlive(); }, 10000);
+}
+
+void ConsoleBench(const QString& root, const QString& file, const QString& self) {
+    qputenv("QLK_RESULT", QFile::encodeName(file));
+    frmResultText* w = OpenResult();
+    const QString echo = root + QStringLiteral("/echo.bat");
+    WriteScript(echo, "while IFS= read -r x; do echo \"echo:$x\"; done");
+    QList<double> ours, base;
+    WriteWhole(file, "");
+    if (!StartRun(echo)) return;
+    Pause(300);
+    for (int i = 0; i < 20; ++i) {
+        const QString line = QStringLiteral("line %1 入力").arg(i);
+        w->txtInput->setText(line);
+        ours << Until([&] {
+            if (!w->txtInput->text().isEmpty()) w->txtInput_Enter();
+            return w->Text1->toPlainText().contains(QStringLiteral("echo:") + line);
+        });
+        Pause(QRandomGenerator::global()->bounded(50, 150));
+        const QByteArray mark = "mark:" + QByteArray::number(i) + '\n';
+        QElapsedTimer t;
+        t.start();
+        P().appendToFile(file, mark, nullptr);
+        Until([&] { return w->Text1->toPlainText().contains(QString::fromLatin1(mark.trimmed())); });
+        base << t.nsecsElapsed() / 1e6;
+        Pause(QRandomGenerator::global()->bounded(50, 150));
+    }
+    std::printf(
+        "Enter until echo shown: median %.1f ms (max %.1f); append by us until shown: median %.1f ms; "
+        "ratio %.2f\n",
+        Median(ours), *std::max_element(ours.begin(), ours.end()), Median(base), Median(ours) / Median(base));
+    Run::Console::instance()->Stop();
+    WaitGone();
+
+    // Stop: java busy loop, shell ignoring SIGTERM, and the SIGKILL floor.
+    const QString busyDir = root + QStringLiteral("/busy");
+    QDir().mkpath(busyDir);
+    WriteWhole(busyDir + QStringLiteral("/Busy.java"),
+               "public class Busy { public static void main(String[] a) { long x = 0; "
+               "System.out.println(\"busy\"); while (true) x++; } }\n");
+    const bool haveJava =
+        QProcess::execute(QStringLiteral("javac"), {busyDir + QStringLiteral("/Busy.java")}) == 0;
+    auto stopTimes = [&](const QString& script, int rounds, bool kill) {
+        QList<double> times;
+        for (int i = 0; i < rounds; ++i) {
+            WriteWhole(file, "");
+            if (!StartRun(script)) break;
+            Until([&] { return P().fileStamp(file).size > 0; }, 10000);
+            Pause(300);
+            QElapsedTimer t;
+            t.start();
+            if (kill)
+                P().signalRun(SIGKILL);
+            else
+                Run::Console::instance()->Stop();
+            WaitGone();
+            times << t.nsecsElapsed() / 1e6;
+        }
+        return times;
+    };
+    if (haveJava) {
+        const QString busy = root + QStringLiteral("/busy.bat");
+        WriteScript(busy, "exec java -cp '" + QFile::encodeName(busyDir) + "' Busy");
+        const double stop = Median(stopTimes(busy, 7, false));
+        const double floor = Median(stopTimes(busy, 7, true));
+        std::printf(
+            "停止 until the group is gone, java busy loop: median %.1f ms; SIGKILL floor %.1f ms; "
+            "ratio %.2f\n",
+            stop, floor, stop / floor);
+    } else {
+        std::printf("javac not found: java stop benchmark skipped\n");
+    }
+    const QString stubborn = root + QStringLiteral("/stubborn.bat");
+    WriteScript(stubborn, "trap '' TERM; echo stubborn; sleep 60 & wait; wait");
+    const double stop = Median(stopTimes(stubborn, 3, false));
+    const double floor = Median(stopTimes(stubborn, 3, true));
+    std::printf(
+        "停止 until the group is gone, SIGTERM ignored: median %.0f ms (grace %d ms); SIGKILL floor "
+        "%.1f ms\n",
+        stop, Run::Console::kStopGraceMs, floor);
+
+    // Stall while a program floods result.txt and the user types.
+    auto typing = [&](int ms) {
+        StallMeter meter;
+        QElapsedTimer t;
+        t.start();
+        int keys = 0;
+        while (t.elapsed() < ms) {
+            Pause(40);
+            w->txtInput->insert(QStringLiteral("a"));
+            if (++keys % 10 == 0) w->txtInput_Enter();
+        }
+        return meter.worstMs;
+    };
+    const QString cat = root + QStringLiteral("/cat.bat");
+    WriteScript(cat, "cat");
+    WriteWhole(file, "");
+    StartRun(cat);
+    const double idle = typing(3000);
+    Run::Console::instance()->Stop();
+    WaitGone();
+    const QString flood = root + QStringLiteral("/flood.bat");
+    WriteWhole(flood, "exec '" + QFile::encodeName(self) + "' --writer \"$QLK_RESULT\" 8 lines\n");
+    StartRun(flood);
+    const double busy = typing(7000);
+    Run::Console::instance()->Stop();
+    WaitGone();
+    std::printf(
+        "typing while the run prints 10 MB/s: longest UI stall %.1f ms; typing to a quiet run %.1f ms\n",
+        busy, idle);
+    Result::Discard();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -333,6 +472,8 @@ int main(int argc, char* argv[]) {
         Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, true);
     if (mode == "flood-endless") Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, false);
     if (mode == "big" || mode == "all") Big(file);
+    if (mode == "console" || mode == "all")
+        ConsoleBench(home.path(), file, QCoreApplication::applicationFilePath());
     SetPlatform(nullptr);
     return 0;
 }

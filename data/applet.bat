@@ -5,10 +5,15 @@
 # 出力は result.txt に書かれ、「出力結果」ウィンドウに表示されます。
 # 自由に書き換えてかまいません。
 
+# result.txt に書ける大きさの上限 (512 バイト単位。204800 で 100 MB)。
+# 終わらないプログラムが出力でディスクをいっぱいにしないためのものです。
+limit=204800
+
 dir="${XDG_DATA_HOME:-$HOME/.local/share}/Quenlark"
 result="$dir/result.txt"
 [ -d "$dir" ] || (umask 077 && mkdir -p "$dir")
 : >"$result"                       # 前回の結果を消す
+ulimit -f "$limit" 2>/dev/null     # 上限を超えた分は書かれない
 exec >>"$result" 2>&1 </dev/null   # 以下の出力はすべて result.txt へ
 
 cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }

@@ -5,10 +5,15 @@
 # javac の出力はすべて result.txt に書かれ、「出力結果」ウィンドウに表示されます。
 # 自由に書き換えてかまいません (オプションの追加など)。
 
+# result.txt に書ける大きさの上限 (512 バイト単位。204800 で 100 MB)。
+# 終わらないプログラムが出力でディスクをいっぱいにしないためのものです。
+limit=204800
+
 dir="${XDG_DATA_HOME:-$HOME/.local/share}/Quenlark"
 result="$dir/result.txt"
 [ -d "$dir" ] || (umask 077 && mkdir -p "$dir")
 : >"$result"                       # 前回の結果を消す
+ulimit -f "$limit" 2>/dev/null     # 上限を超えた分は書かれない
 exec >>"$result" 2>&1              # 以下の出力はすべて result.txt へ
 
 if ! command -v javac >/dev/null 2>&1; then
@@ -18,9 +23,14 @@ if ! command -v javac >/dev/null 2>&1; then
 fi
 cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }
 
-# 日本語を含むソースやメッセージを UTF-8 で扱う
+# ソースの文字コード: UTF-8 として正しくなければ Windows のエディタで保存された
+# Shift_JIS (windows-31j) とみなす。メッセージは UTF-8 で書く。
+encoding=UTF-8
+if ! iconv -f UTF-8 -t UTF-8 "$2" >/dev/null 2>&1; then
+    encoding=windows-31j
+fi
 if javac -J-Dfile.encoding=UTF-8 -J-Dstdout.encoding=UTF-8 -J-Dstderr.encoding=UTF-8 \
-         -encoding UTF-8 "$2"; then
+         -encoding "$encoding" "$2"; then
     echo "コンパイルが終わりました: $2"
 else
     echo "コンパイルできませんでした: $2"

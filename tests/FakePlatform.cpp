@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/QtPlatform.h"
+#include "platform/RunProcess.h"
 #include "settings/Qlk.h"
 
 #include <QDir>
@@ -129,6 +130,71 @@ bool FakePlatform::endEarly(int index, ExitStatus status) {
 
 // Looks on the test's own PATH, as the real platform does.
 bool FakePlatform::foundOnPath(const QString& commandLine) { return QtPlatform::programOnPath(commandLine); }
+
+bool FakePlatform::startRun(const QString& commandLine, QString* error) {
+    // A command line that cannot start leaves the live run alone.
+    if (startSucceeds && run.live()) {
+        runSignals << 9;
+        events << QStringLiteral("signal:9");
+    }
+    if (!startProcess(commandLine, WindowStyle::MinimizedNoFocus, error)) return false;
+    const quint64 serial = run.serial + 1;
+    run = RunInfo();
+    run.serial = serial;
+    run.phase = RunInfo::Running;
+    run.pid = 1000 + qint64(serial);
+    run.inputOpen = true;
+    run.startedMs = clockMs;
+    runInput.clear();
+    if (runListener) runListener();
+    return true;
+}
+
+bool FakePlatform::writeRunInput(const QByteArray& data) {
+    if (!run.inputOpen) return false;
+    runInput += data;
+    events << QStringLiteral("input:") + QString::fromUtf8(data);
+    return true;
+}
+
+void FakePlatform::closeRunInput() {
+    run.inputOpen = false;
+    events << QStringLiteral("input-closed");
+}
+
+void FakePlatform::signalRun(int signal) {
+    events << QStringLiteral("signal:%1").arg(signal);
+    runSignals << signal;
+    if (!runGroupAlive()) return;
+    run.stopSent = true;
+    if (signal == 9) {
+        groupLingers = false;
+        if (run.live()) killRun(9);
+    } else if (signal == 15 && !ignoresTerm && run.live()) {
+        endRun(143);
+    }
+}
+
+void FakePlatform::endRun(int exitCode) {
+    run.phase = RunInfo::Exited;
+    run.exitCode = exitCode;
+    run.endedMs = clockMs;
+    run.inputOpen = false;
+    if (runListener) runListener();
+}
+
+void FakePlatform::killRun(int signal) {
+    run.phase = RunInfo::Signalled;
+    run.signal = signal;
+    run.endedMs = clockMs;
+    run.inputOpen = false;
+    if (runListener) runListener();
+}
+
+bool FakePlatform::appendToFile(const QString& path, const QByteArray& data, QString* error) {
+    events << QStringLiteral("append:") + QString::fromUtf8(data);
+    return RunProcess::appendTo(path, data, error);
+}
 
 void FakePlatform::beep() {
     ++beeps;

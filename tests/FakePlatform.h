@@ -98,6 +98,29 @@ public:
     QString openFileDialog(QWidget* parent, const QString& title) override;
     QStringList volumes() override;
 
+    // The run, simulated. A start while a run is live sends it SIGKILL first;
+    // SIGTERM ends it with 143 (as java does) unless `ignoresTerm`; SIGKILL
+    // ends it by the signal. The test ends it with endRun/killRun.
+    bool startRun(const QString& commandLine, QString* error) override;
+    RunInfo runInfo() override { return run; }
+    bool writeRunInput(const QByteArray& data) override;
+    void closeRunInput() override;
+    void signalRun(int signal) override;
+    bool runGroupAlive() override { return run.live() || groupLingers; }
+    void setRunListener(std::function<void()> changed) override { runListener = std::move(changed); }
+    bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
+    qint64 monotonicMs() override { return clockMs; }
+    void endRun(int exitCode);
+    void killRun(int signal);
+
+    RunInfo run;
+    bool ignoresTerm = false;
+    bool groupLingers = false;  // something of the group outlives its script
+    qint64 clockMs = 100000;
+    QList<int> runSignals;
+    QByteArray runInput;
+    std::function<void()> runListener;
+
     QStringList dialogTitles;
     QStringList volumeList{QStringLiteral("/")};
 

@@ -7,6 +7,7 @@
 #include "platform/StableAccessible.h"
 #include "run/ResultWindow.h"
 #include "run/RunCommands.h"
+#include "run/RunConsole.h"
 #include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 
 using namespace Qlk;
@@ -179,6 +181,7 @@ void frmExection::BuildMenu() {
     mnuOpen->setObjectName(QStringLiteral("mnuOpen"));
     mnuOpenJava = item(mnuOpen, "mnuOpenJava", QStringLiteral("javaﾌｧｲﾙ(&J)"));
     mnuOpenHtml = item(mnuOpen, "mnuOpenHtml", QStringLiteral("htmlﾌｧｲﾙ(&H)"));
+    mnuShowResult = item(mnuMenu, "mnuShowResult", QStringLiteral("出力結果を表示(&R)"));
     mnuMenu->addSeparator();
     mnuSetting = item(mnuMenu, "mnuSetting", QStringLiteral("設定(&S)..."));
     mnuMenu->addSeparator();
@@ -206,6 +209,19 @@ void frmExection::BuildMenu() {
     connect(mnuHelp, &QAction::triggered, this, &frmExection::mnuHelp_Click);
     connect(mnuVersion, &QAction::triggered, this, &frmExection::mnuVersion_Click);
     connect(mnuEnd, &QAction::triggered, this, &frmExection::mnuEnd_Click);
+    connect(mnuShowResult, &QAction::triggered, this, &frmExection::mnuShowResult_Click);
+
+    // Keys that work from every window of the program: F8 compiles, F5 runs
+    // the application, Ctrl+Break (the X server sends Break, which a menu
+    // shortcut does not catch) stops the run.
+    auto key = [this](QKeySequence sequence, auto handler) {
+        auto* shortcut = new QShortcut(sequence, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, handler);
+    };
+    key(QKeySequence(Qt::Key_F8), [this] { cmdExection[0]->click(); });
+    key(QKeySequence(Qt::Key_F5), [this] { cmdExection[2]->click(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Pause), [] { Run::Console::instance()->Stop(); });
 }
 
 bool frmExection::Form_Load() {
@@ -348,6 +364,7 @@ bool frmExection::Form_Load() {
 void frmExection::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
+    Run::Console::instance()->StopForExit();
     // The window state and the result window's, in one rewrite.
     const SettingsBatch batch;
     WriteSetting(kSetting, QStringLiteral("FormBefore"), FlagText(mnuBefore->isChecked()));
@@ -447,10 +464,13 @@ void frmExection::mnuHelp_Click() { P().showHelp(this, S.HelpFilePath, 0); }
 
 void frmExection::mnuVersion_Click() { About::Show(this); }
 
+void frmExection::mnuShowResult_Click() { Result::Show(); }
+
 void frmExection::mnuEnd_Click() {
     // Ends at once: nothing of the window's state, nor the result window's, is
     // written.
     m_unloaded = true;
+    Run::Console::instance()->StopForExit();
     Result::Discard();
     Options::Discard();
     About::Discard();

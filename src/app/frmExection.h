@@ -36,6 +36,7 @@ public:
     void mnuHelp_Click();
     void mnuVersion_Click();
     void mnuEnd_Click();
+    void mnuShowResult_Click();
     void cmdExection_Click(int Index);
     void cmdBrowser_Click(int Index);
     void mnuJavaMake_Click();
@@ -74,6 +75,7 @@ public:
     QAction* mnuHelp;
     QAction* mnuVersion;
     QAction* mnuEnd;
+    QAction* mnuShowResult;
 
     // True once the program is to end without shut-down (the exit command).
     bool endedByMenu() const { return m_endedByMenu; }

@@ -2,6 +2,8 @@
 #include "app/frmExection.h"
 #include "platform/DisplayChoice.h"
 #include "platform/QtPlatform.h"
+#include "platform/RunProcess.h"
+#include "run/RunConsole.h"
 #include "settings/Qlk.h"
 
 #include <QApplication>
@@ -34,6 +36,13 @@ int main(int argc, char* argv[]) {
     {
         frmExection main;
         FirstPaintProbe::InstallIfAsked(&main);
+        // Logout or shutdown: the run stops and the program shuts down as
+        // when its window is closed.
+        RunProcess::watchTerminationSignals([&main] {
+            Run::Console::instance()->StopForExit();
+            main.close();
+            QApplication::quit();
+        });
         if (main.Form_Load()) result = app.exec();
     }
     Qlk::SetPlatform(nullptr);

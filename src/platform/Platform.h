@@ -56,6 +56,23 @@ struct ScreenMetrics {
     double twipsPerPixelY = 15;
 };
 
+// What is known of the run: the one compile or application script the result
+// window talks to. Times are milliseconds of a monotonic clock.
+struct RunInfo {
+    enum Phase { None, Running, Exited, Signalled };
+    Phase phase = None;
+    quint64 serial = 0;      // grows with every start
+    qint64 pid = 0;          // the script's process and its group
+    int exitCode = 0;        // when Exited
+    int signal = 0;          // when Signalled
+    bool stopSent = false;   // Quenlark sent it a stop signal
+    bool inputOpen = false;  // its standard input can still be written
+    qint64 startedMs = 0;
+    qint64 endedMs = 0;
+    qint64 fileLimit = -1;  // its file-size limit in bytes, -1 when none
+    bool live() const { return phase == Running; }
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -137,4 +154,23 @@ public:
     virtual QString openFileDialog(QWidget* parent, const QString& title) = 0;
     // Mounted volumes, root first.
     virtual QStringList volumes() = 0;
+
+    // The run. Starting one while another is live kills the old one's process
+    // group at once (SIGKILL) without waiting; its standard input is a pipe
+    // whose end only Quenlark holds. The listener is told of every change of
+    // the run's state (start, end).
+    virtual bool startRun(const QString& commandLine, QString* error) = 0;
+    virtual RunInfo runInfo() = 0;
+    // Queues bytes for the run's standard input; false when it is closed.
+    virtual bool writeRunInput(const QByteArray& data) = 0;
+    virtual void closeRunInput() = 0;
+    // Sends a signal to every process of the run's group.
+    virtual void signalRun(int signal) = 0;
+    // True while any process of the run's group is alive (not a zombie).
+    virtual bool runGroupAlive() = 0;
+    virtual void setRunListener(std::function<void()> changed) = 0;
+    // Appends bytes to a file opened with O_APPEND (the transcript of what
+    // was typed lands in order with a program's output).
+    virtual bool appendToFile(const QString& path, const QByteArray& data, QString* error) = 0;
+    virtual qint64 monotonicMs() = 0;
 };

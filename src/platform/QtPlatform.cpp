@@ -4,6 +4,7 @@
 #include "HelpWindow.h"
 #include "PathRules.h"
 #include "ProgramCopy.h"
+#include "RunProcess.h"
 
 #include <QApplication>
 #include <QCoreApplication>

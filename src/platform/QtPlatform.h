@@ -10,6 +10,7 @@
 #include <memory>
 
 class HelpWindow;
+class RunProcess;
 class QTimer;
 
 class QtPlatform : public Platform {
@@ -51,6 +52,17 @@ public:
     QString openFileDialog(QWidget* parent, const QString& title) override;
     QStringList volumes() override;
 
+    // The run (QtPlatformRun.cpp).
+    bool startRun(const QString& commandLine, QString* error) override;
+    RunInfo runInfo() override;
+    bool writeRunInput(const QByteArray& data) override;
+    void closeRunInput() override;
+    void signalRun(int signal) override;
+    bool runGroupAlive() override;
+    void setRunListener(std::function<void()> changed) override;
+    bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
+    qint64 monotonicMs() override;
+
     // The file rules on their own, shared with tests that run on real files.
     static bool fileTest(const QString& path);
     static FileStamp stampOf(const QString& path);
@@ -90,6 +102,8 @@ private:
     QList<Running> m_running;
     QTimer* m_reaper = nullptr;
     QString m_tempAliasRoot;  // made with an unpredictable name, removed at exit
+    std::unique_ptr<RunProcess> m_run;
+    std::function<void()> m_runListener;
 };
 
 // Without a usable $XDG_RUNTIME_DIR, Qt would make one under a predictable

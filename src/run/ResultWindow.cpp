@@ -23,6 +23,7 @@ void Show() {
     }
     g_window->show();
     g_window->raise();
+    g_window->ShownForRun();
 }
 
 void Close() {

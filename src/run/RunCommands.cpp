@@ -3,6 +3,7 @@
 // program with the folder and the name, and returns at once.
 #include "RunCommands.h"
 
+#include "RunConsole.h"
 #include "settings/Qlk.h"
 
 using namespace Qlk;
@@ -18,11 +19,14 @@ void FileMissing(const CommandContext& context, const QString& text, const QStri
     P().messageBox(context.window, text, title, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
-// Starts the command line; a start that fails is told to the user, naming
-// the command line and the system's reason, and false is returned.
-bool Start(const CommandContext& context, const QString& commandLine, WindowStyle style) {
+// Starts the command line, as the run (the one the result window talks to)
+// or on its own; a start that fails is told to the user, naming the command
+// line and the system's reason, and false is returned.
+bool Start(const CommandContext& context, const QString& commandLine, WindowStyle style, bool asRun) {
     QString reason;
-    if (P().startProcess(commandLine, style, &reason)) return true;
+    if (asRun ? Console::instance()->Start(commandLine, &reason)
+              : P().startProcess(commandLine, style, &reason))
+        return true;
     P().beep();
     P().messageBox(context.window,
                    QStringLiteral("次のコマンドを起動できませんでした。") + kLf + kLf + commandLine + kLf +
@@ -62,7 +66,7 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + N + QStringLiteral(".java");
-            if (!Start(context, line, WindowStyle::MinimizedNoFocus)) return;
+            if (!Start(context, line, WindowStyle::MinimizedNoFocus, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();
             return;
@@ -75,7 +79,7 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/applet.bat") + u' ' + F + u' ' + N + S.HtmlExtension;
-            if (!Start(context, line, WindowStyle::Hidden)) return;
+            if (!Start(context, line, WindowStyle::Hidden, false)) return;
             if (context.addRecent) context.addRecent();
             return;
         }
@@ -89,7 +93,7 @@ void Execution(int Index, const CommandContext& context) {
                 return;
             }
             const QString line = program + QStringLiteral("/apli.bat") + u' ' + F + u' ' + N;
-            if (!Start(context, line, WindowStyle::MinimizedNoFocus)) return;
+            if (!Start(context, line, WindowStyle::MinimizedNoFocus, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();
             return;

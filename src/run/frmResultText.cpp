@@ -1,12 +1,17 @@
 #include "frmResultText.h"
 
+#include "RunConsole.h"
 #include "platform/Fonts.h"
 #include "settings/Qlk.h"
 
 #include <QCloseEvent>
 #include <QFileSystemWatcher>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -25,6 +30,10 @@ const double kDesignTop = 6375;
 // Stored positions and sizes beyond this many twips (far past any desktop)
 // are taken as damaged and ignored.
 const double kMaxTwips = 1000000;
+// The console rows below the text: the input row, then the status line.
+const double kInputRow = 360;
+const double kStatusRow = 285;
+const double kStopWidth = 1100;
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
@@ -52,7 +61,30 @@ frmResultText::frmResultText(QWidget* mainWindow)
     // The text is replaced and appended to all the time; an undo history
     // would only keep every old copy.
     Text1->setUndoRedoEnabled(false);
-    PlaceControl(Text1, {0, 0, kInnerWidth, kInnerHeight});
+    PlaceControl(Text1, {0, 0, kInnerWidth, kInnerHeight - kInputRow - kStatusRow});
+
+    txtInput = new QLineEdit(client);
+    txtInput->setObjectName(QStringLiteral("txtInput"));
+    txtInput->setAccessibleName(QStringLiteral("入力"));
+    txtInput->setFont(Fonts::Gothic(9.75));
+    txtInput->installEventFilter(this);
+    PlaceControl(txtInput, {0, kInnerHeight - kInputRow - kStatusRow, kInnerWidth - kStopWidth, kInputRow});
+    cmdStop = new QPushButton(QStringLiteral("停止"), client);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setAccessibleName(QStringLiteral("停止"));
+    cmdStop->setFont(Fonts::PGothic(9));
+    PlaceControl(cmdStop,
+                 {kInnerWidth - kStopWidth, kInnerHeight - kInputRow - kStatusRow, kStopWidth, kInputRow});
+    lblStatus = new QLabel(client);
+    lblStatus->setObjectName(QStringLiteral("lblStatus"));
+    // Read out as its text; the description says what it is.
+    lblStatus->setAccessibleDescription(QStringLiteral("実行の状態"));
+    lblStatus->setTextFormat(Qt::PlainText);
+    lblStatus->setFont(Fonts::PGothic(9));
+    lblStatus->setIndent(4);
+    PlaceControl(lblStatus, {0, kInnerHeight - kStatusRow, kInnerWidth, kStatusRow});
+    connect(txtInput, &QLineEdit::returnPressed, this, &frmResultText::txtInput_Enter);
+    connect(cmdStop, &QPushButton::clicked, this, &frmResultText::cmdStop_Click);
 
     QMenuBar* bar = menuBar();
     bar->setFont(Fonts::PGothic(9));
@@ -61,6 +93,9 @@ frmResultText::frmResultText(QWidget* mainWindow)
     mnuBefore = mnuMenu->addAction(QStringLiteral("常に手前に表示"));
     mnuBefore->setObjectName(QStringLiteral("mnuBefore"));
     mnuBefore->setCheckable(true);
+    mnuStop = mnuMenu->addAction(QStringLiteral("実行を停止(&S)"));
+    mnuStop->setObjectName(QStringLiteral("mnuStop"));
+    connect(mnuStop, &QAction::triggered, this, &frmResultText::cmdStop_Click);
     mnuMenu->addSeparator();
     mnuEnd = mnuMenu->addAction(QStringLiteral("終了(&X)"));
     mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
@@ -97,6 +132,9 @@ frmResultText::frmResultText(QWidget* mainWindow)
         if (!m_settle->isActive()) m_settle->start();
     });
     Watch(P().fileStamp(m_reader.path()));
+
+    connect(Run::Console::instance(), &Run::Console::changed, this, &frmResultText::UpdateRun);
+    UpdateRun();
 }
 
 frmResultText::~frmResultText() = default;
@@ -146,9 +184,18 @@ void frmResultText::PlaceOnScreen() {
     SetForm(this, f);
 }
 
+// The text fills the inner area above the console rows, which keep their
+// height; the stop button keeps its width at the right.
 void frmResultText::Form_Resize() {
     const FormTwips f = GetForm(this);
-    SetControlTwips(Text1, QRectF(0, 0, f.ScaleWidth(), f.ScaleHeight()));
+    const double w = f.ScaleWidth(), h = f.ScaleHeight();
+    const double y = P().screen().twipsPerPixelY / 15, x = P().screen().twipsPerPixelX / 15;
+    const double input = kInputRow * y, status = kStatusRow * y, stop = kStopWidth * x;
+    const double rows = std::max(0.0, h - input - status);
+    SetControlTwips(Text1, QRectF(0, 0, w, rows));
+    SetControlTwips(txtInput, QRectF(0, rows, std::max(0.0, w - stop), input));
+    SetControlTwips(cmdStop, QRectF(std::max(0.0, w - stop), rows, std::min(w, stop), input));
+    SetControlTwips(lblStatus, QRectF(0, rows + input, w, status));
 }
 
 void frmResultText::Form_Unload() {
@@ -168,7 +215,69 @@ void frmResultText::mnuBefore_Click() { ToggleTopmost(this, mnuBefore); }
 
 void frmResultText::mnuEnd_Click() { close(); }
 
-void frmResultText::Timer1_Timer() { Refresh(false); }
+void frmResultText::Timer1_Timer() {
+    Refresh(false);
+    UpdateRun();
+}
+
+void frmResultText::txtInput_Enter() {
+    if (!Run::Console::instance()->SendLine(txtInput->text())) {
+        UpdateRun();
+        return;
+    }
+    txtInput->clear();
+}
+
+void frmResultText::txtInput_EndOfInput() {
+    Run::Console::instance()->EndInput();
+    UpdateRun();
+}
+
+void frmResultText::cmdStop_Click() { Run::Console::instance()->Stop(); }
+
+// Enables the console's controls while a run is live and tells its state.
+void frmResultText::UpdateRun() {
+    Run::Console* console = Run::Console::instance();
+    const bool live = console->Live();
+    const bool input = console->TakesInput();
+    const bool hadFocus = txtInput->hasFocus();
+    txtInput->setEnabled(input);
+    cmdStop->setEnabled(live);
+    mnuStop->setEnabled(live);
+    if (hadFocus && !input) Text1->setFocus();
+    lblStatus->setText(StatusText());
+}
+
+void frmResultText::SetStatusExtra(const QString& extra) {
+    m_statusExtra = extra;
+    lblStatus->setText(StatusText());
+}
+
+QString frmResultText::StatusText() const {
+    return Run::StatusLine(Run::Console::instance()->StateText(), m_statusExtra);
+}
+
+void frmResultText::ShownForRun() {
+    UpdateRun();
+    const RunInfo info = Run::Console::instance()->Info();
+    if (!info.live() || info.serial == m_shownRun) return;
+    m_shownRun = info.serial;
+    activateWindow();
+    txtInput->setFocus();
+}
+
+// Ctrl+D in the empty input box ends the run's input, as in a terminal.
+bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == txtInput && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_D && key->modifiers() == Qt::ControlModifier &&
+            txtInput->text().isEmpty()) {
+            txtInput_EndOfInput();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 // Shows the result file when its stamp differs from the one last shown. A
 // change the file system reported on the file itself is read even when the

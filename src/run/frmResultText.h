@@ -9,8 +9,11 @@
 
 class QAction;
 class QFileSystemWatcher;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QTimer;
 
 class frmResultText : public QMainWindow {
@@ -36,10 +39,27 @@ public:
     void mnuEnd_Click();
     void Timer1_Timer();
 
+    // The run's console: a line typed into txtInput goes to the run's
+    // standard input; cmdStop and mnuStop stop it; lblStatus tells its state.
+    void txtInput_Enter();
+    void txtInput_EndOfInput();
+    void cmdStop_Click();
+    void UpdateRun();
+    // Something shown after the run's state on the status line.
+    void SetStatusExtra(const QString& extra);
+    QString StatusText() const;
+    // Called when the window is shown: a run it has not yet shown gets the
+    // input box's focus.
+    void ShownForRun();
+
     QPlainTextEdit* Text1;
+    QLineEdit* txtInput;
+    QPushButton* cmdStop;
+    QLabel* lblStatus;
     QTimer* Timer1;
     QMenu* mnuMenu;
     QAction* mnuBefore;
+    QAction* mnuStop;
     QAction* mnuEnd;
 
     QString resultFile() const { return m_reader.path(); }
@@ -51,6 +71,7 @@ public:
     bool unloaded() const { return m_unloaded; }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -74,4 +95,6 @@ private:
     bool m_unloaded = false;
     bool m_haveNormal = false;
     Qlk::FormTwips m_normal;
+    QString m_statusExtra;
+    quint64 m_shownRun = 0;
 };

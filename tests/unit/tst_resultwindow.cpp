@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QFile>
 #include <QFileSystemWatcher>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTimer>
@@ -433,8 +435,13 @@ void TestResultWindow::storedGeometry() {
     QCOMPARE(f.Top, form.y());
     QVERIFY2(qAbs(f.Width - form.width()) < 0.01, qPrintable(QString::number(f.Width)));
     QVERIFY2(qAbs(f.Height - form.height()) < 0.01, qPrintable(QString::number(f.Height)));
-    // Text1 fills the inner area.
-    QTRY_COMPARE(w->Text1->size(), w->centralWidget()->size());
+    // Text1 fills the inner area above the input row and the status line,
+    // which reach the bottom edge.
+    QTRY_COMPARE(w->Text1->width(), w->centralWidget()->width());
+    QCOMPARE(w->Text1->y(), 0);
+    QCOMPARE(w->txtInput->y(), w->Text1->geometry().bottom() + 1);
+    QCOMPARE(w->lblStatus->y(), w->txtInput->geometry().bottom() + 1);
+    QVERIFY(qAbs(w->lblStatus->geometry().bottom() + 1 - w->centralWidget()->height()) <= 1);
 }
 
 void TestResultWindow::designPlaceFitsSmallScreen() {

@@ -1,0 +1,45 @@
+// The real platform's run: a RunProcess made on first use.
+#include "QtPlatform.h"
+#include "RunProcess.h"
+
+namespace {
+RunProcess* Ensure(std::unique_ptr<RunProcess>& run, const std::function<void()>& listener) {
+    if (!run) {
+        run = std::make_unique<RunProcess>();
+        run->setListener(listener);
+    }
+    return run.get();
+}
+}  // namespace
+
+bool QtPlatform::startRun(const QString& commandLine, QString* error) {
+    QString program;
+    QStringList args;
+    if (!resolveCommand(commandLine, &program, &args, error)) return false;
+    return Ensure(m_run, m_runListener)->start(program, args, error);
+}
+
+RunInfo QtPlatform::runInfo() { return m_run ? m_run->info() : RunInfo(); }
+
+bool QtPlatform::writeRunInput(const QByteArray& data) { return m_run && m_run->write(data); }
+
+void QtPlatform::closeRunInput() {
+    if (m_run) m_run->closeInput();
+}
+
+void QtPlatform::signalRun(int signal) {
+    if (m_run) m_run->signal(signal);
+}
+
+bool QtPlatform::runGroupAlive() { return m_run && m_run->groupAlive(); }
+
+void QtPlatform::setRunListener(std::function<void()> changed) {
+    m_runListener = std::move(changed);
+    if (m_run) m_run->setListener(m_runListener);
+}
+
+bool QtPlatform::appendToFile(const QString& path, const QByteArray& data, QString* error) {
+    return RunProcess::appendTo(path, data, error);
+}
+
+qint64 QtPlatform::monotonicMs() { return RunProcess::nowMs(); }

@@ -1,0 +1,325 @@
+#include "RunProcess.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+#include "QtPlatform.h"  // startEnvironment
+
+namespace {
+
+// What a user may type ahead of a program that does not read; beyond it the
+// typing is refused rather than kept without bound.
+constexpr qsizetype kMaxPending = 4 * 1024 * 1024;
+
+QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
+
+// Writing to a program that has ended must never end Quenlark.
+void IgnoreBrokenPipe() {
+    struct sigaction sa {};
+    sa.sa_handler = SIG_IGN;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGPIPE, &sa, nullptr);
+}
+
+}  // namespace
+
+RunProcess::RunProcess() { IgnoreBrokenPipe(); }
+
+RunProcess::~RunProcess() {
+    if (m_info.pid > 0 && (m_info.live() || groupAlive())) ::kill(pid_t(-m_info.pid), SIGKILL);
+    if (m_info.live()) ::waitpid(pid_t(m_info.pid), nullptr, 0);
+    dropInput();
+}
+
+qint64 RunProcess::nowMs() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+bool RunProcess::start(const QString& program, const QStringList& args, QString* error) {
+    // The old run goes first, at once: two writers garble one result file.
+    if (m_info.pid > 0 && (m_info.live() || groupAlive())) {
+        ::kill(pid_t(-m_info.pid), SIGKILL);
+        m_info.stopSent = true;
+    }
+    dropInput();
+
+    QList<QByteArray> words;
+    words << QFile::encodeName(program);
+    for (const QString& a : args) words << QFile::encodeName(a);
+    std::vector<char*> argv;
+    for (QByteArray& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        if (error) *error = SystemError(errno);
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
+    // Nothing else of Quenlark's reaches the program.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), startEnvironment());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    ::close(fds[0]);
+    if (rc != 0) {
+        ::close(fds[1]);
+        if (error) *error = QStringLiteral("%1: %2").arg(program, SystemError(rc));
+        return false;
+    }
+    ::fcntl(fds[1], F_SETFL, ::fcntl(fds[1], F_GETFL) | O_NONBLOCK);
+
+    const quint64 serial = m_info.serial + 1;
+    m_info = RunInfo();
+    m_info.serial = serial;
+    m_info.phase = RunInfo::Running;
+    m_info.pid = pid;
+    m_info.inputOpen = true;
+    m_info.startedMs = nowMs();
+    m_input = fds[1];
+    watchEnd(pid, serial);
+    notify();
+    return true;
+}
+
+// Collects the script's exit status the moment it ends: through a pidfd, or
+// by looking every 50 ms where the kernel has none. A superseded run is only
+// reaped.
+void RunProcess::watchEnd(qint64 pid, quint64 serial) {
+#ifdef SYS_pidfd_open
+    const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
+    if (fd >= 0) {
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this, notifier, fd, pid, serial] {
+            int status = 0;
+            if (::waitpid(pid_t(pid), &status, WNOHANG) == 0) return;
+            notifier->setEnabled(false);
+            ::close(fd);
+            notifier->deleteLater();
+            ended(serial, status);
+        });
+        return;
+    }
+#endif
+    auto* poll = new QTimer(this);
+    poll->setInterval(50);
+    connect(poll, &QTimer::timeout, this, [this, poll, pid, serial] {
+        int status = 0;
+        if (::waitpid(pid_t(pid), &status, WNOHANG) == 0) return;
+        poll->stop();
+        poll->deleteLater();
+        ended(serial, status);
+    });
+    poll->start();
+}
+
+void RunProcess::ended(quint64 serial, int status) {
+    if (serial != m_info.serial || !m_info.live()) return;
+    m_info.endedMs = nowMs();
+    if (WIFSIGNALED(status)) {
+        m_info.phase = RunInfo::Signalled;
+        m_info.signal = WTERMSIG(status);
+    } else {
+        m_info.phase = RunInfo::Exited;
+        m_info.exitCode = WEXITSTATUS(status);
+    }
+    dropInput();
+    notify();
+}
+
+RunInfo RunProcess::info() {
+    // The script sets its limit after it starts; while it runs, the limit it
+    // has now is the one that counts.
+    if (m_info.live()) {
+        const qint64 limit = fileSizeLimit(m_info.pid);
+        if (limit != -2) m_info.fileLimit = limit;
+    }
+    return m_info;
+}
+
+bool RunProcess::write(const QByteArray& data) {
+    if (m_input < 0 || !m_info.inputOpen) return false;
+    if (m_pending.size() + data.size() > kMaxPending) return false;
+    m_pending += data;
+    flush();
+    return true;
+}
+
+void RunProcess::flush() {
+    while (m_input >= 0 && !m_pending.isEmpty()) {
+        const ssize_t n = ::write(m_input, m_pending.constData(), size_t(m_pending.size()));
+        if (n > 0) {
+            m_pending.remove(0, n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EAGAIN) {
+            // The program does not read now; go on when it does.
+            if (!m_writable) {
+                m_writable = new QSocketNotifier(m_input, QSocketNotifier::Write, this);
+                connect(m_writable, &QSocketNotifier::activated, this, [this] { flush(); });
+            }
+            m_writable->setEnabled(true);
+            return;
+        }
+        // EPIPE: nobody reads any more.
+        dropInput();
+        notify();
+        return;
+    }
+    if (m_writable) m_writable->setEnabled(false);
+    if (m_input >= 0 && !m_info.inputOpen) dropInput();
+}
+
+void RunProcess::closeInput() {
+    if (m_input < 0) return;
+    m_info.inputOpen = false;
+    // What was typed before the end of input still goes first.
+    if (m_pending.isEmpty()) dropInput();
+    notify();
+}
+
+void RunProcess::dropInput() {
+    if (m_writable) {
+        m_writable->setEnabled(false);
+        m_writable->deleteLater();
+        m_writable = nullptr;
+    }
+    if (m_input >= 0) ::close(m_input);
+    m_input = -1;
+    m_pending.clear();
+    m_info.inputOpen = false;
+}
+
+void RunProcess::signal(int sig) {
+    if (m_info.pid <= 0) return;
+    // After the script ended its group id is only ours while a member lives.
+    if (!m_info.live() && !groupAlive()) return;
+    m_info.stopSent = true;
+    ::kill(pid_t(-m_info.pid), sig);
+}
+
+bool RunProcess::groupAlive() const { return m_info.pid > 0 && groupHasLiveMember(m_info.pid); }
+
+void RunProcess::notify() {
+    if (m_listener) m_listener();
+}
+
+// /proc/PID/stat: "pid (comm) state ppid pgrp ..."; comm may hold spaces and
+// parentheses, so the fields are read after its last ")".
+bool RunProcess::groupHasLiveMember(qint64 pgid) {
+    if (pgid <= 0) return false;
+    // Nothing of the group exists at all: no need to look further.
+    if (::kill(pid_t(-pgid), 0) != 0 && errno == ESRCH) return false;
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool number = false;
+        entry.toLongLong(&number);
+        if (!number) continue;
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = stat.read(1024);
+        const qsizetype close = text.lastIndexOf(')');
+        if (close < 0) continue;
+        const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+        if (fields.size() < 3) continue;
+        if (fields[0] == "Z" || fields[0] == "X") continue;
+        if (fields[2].toLongLong() == pgid) return true;
+    }
+    return false;
+}
+
+qint64 RunProcess::fileSizeLimit(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/limits").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return -2;
+    return parseFileSizeLimit(f.readAll());
+}
+
+qint64 RunProcess::parseFileSizeLimit(const QByteArray& limits) {
+    for (const QByteArray& line : limits.split('\n')) {
+        if (!line.startsWith("Max file size")) continue;
+        const QList<QByteArray> words = line.mid(int(sizeof "Max file size") - 1).simplified().split(' ');
+        if (words.isEmpty()) return -1;
+        bool ok = false;
+        const qint64 soft = words[0].toLongLong(&ok);
+        return ok ? soft : -1;
+    }
+    return -1;
+}
+
+bool RunProcess::appendTo(const QString& path, const QByteArray& data, QString* error) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    if (fd < 0) {
+        if (error) *error = SystemError(errno);
+        return false;
+    }
+    qsizetype done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (error) *error = SystemError(n < 0 ? errno : ENOSPC);
+            ::close(fd);
+            return false;
+        }
+        done += n;
+    }
+    ::close(fd);
+    return true;
+}
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+}  // namespace
+
+void RunProcess::watchTerminationSignals(std::function<void()> handler) {
+    if (g_signalPipe[0] >= 0) return;
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] {
+        char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        handler();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = OnTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
+}

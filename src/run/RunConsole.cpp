@@ -1,0 +1,159 @@
+#include "RunConsole.h"
+
+#include "settings/Qlk.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QPointer>
+#include <QThread>
+#include <QTimer>
+
+#include <signal.h>
+#include <cstring>
+
+using namespace Qlk;
+
+namespace Run {
+
+namespace {
+
+QPointer<Console> g_console;
+
+QString ResultPath() { return S.WindowsFolder + QStringLiteral("result.txt"); }
+
+QString SignalText(int sig) {
+    const char* abbrev = ::sigabbrev_np(sig);
+    return abbrev ? QStringLiteral("%1 (SIG%2)").arg(sig).arg(QLatin1String(abbrev)) : QString::number(sig);
+}
+
+}  // namespace
+
+Console* Console::instance() {
+    if (!g_console) g_console = new Console(QCoreApplication::instance());
+    return g_console;
+}
+
+Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
+    m_kill->setSingleShot(true);
+    m_kill->setInterval(kStopGraceMs);
+    connect(m_kill, &QTimer::timeout, this, &Console::KillIfLeft);
+}
+
+void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
+
+// The platform in use tells this console of every change of the run.
+void Console::Listen() {
+    QPointer<Console> self(this);
+    P().setRunListener([self] {
+        if (self) emit self->changed();
+    });
+}
+
+bool Console::Start(const QString& commandLine, QString* error) {
+    Listen();
+    m_kill->stop();
+    const bool ok = P().startRun(commandLine, error);
+    emit changed();
+    return ok;
+}
+
+void Console::Stop() {
+    if (!P().runGroupAlive()) return;
+    P().signalRun(SIGTERM);
+    m_kill->start();
+    emit changed();
+}
+
+void Console::KillIfLeft() {
+    if (P().runGroupAlive()) P().signalRun(SIGKILL);
+    emit changed();
+}
+
+void Console::StopForExit() {
+    m_kill->stop();
+    if (!P().runGroupAlive()) return;
+    P().signalRun(SIGTERM);
+    const QDeadlineTimer until(kExitGraceMs);
+    while (P().runGroupAlive() && !until.hasExpired()) QThread::msleep(5);
+    if (P().runGroupAlive()) P().signalRun(SIGKILL);
+}
+
+bool Console::SendLine(const QString& line) {
+    if (!TakesInput()) return false;
+    const QByteArray bytes = line.toUtf8() + '\n';
+    // The transcript goes first, so the line stands before what the program
+    // answers to it. A transcript that cannot be written does not keep the
+    // line from the program.
+    P().appendToFile(ResultPath(), bytes, nullptr);
+    return P().writeRunInput(bytes);
+}
+
+void Console::EndInput() {
+    if (!TakesInput()) return;
+    P().closeRunInput();
+    emit changed();
+}
+
+RunInfo Console::Info() const { return P().runInfo(); }
+
+bool Console::TakesInput() const {
+    const RunInfo info = Info();
+    return info.live() && info.inputOpen;
+}
+
+QString Console::StateText() const {
+    const RunInfo info = Info();
+    const FileStamp stamp = P().fileStamp(ResultPath());
+    return Run::StateText(info, P().monotonicMs(), stamp.exists ? stamp.size : 0);
+}
+
+QString Seconds(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" 秒"); }
+
+QString SizeText(qint64 bytes) {
+    auto number = [](double v) {
+        QString t = QString::number(v, 'f', 1);
+        if (t.endsWith(QStringLiteral(".0"))) t.chop(2);
+        return t;
+    };
+    if (bytes >= 1024 * 1024) return number(double(bytes) / (1024 * 1024)) + QStringLiteral(" MB");
+    if (bytes >= 1024) return number(double(bytes) / 1024) + QStringLiteral(" KB");
+    return QString::number(bytes) + QStringLiteral(" バイト");
+}
+
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize) {
+    QString text;
+    switch (info.phase) {
+        case RunInfo::None:
+            return QStringLiteral("実行中のプログラムはありません");
+        case RunInfo::Running:
+            text = info.stopSent ? QStringLiteral("停止しています… (%1 秒経過)")
+                                 : QStringLiteral("実行中 (%1 秒経過)");
+            text = text.arg((nowMs - info.startedMs) / 1000);
+            if (!info.inputOpen) text += QStringLiteral("、入力は終わりました");
+            break;
+        case RunInfo::Exited:
+        case RunInfo::Signalled: {
+            const QString time = Seconds(info.endedMs - info.startedMs);
+            if (info.stopSent)
+                text = QStringLiteral("停止しました (実行時間 %1)").arg(time);
+            else if (info.phase == RunInfo::Exited)
+                text =
+                    QStringLiteral("終了しました (終了コード %1、実行時間 %2)").arg(info.exitCode).arg(time);
+            else
+                text = QStringLiteral("シグナル %1 で強制終了されました (実行時間 %2)")
+                           .arg(SignalText(info.signal), time);
+            break;
+        }
+    }
+    if (info.fileLimit > 0 && resultSize >= info.fileLimit) {
+        text += QStringLiteral("。result.txt が上限の %1 に達しました").arg(SizeText(info.fileLimit));
+        if (info.live()) text += QStringLiteral("。「停止」で止めてください");
+    }
+    return text;
+}
+
+QString StatusLine(const QString& state, const QString& extra) {
+    return extra.isEmpty() ? state : state + QStringLiteral("　") + extra;
+}
+
+}  // namespace Run

@@ -1,0 +1,67 @@
+// The run as the user sees it: started by the compile and application
+// buttons, typed to, stopped, and described in the result window's status
+// line. At most one run is live.
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QObject>
+#include <QString>
+
+class QTimer;
+
+namespace Run {
+
+class Console : public QObject {
+    Q_OBJECT
+public:
+    // How long a stopped run has to end before its group is killed; at
+    // program end the wait is shorter.
+    static constexpr int kStopGraceMs = 2000;
+    static constexpr int kExitGraceMs = 500;
+
+    static Console* instance();
+
+    // Starts a command line as the run; a live run is killed first.
+    bool Start(const QString& commandLine, QString* error);
+    // SIGTERM to the run's group, SIGKILL after the grace if anything of it
+    // is still alive.
+    void Stop();
+    // The same at program end, waiting at most kExitGraceMs before the kill.
+    void StopForExit();
+    // Sends a line and a newline, in UTF-8, to the run's standard input and
+    // appends it to result.txt. False when the run takes no input.
+    bool SendLine(const QString& line);
+    // Closes the run's standard input (end of input).
+    void EndInput();
+
+    RunInfo Info() const;
+    bool Live() const { return Info().live(); }
+    bool TakesInput() const;
+    // The run-state part of the status line, now.
+    QString StateText() const;
+
+    void setStopGraceMs(int ms);
+
+signals:
+    void changed();
+
+private:
+    explicit Console(QObject* parent);
+    void Listen();
+    void KillIfLeft();
+
+    QTimer* m_kill;
+};
+
+// The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
+// bytes (its limit shown when reached).
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize);
+// The status line: the run's state first, anything else after it.
+QString StatusLine(const QString& state, const QString& extra);
+// "1.23 秒"
+QString Seconds(qint64 ms);
+// "100 MB", "512 KB", "300 バイト"
+QString SizeText(qint64 bytes);
+
+}  // namespace Run

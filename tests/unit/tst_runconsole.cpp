@@ -1,0 +1,354 @@
+// The run as the result window shows it, against the fake platform: one live
+// run, a new start ends the old one, the stop sequence, the status line, the
+// input box, and shut-down and exit stopping the run.
+#include "FakePlatform.h"
+#include "app/frmExection.h"
+#include "run/ResultWindow.h"
+#include "run/RunConsole.h"
+#include "run/frmResultText.h"
+#include "settings/Qlk.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(RunInfo)
+
+using namespace Qlk;
+
+namespace {
+
+void Touch(const QString& path, const QByteArray& bytes = {}) {
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+QByteArray Contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The main window with a source folder holding Hello.java, Hello.class and
+// Hello.html, as after start-up.
+struct Bench {
+    FakeScope fake;
+    std::unique_ptr<frmExection> form;
+    QString result;
+
+    Bench() {
+        S.WindowsFolder = fake->dataFolder;
+        S.HtmlExtension = QStringLiteral(".html");
+        S.RecentNumber = QStringLiteral("10");
+        S.Recent = QStringList(10, QString());
+        result = fake->dataFolder + QStringLiteral("result.txt");
+        Touch(result);
+        S.ResultFileTime = fake->fileStamp(result);
+        const QString folder = fake->root() + QStringLiteral("/java");
+        QDir().mkpath(folder);
+        for (const char* ext : {".java", ".class", ".html"})
+            Touch(folder + QStringLiteral("/Hello") + QLatin1String(ext));
+        S.JavaFileFolder[0] = folder;
+        form = std::make_unique<frmExection>();
+        form->optPath[0]->setChecked(true);
+        form->cmbName->setEditText(QStringLiteral("Hello"));
+        Run::Console::instance()->setStopGraceMs(Run::Console::kStopGraceMs);
+    }
+    ~Bench() {
+        form.reset();
+        Result::Discard();
+    }
+    frmResultText* window() { return static_cast<frmResultText*>(Result::Current()); }
+    QStringList signalsAndStarts() {
+        QStringList out;
+        for (const QString& e : fake->events)
+            if (e.startsWith(QStringLiteral("signal:")) || e.startsWith(QStringLiteral("start:")))
+                out << (e.startsWith(QStringLiteral("start:")) ? e.section(u' ', 0, 0).section(u'/', -1) : e);
+        return out;
+    }
+};
+
+RunInfo Info(RunInfo::Phase phase, int code = 0, int sig = 0, bool stopSent = false, qint64 ms = 1234) {
+    RunInfo i;
+    i.phase = phase;
+    i.exitCode = code;
+    i.signal = sig;
+    i.stopSent = stopSent;
+    i.inputOpen = phase == RunInfo::Running;
+    i.startedMs = 10000;
+    i.endedMs = phase == RunInfo::Running ? 0 : 10000 + ms;
+    return i;
+}
+
+}  // namespace
+
+class TestRunConsole : public QObject {
+    Q_OBJECT
+private slots:
+    void statusTexts_data();
+    void statusTexts();
+    void oneLiveRun();
+    void stopSequence_data();
+    void stopSequence();
+    void shutDownAndExitStopTheRun_data();
+    void shutDownAndExitStopTheRun();
+    void consoleControls();
+    void typedLines();
+    void keysAndMenus();
+};
+
+void TestRunConsole::statusTexts_data() {
+    QTest::addColumn<RunInfo>("info");
+    QTest::addColumn<qint64>("now");
+    QTest::addColumn<qint64>("resultSize");
+    QTest::addColumn<QString>("text");
+    const qint64 mb100 = 100LL * 1024 * 1024;
+    RunInfo closed = Info(RunInfo::Running);
+    closed.inputOpen = false;
+    RunInfo limited = Info(RunInfo::Running);
+    limited.fileLimit = mb100;
+    RunInfo limitedEnded = Info(RunInfo::Exited, 0, 0, true, 61000);
+    limitedEnded.fileLimit = 51200;
+    QTest::newRow("no run") << RunInfo() << qint64(0) << qint64(0)
+                            << QStringLiteral("実行中のプログラムはありません");
+    QTest::newRow("running, whole seconds")
+        << Info(RunInfo::Running) << qint64(22999) << qint64(0) << QStringLiteral("実行中 (12 秒経過)");
+    QTest::newRow("stop sent, not ended yet") << Info(RunInfo::Running, 0, 0, true) << qint64(10500)
+                                              << qint64(0) << QStringLiteral("停止しています… (0 秒経過)");
+    QTest::newRow("input ended") << closed << qint64(13000) << qint64(0)
+                                 << QStringLiteral("実行中 (3 秒経過)、入力は終わりました");
+    QTest::newRow("ended well") << Info(RunInfo::Exited) << qint64(99999) << qint64(0)
+                                << QStringLiteral("終了しました (終了コード 0、実行時間 1.23 秒)");
+    QTest::newRow("failed compile") << Info(RunInfo::Exited, 1, 0, false, 2500) << qint64(0) << qint64(0)
+                                    << QStringLiteral("終了しました (終了コード 1、実行時間 2.50 秒)");
+    QTest::newRow("java after SIGTERM is a stop")
+        << Info(RunInfo::Exited, 143, 0, true) << qint64(0) << qint64(0)
+        << QStringLiteral("停止しました (実行時間 1.23 秒)");
+    QTest::newRow("killed after the grace") << Info(RunInfo::Signalled, 0, 9, true) << qint64(0) << qint64(0)
+                                            << QStringLiteral("停止しました (実行時間 1.23 秒)");
+    QTest::newRow("crashed by itself")
+        << Info(RunInfo::Signalled, 0, 11) << qint64(0) << qint64(0)
+        << QStringLiteral("シグナル 11 (SIGSEGV) で強制終了されました (実行時間 1.23 秒)");
+    QTest::newRow("killed by someone else")
+        << Info(RunInfo::Signalled, 0, 9) << qint64(0) << qint64(0)
+        << QStringLiteral("シグナル 9 (SIGKILL) で強制終了されました (実行時間 1.23 秒)");
+    QTest::newRow("below the limit") << limited << qint64(11000) << mb100 - 1
+                                     << QStringLiteral("実行中 (1 秒経過)");
+    QTest::newRow("at the limit, running")
+        << limited << qint64(11000) << mb100
+        << QStringLiteral(
+               "実行中 (1 秒経過)。result.txt が上限の 100 MB に達しました。"
+               "「停止」で止めてください");
+    QTest::newRow("at the limit, ended") << limitedEnded << qint64(0) << qint64(51200)
+                                         << QStringLiteral(
+                                                "停止しました (実行時間 61.00 秒)。result.txt が上限の 50 KB "
+                                                "に達しました");
+}
+
+void TestRunConsole::statusTexts() {
+    QFETCH(RunInfo, info);
+    QFETCH(qint64, now);
+    QFETCH(qint64, resultSize);
+    QFETCH(QString, text);
+    QCOMPARE(Run::StateText(info, now, resultSize), text);
+}
+
+// Compile then application: the compile is killed at once before the
+// application starts; the applet button is no run and stops nothing.
+void TestRunConsole::oneLiveRun() {
+    Bench b;
+    b.form->cmdExection[0]->click();
+    QVERIFY(Run::Console::instance()->Live());
+    b.form->cmdExection[1]->click();
+    b.form->cmdExection[2]->click();
+    QCOMPARE(b.signalsAndStarts(), QStringList({"compile.bat", "applet.bat", "signal:9", "apli.bat"}));
+    QCOMPARE(b.fake->run.serial, quint64(2));
+    QVERIFY(b.fake->run.live());
+    // The window shows the new run, not the killed one.
+    QVERIFY(b.window()->StatusText().startsWith(QStringLiteral("実行中")));
+    // An ended run is not killed by the next start.
+    b.fake->endRun(0);
+    b.form->cmdExection[0]->click();
+    QCOMPARE(b.fake->runSignals, QList<int>({9}));
+}
+
+void TestRunConsole::stopSequence_data() {
+    QTest::addColumn<bool>("ignoresTerm");
+    QTest::addColumn<bool>("lingers");
+    QTest::addColumn<QList<int>>("sent");
+    QTest::newRow("honours SIGTERM") << false << false << QList<int>{15};
+    QTest::newRow("ignores SIGTERM") << true << false << QList<int>{15, 9};
+    QTest::newRow("a grandchild outlives the script") << false << true << QList<int>{15, 9};
+}
+
+void TestRunConsole::stopSequence() {
+    QFETCH(bool, ignoresTerm);
+    QFETCH(bool, lingers);
+    QFETCH(QList<int>, sent);
+    Bench b;
+    Run::Console::instance()->setStopGraceMs(60);
+    // No run: nothing to stop.
+    Run::Console::instance()->Stop();
+    QVERIFY(b.fake->runSignals.isEmpty());
+
+    b.form->cmdExection[2]->click();
+    b.fake->ignoresTerm = ignoresTerm;
+    b.fake->groupLingers = lingers;
+    frmResultText* w = b.window();
+    QVERIFY(w->cmdStop->isEnabled());
+    b.fake->clockMs += 3000;
+    w->cmdStop->click();
+    QCOMPARE(b.fake->runSignals.value(0), 15);
+    QTest::qWait(200);
+    QCOMPARE(b.fake->runSignals, sent);
+    QVERIFY(!b.fake->run.live());
+    QVERIFY(!w->cmdStop->isEnabled());
+    QVERIFY(!w->txtInput->isEnabled());
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("停止しました (実行時間 3.00 秒)"));
+}
+
+void TestRunConsole::shutDownAndExitStopTheRun_data() {
+    QTest::addColumn<bool>("byMenu");
+    QTest::addColumn<bool>("ignoresTerm");
+    QTest::addColumn<QList<int>>("sent");
+    QTest::newRow("close box") << false << false << QList<int>{15};
+    QTest::newRow("close box, SIGTERM ignored") << false << true << QList<int>{15, 9};
+    QTest::newRow("exit command") << true << false << QList<int>{15};
+    QTest::newRow("exit command, SIGTERM ignored") << true << true << QList<int>{15, 9};
+}
+
+void TestRunConsole::shutDownAndExitStopTheRun() {
+    QFETCH(bool, byMenu);
+    QFETCH(bool, ignoresTerm);
+    QFETCH(QList<int>, sent);
+    Bench b;
+    b.form->cmdExection[0]->click();
+    b.fake->ignoresTerm = ignoresTerm;
+    QElapsedTimer t;
+    t.start();
+    if (byMenu)
+        b.form->mnuEnd_Click();
+    else
+        b.form->Form_Unload();
+    // Done before the handler returns, within the short grace.
+    QCOMPARE(b.fake->runSignals, sent);
+    QVERIFY(!b.fake->run.live());
+    QVERIFY2(t.elapsed() < Run::Console::kExitGraceMs + 300, qPrintable(QString::number(t.elapsed())));
+    // Nothing live: shut-down does not wait.
+    b.fake->runSignals.clear();
+    t.restart();
+    Run::Console::instance()->StopForExit();
+    QVERIFY(b.fake->runSignals.isEmpty());
+    QVERIFY(t.elapsed() < 100);
+}
+
+// The input row and the stop controls follow the run; the window shown for a
+// new run gives the input box the focus.
+void TestRunConsole::consoleControls() {
+    Bench b;
+    Result::Show();
+    frmResultText* w = b.window();
+    auto enabled = [&w] {
+        return QList<bool>{w->txtInput->isEnabled(), w->cmdStop->isEnabled(), w->mnuStop->isEnabled()};
+    };
+    QCOMPARE(enabled(), QList<bool>({false, false, false}));
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中のプログラムはありません"));
+
+    b.form->cmdExection[2]->click();
+    QCOMPARE(enabled(), QList<bool>({true, true, true}));
+    QCOMPARE(w->focusWidget(), w->txtInput);
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (0 秒経過)"));
+    b.fake->clockMs += 2000;
+    w->Timer1_Timer();
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)"));
+
+    // Something else on the line stays after the run's state.
+    w->SetStatusExtra(QStringLiteral("エラー 2 件"));
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)　エラー 2 件"));
+
+    b.fake->clockMs += 1500;
+    b.fake->endRun(0);
+    QCOMPARE(enabled(), QList<bool>({false, false, false}));
+    QCOMPARE(w->lblStatus->text(),
+             QStringLiteral("終了しました (終了コード 0、実行時間 3.50 秒)　エラー 2 件"));
+
+    // A closed window shows the run that was started meanwhile when reopened.
+    w->close();
+    b.form->cmdExection[0]->click();
+    w = b.window();
+    QCOMPARE(enabled(), QList<bool>({true, true, true}));
+    QCOMPARE(w->focusWidget(), w->txtInput);
+}
+
+// Enter sends the line and a newline in UTF-8, after it is written to the
+// result file; Ctrl+D in the empty box ends the input.
+void TestRunConsole::typedLines() {
+    Bench b;
+    Touch(b.result, "数を入力してください: ");
+    b.form->cmdExection[2]->click();
+    frmResultText* w = b.window();
+    QTest::keyClicks(w->txtInput, QStringLiteral("21"));
+    QTest::keyClick(w->txtInput, Qt::Key_Return);
+    w->txtInput->setText(QStringLiteral("こんにちは 世界"));
+    QTest::keyClick(w->txtInput, Qt::Key_Enter);
+    QTest::keyClick(w->txtInput, Qt::Key_Return);  // an empty line is a line too
+    QCOMPARE(b.fake->runInput, QByteArray("21\n") + QStringLiteral("こんにちは 世界\n").toUtf8() + "\n");
+    QCOMPARE(Contents(b.result),
+             QByteArray("数を入力してください: 21\n") + QStringLiteral("こんにちは 世界\n").toUtf8() + "\n");
+    QCOMPARE(w->txtInput->text(), QString());
+    const qsizetype append = b.fake->events.indexOf(QStringLiteral("append:21\n"));
+    QVERIFY(append >= 0);
+    QCOMPARE(b.fake->events.value(append + 1), QStringLiteral("input:21\n"));
+
+    // Ctrl+D with text in the box is the box's own; in the empty box it ends
+    // the input.
+    w->txtInput->setText(QStringLiteral("x"));
+    QTest::keyClick(w->txtInput, Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(b.fake->run.inputOpen);
+    w->txtInput->clear();
+    QTest::keyClick(w->txtInput, Qt::Key_D, Qt::ControlModifier);
+    QVERIFY(!b.fake->run.inputOpen);
+    QVERIFY(!w->txtInput->isEnabled());
+    QVERIFY(w->cmdStop->isEnabled());
+    QVERIFY(w->lblStatus->text().endsWith(QStringLiteral("入力は終わりました")));
+    // Nothing more reaches the program or the file.
+    const QByteArray before = Contents(b.result);
+    w->txtInput_Enter();
+    QCOMPARE(Contents(b.result), before);
+}
+
+void TestRunConsole::keysAndMenus() {
+    Bench b;
+    // The main window's menu shows the result window.
+    QVERIFY(!Result::Current());
+    b.form->mnuShowResult->trigger();
+    QVERIFY(b.window() && b.window()->isVisible());
+    QVERIFY(b.fake->started.isEmpty());
+    // The result window's menu: the stop item stands before the separator.
+    const QList<QAction*> items = b.window()->mnuMenu->actions();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[1], b.window()->mnuStop);
+    QCOMPARE(items[1]->text(), QStringLiteral("実行を停止(&S)"));
+    QVERIFY(items[2]->isSeparator());
+
+    // F8, F5 and Ctrl+Break reach the main window's commands from the result
+    // window.
+    b.form->show();
+    b.window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(b.window()));
+    QTest::keyClick(b.window(), Qt::Key_F8);
+    QTest::keyClick(b.window(), Qt::Key_F5);
+    QTest::keyClick(b.window(), Qt::Key_Pause, Qt::ControlModifier);
+    QCOMPARE(b.signalsAndStarts(), QStringList({"compile.bat", "signal:9", "apli.bat", "signal:15"}));
+}
+
+QTEST_MAIN(TestRunConsole)
+#include "tst_runconsole.moc"

@@ -1,0 +1,255 @@
+// The run on real processes: the pipe to standard input, the process group
+// that a stop takes whole, the kill after the grace, writing to a program
+// that has ended, the descriptors a child sees, and the file-size limit.
+#include "platform/QtPlatform.h"
+#include "platform/RunProcess.h"
+#include "run/RunConsole.h"
+#include "settings/Qlk.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray Contents(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool Alive(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray text = stat.readAll();
+    const char state = text.at(text.lastIndexOf(')') + 2);
+    return state != 'Z' && state != 'X';
+}
+
+}  // namespace
+
+class TestRunProcess : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void pipeRoundTrip();
+    void childSeesOnlyStandardDescriptors();
+    void stopTakesTheWholeGroup_data();
+    void stopTakesTheWholeGroup();
+    void writingToAnEndedProgram_data();
+    void writingToAnEndedProgram();
+    void newStartKillsTheOldGroupAtOnce();
+    void exitStatus_data();
+    void exitStatus();
+    void fileSizeLimit_data();
+    void fileSizeLimit();
+    void fileSizeLimitOfARun();
+
+private:
+    QString sh(const QString& script) { return QStringLiteral("/bin/sh -c ") + script; }
+    QTemporaryDir m_dir;
+};
+
+void TestRunProcess::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path() + QStringLiteral("/config")));
+}
+
+void TestRunProcess::pipeRoundTrip() {
+    RunProcess run;
+    const QString out = m_dir.path() + QStringLiteral("/round");
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("read x; echo \"got:$x\" >'%1'").arg(out)},
+                      nullptr));
+    QVERIFY(run.info().live());
+    QVERIFY(run.write(QStringLiteral("日本語 21\n").toUtf8()));
+    QTRY_VERIFY(!run.info().live());
+    QCOMPARE(run.info().phase, RunInfo::Exited);
+    QCOMPARE(run.info().exitCode, 0);
+    QCOMPARE(Contents(out), QStringLiteral("got:日本語 21\n").toUtf8());
+    QVERIFY(!run.info().inputOpen);
+
+    // Closing the input is an end of file for the program.
+    const QString eof = m_dir.path() + QStringLiteral("/eof");
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("cat >'%1'; echo done >>'%1'").arg(eof)},
+                      nullptr));
+    QVERIFY(run.write("a\nb"));
+    run.closeInput();
+    QTRY_COMPARE(run.info().phase, RunInfo::Exited);
+    QCOMPARE(Contents(eof), QByteArray("a\nbdone\n"));
+}
+
+void TestRunProcess::childSeesOnlyStandardDescriptors() {
+    // A descriptor of ours without close-on-exec must not reach the child.
+    const int leaky = ::open("/dev/null", O_RDONLY);
+    QVERIFY(leaky >= 3);
+    RunProcess run;
+    const QString out = m_dir.path() + QStringLiteral("/fds");
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("exec >'%1'; ls /proc/$$/fd").arg(out)},
+                      nullptr));
+    QTRY_COMPARE(run.info().phase, RunInfo::Exited);
+    ::close(leaky);
+    QCOMPARE(Contents(out), QByteArray("0\n1\n2\n"));
+}
+
+void TestRunProcess::stopTakesTheWholeGroup_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<bool>("killed");
+    // The script waits on a grandchild, which gets the signal too.
+    QTest::newRow("sh with a sleeping grandchild")
+        << QStringLiteral("sleep 30 & echo $! >\"$1\"; wait") << false;
+    // Nothing of the group minds SIGTERM: the kill after the grace ends it.
+    QTest::newRow("SIGTERM ignored") << QStringLiteral("trap '' TERM; sleep 30 & echo $! >\"$1\"; wait; wait")
+                                     << true;
+}
+
+void TestRunProcess::stopTakesTheWholeGroup() {
+    QFETCH(QString, script);
+    QFETCH(bool, killed);
+    QtPlatform platform;
+    Qlk::SetPlatform(&platform);
+    Run::Console* console = Run::Console::instance();
+    console->setStopGraceMs(400);
+    const QString pidFile = m_dir.path() + QStringLiteral("/grandchild");
+    QFile::remove(pidFile);
+    QVERIFY(platform.startRun(QString(), nullptr) == false);  // nothing to start
+    QString error;
+    // The command line splits at spaces, so the script comes from a file.
+    const QString scriptFile = m_dir.path() + QStringLiteral("/script.bat");
+    QFile f(scriptFile);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(QStringLiteral("set -- %1\n%2\n").arg(pidFile, script).toUtf8());
+    f.close();
+    QVERIFY2(console->Start(scriptFile, &error), qPrintable(error));
+    QTRY_VERIFY(!Contents(pidFile).trimmed().isEmpty());
+    const qint64 grandchild = Contents(pidFile).trimmed().toLongLong();
+    QVERIFY(Alive(grandchild));
+    QElapsedTimer t;
+    t.start();
+    console->Stop();
+    QTRY_VERIFY_WITH_TIMEOUT(!platform.runGroupAlive(), 3000);
+    const qint64 took = t.elapsed();
+    QVERIFY(!Alive(grandchild));
+    if (killed)
+        QVERIFY2(took >= 350, qPrintable(QString::number(took)));
+    else
+        QVERIFY2(took < 350, qPrintable(QString::number(took)));
+    QTRY_VERIFY(!platform.runInfo().live());
+    QVERIFY(platform.runInfo().stopSent);
+    QVERIFY(console->StateText().startsWith(QStringLiteral("停止しました")));
+    console->setStopGraceMs(Run::Console::kStopGraceMs);
+    Qlk::SetPlatform(nullptr);
+}
+
+void TestRunProcess::writingToAnEndedProgram_data() {
+    QTest::addColumn<QString>("script");
+    QTest::newRow("ended") << QStringLiteral("exit 3");
+    QTest::newRow("alive, standard input closed") << QStringLiteral("exec 0<&-; sleep 1");
+}
+
+void TestRunProcess::writingToAnEndedProgram() {
+    QFETCH(QString, script);
+    RunProcess run;
+    QVERIFY(run.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script}, nullptr));
+    QTest::qWait(300);
+    // Neither a write nor a flood of them harms us (no SIGPIPE, no block).
+    const QByteArray chunk(100000, 'x');
+    for (int i = 0; i < 5; ++i) run.write(chunk);
+    QTRY_VERIFY(!run.info().inputOpen);
+    QVERIFY(!run.write("more\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 3000);
+}
+
+void TestRunProcess::newStartKillsTheOldGroupAtOnce() {
+    RunProcess run;
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), QStringLiteral("trap '' TERM; sleep 30 & wait")}, nullptr));
+    const qint64 old = run.info().pid;
+    QTest::qWait(100);
+    QVERIFY(RunProcess::groupHasLiveMember(old));
+    QElapsedTimer t;
+    t.start();
+    QVERIFY(
+        run.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("sleep 30")}, nullptr));
+    QVERIFY2(t.elapsed() < 50, "the start waited for the old run");
+    QTRY_VERIFY_WITH_TIMEOUT(!RunProcess::groupHasLiveMember(old), 500);
+    // The new run's state is its own, untouched by the old one's end.
+    QTest::qWait(100);
+    QVERIFY(run.info().live());
+    QCOMPARE(run.info().serial, quint64(2));
+    QVERIFY(!run.info().stopSent);
+}
+
+void TestRunProcess::exitStatus_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<int>("phase");
+    QTest::addColumn<int>("value");
+    QTest::newRow("zero") << QStringLiteral("exit 0") << int(RunInfo::Exited) << 0;
+    QTest::newRow("failure") << QStringLiteral("exit 1") << int(RunInfo::Exited) << 1;
+    QTest::newRow("by a signal") << QStringLiteral("kill -SEGV $$") << int(RunInfo::Signalled)
+                                 << int(SIGSEGV);
+}
+
+void TestRunProcess::exitStatus() {
+    QFETCH(QString, script);
+    QFETCH(int, phase);
+    QFETCH(int, value);
+    RunProcess run;
+    int changes = 0;
+    run.setListener([&] { ++changes; });
+    QVERIFY(run.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script}, nullptr));
+    QTRY_VERIFY(!run.info().live());
+    QCOMPARE(int(run.info().phase), phase);
+    QCOMPARE(phase == RunInfo::Exited ? run.info().exitCode : run.info().signal, value);
+    QVERIFY(run.info().endedMs >= run.info().startedMs);
+    QCOMPARE(changes, 2);  // started, ended
+}
+
+void TestRunProcess::fileSizeLimit_data() {
+    QTest::addColumn<QByteArray>("limits");
+    QTest::addColumn<qint64>("bytes");
+    const QByteArray head =
+        "Limit                     Soft Limit           Hard Limit           Units     \n"
+        "Max cpu time              unlimited            unlimited            seconds   \n";
+    QTest::newRow("unlimited")
+        << head + "Max file size             unlimited            unlimited            bytes     \n"
+        << qint64(-1);
+    QTest::newRow("100 MB soft")
+        << head + "Max file size             104857600            unlimited            bytes     \n"
+        << qint64(104857600);
+    QTest::newRow("missing line") << head << qint64(-1);
+    QTest::newRow("garbage") << QByteArray("Max file size  lots") << qint64(-1);
+}
+
+void TestRunProcess::fileSizeLimit() {
+    QFETCH(QByteArray, limits);
+    QFETCH(qint64, bytes);
+    QCOMPARE(RunProcess::parseFileSizeLimit(limits), bytes);
+}
+
+// The limit the script sets for itself is the one reported, and it holds
+// the file there.
+void TestRunProcess::fileSizeLimitOfARun() {
+    RunProcess run;
+    const QString out = m_dir.path() + QStringLiteral("/big");
+    QVERIFY(
+        run.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"),
+                   QStringLiteral("ulimit -f 8; trap '' XFSZ; exec >'%1'; head -c 100000 /dev/zero; sleep 30")
+                       .arg(out)},
+                  nullptr));
+    QTRY_COMPARE(run.info().fileLimit, qint64(8 * 512));
+    QTRY_COMPARE(QFileInfo(out).size(), qint64(8 * 512));
+    run.signal(SIGKILL);
+    QTRY_VERIFY(!run.info().live());
+    QCOMPARE(run.info().fileLimit, qint64(8 * 512));
+}
+
+QTEST_MAIN(TestRunProcess)
+#include "tst_runprocess.moc"
