@@ -1,5 +1,6 @@
 #include "ProgramCopy.h"
 
+#include "AtomicFile.h"
 #include "QtPlatform.h"
 
 #include <QCryptographicHash>
@@ -7,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QSaveFile>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,9 +111,9 @@ Outcome Sync(const QString& installedFolder, const QString& copyFolder, const QS
         QByteArray text;
         for (const QString& name : sorted)
             text += (now.value(name) + QStringLiteral("  ") + name).toUtf8() + '\n';
-        QSaveFile file(manifestPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-            outcome.failures << manifestPath + QStringLiteral(": ") + file.errorString();
+        QString reason;
+        if (!AtomicFile::writeWhole(manifestPath, text, AtomicFile::Mode::KeepExisting, &reason))
+            outcome.failures << manifestPath + QStringLiteral(": ") + reason;
     }
     return outcome;
 }
