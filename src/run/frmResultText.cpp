@@ -151,13 +151,21 @@ frmResultText::frmResultText(QWidget* mainWindow)
         m_settle->setInterval(kSettleMs);
         Refresh(fileReported);
     });
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+    // A change after a quiet moment is shown at once (after the settle
+    // time); while output streams in, the text is brought up to date at most
+    // kShowsPerSecond times a second, as much as a screen can show.
+    m_sinceShown.start();
+    auto settle = [this] {
+        if (m_settle->isActive()) return;
+        const qint64 wait = 1000 / kShowsPerSecond - m_sinceShown.elapsed();
+        m_settle->setInterval(int(std::max<qint64>(kSettleMs, wait)));
+        m_settle->start();
+    };
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this, settle] {
         m_fileReported = true;
-        if (!m_settle->isActive()) m_settle->start();
+        settle();
     });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!m_settle->isActive()) m_settle->start();
-    });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
     Watch(P().fileStamp(m_reader.path()));
 
     connect(Run::Console::instance(), &Run::Console::changed, this, &frmResultText::UpdateRun);
@@ -326,6 +334,7 @@ void frmResultText::Refresh(bool fileReported) {
     if (same && !(fileReported && T.exists) && !m_more) return;
     const ResultReader::Update update = m_reader.read(T, same && !m_more);
     Show(update);
+    m_sinceShown.start();
     S.ResultFileTime = T;
     // A fast writer's output is taken a slice at a time, with the other
     // events served in between.
@@ -388,7 +397,7 @@ void frmResultText::Show(const ResultReader::Update& update) {
         ProblemLines::Folder folder;
         folder.path = console->Folder();
         folder.fileExists = [](const QString& path) { return P().fileExists(path); };
-        m_marks->replaced(update.text, m_trimmed ? 1 : 0, std::move(folder));
+        m_marks->replaced(m_marking ? update.text : QString(), m_trimmed ? 1 : 0, std::move(folder));
         m_navLine = m_navBlock = -1;
         // A text read whole after its run ended is complete.
         if (!console->Live()) m_marks->finish();
@@ -410,7 +419,7 @@ void frmResultText::Show(const ResultReader::Update& update) {
     end.movePosition(QTextCursor::End);
     // Plain, whatever the line above was marked as.
     end.insertText(update.text, QTextCharFormat());
-    m_marks->appended(update.text);
+    if (m_marking) m_marks->appended(update.text);
     Bound();
     ShowCounts();
     if (following) bar->setValue(bar->maximum());

@@ -5,6 +5,7 @@
 #include "ResultReader.h"
 #include "settings/Placement.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -30,6 +31,7 @@ public:
     // A change the file system reports is read this long after the first
     // report, so that a burst of writes is read once.
     static constexpr int kSettleMs = 15;
+    static constexpr int kShowsPerSecond = 30;
     static const QString kTrimmedNote;
 
     // `mainWindow` lends its icon.
@@ -92,6 +94,8 @@ public:
     // True once the window has run its close step.
     bool unloaded() const { return m_unloaded; }
     const ResultMarks& marks() const { return *m_marks; }
+    // Off: the text is shown unmarked (a benchmark's baseline).
+    void SetMarking(bool on) { m_marking = on; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -128,5 +132,7 @@ private:
     qint64 m_navLine = -1;  // the problem line F4 went to last
     int m_navBlock = -1;
     quint64 m_finished = 0;
-    QString m_shownCounts;  // the run whose output was read to its end
+    QString m_shownCounts;
+    bool m_marking = true;
+    QElapsedTimer m_sinceShown;  // the run whose output was read to its end
 };
