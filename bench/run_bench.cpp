@@ -232,13 +232,10 @@ int Writer(const QString& file, int seconds, const QByteArray& kind) {
                            ");\n";
                 ++n;
                 std::fwrite(line.constData(), 1, line.size(), out);
-                if (!digits) std::fflush(out);
                 written += line.size();
-                if (digits && n % 4096 == 0) {
-                    std::fflush(out);
-                    break;
-                }
+                if (digits && n % 4096 == 0) break;
             }
+            std::fflush(out);
             if (!digits) QThread::usleep(500);
         }
         std::fclose(out);
