@@ -1,8 +1,9 @@
 // Benchmarks of the run buttons and the result window, each against a
 // baseline measured in the same run. Run under a display, e.g.
-//   tests/e2e/run-in-xvfb.sh build/bench/run_bench [latency|flood|start|big|all]
+//   tests/e2e/run-in-xvfb.sh build/bench/run_bench [latency|flood|start|big|compiler|digits|all]
 // Uses the real platform with private temporary XDG folders.
 #include "platform/QtPlatform.h"
+#include "run/ResultMarks.h"
 #include "run/ResultWindow.h"
 #include "run/RunCommands.h"
 #include "run/RunConsole.h"
@@ -22,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -159,7 +161,87 @@ void Flood(const QString& file, const QString& self, int seconds, bool newlines)
     Result::Discard();
 }
 
-int Writer(const QString& file, int seconds, bool newlines) {
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// Output that a compiler or a program might print: "compiler" is 10 MB at
+// 10 MB/s with one diagnostic (and its source line and caret) every 20
+// lines; "digits" is one digit per line (and empty lines) as fast as the
+// writer can. Measured with marking on and off; the window's own CPU share
+// too.
+void Problems(const QString& file, const QString& self, const QByteArray& kind, int seconds) {
+    for (const bool marking : {false, true}) {
+        frmResultText* w = OpenResult();
+        w->SetMarking(marking);
+        Pause(500);
+        QProcess writer;
+        writer.start(self,
+                     {QStringLiteral("--writer"), file, QString::number(seconds), QString::fromLatin1(kind)});
+        writer.waitForStarted();
+        StallMeter busy;
+        QElapsedTimer wall;
+        wall.start();
+        const double cpu0 = CpuSeconds();
+        while (writer.state() != QProcess::NotRunning)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double cpu = (CpuSeconds() - cpu0) / (wall.nsecsElapsed() / 1e9);
+        const qint64 size = QFileInfo(file).size();
+        Until([&] { return w->reader().offset() == size; }, 5000);
+        Pause(200);
+        // Every diagnostic of the shown tail is marked.
+        int diagnostics = 0, marked = 0;
+        for (QTextBlock b = w->Text1->document()->begin(); b.isValid(); b = b.next()) {
+            if (!b.text().contains(QStringLiteral(": error: "))) continue;
+            ++diagnostics;
+            if (b.begin() != b.end() &&
+                b.begin().fragment().charFormat().foreground() == w->marks().errorFormat().foreground())
+                ++marked;
+        }
+        std::printf(
+            "%s %s: %.1f MB, longest UI stall %.1f ms, CPU %.0f %% of one core, peak RSS %.1f MiB, "
+            "diagnostics shown %d, marked %d\n",
+            kind.constData(), marking ? "marked" : "unmarked", size / 1e6, busy.worstMs, cpu * 100,
+            PeakRssMiB(), diagnostics, marked);
+        std::fflush(stdout);
+        Result::Discard();
+        Pause(300);
+    }
+}
+
+int Writer(const QString& file, int seconds, const QByteArray& kind) {
+    if (kind == "compiler" || kind == "digits") {
+        FILE* out = std::fopen(QFile::encodeName(file).constData(), "w");
+        if (!out) return 1;
+        QElapsedTimer t;
+        t.start();
+        qint64 written = 0, n = 0;
+        const bool digits = kind == "digits";
+        while (t.elapsed() < seconds * 1000 && (digits || written < 10000000)) {
+            while (digits || written < t.elapsed() * 10000) {
+                QByteArray line;
+                if (digits)
+                    line = n % 3 == 2 ? QByteArray("\n") : QByteArray::number(n % 10) + '\n';
+                else if (n % 20 == 0)
+                    line = "src/Bad" + QByteArray::number(n % 7) +
+                           ".java:" + QByteArray::number(n % 900 + 1) + ": error: cannot find symbol\n";
+                else
+                    line = "        int value" + QByteArray::number(n) + " = compute(" + QByteArray(40, 'a') +
+                           ");\n";
+                ++n;
+                std::fwrite(line.constData(), 1, line.size(), out);
+                written += line.size();
+                if (digits && n % 4096 == 0) break;
+            }
+            std::fflush(out);
+            if (!digits) QThread::usleep(500);
+        }
+        std::fclose(out);
+        return 0;
+    }
+    const bool newlines = kind == "lines";
     FILE* out = std::fopen(QFile::encodeName(file).constData(), "w");
     if (!out) return 1;
     const QByteArray filler(100, 'x');
@@ -451,7 +533,7 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
 
 int main(int argc, char* argv[]) {
     if (argc == 5 && QByteArray(argv[1]) == "--writer")
-        return Writer(QString::fromLocal8Bit(argv[2]), atoi(argv[3]), QByteArray(argv[4]) == "lines");
+        return Writer(QString::fromLocal8Bit(argv[2]), atoi(argv[3]), QByteArray(argv[4]));
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/data")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/config")));
@@ -472,6 +554,10 @@ int main(int argc, char* argv[]) {
         Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, true);
     if (mode == "flood-endless") Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, false);
     if (mode == "big" || mode == "all") Big(file);
+    if (mode == "compiler" || mode == "all")
+        Problems(file, QCoreApplication::applicationFilePath(), "compiler", 3);
+    if (mode == "digits" || mode == "all")
+        Problems(file, QCoreApplication::applicationFilePath(), "digits", std::min(floodSeconds, 10));
     if (mode == "console" || mode == "all")
         ConsoleBench(home.path(), file, QCoreApplication::applicationFilePath());
     SetPlatform(nullptr);

@@ -11,6 +11,7 @@
 #include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
+#include "sources/ShippedEditor.h"
 #include "sources/SourceCommands.h"
 
 #include <QApplication>
@@ -59,6 +60,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY},
              true);
     Result::SetMainWindow(this);
+    Result::SetLineOpener(&Sources::OpenJavaAtLine);
     Options::SetMainWindow(this);
 }
 
@@ -307,14 +309,18 @@ bool frmExection::Form_Load() {
     }
     // The default editor: a missing copy in the data folder is seeded from
     // beside the program, and so is an empty one that a copy cut short by a
-    // full disk left behind; a copy the user edited stays. A failure here is
-    // silent.
+    // full disk left behind, and an unchanged copy of an earlier version; a
+    // copy the user edited stays. A failure here is silent.
     const QString notepad = S.WindowsFolder + QStringLiteral("notepad.exe");
     const QString notepadSeed = programFolder + QStringLiteral("/notepad.exe");
     if (P().fileExists(notepadSeed)) {
         const FileStamp copy = P().fileStamp(notepad);
         const bool emptied = copy.exists && copy.size == 0 && P().fileStamp(notepadSeed).size > 0;
-        if (!P().fileExists(notepad) || emptied) P().copyFile(notepadSeed, notepad, nullptr);
+        QByteArray old;
+        const bool outdated = copy.exists && copy.size > 0 && copy.size < 64 * 1024 &&
+                              P().readFile(notepad, 0, -1, &old, nullptr) &&
+                              ShippedEditor::isEarlierShippedCopy(old);
+        if (!P().fileExists(notepad) || emptied || outdated) P().copyFile(notepadSeed, notepad, nullptr);
     }
 
     // Always on top: the toggle flips the mark, so it is set to the opposite

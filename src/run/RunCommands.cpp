@@ -22,9 +22,10 @@ void FileMissing(const CommandContext& context, const QString& text, const QStri
 // Starts the command line, as the run (the one the result window talks to)
 // or on its own; a start that fails is told to the user, naming the command
 // line and the system's reason, and false is returned.
-bool Start(const CommandContext& context, const QString& commandLine, WindowStyle style, bool asRun) {
+bool Start(const CommandContext& context, const QString& commandLine, WindowStyle style, bool asRun,
+           bool compile = false) {
     QString reason;
-    if (asRun ? Console::instance()->Start(commandLine, &reason)
+    if (asRun ? Console::instance()->Start(commandLine, &reason, context.folder(), compile)
               : P().startProcess(commandLine, style, &reason))
         return true;
     P().beep();
@@ -66,7 +67,7 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + N + QStringLiteral(".java");
-            if (!Start(context, line, WindowStyle::MinimizedNoFocus, true)) return;
+            if (!Start(context, line, WindowStyle::MinimizedNoFocus, true, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();
             return;

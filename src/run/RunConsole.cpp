@@ -49,9 +49,11 @@ void Console::Listen() {
     });
 }
 
-bool Console::Start(const QString& commandLine, QString* error) {
+bool Console::Start(const QString& commandLine, QString* error, const QString& folder, bool compile) {
     Listen();
     m_kill->stop();
+    m_folder = folder;
+    m_compile = compile;
     const bool ok = P().startRun(commandLine, error);
     emit changed();
     return ok;

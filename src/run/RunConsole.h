@@ -23,7 +23,10 @@ public:
     static Console* instance();
 
     // Starts a command line as the run; a live run is killed first.
-    bool Start(const QString& commandLine, QString* error);
+    // `folder` is the source folder it works in, `compile` tells a compile
+    // from a program's run.
+    bool Start(const QString& commandLine, QString* error, const QString& folder = QString(),
+               bool compile = false);
     // SIGTERM to the run's group, SIGKILL after the grace if anything of it
     // is still alive.
     void Stop();
@@ -36,6 +39,9 @@ public:
     void EndInput();
 
     RunInfo Info() const;
+    // The source folder and kind of the run started last.
+    QString Folder() const { return m_folder; }
+    bool Compile() const { return m_compile; }
     bool Live() const { return Info().live(); }
     bool TakesInput() const;
     // The run-state part of the status line, now.
@@ -52,6 +58,8 @@ private:
     void KillIfLeft();
 
     QTimer* m_kill;
+    QString m_folder;
+    bool m_compile = false;
 };
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`

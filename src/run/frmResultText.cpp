@@ -1,5 +1,7 @@
 #include "frmResultText.h"
 
+#include "ResultFind.h"
+#include "ResultMarks.h"
 #include "RunConsole.h"
 #include "platform/Fonts.h"
 #include "settings/Qlk.h"
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -34,6 +37,7 @@ const double kMaxTwips = 1000000;
 const double kInputRow = 360;
 const double kStatusRow = 285;
 const double kStopWidth = 1100;
+const double kFindRow = 360;
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
@@ -83,6 +87,10 @@ frmResultText::frmResultText(QWidget* mainWindow)
     lblStatus->setFont(Fonts::PGothic(9));
     lblStatus->setIndent(4);
     PlaceControl(lblStatus, {0, kInnerHeight - kStatusRow, kInnerWidth, kStatusRow});
+    findBar = new ResultFind(Text1, client);
+    connect(findBar, &ResultFind::closed, this, &frmResultText::Form_Resize);
+    m_marks = std::make_unique<ResultMarks>(Text1);
+    Text1->viewport()->installEventFilter(this);
     connect(txtInput, &QLineEdit::returnPressed, this, &frmResultText::txtInput_Enter);
     connect(cmdStop, &QPushButton::clicked, this, &frmResultText::cmdStop_Click);
 
@@ -96,10 +104,29 @@ frmResultText::frmResultText(QWidget* mainWindow)
     mnuStop = mnuMenu->addAction(QStringLiteral("実行を停止(&S)"));
     mnuStop->setObjectName(QStringLiteral("mnuStop"));
     connect(mnuStop, &QAction::triggered, this, &frmResultText::cmdStop_Click);
+    mnuNext = mnuMenu->addAction(QStringLiteral("次のエラー(&N)"));
+    mnuNext->setObjectName(QStringLiteral("mnuNext"));
+    mnuNext->setShortcut(QKeySequence(Qt::Key_F4));
+    connect(mnuNext, &QAction::triggered, this, &frmResultText::mnuNext_Click);
+    mnuPrevious = mnuMenu->addAction(QStringLiteral("前のエラー(&P)"));
+    mnuPrevious->setObjectName(QStringLiteral("mnuPrevious"));
+    mnuPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    connect(mnuPrevious, &QAction::triggered, this, &frmResultText::mnuPrevious_Click);
     mnuMenu->addSeparator();
     mnuEnd = mnuMenu->addAction(QStringLiteral("終了(&X)"));
     mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
     ConnectCheckMark(mnuBefore, this, [this] { mnuBefore_Click(); });
+    // The find keys act anywhere in the window.
+    actFind = new QAction(this);
+    actFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(actFind, &QAction::triggered, this, &frmResultText::mnuFind_Click);
+    actFindNext = new QAction(this);
+    actFindNext->setShortcut(QKeySequence(Qt::Key_F3));
+    connect(actFindNext, &QAction::triggered, this, [this] { FindNext(false); });
+    actFindPrevious = new QAction(this);
+    actFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+    connect(actFindPrevious, &QAction::triggered, this, [this] { FindNext(true); });
+    addActions({actFind, actFindNext, actFindPrevious});
     connect(mnuEnd, &QAction::triggered, this, &frmResultText::mnuEnd_Click);
 
     InitForm(this,
@@ -124,13 +151,21 @@ frmResultText::frmResultText(QWidget* mainWindow)
         m_settle->setInterval(kSettleMs);
         Refresh(fileReported);
     });
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
+    // A change after a quiet moment is shown at once (after the settle
+    // time); while output streams in, the text is brought up to date at most
+    // kShowsPerSecond times a second, as much as a screen can show.
+    m_sinceShown.start();
+    auto settle = [this] {
+        if (m_settle->isActive()) return;
+        const qint64 wait = 1000 / kShowsPerSecond - m_sinceShown.elapsed();
+        m_settle->setInterval(int(std::max<qint64>(kSettleMs, wait)));
+        m_settle->start();
+    };
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this, settle] {
         m_fileReported = true;
-        if (!m_settle->isActive()) m_settle->start();
+        settle();
     });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
-        if (!m_settle->isActive()) m_settle->start();
-    });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
     Watch(P().fileStamp(m_reader.path()));
 
     connect(Run::Console::instance(), &Run::Console::changed, this, &frmResultText::UpdateRun);
@@ -191,8 +226,10 @@ void frmResultText::Form_Resize() {
     const double w = f.ScaleWidth(), h = f.ScaleHeight();
     const double y = P().screen().twipsPerPixelY / 15, x = P().screen().twipsPerPixelX / 15;
     const double input = kInputRow * y, status = kStatusRow * y, stop = kStopWidth * x;
-    const double rows = std::max(0.0, h - input - status);
+    const double find = findBar->isHidden() ? 0 : kFindRow * y;
+    const double rows = std::max(0.0, h - input - status - find);
     SetControlTwips(Text1, QRectF(0, 0, w, rows));
+    SetControlTwips(findBar, QRectF(0, rows + input + status, w, find));
     SetControlTwips(txtInput, QRectF(0, rows, std::max(0.0, w - stop), input));
     SetControlTwips(cmdStop, QRectF(std::max(0.0, w - stop), rows, std::min(w, stop), input));
     SetControlTwips(lblStatus, QRectF(0, rows + input, w, status));
@@ -246,6 +283,7 @@ void frmResultText::UpdateRun() {
     mnuStop->setEnabled(live);
     if (hadFocus && !input) Text1->setFocus();
     lblStatus->setText(StatusText());
+    FinishIfEnded();
 }
 
 void frmResultText::SetStatusExtra(const QString& extra) {
@@ -266,8 +304,15 @@ void frmResultText::ShownForRun() {
     txtInput->setFocus();
 }
 
-// Ctrl+D in the empty input box ends the run's input, as in a terminal.
+// Ctrl+D in the empty input box ends the run's input, as in a terminal. A
+// double click on a problem line opens it.
 bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Text1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            OpenBlock(Text1->cursorForPosition(mouse->position().toPoint()).blockNumber()))
+            return true;
+    }
     if (watched == txtInput && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_D && key->modifiers() == Qt::ControlModifier &&
@@ -289,6 +334,7 @@ void frmResultText::Refresh(bool fileReported) {
     if (same && !(fileReported && T.exists) && !m_more) return;
     const ResultReader::Update update = m_reader.read(T, same && !m_more);
     Show(update);
+    m_sinceShown.start();
     S.ResultFileTime = T;
     // A fast writer's output is taken a slice at a time, with the other
     // events served in between.
@@ -297,6 +343,32 @@ void frmResultText::Refresh(bool fileReported) {
         m_settle->setInterval(0);
         m_settle->start();
     }
+    FinishIfEnded();
+}
+
+// Once a run has ended and its output is read to the end, the last line is
+// read too; a compile with errors shows its first error at the top.
+void frmResultText::FinishIfEnded() {
+    const RunInfo info = Run::Console::instance()->Info();
+    if (info.phase == RunInfo::None || info.live() || info.serial == m_finished || m_more) return;
+    // Output written just before the end may not have been read yet.
+    const FileStamp T = P().fileStamp(m_reader.path());
+    if (!(T == S.ResultFileTime)) return Refresh(false);
+    m_finished = info.serial;
+    m_marks->finish();
+    ShowCounts();
+    if (Run::Console::instance()->Compile() && m_marks->counts().errors > 0) {
+        const qint64 first = m_marks->firstError();
+        if (first >= 0) Select(first, true);
+    }
+}
+
+// The counts go on the status line when they change.
+void frmResultText::ShowCounts() {
+    const QString counts = ProblemLines::countsText(m_marks->counts());
+    if (counts == m_shownCounts) return;
+    m_shownCounts = counts;
+    SetStatusExtra(counts);
 }
 
 // Keeps the watches on the data folder and on the file that is there now; a
@@ -321,6 +393,16 @@ void frmResultText::Show(const ResultReader::Update& update) {
     if (update.kind == ResultReader::Update::Replace) {
         m_trimmed = update.trimmed;
         Text1->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
+        Run::Console* console = Run::Console::instance();
+        ProblemLines::Folder folder;
+        folder.path = console->Folder();
+        folder.fileExists = [](const QString& path) { return P().fileExists(path); };
+        m_marks->replaced(m_marking ? update.text : QString(), m_trimmed ? 1 : 0, std::move(folder));
+        m_navLine = m_navBlock = -1;
+        // A text read whole after its run ended is complete.
+        if (!console->Live()) m_marks->finish();
+        ShowCounts();
+        if (findBar->isVisible()) findBar->Highlight();
         // The start of a result is where a compiler's first message is; the
         // tail of a long one is where it goes on.
         if (m_trimmed) {
@@ -330,12 +412,84 @@ void frmResultText::Show(const ResultReader::Update& update) {
         return;
     }
     if (update.text.isEmpty()) return;
-    const bool following = bar->value() >= bar->maximum();
+    // The view follows the end only while it is there and the user has no
+    // selection of their own.
+    const bool following = bar->value() >= bar->maximum() && !Text1->textCursor().hasSelection();
     QTextCursor end(Text1->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(update.text);
+    // Plain, whatever the line above was marked as.
+    end.insertText(update.text, QTextCharFormat());
+    if (m_marking) m_marks->appended(update.text);
     Bound();
+    ShowCounts();
     if (following) bar->setValue(bar->maximum());
+}
+
+void frmResultText::mnuNext_Click() { Step(false); }
+
+void frmResultText::mnuPrevious_Click() { Step(true); }
+
+// Moves to the next (or previous) problem line from the one F4 went to
+// last, or from the cursor's line when the user moved it since.
+void frmResultText::Step(bool backwards) {
+    const QTextCursor cursor = Text1->textCursor();
+    qint64 from = -1;
+    if (cursor.blockNumber() == m_navBlock && m_navLine >= 0) {
+        from = m_navLine;
+    } else if (cursor.position() > 0 || cursor.hasSelection()) {
+        // A hint belongs to the line above it.
+        for (int b = cursor.blockNumber(); b >= 0 && from < 0; --b) from = m_marks->lineOfBlock(b);
+    }
+    const ProblemLines::Problem* stop = m_marks->scanner().nextStop(from, backwards);
+    if (!stop) {
+        P().beep();
+        return;
+    }
+    const ProblemLines::Problem problem = *stop;
+    Select(problem.line, false);
+    if (openLine) openLine(problem.file, problem.fileLine, this);
+}
+
+// Opens the problem of a block; an exception's line opens its first linked
+// frame. False when the block holds none.
+bool frmResultText::OpenBlock(int block) {
+    const qint64 line = m_marks->lineOfBlock(block);
+    if (line < 0) return false;
+    const ProblemLines::Problem* at = m_marks->scanner().at(line);
+    if (at && at->kind == ProblemLines::Kind::Exception && at->target >= 0)
+        at = m_marks->scanner().at(at->target);
+    if (!at || !at->opens()) return false;
+    const ProblemLines::Problem problem = *at;
+    Select(problem.line, false);
+    if (openLine) openLine(problem.file, problem.fileLine, this);
+    return true;
+}
+
+// Selects an output line, scrolled into view (or to the top of the view).
+void frmResultText::Select(qint64 line, bool atTop) {
+    const QTextBlock block = Text1->document()->findBlockByNumber(m_marks->blockOfLine(line));
+    if (!block.isValid()) return;
+    QTextCursor c(block);
+    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    Text1->setTextCursor(c);
+    m_navLine = line;
+    m_navBlock = block.blockNumber();
+    if (atTop)
+        Text1->verticalScrollBar()->setValue(block.firstLineNumber());
+    else
+        Text1->ensureCursorVisible();
+}
+
+void frmResultText::mnuFind_Click() {
+    const bool wasHidden = findBar->isHidden();
+    findBar->Open();
+    if (wasHidden) Form_Resize();
+}
+
+void frmResultText::FindNext(bool backwards) {
+    if (findBar->isHidden() || findBar->txtFind->text().isEmpty()) return mnuFind_Click();
+    findBar->Highlight();
+    findBar->Next(backwards);
 }
 
 // Drops the oldest text, whole lines where it can, once the text grows past
@@ -347,6 +501,7 @@ void frmResultText::Bound() {
     const QTextBlock block = doc->findBlock(cut);
     if (block.isValid() && block.position() > cut - kKeepChars / 4 && block.position() > 0)
         cut = block.position();
+    const int cutBlock = doc->findBlock(cut).blockNumber();
     QTextCursor c(doc);
     c.beginEditBlock();
     c.setPosition(0);
@@ -355,6 +510,8 @@ void frmResultText::Bound() {
     c.insertText(kTrimmedNote + u'\n');
     c.endEditBlock();
     m_trimmed = true;
+    m_marks->trimmed(cutBlock);
+    if (m_navBlock >= 0) m_navBlock = m_marks->blockOfLine(m_navLine);
 }
 
 void frmResultText::RememberNormalGeometry() {

@@ -5,7 +5,10 @@
 #include "ResultReader.h"
 #include "settings/Placement.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <functional>
+#include <memory>
 
 class QAction;
 class QFileSystemWatcher;
@@ -15,6 +18,8 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
+class ResultFind;
+class ResultMarks;
 
 class frmResultText : public QMainWindow {
     Q_OBJECT
@@ -26,6 +31,7 @@ public:
     // A change the file system reports is read this long after the first
     // report, so that a burst of writes is read once.
     static constexpr int kSettleMs = 15;
+    static constexpr int kShowsPerSecond = 30;
     static const QString kTrimmedNote;
 
     // `mainWindow` lends its icon.
@@ -52,6 +58,18 @@ public:
     // input box's focus.
     void ShownForRun();
 
+    // The problem lines: F4 / Shift+F4 select the next or previous one and
+    // open it; a double click on one opens it.
+    void mnuNext_Click();
+    void mnuPrevious_Click();
+    bool OpenBlock(int block);
+    // Ctrl+F, F3 and Shift+F3.
+    void mnuFind_Click();
+    void FindNext(bool backwards);
+
+    // Opens a source at a line (1 = the first) in the Java editor.
+    std::function<void(const QString& file, int line, QWidget* window)> openLine;
+
     QPlainTextEdit* Text1;
     QLineEdit* txtInput;
     QPushButton* cmdStop;
@@ -60,7 +78,13 @@ public:
     QMenu* mnuMenu;
     QAction* mnuBefore;
     QAction* mnuStop;
+    QAction* mnuNext;
+    QAction* mnuPrevious;
     QAction* mnuEnd;
+    QAction* actFind;
+    QAction* actFindNext;
+    QAction* actFindPrevious;
+    ResultFind* findBar;
 
     QString resultFile() const { return m_reader.path(); }
     QFileSystemWatcher* watcher() const { return m_watcher; }
@@ -69,6 +93,9 @@ public:
     bool trimmed() const { return m_trimmed; }
     // True once the window has run its close step.
     bool unloaded() const { return m_unloaded; }
+    const ResultMarks& marks() const { return *m_marks; }
+    // Off: the text is shown unmarked (a benchmark's baseline).
+    void SetMarking(bool on) { m_marking = on; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -83,6 +110,10 @@ private:
     void Bound();
     void PlaceOnScreen();
     void RememberNormalGeometry();
+    void Step(bool backwards);
+    void Select(qint64 line, bool atTop);
+    void FinishIfEnded();
+    void ShowCounts();
 
     QWidget* m_main;
     ResultReader m_reader;
@@ -97,4 +128,11 @@ private:
     Qlk::FormTwips m_normal;
     QString m_statusExtra;
     quint64 m_shownRun = 0;
+    std::unique_ptr<ResultMarks> m_marks;
+    qint64 m_navLine = -1;  // the problem line F4 went to last
+    int m_navBlock = -1;
+    quint64 m_finished = 0;
+    QString m_shownCounts;
+    bool m_marking = true;
+    QElapsedTimer m_sinceShown;  // the run whose output was read to its end
 };

@@ -2,8 +2,13 @@
 // opened in the editor configured for their kind.
 #include "SourceCommands.h"
 
+#include "EditorLine.h"
+#include "platform/PathRules.h"
 #include "settings/Qlk.h"
 #include "settings/UserPrograms.h"
+
+#include <QPointer>
+#include <QWidget>
 
 namespace Sources {
 
@@ -38,6 +43,22 @@ void FileNotFound(const QString& path, const QString& lastLine, const CommandCon
                                       "間違っている可能性があります。\n\n") +
                        lastLine,
                    QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
+}
+
+// The program and arguments the editor's command line starts, split as
+// every start splits it; false when no prefix names a program.
+bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
+    const PathRules::SplitCommand split =
+        PathRules::splitCommandLine(setting, [](const QString& candidate, QString* resolved) {
+            if (candidate.contains(u'/')) return P().fileExists(candidate);
+            if (!P().foundOnPath(candidate)) return false;
+            *resolved = candidate;
+            return true;
+        });
+    if (split.program.isEmpty()) return false;
+    *program = split.program;
+    *args = split.arguments;
+    return true;
 }
 
 }  // namespace
@@ -114,6 +135,40 @@ void OpenHtml(const CommandContext& context) {
         return;
     }
     StartEditor(S.HtmlEdit, F + u'/' + N + E, context);
+}
+
+void OpenJavaAtLine(const QString& file, int line, QWidget* window) {
+    CommandContext context;
+    context.window = window;
+    if (file.isEmpty() || !P().fileExists(file)) {
+        FileNotFound(file, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
+        return;
+    }
+    const QString editor = S.JavaEdit;
+    QString program;
+    QStringList args;
+    // An editor that takes no line, or a command line that names no program
+    // (the start reports it), opens the file as the open command does.
+    if (line <= 0 || !SplitEditor(editor, &program, &args) ||
+        EditorLine::syntaxFor(program, args) == EditorLine::Syntax::FileOnly) {
+        StartEditor(editor, file, context);
+        return;
+    }
+    const QStringList extra = EditorLine::arguments(program, args, file, line).mid(args.size());
+    const QString shown = editor + u' ' + extra.join(u' ');
+    QPointer<QWidget> parent(window);
+    QString reason;
+    if (P().startWithArguments(editor, extra, WindowStyle::NormalFocus, &reason,
+                               [parent, shown](ExitStatus s) {
+                                   P().messageBox(parent.data(), EarlyFailureText(shown, s), kErrorTitle,
+                                                  MsgIcon::Critical, MsgButtons::Ok);
+                               }))
+        return;
+    P().messageBox(window,
+                   QStringLiteral("エディタを起動できませんでした。\n\n") + shown +
+                       QStringLiteral("\n\n理由: ") + reason +
+                       QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
+                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 }  // namespace Sources

@@ -14,5 +14,9 @@ inline const QString kClassNamePlaceholder = QStringLiteral("%CLASSNAME%");
 void MakeNew(const QString& extension, const CommandContext& context);
 void OpenJava(const CommandContext& context);
 void OpenHtml(const CommandContext& context);
+// Opens `file` at `line` (1 = the first) in the Java editor of the settings,
+// telling the editor the line in the way its program takes one; a file that
+// is not there gets the message of a missing source.
+void OpenJavaAtLine(const QString& file, int line, QWidget* window);
 
 }  // namespace Sources

@@ -334,10 +334,14 @@ void TestRunConsole::keysAndMenus() {
     QVERIFY(b.fake->started.isEmpty());
     // The result window's menu: the stop item stands before the separator.
     const QList<QAction*> items = b.window()->mnuMenu->actions();
-    QCOMPARE(items.size(), 4);
+    QCOMPARE(items.size(), 6);
     QCOMPARE(items[1], b.window()->mnuStop);
     QCOMPARE(items[1]->text(), QStringLiteral("実行を停止(&S)"));
-    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items[2]->text(), QStringLiteral("次のエラー(&N)"));
+    QCOMPARE(items[2]->shortcut(), QKeySequence(Qt::Key_F4));
+    QCOMPARE(items[3]->text(), QStringLiteral("前のエラー(&P)"));
+    QCOMPARE(items[3]->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_F4));
+    QVERIFY(items[4]->isSeparator());
 
     // F8, F5 and Ctrl+Break reach the main window's commands from the result
     // window.

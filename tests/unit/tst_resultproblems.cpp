@@ -1,0 +1,367 @@
+// The result window's problem lines against the fake platform: how they are
+// marked as the output arrives, F4 / Shift+F4 and a double click opening the
+// source at its line in the Java editor (the recorded start), the counts on
+// the status line, where the view stands after a compile and while output
+// arrives, and the find bar.
+#include "FakePlatform.h"
+#include "run/ResultFind.h"
+#include "run/ResultMarks.h"
+#include "run/RunConsole.h"
+#include "run/frmResultText.h"
+#include "settings/Qlk.h"
+#include "sources/SourceCommands.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtTest>
+
+using namespace Qlk;
+
+namespace {
+
+void Write(const QString& path, const QByteArray& bytes, bool append = false) {
+    QFile f(path);
+    QVERIFY2(f.open(append ? QIODevice::Append : QIODevice::WriteOnly), qPrintable(path));
+    f.write(bytes);
+}
+
+QByteArray Sample(const char* name) {
+    QFile f(QStringLiteral(QLK_TEST_DATA "/problems/") + QLatin1String(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A result window over result.txt, a source folder whose path has a space
+// holding Bad.java and Ask.java, and JavaEdit set to a program named "gedit"
+// in a folder whose path has a space.
+struct Bench {
+    FakeScope fake;
+    frmResultText* w = nullptr;
+    QString result, folder, editor;
+
+    Bench() {
+        S.WindowsFolder = fake->dataFolder;
+        result = fake->dataFolder + QStringLiteral("result.txt");
+        Write(result, {});
+        S.ResultFileTime = fake->fileStamp(result);
+        folder = fake->root() + QStringLiteral("/my src");
+        QDir().mkpath(folder);
+        Write(folder + QStringLiteral("/Bad.java"), "class Bad {}\n");
+        Write(folder + QStringLiteral("/Ask.java"), "class Ask {}\n");
+        const QString tools = fake->root() + QStringLiteral("/my tools");
+        QDir().mkpath(tools);
+        editor = tools + QStringLiteral("/gedit");
+        Write(editor, "#!/bin/sh\n");
+        QFile::setPermissions(editor, QFile::permissions(editor) | QFileDevice::ExeOwner);
+        S.JavaEdit = editor;
+        w = new frmResultText(nullptr);
+        w->openLine = &Sources::OpenJavaAtLine;
+        w->resize(600, 300);
+        w->show();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+    }
+    ~Bench() { delete w; }
+
+    // A run in the folder; its output is then written with Output().
+    void Start(bool compile) {
+        QString error;
+        QVERIFY(Run::Console::instance()->Start(QStringLiteral("/bin/true"), &error, folder, compile));
+        Write(result, {});
+        w->Timer1_Timer();
+    }
+    void Output(const QByteArray& bytes) {
+        Write(result, bytes, true);
+        w->Timer1_Timer();
+    }
+    void End() { fake->endRun(bytesEnd ? 1 : 0); }
+    bool bytesEnd = true;
+
+    QString BlockText(int n) const { return w->Text1->document()->findBlockByNumber(n).text(); }
+    QString SelectedLine() const { return w->Text1->textCursor().block().text(); }
+    // The extra arguments of the editor starts, each start's joined.
+    QStringList Opened() {
+        QStringList out;
+        for (const auto& s : fake->started)
+            if (s.commandLine.startsWith(editor)) out << s.extraArgs.join(u'|');
+        return out;
+    }
+};
+
+// How a block is marked: "error", "warning", "link", "hint" or "plain".
+QString MarkOf(const frmResultText* w, const QTextBlock& block) {
+    const ResultMarks& m = w->marks();
+    if (m.isHint(block.blockNumber())) return QStringLiteral("hint");
+    if (block.text().isEmpty()) return QStringLiteral("plain");
+    const QTextCharFormat f = block.begin().fragment().charFormat();
+    if (f.foreground() == m.errorFormat().foreground()) return QStringLiteral("error");
+    if (f.foreground() == m.warningFormat().foreground()) return QStringLiteral("warning");
+    if (f.fontUnderline()) return QStringLiteral("link");
+    return QStringLiteral("plain");
+}
+
+QStringList Marks(const frmResultText* w) {
+    QStringList out;
+    for (QTextBlock b = w->Text1->document()->begin(); b.isValid(); b = b.next()) out << MarkOf(w, b);
+    return out;
+}
+
+}  // namespace
+
+class TestResultProblems : public QObject {
+    Q_OBJECT
+private slots:
+    void marking_data();
+    void marking();
+    void stepsAndOpens();
+    void doubleClickOpensFrame();
+    void missingSourceIsNotStarted();
+    void compileEndShowsFirstError();
+    void followsOnlyAtTheEnd();
+    void trimmedTextKeepsLines();
+    void find_data();
+    void find();
+};
+
+// Each row: the output, written in pieces split at `cut` bytes, and the
+// marks of its lines as the window shows them (hints included).
+void TestResultProblems::marking_data() {
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<int>("cut");
+    QTest::addColumn<QStringList>("marks");
+    const QByteArray warn =
+        "Bad.java:6: warning: [removal] Integer(int) in Integer\n        Integer i = new Integer(5);\n"
+        "                    ^\nBad.java:9: error: incompatible types\n        int y = \"t\";\n"
+        "                ^\n1 error\n1 warning\n";
+    QTest::newRow("warning and error, English")
+        << warn << 30
+        << QStringList{"warning", "plain", "plain", "error", "plain", "plain", "plain", "plain", "plain"};
+    QTest::newRow("Japanese, CRLF, split inside the line")
+        << QByteArray(
+               "Bad.java:3: エラー: ';'がありません\r\n        int x = 1\r\n                 "
+               "^\r\nエラー1個\r\n")
+        << 9 << QStringList{"error", "plain", "plain", "hint", "plain", "plain"};
+    const QByteArray trace =
+        "Exception in thread \"main\" java.util.NoSuchElementException\n"
+        "\tat java.base/java.util.Scanner.throwFor(Scanner.java:937)\n"
+        "\tat java.base/java.util.Scanner.nextInt(Scanner.java:2212)\n"
+        "\tat Ask.main(Ask.java:6)\n";
+    QTest::newRow("trace: JDK frames stay plain")
+        << trace << 70 << QStringList{"error", "plain", "plain", "link", "hint", "plain"};
+    QTest::newRow("frame whose source is not in the folder")
+        << QByteArray(
+               "Exception in thread \"main\" java.lang.RuntimeException: x\n\tat Gone.main(Gone.java:4)\n")
+        << 5 << QStringList{"error", "plain", "plain"};
+}
+
+void TestResultProblems::marking() {
+    QFETCH(QByteArray, output);
+    QFETCH(int, cut);
+    QFETCH(QStringList, marks);
+    Bench b;
+    b.Start(false);
+    b.Output(output.left(cut));
+    b.Output(output.mid(cut));
+    b.End();
+    QCOMPARE(Marks(b.w), marks);
+    // Text that arrives under a marked line is plain.
+    b.Start(false);
+    b.Output("Bad.java:3: error: x\n");
+    b.Output("plain after\n");
+    QCOMPARE(Marks(b.w).mid(0, 2), QStringList({"error", "plain"}));
+}
+
+// F4 goes through the errors and warnings in order and round again; Shift+F4
+// back; each opens the file at its line with the "+LINE FILE" of gedit.
+void TestResultProblems::stepsAndOpens() {
+    Bench b;
+    b.Start(true);
+    b.Output(
+        "Bad.java:3: error: ';' expected\n        int x = 1\n                 ^\n"
+        "Bad.java:7: warning: [removal] x\n        y\n        ^\n"
+        "Bad.java:9: error: cannot find symbol\n        z\n        ^\n2 errors\n1 warning\n");
+    b.End();
+    QCOMPARE(b.w->lblStatus->text().endsWith(QStringLiteral("エラー 2、警告 1")), true);
+    const QString bad = b.folder + QStringLiteral("/Bad.java");
+    // The compile put the first error at the top: F4 goes on from there.
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:3: error: ';' expected"));
+    QTest::keyClick(b.w, Qt::Key_F4);
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:7: warning: [removal] x"));
+    b.w->mnuNext->trigger();
+    b.w->mnuNext->trigger();  // round again
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:3: error: ';' expected"));
+    QTest::keyClick(b.w, Qt::Key_F4, Qt::ShiftModifier);
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:9: error: cannot find symbol"));
+    QCOMPARE(b.Opened(), QStringList({"+7|" + bad, "+9|" + bad, "+3|" + bad, "+9|" + bad}));
+
+    // An editor that takes no line gets the file alone, as the open command
+    // gives it.
+    b.fake->started.clear();
+    S.JavaEdit = QStringLiteral("/bin/true");
+    b.w->mnuNext->trigger();
+    QCOMPARE(b.fake->started.size(), 1);
+    QCOMPARE(b.fake->started[0].extraArgs, QStringList{bad});
+}
+
+// A double click on a linked frame, or on the exception line above it, opens
+// the frame's source at its line; on a JDK frame nothing starts.
+void TestResultProblems::doubleClickOpensFrame() {
+    Bench b;
+    b.Start(false);
+    b.Output(Sample("scanner-int.java.en.txt"));
+    b.End();
+    const QString ask = b.folder + QStringLiteral("/Ask.java");
+    auto click = [&](int block) {
+        const QTextBlock bl = b.w->Text1->document()->findBlockByNumber(block);
+        const QRect r = b.w->Text1->cursorRect(QTextCursor(bl));
+        QTest::mouseDClick(b.w->Text1->viewport(), Qt::LeftButton, {}, r.center());
+    };
+    // Blocks: 0 exception, 1..4 JDK frames, 5 Ask.main, 6 its hint.
+    QVERIFY(b.BlockText(5).contains(QStringLiteral("Ask.main")));
+    click(3);
+    click(6);
+    QCOMPARE(b.Opened(), QStringList());
+    click(5);
+    click(0);
+    QCOMPARE(b.Opened(), QStringList({"+6|" + ask, "+6|" + ask}));
+    QVERIFY(b.SelectedLine().contains(QStringLiteral("Ask.main")));
+    // F4 from the start passes over the JDK's frames.
+    b.fake->started.clear();
+    b.w->Text1->moveCursor(QTextCursor::Start);
+    b.w->mnuNext->trigger();
+    QCOMPARE(b.Opened(), QStringList({"+6|" + ask}));
+}
+
+void TestResultProblems::missingSourceIsNotStarted() {
+    Bench b;
+    b.Start(true);
+    b.Output("Gone.java:2: error: x\n1 error\n");
+    b.End();
+    b.w->mnuNext->trigger();
+    QCOMPARE(b.Opened(), QStringList());
+    QCOMPARE(b.fake->boxes.size(), 1);
+    QCOMPARE(b.fake->boxes[0].title, QStringLiteral("ﾌｧｲﾙが見つかりません"));
+    QVERIFY(b.fake->boxes[0].text.startsWith(b.folder + QStringLiteral("/Gone.java\n\nが見つかりません。")));
+}
+
+// A long compile output ends with its first error at the top of the view,
+// selected, not with the last lines.
+void TestResultProblems::compileEndShowsFirstError() {
+    Bench b;
+    b.Start(true);
+    QByteArray out;
+    for (int i = 0; i < 5; ++i) out += "Note: something\n";
+    for (int i = 0; i < 40; ++i)
+        out += "Bad.java:" + QByteArray::number(i + 1) + ": error: e\n    x\n    ^\n";
+    out += "40 errors\n";
+    b.Output(out);
+    QVERIFY(b.w->Text1->verticalScrollBar()->value() > 0);  // followed the end while it arrived
+    b.End();
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:1: error: e"));
+    QCOMPARE(b.w->Text1->cursorForPosition(QPoint(2, 2)).block().text(),
+             QStringLiteral("Bad.java:1: error: e"));
+    QVERIFY(b.w->lblStatus->text().endsWith(QStringLiteral("エラー 40")));
+    // A program's run never jumps.
+    b.Start(false);
+    b.Output(out);
+    b.End();
+    QCOMPARE(b.w->Text1->verticalScrollBar()->value(), b.w->Text1->verticalScrollBar()->maximum());
+}
+
+// Output follows the end while the view is there; scrolled up or with a
+// selection, the view stays.
+void TestResultProblems::followsOnlyAtTheEnd() {
+    Bench b;
+    b.Start(false);
+    QByteArray lines;
+    for (int i = 0; i < 200; ++i) lines += QByteArray::number(i) + '\n';
+    b.Output(lines);
+    QScrollBar* bar = b.w->Text1->verticalScrollBar();
+    QCOMPARE(bar->value(), bar->maximum());
+    b.Output(lines);
+    QCOMPARE(bar->value(), bar->maximum());
+    bar->setValue(10);
+    b.Output(lines);
+    QCOMPARE(bar->value(), 10);
+    bar->setValue(bar->maximum());
+    QTextCursor c = b.w->Text1->textCursor();
+    c.setPosition(c.document()->characterCount() - 6);
+    c.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, 3);
+    b.w->Text1->setTextCursor(c);
+    const int before = bar->value();
+    b.Output(lines);
+    QCOMPARE(bar->value(), before);
+}
+
+// A text trimmed at the top (and a hint inserted) still leads F4 to the
+// right lines.
+void TestResultProblems::trimmedTextKeepsLines() {
+    Bench b;
+    b.Start(true);
+    const QByteArray filler(100, 'x');
+    for (int round = 0; round < 4; ++round) {
+        QByteArray out;
+        for (int i = 0; i < 2000; ++i) {
+            out += filler + '\n';
+            if (i % 500 == 250)
+                out += "Bad.java:" + QByteArray::number(round * 10 + i / 500 + 1) + ": error: ';' expected\n";
+        }
+        b.Output(out);
+    }
+    QVERIFY(b.w->trimmed());
+    b.End();
+    b.w->Text1->moveCursor(QTextCursor::Start);
+    for (int i = 0; i < 6; ++i) {
+        b.w->mnuNext->trigger();
+        QVERIFY2(b.SelectedLine().startsWith(QStringLiteral("Bad.java:")), qPrintable(b.SelectedLine()));
+        const QString shownLine = b.SelectedLine().section(u':', 1, 1);
+        QCOMPARE(b.Opened().last().section(u'|', 0, 0), u'+' + shownLine);
+    }
+}
+
+void TestResultProblems::find_data() {
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<int>("highlights");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("case ignored") << "error" << 3 << "";
+    QTest::newRow("Japanese") << "見つ" << 1 << "";
+    QTest::newRow("none") << "zzz" << 0 << ResultFind::kNotFound;
+}
+
+void TestResultProblems::find() {
+    QFETCH(QString, what);
+    QFETCH(int, highlights);
+    QFETCH(QString, label);
+    Bench b;
+    b.Start(false);
+    b.Output("one Error\ntwo error\nシンボルが見つかりません\nthree ERROR\n");
+    b.End();
+    b.w->Text1->moveCursor(QTextCursor::Start);
+    QTest::keyClick(b.w, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(b.w->findBar->isVisible());
+    QVERIFY(b.w->findBar->geometry().top() > b.w->Text1->geometry().bottom());
+    b.w->findBar->txtFind->setText(what);
+    QCOMPARE(b.w->Text1->extraSelections().size(), highlights);
+    QCOMPARE(b.w->findBar->lblFind->text(), label);
+    if (highlights == 3) {
+        QCOMPARE(b.w->Text1->textCursor().blockNumber(), 0);
+        QTest::keyClick(b.w->findBar->txtFind, Qt::Key_Return);
+        QCOMPARE(b.w->Text1->textCursor().blockNumber(), 1);
+        QTest::keyClick(b.w, Qt::Key_F3);
+        QCOMPARE(b.w->Text1->textCursor().blockNumber(), 3);
+        QTest::keyClick(b.w, Qt::Key_F3);  // round again
+        QCOMPARE(b.w->Text1->textCursor().blockNumber(), 0);
+        QTest::keyClick(b.w, Qt::Key_F3, Qt::ShiftModifier);
+        QCOMPARE(b.w->Text1->textCursor().blockNumber(), 3);
+    }
+    QTest::keyClick(b.w->findBar->txtFind, Qt::Key_Escape);
+    QVERIFY(b.w->findBar->isHidden());
+    QVERIFY(b.w->Text1->extraSelections().isEmpty());
+}
+
+QTEST_MAIN(TestResultProblems)
+#include "tst_resultproblems.moc"
