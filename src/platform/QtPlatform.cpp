@@ -5,6 +5,7 @@
 #include "PathRules.h"
 #include "ProgramCopy.h"
 #include "RunProcess.h"
+#include "SharedTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -176,7 +177,7 @@ QString QtPlatform::programFolder() {
         messageBox(nullptr,
                    QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
                        outcome.failures.join(u'\n'),
-                   QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Exclamation, MsgButtons::Ok);
+                   kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     return m_programFolder;
 }
 
