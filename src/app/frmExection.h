@@ -78,15 +78,11 @@ public:
     QAction* mnuEnd;
     QAction* mnuShowResult;
 
-    // True once the program is to end without shut-down (the exit command).
-    bool endedByMenu() const { return m_endedByMenu; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls();
     void BuildMenu();
-    bool m_endedByMenu = false;
     bool m_unloaded = false;
 };

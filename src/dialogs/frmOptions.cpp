@@ -334,39 +334,31 @@ void frmOptions::FillFromSettings() {
     cmdApply->setEnabled(false);
 }
 
-void frmOptions::txtFolderPath_Change(int) {
+// Something differs from the stored settings: "更新" and "OK" become usable.
+void frmOptions::MarkChanged() {
     cmdApply->setEnabled(true);
     cmdOK->setEnabled(true);
 }
 
-void frmOptions::txtEditPath_Change(int) {
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
-}
+void frmOptions::txtFolderPath_Change(int) { MarkChanged(); }
 
-void frmOptions::txtBrowserPath_Change(int) {
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
-}
+void frmOptions::txtEditPath_Change(int) { MarkChanged(); }
 
-void frmOptions::txtBrowserName_Change(int) {
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
-}
+void frmOptions::txtBrowserPath_Change(int) { MarkChanged(); }
+
+void frmOptions::txtBrowserName_Change(int) { MarkChanged(); }
 
 void frmOptions::HScroll1_Change() {
     Label7->setText(u' ' + QString::number(HScroll1->value()));
     StableAccessible::ValueChanged(Label7);
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
+    MarkChanged();
 }
 
 void frmOptions::optHtml_Click(int Index) {
     const QString candidate = Index == 0 ? QStringLiteral(".htm") : QStringLiteral(".html");
     if (candidate == S.HtmlExtension) return;
     m_extensionChanged = true;
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
+    MarkChanged();
 }
 
 // Points the directory list at the drive now selected; a drive that cannot
@@ -462,9 +454,10 @@ void frmOptions::cmdOK_Click() {
 void frmOptions::cmdCancel_Click() { close(); }
 
 void frmOptions::cmdHelp_Click() {
-    static const int contexts[] = {1, 2, 3};
+    // The first three pages have topics 1 to 3; the last page, and no page,
+    // topic 4.
     const int page = SSTab1->currentIndex();
-    const int context = page >= 0 && page < 3 ? contexts[page] : 4;
+    const int context = page >= 0 && page < 3 ? page + 1 : 4;
     P().showHelp(this, S.HelpFilePath, context);
 }
 

@@ -94,6 +94,7 @@ private:
     QWidget* BuildOtherPage();
     void FillFromSettings();
     void ShowDriveError(const QString& error);
+    void MarkChanged();
 
     MainWindowFace* m_main;
     bool m_extensionChanged = false;
