@@ -1,6 +1,7 @@
 // The result-file reader: any bytes decode without harm, no shown line is
 // longer than the bound, and reading a file in two steps as it grows gives
 // the same text as reading it whole, whenever both chose the same encoding.
+#include "platform/FileRules.h"
 #include "platform/QtPlatform.h"
 #include "run/ResultReader.h"
 #include "settings/Qlk.h"
@@ -40,18 +41,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     Write(bytes);
     ResultReader whole(Path());
-    const ResultReader::Update all = whole.read(QtPlatform::stampOf(Path()));
+    const ResultReader::Update all = whole.read(FileRules::Stamp(Path()));
     CheckLines(all.text);
 
     Write(bytes.left(cut));
     ResultReader grown(Path());
-    QString text = grown.read(QtPlatform::stampOf(Path())).text;
+    QString text = grown.read(FileRules::Stamp(Path())).text;
     QFile f(Path());
     if (!f.open(QIODevice::Append)) std::abort();
     f.write(bytes.mid(cut));
     f.close();
     for (;;) {
-        const ResultReader::Update u = grown.read(QtPlatform::stampOf(Path()));
+        const ResultReader::Update u = grown.read(FileRules::Stamp(Path()));
         text = u.kind == ResultReader::Update::Append ? text + u.text : u.text;
         if (!u.more) break;
     }

@@ -1,13 +1,16 @@
 #include "FakePlatform.h"
 
 #include "platform/AtomicFile.h"
-#include "platform/QtPlatform.h"
+#include "platform/FileRules.h"
+#include "platform/ProcessRules.h"
 #include "platform/RunProcess.h"
 #include "settings/Qlk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 FakePlatform::FakePlatform(const QString& storePath) {
     dataFolder = m_dir.path() + QStringLiteral("/data/");
@@ -32,10 +35,14 @@ void FakePlatform::installProgramFiles() {
     const QString source = qEnvironmentVariable("QLK_DATA_DIR");
     const QStringList files = QDir(source).entryList(QDir::Files);
     for (const QString& f : files)
-        QtPlatform::copyReplacing(source + u'/' + f, programDir + u'/' + f, nullptr);
+        FileRules::CopyReplacing(source + u'/' + f, programDir + u'/' + f, nullptr);
 }
 
+// A value whose write failed is read back as written, as the real store
+// keeps it in memory; it reaches the file with the next write that succeeds.
 QString FakePlatform::readSetting(const QString& section, const QString& key) {
+    for (qsizetype i = m_unsaved.size() - 1; i >= 0; --i)
+        if (m_unsaved[i].section == section && m_unsaved[i].key == key) return m_unsaved[i].value;
     return m_store->read(section, key);
 }
 
@@ -43,10 +50,12 @@ bool FakePlatform::writeSetting(const QString& section, const QString& key, cons
     writes.append({section, key, value});
     events << QStringLiteral("write:") + key;
     if (!storeWritable) {
+        m_unsaved.append({section, key, value});
         if (batchDepth == 0) return false;
         m_batchFailed = true;
         return true;
     }
+    for (const Write& w : std::exchange(m_unsaved, {})) m_store->write(w.section, w.key, w.value);
     return m_store->write(section, key, value);
 }
 
@@ -75,13 +84,13 @@ QString FakePlatform::lastSettingsError() const {
     return storeWritable ? m_store->lastError() : QStringLiteral("Permission denied");
 }
 
-bool FakePlatform::fileExists(const QString& path) { return QtPlatform::fileTest(path); }
+bool FakePlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
 
 bool FakePlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
-    return QtPlatform::copyReplacing(from, to, error, rules);
+    return FileRules::CopyReplacing(from, to, error, rules);
 }
 
-FileStamp FakePlatform::fileStamp(const QString& path) { return QtPlatform::stampOf(path); }
+FileStamp FakePlatform::fileStamp(const QString& path) { return FileRules::Stamp(path); }
 
 bool FakePlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                             QString* error) {
@@ -90,13 +99,13 @@ bool FakePlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes,
         if (error) *error = QStringLiteral("Permission denied");
         return false;
     }
-    return QtPlatform::readRange(path, offset, maxBytes, data, error);
+    return FileRules::ReadRange(path, offset, maxBytes, data, error);
 }
 
 QString FakePlatform::shortPath(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
     if (!folder.contains(u' ')) return folder;
-    return QtPlatform::aliasFor(folder, m_dir.path() + QStringLiteral("/aliases"));
+    return FileRules::AliasFor(folder, m_dir.path() + QStringLiteral("/aliases"));
 }
 
 bool FakePlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {
@@ -129,7 +138,9 @@ bool FakePlatform::endEarly(int index, ExitStatus status) {
 }
 
 // Looks on the test's own PATH, as the real platform does.
-bool FakePlatform::foundOnPath(const QString& commandLine) { return QtPlatform::programOnPath(commandLine); }
+bool FakePlatform::foundOnPath(const QString& commandLine) {
+    return ProcessRules::ProgramOnPath(commandLine);
+}
 
 bool FakePlatform::startRun(const QString& commandLine, QString* error) {
     // A command line that cannot start leaves the live run alone.

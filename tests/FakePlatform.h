@@ -128,6 +128,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<IniStore> m_store;
     bool m_batchFailed = false;  // a write in the open batch met an unwritable store
+    QList<Write> m_unsaved;      // written while the store was unwritable, in order
 };
 
 // Installs a fresh fake as the program's platform and resets the shared

@@ -90,7 +90,7 @@ void frmExection::BuildControls() {
     optPathGroup = new QButtonGroup(this);
     optPathGroup->setExclusive(true);
     const QString folderCaptions[3] = {QStringLiteral("１"), QStringLiteral("2"), QStringLiteral("3")};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kFolderCount; ++i) {
         auto* b = new QToolButton(fmePath);
         b->setObjectName(QStringLiteral("optPath%1").arg(i));
         b->setText(folderCaptions[i]);
@@ -116,7 +116,7 @@ void frmExection::BuildControls() {
     cmdSetting->setIconSize(QSize(16, 16));
     cmdSetting->setFont(Fonts::PGothic(9));
     PlaceControl(cmdSetting, {1080, 220, 435, 510});
-    for (int j = 0; j < 2; ++j) {
+    for (int j = 0; j < kBrowserCount; ++j) {
         auto* b = new QToolButton(fmeBrowser);
         b->setObjectName(QStringLiteral("cmdBrowser%1").arg(j));
         b->setText(QString::number(j + 1));
@@ -247,8 +247,8 @@ bool frmExection::Form_Load() {
 
     S.WindowsFolder = P().windowsFolder();
 
-    for (int i = 0; i < 3; ++i) {
-        S.JavaFileFolder[i] = ReadSetting(kSetting, QStringLiteral("JavaFileFolder%1").arg(i));
+    for (int i = 0; i < kFolderCount; ++i) {
+        S.JavaFileFolder[i] = ReadSetting(kSetting, Key::JavaFileFolder(i));
         setFolderTooltip(i, S.JavaFileFolder[i]);
     }
 
@@ -262,24 +262,23 @@ bool frmExection::Form_Load() {
         Options::Show(0);
     }
 
-    S.JavaEdit = ReadSetting(kSetting, QStringLiteral("JavaEdit"));
+    S.JavaEdit = ReadSetting(kSetting, Key::JavaEdit);
     if (S.JavaEdit.isEmpty()) S.JavaEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
-    S.HtmlEdit = ReadSetting(kSetting, QStringLiteral("HtmlEdit"));
+    S.HtmlEdit = ReadSetting(kSetting, Key::HtmlEdit);
     if (S.HtmlEdit.isEmpty()) S.HtmlEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
 
-    for (int j = 0; j < 2; ++j) S.Browser[j] = ReadSetting(kSetting, QStringLiteral("Browser%1").arg(j));
-    for (int j = 0; j < 2; ++j)
-        S.BrowserName[j] = ReadSetting(kSetting, QStringLiteral("BrowserName%1").arg(j));
-    for (int j = 0; j < 2; ++j) setBrowserTooltip(j, BrowserTooltip(j));
+    for (int j = 0; j < kBrowserCount; ++j) S.Browser[j] = ReadSetting(kSetting, Key::Browser(j));
+    for (int j = 0; j < kBrowserCount; ++j) S.BrowserName[j] = ReadSetting(kSetting, Key::BrowserName(j));
+    for (int j = 0; j < kBrowserCount; ++j) setBrowserTooltip(j, BrowserTooltip(j));
 
-    S.RecentNumber = ReadSetting(kRecent, QStringLiteral("Number"));
+    S.RecentNumber = ReadSetting(kRecent, Key::RecentNumber);
     if (S.RecentNumber.isEmpty()) {
         S.RecentNumber = QStringLiteral("10");
         Options::SetLabel7(QStringLiteral("10"));
     }
     LoadRecent(cmbName);
 
-    S.HtmlExtension = ReadSetting(kSetting, QStringLiteral("Html"));
+    S.HtmlExtension = ReadSetting(kSetting, Key::Html);
     if (S.HtmlExtension.isEmpty()) S.HtmlExtension = QStringLiteral(".html");
 
     // The result file must exist in the data folder; the copy beside the
@@ -291,7 +290,7 @@ bool frmExection::Form_Load() {
             P().messageBox(nullptr,
                            QStringLiteral("Windwosﾌｫﾙﾀﾞに 「result.txt」 を作ってください。\n\n"
                                           "このﾌｧｲﾙは結果を表示するときに使います。"),
-                           QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Information, MsgButtons::Ok);
+                           kErrorTitle, MsgIcon::Information, MsgButtons::Ok);
             return false;
         }
         // Never over a result file that turned up meanwhile.
@@ -303,7 +302,7 @@ bool frmExection::Form_Load() {
                            QStringLiteral("「result.txt」 をコピーできませんでした。\n\nコピー元: ") + seed +
                                QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") +
                                reason,
-                           QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Critical, MsgButtons::Ok);
+                           kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
             return false;
         }
     }
@@ -325,26 +324,26 @@ bool frmExection::Form_Load() {
 
     // Always on top: the toggle flips the mark, so it is set to the opposite
     // of the stored state first.
-    mnuBefore->setChecked(ReadSetting(kSetting, QStringLiteral("FormBefore")) != QStringLiteral("True"));
+    mnuBefore->setChecked(ReadSetting(kSetting, Key::FormBefore) != QStringLiteral("True"));
     mnuBefore_Click();
 
-    const QString selected = ReadSetting(kSetting, QStringLiteral("SelectedFolder"));
-    for (int i = 0; i < 3; ++i) {
+    const QString selected = ReadSetting(kSetting, Key::SelectedFolder);
+    for (int i = 0; i < kFolderCount; ++i) {
         if (selected == IndexText(i)) {
             optPath[i]->setChecked(true);
             break;
         }
     }
 
-    const QString showBrowser = ReadSetting(kSetting, QStringLiteral("ShowBrowser"));
-    const QString showPath = ReadSetting(kSetting, QStringLiteral("ShowPath"));
+    const QString showBrowser = ReadSetting(kSetting, Key::ShowBrowser);
+    const QString showPath = ReadSetting(kSetting, Key::ShowPath);
     if (!showBrowser.isEmpty() && !showPath.isEmpty()) {
         if (showBrowser == QStringLiteral("False")) mnuSelectBrowser_Click();
         if (showPath == QStringLiteral("False")) mnuSelectPath_Click();
     }
 
-    const QString left = ReadSetting(kSetting, QStringLiteral("frmExectionLeft"));
-    const QString top = ReadSetting(kSetting, QStringLiteral("frmExectionTop"));
+    const QString left = ReadSetting(kSetting, Key::MainLeft);
+    const QString top = ReadSetting(kSetting, Key::MainTop);
     const bool positioned = !left.isEmpty() && !top.isEmpty();
     if (positioned) {
         SetFormLeft(this, TwipsFromStored(Val(left)));
@@ -373,14 +372,14 @@ void frmExection::Form_Unload() {
     Run::Console::instance()->StopForExit();
     // The window state and the result window's, in one rewrite.
     const SettingsBatch batch;
-    WriteSetting(kSetting, QStringLiteral("FormBefore"), FlagText(mnuBefore->isChecked()));
+    WriteSetting(kSetting, Key::FormBefore, FlagText(mnuBefore->isChecked()));
     const int selected = SelectedFolder();
-    if (selected >= 0) WriteSetting(kSetting, QStringLiteral("SelectedFolder"), IndexText(selected));
-    WriteSetting(kSetting, QStringLiteral("ShowBrowser"), FlagText(mnuSelectBrowser->isChecked()));
-    WriteSetting(kSetting, QStringLiteral("ShowPath"), FlagText(mnuSelectPath->isChecked()));
+    if (selected >= 0) WriteSetting(kSetting, Key::SelectedFolder, IndexText(selected));
+    WriteSetting(kSetting, Key::ShowBrowser, FlagText(mnuSelectBrowser->isChecked()));
+    WriteSetting(kSetting, Key::ShowPath, FlagText(mnuSelectPath->isChecked()));
     const FormTwips form = GetForm(this);
-    WriteSetting(kSetting, QStringLiteral("frmExectionTop"), NumberText(StoredFromTwips(form.Top)));
-    WriteSetting(kSetting, QStringLiteral("frmExectionLeft"), NumberText(StoredFromTwips(form.Left)));
+    WriteSetting(kSetting, Key::MainTop, NumberText(StoredFromTwips(form.Top)));
+    WriteSetting(kSetting, Key::MainLeft, NumberText(StoredFromTwips(form.Left)));
     Result::Close();
     Options::Discard();
     About::Discard();
@@ -393,7 +392,7 @@ void frmExection::closeEvent(QCloseEvent* event) {
 }
 
 int frmExection::SelectedFolder() const {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kFolderCount; ++i)
         if (optPath[i]->isChecked()) return i;
     return -1;
 }

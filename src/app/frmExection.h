@@ -4,6 +4,7 @@
 
 #include "dialogs/MainWindowFace.h"
 #include "settings/CommandContext.h"
+#include "settings/StoreKeys.h"
 
 #include <QMainWindow>
 
@@ -60,9 +61,9 @@ public:
     QGroupBox* fmeBrowser;
     QGroupBox* fmePath;
     QPushButton* cmdExection[3];
-    QToolButton* cmdBrowser[2];
+    QToolButton* cmdBrowser[Qlk::kBrowserCount];
     QToolButton* cmdSetting;
-    QToolButton* optPath[3];
+    QToolButton* optPath[Qlk::kFolderCount];
     QButtonGroup* optPathGroup;
     QAction* mnuBefore;
     QAction* mnuSelectBrowser;
@@ -77,15 +78,11 @@ public:
     QAction* mnuEnd;
     QAction* mnuShowResult;
 
-    // True once the program is to end without shut-down (the exit command).
-    bool endedByMenu() const { return m_endedByMenu; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildControls();
     void BuildMenu();
-    bool m_endedByMenu = false;
     bool m_unloaded = false;
 };

@@ -1,6 +1,7 @@
 #include "app/FirstPaintProbe.h"
 #include "app/frmExection.h"
 #include "platform/DisplayChoice.h"
+#include "platform/ProcessRules.h"
 #include "platform/QtPlatform.h"
 #include "platform/RunProcess.h"
 #include "run/RunConsole.h"
@@ -13,7 +14,7 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    ensurePrivateRuntimeDir();
+    EnsurePrivateRuntimeDir();
     // X11 for Quenlark alone, through its own arguments (see DisplayChoice.h).
     QList<QByteArray> args;
     for (int i = 0; i < argc; ++i) args << QByteArray(argv[i]);

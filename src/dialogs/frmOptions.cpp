@@ -27,7 +27,6 @@ namespace {
 
 const double kInnerWidth = 5775;
 const double kInnerHeight = 5760;
-const QString kErrorTitle = QStringLiteral("Quenlark ｴﾗｰ");
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRectF& twips) {
     auto* label = new QLabel(caption, parent);
@@ -141,7 +140,7 @@ void frmOptions::BuildControls() {
     connect(cmdHelp, &QPushButton::clicked, this, &frmOptions::cmdHelp_Click);
 
     // The controls change their handlers' state only once all exist.
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < kFolderCount; ++i)
         connect(txtFolderPath[i], &QLineEdit::textChanged, this, [this, i] { txtFolderPath_Change(i); });
     for (int i = 0; i < 2; ++i) {
         connect(txtEditPath[i], &QLineEdit::textChanged, this, [this, i] { txtEditPath_Change(i); });
@@ -174,7 +173,7 @@ QWidget* frmOptions::BuildFolderPage() {
     optFolderPathGroup = new QButtonGroup(this);
     optFolderPathGroup->setExclusive(true);
     const QString captions[3] = {QStringLiteral("ﾊﾟｽ１"), QStringLiteral("ﾊﾟｽ２"), QStringLiteral("ﾊﾟｽ３")};
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kFolderCount; ++i) {
         const double top = 900 + 420 * i;
         optFolderPath[i] = MakeButton(page, QStringLiteral("optFolderPath%1").arg(i), captions[i],
                                       captions[i], {120, top, 855, 360});
@@ -238,7 +237,7 @@ QWidget* frmOptions::BuildBrowserPage() {
                              {120, 150, 5040, 780});
     QGroupBox** frames[2] = {&Frame5, &Frame6};
     const QString titles[2] = {QStringLiteral("ブラウザ１"), QStringLiteral("ブラウザ２")};
-    for (int j = 0; j < 2; ++j) {
+    for (int j = 0; j < kBrowserCount; ++j) {
         QGroupBox* frame = MakeFrame(page, j == 0 ? "Frame5" : "Frame6", titles[j], titles[j],
                                      {120, 1140 + 1620.0 * j, 5280, 1455});
         *frames[j] = frame;
@@ -317,11 +316,11 @@ void frmOptions::Form_Load() {
 }
 
 void frmOptions::FillFromSettings() {
-    for (int i = 0; i < 3; ++i) txtFolderPath[i]->setText(S.JavaFileFolder[i]);
+    for (int i = 0; i < kFolderCount; ++i) txtFolderPath[i]->setText(S.JavaFileFolder[i]);
     txtEditPath[0]->setText(S.JavaEdit);
     txtEditPath[1]->setText(S.HtmlEdit);
-    for (int j = 0; j < 2; ++j) txtBrowserPath[j]->setText(S.Browser[j]);
-    for (int j = 0; j < 2; ++j) txtBrowserName[j]->setText(S.BrowserName[j]);
+    for (int j = 0; j < kBrowserCount; ++j) txtBrowserPath[j]->setText(S.Browser[j]);
+    for (int j = 0; j < kBrowserCount; ++j) txtBrowserName[j]->setText(S.BrowserName[j]);
     m_extensionChanged = false;
     if (S.HtmlExtension == QStringLiteral(".htm"))
         optHtml[0]->setChecked(true);
@@ -335,39 +334,31 @@ void frmOptions::FillFromSettings() {
     cmdApply->setEnabled(false);
 }
 
-void frmOptions::txtFolderPath_Change(int) {
+// Something differs from the stored settings: "更新" and "OK" become usable.
+void frmOptions::MarkChanged() {
     cmdApply->setEnabled(true);
     cmdOK->setEnabled(true);
 }
 
-void frmOptions::txtEditPath_Change(int) {
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
-}
+void frmOptions::txtFolderPath_Change(int) { MarkChanged(); }
 
-void frmOptions::txtBrowserPath_Change(int) {
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
-}
+void frmOptions::txtEditPath_Change(int) { MarkChanged(); }
 
-void frmOptions::txtBrowserName_Change(int) {
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
-}
+void frmOptions::txtBrowserPath_Change(int) { MarkChanged(); }
+
+void frmOptions::txtBrowserName_Change(int) { MarkChanged(); }
 
 void frmOptions::HScroll1_Change() {
     Label7->setText(u' ' + QString::number(HScroll1->value()));
     StableAccessible::ValueChanged(Label7);
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
+    MarkChanged();
 }
 
 void frmOptions::optHtml_Click(int Index) {
     const QString candidate = Index == 0 ? QStringLiteral(".htm") : QStringLiteral(".html");
     if (candidate == S.HtmlExtension) return;
     m_extensionChanged = true;
-    cmdApply->setEnabled(true);
-    cmdOK->setEnabled(true);
+    MarkChanged();
 }
 
 // Points the directory list at the drive now selected; a drive that cannot
@@ -417,23 +408,23 @@ void ApplyText(const QLineEdit* box, QString& shared, const QString& key) {
 void frmOptions::cmdApply_Click() {
     const SettingsBatch batch;  // everything applied in one rewrite
     // Folders, each with the tooltip of its folder button.
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kFolderCount; ++i) {
         const QString T = txtFolderPath[i]->text();
         if (T == S.JavaFileFolder[i]) continue;
         S.JavaFileFolder[i] = T;
-        WriteSetting(kSetting, QStringLiteral("JavaFileFolder%1").arg(i), T);
+        WriteSetting(kSetting, Key::JavaFileFolder(i), T);
         if (m_main) m_main->setFolderTooltip(i, T.isEmpty() ? kNotSet : T);
     }
-    ApplyText(txtEditPath[0], S.JavaEdit, QStringLiteral("JavaEdit"));
-    ApplyText(txtEditPath[1], S.HtmlEdit, QStringLiteral("HtmlEdit"));
-    ApplyText(txtBrowserPath[0], S.Browser[0], QStringLiteral("Browser0"));
-    ApplyText(txtBrowserPath[1], S.Browser[1], QStringLiteral("Browser1"));
-    ApplyText(txtBrowserName[0], S.BrowserName[0], QStringLiteral("BrowserName0"));
-    ApplyText(txtBrowserName[1], S.BrowserName[1], QStringLiteral("BrowserName1"));
+    ApplyText(txtEditPath[0], S.JavaEdit, Key::JavaEdit);
+    ApplyText(txtEditPath[1], S.HtmlEdit, Key::HtmlEdit);
+    ApplyText(txtBrowserPath[0], S.Browser[0], Key::Browser(0));
+    ApplyText(txtBrowserPath[1], S.Browser[1], Key::Browser(1));
+    ApplyText(txtBrowserName[0], S.BrowserName[0], Key::BrowserName(0));
+    ApplyText(txtBrowserName[1], S.BrowserName[1], Key::BrowserName(1));
 
     // Browser tooltips, whether or not anything changed.
     if (m_main)
-        for (int j = 0; j < 2; ++j) m_main->setBrowserTooltip(j, BrowserTooltip(j));
+        for (int j = 0; j < kBrowserCount; ++j) m_main->setBrowserTooltip(j, BrowserTooltip(j));
 
     // History size: the label holds the digits, after a space once the bar
     // moved. A new size re-reads the history, keeping the name box's text.
@@ -441,14 +432,14 @@ void frmOptions::cmdApply_Click() {
     while (N.startsWith(u' ')) N.remove(0, 1);
     if (N != S.RecentNumber) {
         S.RecentNumber = N;
-        WriteSetting(kRecent, QStringLiteral("Number"), N);
+        WriteSetting(kRecent, Key::RecentNumber, N);
         if (m_main) ReloadRecent(m_main->nameBox());
     }
 
     // The extension, on every apply once the user chose the other one.
     if (m_extensionChanged) {
         S.HtmlExtension = optHtml[0]->isChecked() ? QStringLiteral(".htm") : QStringLiteral(".html");
-        WriteSetting(kSetting, QStringLiteral("Html"), S.HtmlExtension);
+        WriteSetting(kSetting, Key::Html, S.HtmlExtension);
     }
 
     cmdApply->setEnabled(false);
@@ -463,9 +454,10 @@ void frmOptions::cmdOK_Click() {
 void frmOptions::cmdCancel_Click() { close(); }
 
 void frmOptions::cmdHelp_Click() {
-    static const int contexts[] = {1, 2, 3};
+    // The first three pages have topics 1 to 3; the last page, and no page,
+    // topic 4.
     const int page = SSTab1->currentIndex();
-    const int context = page >= 0 && page < 3 ? contexts[page] : 4;
+    const int context = page >= 0 && page < 3 ? page + 1 : 4;
     P().showHelp(this, S.HelpFilePath, context);
 }
 

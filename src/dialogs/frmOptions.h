@@ -2,6 +2,8 @@
 // extension of HTML pages, edited as copies and written on "更新" or "OK".
 #pragma once
 
+#include "settings/StoreKeys.h"
+
 #include <QWidget>
 
 class DirListBox;
@@ -62,16 +64,16 @@ public:
     QLabel* Label7;
     QLabel* Label8;
     QLabel* Label9;
-    QPushButton* optFolderPath[3];
+    QPushButton* optFolderPath[Qlk::kFolderCount];
     QButtonGroup* optFolderPathGroup;
-    QLineEdit* txtFolderPath[3];
+    QLineEdit* txtFolderPath[Qlk::kFolderCount];
     DriveListBox* Drive1;
     DirListBox* Dir1;
     QLineEdit* txtEditPath[2];
     QPushButton* cmdSelectEdit[2];
-    QLineEdit* txtBrowserName[2];
-    QLineEdit* txtBrowserPath[2];
-    QPushButton* cmdSelectBrowser[2];
+    QLineEdit* txtBrowserName[Qlk::kBrowserCount];
+    QLineEdit* txtBrowserPath[Qlk::kBrowserCount];
+    QPushButton* cmdSelectBrowser[Qlk::kBrowserCount];
     QScrollBar* HScroll1;
     QRadioButton* optHtml[2];
     QPushButton* cmdOK;
@@ -92,6 +94,7 @@ private:
     QWidget* BuildOtherPage();
     void FillFromSettings();
     void ShowDriveError(const QString& error);
+    void MarkChanged();
 
     MainWindowFace* m_main;
     bool m_extensionChanged = false;

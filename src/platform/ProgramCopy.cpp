@@ -1,7 +1,7 @@
 #include "ProgramCopy.h"
 
 #include "AtomicFile.h"
-#include "QtPlatform.h"
+#include "FileRules.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -94,7 +94,7 @@ Outcome Sync(const QString& installedFolder, const QString& copyFolder, const QS
             continue;
         }
         QString reason;
-        if (QtPlatform::copyReplacing(source, target, &reason)) {
+        if (FileRules::CopyReplacing(source, target, &reason)) {
             outcome.copied << name;
             now.insert(name, shipped);
         } else {

@@ -1,14 +1,15 @@
 #include "QtPlatform.h"
 
 #include "AtomicFile.h"
+#include "FileRules.h"
 #include "HelpWindow.h"
-#include "PathRules.h"
+#include "ProcessRules.h"
 #include "ProgramCopy.h"
 #include "RunProcess.h"
+#include "SharedTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -27,7 +28,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -36,78 +36,7 @@
 #include <cstring>
 #include <ctime>
 
-extern char** environ;
-
-namespace {
-
-QString ensurePrivateDir(const QString& path) {
-    if (!QDir().mkpath(path)) return QString();
-    ::chmod(QFile::encodeName(path).constData(), S_IRWXU);
-    return path;
-}
-
-QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
-}  // namespace
-
-namespace {
-bool UsableRuntimeDir(const QByteArray& dir) {
-    struct stat st {};
-    return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
-}
-
-// The environment as the program received it, kept before start-up changes
-// it for Qt's sake.
-struct KeptEnvironment {
-    bool kept = false;
-    QList<QByteArray> entries;
-    std::vector<char*> pointers;
-    QByteArray runtimeDir;
-};
-
-KeptEnvironment& Kept() {
-    static KeptEnvironment k;
-    return k;
-}
-
-void KeepEnvironment() {
-    KeptEnvironment& k = Kept();
-    k.entries.clear();
-    k.pointers.clear();
-    for (char** e = environ; e && *e; ++e) {
-        // The desktop's start-up notice belongs to Quenlark's own start; a
-        // program started later must not answer it.
-        if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
-        k.entries << QByteArray(*e);
-    }
-    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
-    k.pointers.push_back(nullptr);
-    k.runtimeDir = qgetenv("XDG_RUNTIME_DIR");
-    k.kept = true;
-}
-}  // namespace
-
-void ensurePrivateRuntimeDir() {
-    KeepEnvironment();
-    if (UsableRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))) return;
-    QByteArray base = qgetenv("XDG_DATA_HOME");
-    if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
-    const QString dir = ensurePrivateDir(QFile::decodeName(base) + QStringLiteral("/Quenlark/runtime"));
-    if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
-}
-
-char** startEnvironment() { return Kept().kept ? Kept().pointers.data() : environ; }
-
-QString userRuntimeFolder() {
-    const QByteArray runtime = Kept().kept ? Kept().runtimeDir : qgetenv("XDG_RUNTIME_DIR");
-    return UsableRuntimeDir(runtime) ? QFile::decodeName(runtime) : QString();
-}
-
-QString privateRuntimeFolder(const QString& dataFolder) {
-    const QString runtime = userRuntimeFolder();
-    return runtime.isEmpty() ? dataFolder : runtime;
-}
+using FileRules::MakePrivateDir;
 
 QtPlatform::QtPlatform() {
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -155,7 +84,7 @@ QString QtPlatform::windowsFolder() {
     if (m_dataFolder.isEmpty()) {
         QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         QString dir = base + QStringLiteral("/Quenlark");
-        ensurePrivateDir(dir);
+        MakePrivateDir(dir);
         m_dataFolder = dir + u'/';
     }
     return m_dataFolder;
@@ -176,149 +105,28 @@ QString QtPlatform::programFolder() {
         messageBox(nullptr,
                    QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
                        outcome.failures.join(u'\n'),
-                   QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Exclamation, MsgButtons::Ok);
+                   kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
     return m_programFolder;
 }
 
-bool QtPlatform::fileExists(const QString& path) { return fileTest(path); }
-
-bool QtPlatform::fileTest(const QString& path) {
-    const qsizetype slash = path.lastIndexOf(u'/');
-    const QString dir =
-        slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
-    const QString name = path.mid(slash + 1);
-    if (name.isEmpty()) return false;
-    if (!PathRules::hasWildcard(name)) {
-        if (name.startsWith(u'.')) return false;
-        return QFileInfo(path).isFile();
-    }
-    QDir d(dir);
-    if (!d.exists()) return false;
-    const QStringList entries = d.entryList(QDir::Files | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        if (!entry.startsWith(u'.') && PathRules::wildcardMatch(name, entry)) return true;
-    }
-    return false;
-}
+bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
 
 bool QtPlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
-    return copyReplacing(from, to, error, rules);
+    return FileRules::CopyReplacing(from, to, error, rules);
 }
 
-// Copies through a temporary file beside the target that is renamed over it
-// once every byte is written and synced, so an existing target is replaced
-// whole or not at all.
-bool QtPlatform::copyReplacing(const QString& from, const QString& to, QString* error,
-                               const CopyRules& rules) {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
-        if (error) *error = in.errorString();
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(in.handle(), &st) != 0) {
-        if (error) *error = systemError(errno);
-        return false;
-    }
-    if (rules.onlyWhenMissing && QFileInfo::exists(to)) {
-        // A file is there already; anything else in its place is an error.
-        if (QFileInfo(to).isFile()) return true;
-        if (error) *error = systemError(QFileInfo(to).isDir() ? EISDIR : EEXIST);
-        return false;
-    }
-    AtomicFile out(to, AtomicFile::Mode::KeepExisting, st.st_mode & 0777,
-                   rules.onlyWhenMissing ? AtomicFile::Target::OnlyWhenMissing : AtomicFile::Target::Replace);
-    if (!out.open()) {
-        if (error) *error = out.error();
-        return false;
-    }
-    const QByteArray placeholder = rules.placeholder.toUtf8();
-    if (!placeholder.isEmpty()) {
-        QByteArray text = in.readAll();
-        if (in.error() != QFileDevice::NoError) {
-            if (error) *error = in.errorString();
-            return false;
-        }
-        out.write(text.replace(placeholder, rules.replacement.toUtf8()));
-    } else {
-        char buffer[65536];
-        for (;;) {
-            const qint64 n = in.read(buffer, sizeof buffer);
-            if (n < 0) {
-                if (error) *error = in.errorString();
-                return false;
-            }
-            if (n == 0 || !out.write(buffer, n)) break;
-        }
-    }
-    if (!out.commit()) {
-        if (error) *error = out.error();
-        return false;
-    }
-    return true;
-}
-
-FileStamp QtPlatform::fileStamp(const QString& path) { return stampOf(path); }
-
-FileStamp QtPlatform::stampOf(const QString& path) {
-    FileStamp s;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return s;
-    s.exists = true;
-    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    s.size = st.st_size;
-    s.device = st.st_dev;
-    s.inode = st.st_ino;
-    return s;
-}
+FileStamp QtPlatform::fileStamp(const QString& path) { return FileRules::Stamp(path); }
 
 bool QtPlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                           QString* error) {
-    return readRange(path, offset, maxBytes, data, error);
-}
-
-// The file is opened without waiting (a FIFO or a device put in its place
-// would block the open for good) and read only when the opened file is an
-// ordinary file.
-bool QtPlatform::readRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
-                           QString* error) {
-    data->clear();
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) {
-        if (error) *error = systemError(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        if (error) *error = QStringLiteral("%1: %2").arg(path, systemError(err));
-        return false;
-    }
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        if (error) *error = file.errorString();
-        return false;
-    }
-    if (offset > 0 && !file.seek(offset)) {
-        if (error) *error = file.errorString();
-        return false;
-    }
-    *data = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError) {
-        if (error) *error = file.errorString();
-        data->clear();
-        return false;
-    }
-    return true;
+    return FileRules::ReadRange(path, offset, maxBytes, data, error);
 }
 
 // The alias folder's own path must be space-free: under the user's runtime
 // folder, else under the data folder, else a private folder made with an
 // unpredictable name in the temporary folder (removed at exit).
 QString QtPlatform::aliasRoot() {
-    for (QString base : {userRuntimeFolder(), windowsFolder()}) {
+    for (QString base : {UserRuntimeFolder(), windowsFolder()}) {
         if (base.isEmpty() || base.contains(u' ')) continue;
         if (!base.endsWith(u'/')) base += u'/';
         return base + QStringLiteral("quenlark-aliases");
@@ -335,79 +143,10 @@ QString QtPlatform::aliasRoot() {
 QString QtPlatform::shortPath(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
     if (!folder.contains(u' ')) return folder;
-    return aliasFor(folder, aliasRoot());
+    return FileRules::AliasFor(folder, aliasRoot());
 }
 
-// A stable alias: the same folder always gets the same link name, so a
-// script that remembers the path it was given keeps working.
-QString QtPlatform::aliasFor(const QString& folder, const QString& root) {
-    if (root.isEmpty() || root.contains(u' ') || ensurePrivateDir(root).isEmpty()) return folder;
-    // The link must name the folder from anywhere, so its target is absolute.
-    QString target = QFileInfo(folder).absoluteFilePath();
-    while (target.size() > 1 && target.endsWith(u'/')) target.chop(1);
-    const QByteArray hash =
-        QCryptographicHash::hash(target.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    const QString link = root + u'/' + QString::fromLatin1(hash);
-    const QByteArray linkName = QFile::encodeName(link);
-    const QByteArray targetName = QFile::encodeName(target);
-    char current[4096];
-    const ssize_t n = ::readlink(linkName.constData(), current, sizeof current);
-    if (n >= 0 && QByteArray(current, int(n)) == targetName) return link;
-    // Make the new link under a temporary name and rename it into place.
-    const QByteArray temp = linkName + ".new" + QByteArray::number(::getpid());
-    ::unlink(temp.constData());
-    if (::symlink(targetName.constData(), temp.constData()) != 0 ||
-        ::rename(temp.constData(), linkName.constData()) != 0) {
-        ::unlink(temp.constData());
-        return folder;
-    }
-    return link;
-}
-
-bool QtPlatform::resolveCommand(const QString& commandLine, QString* program, QStringList* args,
-                                QString* error) {
-    auto isProgram = [](const QString& candidate, QString* resolved) {
-        if (candidate.contains(u'/')) return QFileInfo(candidate).isFile();
-        const QString found = QStandardPaths::findExecutable(candidate);
-        if (found.isEmpty()) return false;
-        *resolved = found;
-        return true;
-    };
-    const PathRules::SplitCommand split = PathRules::splitCommandLine(commandLine, isProgram);
-    if (split.program.isEmpty()) {
-        // No prefix names a program; the caller shows the whole command line.
-        if (error) *error = systemError(ENOENT);
-        return false;
-    }
-    const QByteArray name = QFile::encodeName(split.program);
-    if (split.program.endsWith(QStringLiteral(".bat"))) {
-        if (::access(name.constData(), R_OK) != 0) {
-            if (error) *error = QStringLiteral("%1: %2").arg(split.program, systemError(errno));
-            return false;
-        }
-        *program = QStringLiteral("/bin/sh");
-        *args = QStringList{split.program} + split.arguments;
-        return true;
-    }
-    if (::access(name.constData(), X_OK) != 0) {
-        if (error) *error = QStringLiteral("%1: %2").arg(split.program, systemError(errno));
-        return false;
-    }
-    *program = split.program;
-    *args = split.arguments;
-    return true;
-}
-
-bool QtPlatform::programOnPath(const QString& commandLine) {
-    auto onPath = [](const QString& candidate, QString* resolved) {
-        if (candidate.contains(u'/')) return false;
-        *resolved = QStandardPaths::findExecutable(candidate);
-        return !resolved->isEmpty();
-    };
-    return !PathRules::splitCommandLine(commandLine, onPath).program.isEmpty();
-}
-
-bool QtPlatform::foundOnPath(const QString& commandLine) { return programOnPath(commandLine); }
+bool QtPlatform::foundOnPath(const QString& commandLine) { return ProcessRules::ProgramOnPath(commandLine); }
 
 bool QtPlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {
     return startWithArguments(commandLine, {}, style, error, {});
@@ -417,51 +156,10 @@ bool QtPlatform::startWithArguments(const QString& commandLine, const QStringLis
                                     QString* error, std::function<void(ExitStatus)> onEarlyFailure) {
     QString program;
     QStringList args;
-    if (!resolveCommand(commandLine, &program, &args, error)) return false;
+    if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
     qint64 pid = 0;
-    if (!spawnDetached(program, args + extraArgs, &pid, error)) return false;
+    if (!ProcessRules::SpawnDetached(program, args + extraArgs, &pid, error)) return false;
     reapWhenDone(pid, std::move(onEarlyFailure));
-    return true;
-}
-
-// Starts the program in a process group of its own (a Ctrl+C or hang-up of
-// the terminal Quenlark was started from does not reach it), reading nothing
-// (stdin is /dev/null), with default signal handling; exec failures come back
-// at once. posix_spawn does not copy the address space and closes nothing by
-// hand, so a start costs well under a millisecond. (A session of its own
-// would cost a few milliseconds more: the kernel gives each new session its
-// own scheduling group.)
-bool QtPlatform::spawnDetached(const QString& program, const QStringList& args, qint64* pidOut,
-                               QString* error) {
-    QList<QByteArray> words;
-    words << QFile::encodeName(program);
-    for (const QString& a : args) words << QFile::encodeName(a);
-    std::vector<char*> argv;
-    for (QByteArray& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    // The environment Quenlark was started with, not the one it made up for
-    // itself.
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), startEnvironment());
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
-    if (rc != 0) {
-        if (error) *error = QStringLiteral("%1: %2").arg(program, systemError(rc));
-        return false;
-    }
-    *pidOut = pid;
     return true;
 }
 
@@ -625,7 +323,7 @@ qint64 AgeMs(const QString& path) {
 // shares the home, by a host that was renamed, or be empty or unreadable:
 // unless its owner is verified as a live copy here, it is taken over.
 bool QtPlatform::claimSingleInstance() {
-    const QString runtime = userRuntimeFolder();
+    const QString runtime = UserRuntimeFolder();
     QString dir = runtime.isEmpty() ? windowsFolder() : runtime;
     if (!dir.endsWith(u'/')) dir += u'/';
     const QString path = dir + QStringLiteral("quenlark.lock");

@@ -63,26 +63,6 @@ public:
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override;
 
-    // The file rules on their own, shared with tests that run on real files.
-    static bool fileTest(const QString& path);
-    static FileStamp stampOf(const QString& path);
-    static bool readRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
-                          QString* error);
-    static bool copyReplacing(const QString& from, const QString& to, QString* error,
-                              const CopyRules& rules = CopyRules());
-    // Space-free alias of `folder` inside `aliasRoot` (created 0700).
-    static QString aliasFor(const QString& folder, const QString& aliasRoot);
-    // Program and arguments of an unquoted command line, as it would start.
-    static bool resolveCommand(const QString& commandLine, QString* program, QStringList* args,
-                               QString* error);
-    // True when the shortest prefix of the command line that names a program
-    // is a bare name found on PATH.
-    static bool programOnPath(const QString& commandLine);
-
-    // Starts a program detached from the terminal and the program's own
-    // process group; the caller reaps it.
-    static bool spawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);
-
 private:
     QString aliasRoot();
     void reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarlyFailure = {});
@@ -105,22 +85,3 @@ private:
     std::unique_ptr<RunProcess> m_run;
     std::function<void()> m_runListener;
 };
-
-// Without a usable $XDG_RUNTIME_DIR, Qt would make one under a predictable
-// name in the shared /tmp; this points it at a private folder inside the
-// user's data folder instead. It first keeps the environment as the program
-// received it (see startEnvironment). Call before the application object
-// exists.
-void ensurePrivateRuntimeDir();
-
-// The environment the program was started with, for the programs it starts:
-// the one kept by ensurePrivateRuntimeDir, else the current one.
-char** startEnvironment();
-
-// The user's runtime folder as the program received it: $XDG_RUNTIME_DIR when
-// it was set and usable, else "". A folder made up at start-up is not one.
-QString userRuntimeFolder();
-
-// The folder for private run-time files: the user's runtime folder, else the
-// data folder. Never a shared temporary folder.
-QString privateRuntimeFolder(const QString& dataFolder);

@@ -1,5 +1,7 @@
 // The real platform's run: a RunProcess made on first use.
 #include "QtPlatform.h"
+
+#include "ProcessRules.h"
 #include "RunProcess.h"
 
 namespace {
@@ -15,7 +17,7 @@ RunProcess* Ensure(std::unique_ptr<RunProcess>& run, const std::function<void()>
 bool QtPlatform::startRun(const QString& commandLine, QString* error) {
     QString program;
     QStringList args;
-    if (!resolveCommand(commandLine, &program, &args, error)) return false;
+    if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
     return Ensure(m_run, m_runListener)->start(program, args, error);
 }
 

@@ -16,7 +16,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "QtPlatform.h"  // startEnvironment
+#include "ProcessRules.h"
 
 namespace {
 
@@ -85,7 +85,7 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), startEnvironment());
+    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), StartEnvironment());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     ::close(fds[0]);

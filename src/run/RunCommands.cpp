@@ -33,7 +33,7 @@ bool Start(const CommandContext& context, const QString& commandLine, WindowStyl
                    QStringLiteral("次のコマンドを起動できませんでした。") + kLf + kLf + commandLine + kLf +
                        kLf + QStringLiteral("理由: ") + reason + kLf + kLf +
                        QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾌｫﾙﾀﾞにﾊﾞｯﾁﾌｧｲﾙがあり、読めるかどうか確かめてください。"),
-                   QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Critical, MsgButtons::Ok);
+                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
     return false;
 }
 

@@ -3,5 +3,6 @@
 #include "Qlk.h"
 
 QString CommandContext::folder() const {
-    return selectedFolder >= 0 && selectedFolder < 3 ? Qlk::S.JavaFileFolder[selectedFolder] : QString();
+    return selectedFolder >= 0 && selectedFolder < Qlk::kFolderCount ? Qlk::S.JavaFileFolder[selectedFolder]
+                                                                     : QString();
 }

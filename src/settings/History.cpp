@@ -16,7 +16,7 @@ void ReadSlots(QComboBox* cmbName) {
     S.Recent.reserve(n);
     cmbName->clear();
     for (int i = 0; i < n; ++i) {
-        S.Recent << ReadSetting(kRecent, QString::number(i));
+        S.Recent << ReadSetting(kRecent, Key::RecentSlot(i));
         cmbName->addItem(S.Recent.back());
     }
 }
@@ -39,7 +39,7 @@ void AddRecent(QComboBox* cmbName) {
     cmbName->clear();
     const SettingsBatch batch;  // all slots in one rewrite
     for (int i = 0; i < n; ++i) {
-        WriteSetting(kRecent, QString::number(i), S.Recent[i]);
+        WriteSetting(kRecent, Key::RecentSlot(i), S.Recent[i]);
         cmbName->addItem(S.Recent[i]);
     }
     cmbName->setEditText(name);

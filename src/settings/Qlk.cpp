@@ -32,7 +32,7 @@ void ReportWriteFailure() {
                    QStringLiteral("設定を保存できません。\n\n") + P().settingsPath() + u'\n' +
                        P().lastSettingsError() +
                        QStringLiteral("\n\nこのまま使えますが、変更した設定は次回の起動時には残りません。"),
-                   QStringLiteral("Quenlark ｴﾗｰ"), MsgIcon::Critical, MsgButtons::Ok);
+                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 }  // namespace
 
@@ -110,7 +110,7 @@ int CountValue(QStringView text) {
     return int(v);
 }
 
-int ClampRecentCount(QStringView text) { return qBound(0, CountValue(text), 99); }
+int ClampRecentCount(QStringView text) { return qBound(0, CountValue(text), kMaxRecentCount); }
 
 void ConnectCheckMark(QAction* item, QObject* receiver, std::function<void()> handler) {
     QObject::connect(item, &QAction::triggered, receiver, [item, handler] {

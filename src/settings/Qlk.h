@@ -1,7 +1,9 @@
 // Shared procedures and the shared in-memory settings of Quenlark.
 #pragma once
 
+#include "StoreKeys.h"
 #include "platform/Platform.h"
+#include "platform/SharedTexts.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,11 +19,11 @@ namespace Qlk {
 // filled at start-up and changed by the settings dialog.
 struct SharedSettings {
     QString WindowsFolder;  // the data folder, always ending in "/"
-    QString JavaFileFolder[3];
+    QString JavaFileFolder[kFolderCount];
     QString JavaEdit;
     QString HtmlEdit;
-    QString Browser[2];
-    QString BrowserName[2];
+    QString Browser[kBrowserCount];
+    QString BrowserName[kBrowserCount];
     QString HtmlExtension;
     QString RecentNumber;  // history size as count text, as stored
     QStringList Recent;    // history slots, slot 0 newest
@@ -35,8 +37,6 @@ extern SharedSettings S;
 Platform& P();
 void SetPlatform(Platform* platform);
 
-inline const QString kSetting = QStringLiteral("setting");
-inline const QString kRecent = QStringLiteral("recent");
 inline const QString kNotSet = QStringLiteral("設定ナシ");
 
 // Store access, always for the application "Quenlark". A write that cannot

@@ -18,11 +18,11 @@ QString EarlyFailureText(const QString& commandLine, ExitStatus status) {
 bool StartOnFile(const QString& setting, const QString& path, QWidget* window, QString* reason) {
     const QString shown = setting + u' ' + path;
     QPointer<QWidget> parent(window);
-    return P().startWithArguments(
-        setting, {path}, WindowStyle::NormalFocus, reason, [parent, shown](ExitStatus s) {
-            P().messageBox(parent.data(), EarlyFailureText(shown, s), QStringLiteral("Quenlark ｴﾗｰ"),
-                           MsgIcon::Critical, MsgButtons::Ok);
-        });
+    return P().startWithArguments(setting, {path}, WindowStyle::NormalFocus, reason,
+                                  [parent, shown](ExitStatus s) {
+                                      P().messageBox(parent.data(), EarlyFailureText(shown, s), kErrorTitle,
+                                                     MsgIcon::Critical, MsgButtons::Ok);
+                                  });
 }
 
 }  // namespace Qlk

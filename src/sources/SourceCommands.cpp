@@ -17,7 +17,6 @@ using namespace Qlk;
 namespace {
 
 const QString kJava = QStringLiteral(".java");
-const QString kErrorTitle = QStringLiteral("Quenlark ｴﾗｰ");
 
 // Starts the editor's command line on the source, in a normal, focused
 // window; the source's path is one argument, whatever its folder holds. A

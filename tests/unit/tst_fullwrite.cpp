@@ -1,8 +1,8 @@
 // Writes that fail part-way, on a full file system or past the file-size
 // limit, leave every file whole, say so, and spoil nothing for later writes.
 #include "FakePlatform.h"
+#include "platform/FileRules.h"
 #include "platform/IniStore.h"
-#include "platform/QtPlatform.h"
 #include "settings/Qlk.h"
 
 #include <QDir>
@@ -56,23 +56,23 @@ int TryWrites(const QString& folder, const QString& sources) {
         SetPlatform(nullptr);
     }
     QString error;
-    if (QtPlatform::copyReplacing(sources + QStringLiteral("/big.java"),
-                                  folder + QStringLiteral("/Hello.java"), &error) ||
+    if (FileRules::CopyReplacing(sources + QStringLiteral("/big.java"),
+                                 folder + QStringLiteral("/Hello.java"), &error) ||
         error.isEmpty())
         wrong |= 2;
     error.clear();
     Platform::CopyRules missing;
     missing.onlyWhenMissing = true;
-    if (QtPlatform::copyReplacing(sources + QStringLiteral("/big.java"),
-                                  folder + QStringLiteral("/result.txt"), &error, missing) ||
+    if (FileRules::CopyReplacing(sources + QStringLiteral("/big.java"),
+                                 folder + QStringLiteral("/result.txt"), &error, missing) ||
         error.isEmpty())
         wrong |= 4;
     error.clear();
     Platform::CopyRules named;
     named.placeholder = QStringLiteral("%CLASSNAME%");
     named.replacement = QStringLiteral("Hello");
-    if (QtPlatform::copyReplacing(sources + QStringLiteral("/temp.java"),
-                                  folder + QStringLiteral("/Hello.java"), &error, named) ||
+    if (FileRules::CopyReplacing(sources + QStringLiteral("/temp.java"),
+                                 folder + QStringLiteral("/Hello.java"), &error, named) ||
         error.isEmpty())
         wrong |= 8;
     return wrong;

@@ -4,7 +4,7 @@
 // result; nothing crashes and no file is lost.
 #include "FakePlatform.h"
 #include "app/frmExection.h"
-#include "platform/QtPlatform.h"
+#include "platform/ProcessRules.h"
 #include "run/ResultWindow.h"
 #include "run/frmResultText.h"
 #include "settings/Placement.h"
@@ -46,9 +46,9 @@ public:
         events << QStringLiteral("start:") + commandLine;
         QString program;
         QStringList args;
-        if (!QtPlatform::resolveCommand(commandLine, &program, &args, error)) return false;
+        if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
         qint64 pid = 0;
-        if (!QtPlatform::spawnDetached(program, args, &pid, error)) return false;
+        if (!ProcessRules::SpawnDetached(program, args, &pid, error)) return false;
         started.append({commandLine, style});
         return true;
     }

@@ -4,6 +4,8 @@
 // their environment, their early failures, bare names on PATH). Real files and
 // real processes throughout.
 #include "FakePlatform.h"
+#include "platform/FileRules.h"
+#include "platform/ProcessRules.h"
 #include "platform/QtPlatform.h"
 #include "run/ResultReader.h"
 #include "settings/Qlk.h"
@@ -70,7 +72,7 @@ class SwappingFake : public FakePlatform {
 public:
     QString swapIn;  // moved over the looked-at file after the stamp
     FileStamp fileStamp(const QString& path) override {
-        const FileStamp s = QtPlatform::stampOf(path);
+        const FileStamp s = FileRules::Stamp(path);
         if (!swapIn.isEmpty())
             ::rename(QFile::encodeName(swapIn).constData(), QFile::encodeName(path).constData());
         return s;
@@ -188,7 +190,7 @@ void TestPlatformEdges::resultFileNeverBlocks() {
         PassWriter(unblock);
     };
     QVERIFY2(FinishesWithin(
-                 2000, [&] { ok = QtPlatform::readRange(path, 0, 64, &data, &reason); }, release),
+                 2000, [&] { ok = FileRules::ReadRange(path, 0, 64, &data, &reason); }, release),
              "the read blocked");
     if (writer >= 0) ::close(writer);
     if (reader >= 0) ::close(reader);
@@ -248,7 +250,7 @@ void TestPlatformEdges::programOnPath_data() {
 void TestPlatformEdges::programOnPath() {
     QFETCH(QString, commandLine);
     QFETCH(bool, found);
-    QCOMPARE(QtPlatform::programOnPath(commandLine), found);
+    QCOMPARE(ProcessRules::ProgramOnPath(commandLine), found);
     if (!found) return;
     // And what the check finds, the start starts.
     qputenv(
@@ -373,7 +375,7 @@ void TestPlatformEdges::singleInstanceLock() {
     UseHome(home.path(), runtime == QStringLiteral("user") ? userRuntime : QString());
     QVERIFY(QDir().mkpath(userRuntime));
     QFile::setPermissions(userRuntime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (!runtime.isEmpty()) ensurePrivateRuntimeDir();  // as the program's start does
+    if (!runtime.isEmpty()) EnsurePrivateRuntimeDir();  // as the program's start does
 
     // The lock lives in the user's runtime folder, else in the data folder
     // itself, never in a runtime folder made up at start-up.
@@ -467,7 +469,7 @@ void TestPlatformEdges::aliasFolderIsSpaceFree() {
     QVERIFY(QDir().mkpath(run));
     QFile::setPermissions(run, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     UseHome(home, runtime.isEmpty() ? QString() : run);
-    if (startUp) ensurePrivateRuntimeDir();
+    if (startUp) EnsurePrivateRuntimeDir();
     const QString spaced = home + QStringLiteral("/My Java");
     QVERIFY(QDir().mkpath(spaced));
     Write(spaced + QStringLiteral("/Hello.java"), "class Hello {}\n");
@@ -478,7 +480,7 @@ void TestPlatformEdges::aliasFolderIsSpaceFree() {
         alias = platform.shortPath(spaced);
         QVERIFY2(!alias.contains(u' '), qPrintable(alias));
         QCOMPARE(QFileInfo(alias).canonicalFilePath(), QFileInfo(spaced).canonicalFilePath());
-        QVERIFY(QtPlatform::fileTest(alias + QStringLiteral("/Hello.java")));
+        QVERIFY(FileRules::Exists(alias + QStringLiteral("/Hello.java")));
         QCOMPARE(platform.shortPath(spaced), alias);  // stable while the program runs
         root = QFileInfo(alias).path();
         QCOMPARE(ModeOf(root), mode_t(0700));
@@ -510,7 +512,7 @@ void TestPlatformEdges::childrenGetTheEnvironmentQuenlarkWasStartedWith() {
     QVERIFY(QDir().mkpath(spaced));
     UseHome(home, QString());
     qputenv("QLK_GIVEN", "given at start");
-    ensurePrivateRuntimeDir();
+    EnsurePrivateRuntimeDir();
     QVERIFY(!qgetenv("XDG_RUNTIME_DIR").isEmpty());  // made up for Qt
 
     const QString out = m_dir.path() + QStringLiteral("/env.txt");

@@ -1,5 +1,7 @@
 // The platform rows the run buttons stand on, on real files: the file test,
 // the space-free form of a folder, and starting a command line.
+#include "platform/FileRules.h"
+#include "platform/ProcessRules.h"
 #include "platform/QtPlatform.h"
 
 #include <QDir>
@@ -91,7 +93,7 @@ void TestRunPlatform::fileTest_data() {
 void TestRunPlatform::fileTest() {
     QFETCH(QString, path);
     QFETCH(bool, found);
-    QCOMPARE(QtPlatform::fileTest(m_files + u'/' + path), found);
+    QCOMPARE(FileRules::Exists(m_files + u'/' + path), found);
 }
 
 void TestRunPlatform::aliasIsStableSpaceFreeAndPrivate() {
@@ -102,20 +104,20 @@ void TestRunPlatform::aliasIsStableSpaceFreeAndPrivate() {
     QVERIFY(QDir().mkpath(b));
     Write(a + QStringLiteral("/Hello.java"), "");
 
-    const QString aliasA = QtPlatform::aliasFor(a, root);
+    const QString aliasA = FileRules::AliasFor(a, root);
     QVERIFY(!aliasA.contains(u' '));
     QVERIFY(aliasA.startsWith(root + u'/'));
     QCOMPARE(QFileInfo(aliasA).canonicalFilePath(), QFileInfo(a).canonicalFilePath());
-    QVERIFY(QtPlatform::fileTest(aliasA + QStringLiteral("/Hello.java")));
-    QVERIFY(QtPlatform::fileTest(aliasA + QStringLiteral("/H*.java")));
+    QVERIFY(FileRules::Exists(aliasA + QStringLiteral("/Hello.java")));
+    QVERIFY(FileRules::Exists(aliasA + QStringLiteral("/H*.java")));
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(root).constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, 0700u);
 
     // The same folder always gets the same alias, however it is written.
-    QCOMPARE(QtPlatform::aliasFor(a, root), aliasA);
-    QCOMPARE(QtPlatform::aliasFor(a + QStringLiteral("//"), root), aliasA);
-    const QString aliasB = QtPlatform::aliasFor(b, root);
+    QCOMPARE(FileRules::AliasFor(a, root), aliasA);
+    QCOMPARE(FileRules::AliasFor(a + QStringLiteral("//"), root), aliasA);
+    const QString aliasB = FileRules::AliasFor(b, root);
     QVERIFY(aliasB != aliasA);
     QCOMPARE(QFileInfo(aliasB).canonicalFilePath(), QFileInfo(b).canonicalFilePath());
 
@@ -123,7 +125,7 @@ void TestRunPlatform::aliasIsStableSpaceFreeAndPrivate() {
     // works from anywhere.
     const QString cwd = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir.path()));
-    const QString relative = QtPlatform::aliasFor(QStringLiteral("Program Files/java one"), root);
+    const QString relative = FileRules::AliasFor(QStringLiteral("Program Files/java one"), root);
     QVERIFY(QDir::setCurrent(cwd));
     QCOMPARE(relative, aliasA);
     QCOMPARE(QFileInfo(relative).symLinkTarget(), QFileInfo(a).absoluteFilePath());
@@ -133,15 +135,15 @@ void TestRunPlatform::aliasRepairsAndFallsBack() {
     const QString root = m_dir.path() + QStringLiteral("/aliases2");
     const QString a = m_dir.path() + QStringLiteral("/with space");
     QVERIFY(QDir().mkpath(a));
-    const QString alias = QtPlatform::aliasFor(a, root);
+    const QString alias = FileRules::AliasFor(a, root);
     // A link that was pointed elsewhere is put right.
     QVERIFY(QFile::remove(alias));
     QVERIFY(QFile::link(m_files, alias));
-    QCOMPARE(QtPlatform::aliasFor(a, root), alias);
+    QCOMPARE(FileRules::AliasFor(a, root), alias);
     QCOMPARE(QFileInfo(alias).canonicalFilePath(), QFileInfo(a).canonicalFilePath());
     // No private folder to be had: the folder itself.
-    QCOMPARE(QtPlatform::aliasFor(a, m_dir.path() + QStringLiteral("/a root with space")), a);
-    QCOMPARE(QtPlatform::aliasFor(a, m_files + QStringLiteral("/Hello.java/sub")), a);
+    QCOMPARE(FileRules::AliasFor(a, m_dir.path() + QStringLiteral("/a root with space")), a);
+    QCOMPARE(FileRules::AliasFor(a, m_files + QStringLiteral("/Hello.java/sub")), a);
 }
 
 void TestRunPlatform::shortPathRows() {
@@ -203,7 +205,7 @@ void TestRunPlatform::resolveCommand() {
 
     QString gotProgram, reason;
     QStringList gotArgs;
-    const bool ok = QtPlatform::resolveCommand(fill(line), &gotProgram, &gotArgs, &reason);
+    const bool ok = ProcessRules::ResolveCommand(fill(line), &gotProgram, &gotArgs, &reason);
     QCOMPARE(ok, error.isEmpty());
     if (!ok) {
         QVERIFY2(reason.contains(error), qPrintable(reason));

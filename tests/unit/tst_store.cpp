@@ -24,6 +24,7 @@ private slots:
     void handEditedValuesReadAsText();
     void fileIsPrivateAndReplacedWhole();
     void unwritableStoreIsReportedOnce();
+    void failedWriteStaysInMemory();
     void numberTextReading_data();
     void numberTextReading();
     void numberTextWriting();
@@ -136,6 +137,40 @@ void TestStore::unwritableStoreIsReportedOnce() {
     QVERIFY(!store.write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v")));
     QVERIFY(!store.lastError().isEmpty());
     QCOMPARE(store.read(QStringLiteral("s"), QStringLiteral("k")), QStringLiteral("v"));
+}
+
+// A value whose write failed is what the running program reads back, and it
+// reaches the file with the next write that succeeds: the real store and the
+// tests' fake alike.
+void TestStore::failedWriteStaysInMemory() {
+    const QString a = QStringLiteral("A"), b = QStringLiteral("B");
+    {
+        QTemporaryDir dir;
+        const QString blocker = dir.filePath(QStringLiteral("file"));
+        QFile block(blocker);
+        QVERIFY(block.open(QIODevice::WriteOnly));
+        block.close();
+        IniStore store(dir.filePath(QStringLiteral("file/sub/Quenlark.ini")));
+        QVERIFY(!store.write(kSetting, a, QStringLiteral("1")));
+        QCOMPARE(store.read(kSetting, a), QStringLiteral("1"));
+        QVERIFY(QFile::remove(blocker));
+        QVERIFY(store.write(kSetting, b, QStringLiteral("2")));
+        IniStore reread(store.path());
+        QCOMPARE(reread.read(kSetting, a), QStringLiteral("1"));
+        QCOMPARE(reread.read(kSetting, b), QStringLiteral("2"));
+    }
+    {
+        FakeScope fake;
+        fake->presetSetting(kSetting, a, QStringLiteral("0"));
+        fake->storeWritable = false;
+        WriteSetting(kSetting, a, QStringLiteral("1"));
+        QCOMPARE(ReadSetting(kSetting, a), QStringLiteral("1"));
+        QCOMPARE(fake->storedValue(kSetting, a), QStringLiteral("0"));
+        fake->storeWritable = true;
+        WriteSetting(kSetting, b, QStringLiteral("2"));
+        QCOMPARE(fake->storedValue(kSetting, a), QStringLiteral("1"));
+        QCOMPARE(fake->storedValue(kSetting, b), QStringLiteral("2"));
+    }
 }
 
 void TestStore::numberTextReading_data() {

@@ -1,0 +1,30 @@
+// The POSIX file rules both the real platform and the tests' fake follow:
+// which names count as files, a file's stamp, reading part of a file without
+// blocking, copying whole-or-nothing, and space-free aliases of folders.
+#pragma once
+
+#include "Platform.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace FileRules {
+
+// True when `path` names an ordinary, visible file; a name with wildcards
+// matches any visible file of its folder.
+bool Exists(const QString& path);
+FileStamp Stamp(const QString& path);
+// Up to `maxBytes` (all when negative) from `offset` of an ordinary file.
+bool ReadRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data, QString* error);
+bool CopyReplacing(const QString& from, const QString& to, QString* error,
+                   const Platform::CopyRules& rules = Platform::CopyRules());
+// Space-free alias of `folder` inside `aliasRoot` (created 0700).
+QString AliasFor(const QString& folder, const QString& aliasRoot);
+
+// Makes the folder (and its parents) and keeps it to the user; "" when it
+// cannot be made.
+QString MakePrivateDir(const QString& path);
+// The system's text for an errno value.
+QString SystemError(int err);
+
+}  // namespace FileRules

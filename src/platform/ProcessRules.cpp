@@ -1,0 +1,167 @@
+#include "ProcessRules.h"
+
+#include "FileRules.h"
+#include "PathRules.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
+
+using FileRules::MakePrivateDir;
+using FileRules::SystemError;
+
+namespace {
+bool UsableRuntimeDir(const QByteArray& dir) {
+    struct stat st {};
+    return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+// The environment as the program received it, kept before start-up changes
+// it for Qt's sake.
+struct KeptEnvironment {
+    bool kept = false;
+    QList<QByteArray> entries;
+    std::vector<char*> pointers;
+    QByteArray runtimeDir;
+};
+
+KeptEnvironment& Kept() {
+    static KeptEnvironment k;
+    return k;
+}
+
+void KeepEnvironment() {
+    KeptEnvironment& k = Kept();
+    k.entries.clear();
+    k.pointers.clear();
+    for (char** e = environ; e && *e; ++e) {
+        // The desktop's start-up notice belongs to Quenlark's own start; a
+        // program started later must not answer it.
+        if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
+        k.entries << QByteArray(*e);
+    }
+    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
+    k.pointers.push_back(nullptr);
+    k.runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+    k.kept = true;
+}
+}  // namespace
+
+void EnsurePrivateRuntimeDir() {
+    KeepEnvironment();
+    if (UsableRuntimeDir(qgetenv("XDG_RUNTIME_DIR"))) return;
+    QByteArray base = qgetenv("XDG_DATA_HOME");
+    if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
+    const QString dir = MakePrivateDir(QFile::decodeName(base) + QStringLiteral("/Quenlark/runtime"));
+    if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
+char** StartEnvironment() { return Kept().kept ? Kept().pointers.data() : environ; }
+
+QString UserRuntimeFolder() {
+    const QByteArray runtime = Kept().kept ? Kept().runtimeDir : qgetenv("XDG_RUNTIME_DIR");
+    return UsableRuntimeDir(runtime) ? QFile::decodeName(runtime) : QString();
+}
+
+QString PrivateRuntimeFolder(const QString& dataFolder) {
+    const QString runtime = UserRuntimeFolder();
+    return runtime.isEmpty() ? dataFolder : runtime;
+}
+
+namespace ProcessRules {
+
+bool ResolveCommand(const QString& commandLine, QString* program, QStringList* args, QString* error) {
+    auto isProgram = [](const QString& candidate, QString* resolved) {
+        if (candidate.contains(u'/')) return QFileInfo(candidate).isFile();
+        const QString found = QStandardPaths::findExecutable(candidate);
+        if (found.isEmpty()) return false;
+        *resolved = found;
+        return true;
+    };
+    const PathRules::SplitCommand split = PathRules::splitCommandLine(commandLine, isProgram);
+    if (split.program.isEmpty()) {
+        // No prefix names a program; the caller shows the whole command line.
+        if (error) *error = SystemError(ENOENT);
+        return false;
+    }
+    const QByteArray name = QFile::encodeName(split.program);
+    if (split.program.endsWith(QStringLiteral(".bat"))) {
+        if (::access(name.constData(), R_OK) != 0) {
+            if (error) *error = QStringLiteral("%1: %2").arg(split.program, SystemError(errno));
+            return false;
+        }
+        *program = QStringLiteral("/bin/sh");
+        *args = QStringList{split.program} + split.arguments;
+        return true;
+    }
+    if (::access(name.constData(), X_OK) != 0) {
+        if (error) *error = QStringLiteral("%1: %2").arg(split.program, SystemError(errno));
+        return false;
+    }
+    *program = split.program;
+    *args = split.arguments;
+    return true;
+}
+
+bool ProgramOnPath(const QString& commandLine) {
+    auto onPath = [](const QString& candidate, QString* resolved) {
+        if (candidate.contains(u'/')) return false;
+        *resolved = QStandardPaths::findExecutable(candidate);
+        return !resolved->isEmpty();
+    };
+    return !PathRules::splitCommandLine(commandLine, onPath).program.isEmpty();
+}
+
+// Starts the program in a process group of its own (a Ctrl+C or hang-up of
+// the terminal Quenlark was started from does not reach it), reading nothing
+// (stdin is /dev/null), with default signal handling; exec failures come back
+// at once. posix_spawn does not copy the address space and closes nothing by
+// hand, so a start costs well under a millisecond. (A session of its own
+// would cost a few milliseconds more: the kernel gives each new session its
+// own scheduling group.)
+bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidOut, QString* error) {
+    QList<QByteArray> words;
+    words << QFile::encodeName(program);
+    for (const QString& a : args) words << QFile::encodeName(a);
+    std::vector<char*> argv;
+    for (QByteArray& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attr);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    // The environment Quenlark was started with, not the one it made up for
+    // itself.
+    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), StartEnvironment());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0) {
+        if (error) *error = QStringLiteral("%1: %2").arg(program, SystemError(rc));
+        return false;
+    }
+    *pidOut = pid;
+    return true;
+}
+
+}  // namespace ProcessRules

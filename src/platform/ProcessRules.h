@@ -1,0 +1,39 @@
+// The POSIX process rules both the real platform and the tests' fake follow:
+// how a command line names its program, starting a program detached, and the
+// environment every started program gets.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace ProcessRules {
+
+// Program and arguments of an unquoted command line, as it would start.
+bool ResolveCommand(const QString& commandLine, QString* program, QStringList* args, QString* error);
+// True when the shortest prefix of the command line that names a program is
+// a bare name found on PATH.
+bool ProgramOnPath(const QString& commandLine);
+// Starts a program detached from the terminal and the program's own process
+// group; the caller reaps it.
+bool SpawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);
+
+}  // namespace ProcessRules
+
+// Without a usable $XDG_RUNTIME_DIR, Qt would make one under a predictable
+// name in the shared /tmp; this points it at a private folder inside the
+// user's data folder instead. It first keeps the environment as the program
+// received it (see StartEnvironment). Call before the application object
+// exists.
+void EnsurePrivateRuntimeDir();
+
+// The environment the program was started with, for the programs it starts:
+// the one kept by EnsurePrivateRuntimeDir, else the current one.
+char** StartEnvironment();
+
+// The user's runtime folder as the program received it: $XDG_RUNTIME_DIR when
+// it was set and usable, else "". A folder made up at start-up is not one.
+QString UserRuntimeFolder();
+
+// The folder for private run-time files: the user's runtime folder, else the
+// data folder. Never a shared temporary folder.
+QString PrivateRuntimeFolder(const QString& dataFolder);
