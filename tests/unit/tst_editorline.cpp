@@ -93,14 +93,14 @@ void TestEditorLine::earlierShippedCopies() {
     const QByteArray first = ReadFile(QStringLiteral(QLK_TEST_DATA "/notepad-1.exe"));
     const QByteArray current = ReadFile(kScript);
     QVERIFY(!first.isEmpty() && !current.isEmpty());
-    QVERIFY(ShippedEditor::isEarlierShippedCopy(first));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(current));  // nothing to refresh
+    QVERIFY(ShippedEditor::IsEarlierShippedCopy(first));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(current));  // nothing to refresh
     QByteArray edited = first;
     edited.replace("gedit kate", "kate gedit");
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(edited));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(first + '\n'));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(QByteArray(first).replace("\n", "\r\n")));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(QByteArray()));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(edited));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(first + '\n'));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(QByteArray(first).replace("\n", "\r\n")));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(QByteArray()));
 }
 
 void TestEditorLine::defaultEditorTakesALine_data() {
