@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString line = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
     // Programs "exist" when their length is a multiple of three.
     auto isProgram = [](const QString& candidate, QString*) { return candidate.size() % 3 == 0; };
-    const PathRules::SplitCommand split = PathRules::splitCommandLine(line, isProgram);
+    const PathRules::SplitCommand split = PathRules::SplitCommandLine(line, isProgram);
     if (split.program.isEmpty()) return 0;
     const QString trimmed = line.trimmed();
     if (!trimmed.startsWith(split.program) || split.program.size() % 3 != 0) std::abort();

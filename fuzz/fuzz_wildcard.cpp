@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const qsizetype split = text.indexOf(u'\n');
     const QString pattern = split < 0 ? text : text.left(split);
     const QString name = split < 0 ? text : text.mid(split + 1);
-    const bool match = PathRules::wildcardMatch(pattern, name);
+    const bool match = PathRules::WildcardMatch(pattern, name);
     if (pattern.size() <= 12 && name.size() <= 16 && match != Reference(pattern, name)) std::abort();
-    if (!PathRules::hasWildcard(pattern) && !PathRules::wildcardMatch(pattern, pattern)) std::abort();
-    if (!PathRules::wildcardMatch(u"*", name)) std::abort();
+    if (!PathRules::HasWildcard(pattern) && !PathRules::WildcardMatch(pattern, pattern)) std::abort();
+    if (!PathRules::WildcardMatch(u"*", name)) std::abort();
     return 0;
 }

@@ -34,6 +34,11 @@ const QString kAppName = QStringLiteral("Quenlark");
 const double kInnerWidth = 1710;
 const double kInnerHeight = 3645;
 
+// The window's height by the panels shown, [browser panel][folder panel], and
+// the folder panel's top by whether the browser panel is shown above it.
+constexpr double kFormHeight[2][2] = {{2760, 3480}, {3600, 4330}};
+constexpr double kPathTop[2] = {2040, 2880};
+
 QIcon Picture(const QString& file) {
     const QString path = P().programFolder() + u'/' + file;
     return QFileInfo::exists(path) ? QIcon(path) : QIcon();
@@ -420,49 +425,28 @@ void frmExection::mnuSetting_Click() { Options::Show(); }
 void frmExection::mnuBefore_Click() { ToggleTopmost(this, mnuBefore); }
 
 void frmExection::mnuSelectBrowser_Click() {
-    if (mnuSelectBrowser->isChecked()) {
-        fmeBrowser->hide();
-        if (mnuSelectPath->isChecked()) {
-            QRectF r = ControlTwips(fmePath);
-            r.moveTop(2040);
-            SetControlTwips(fmePath, r);
-            SetFormHeight(this, 3480);
-        } else {
-            SetFormHeight(this, 2760);
-        }
-        mnuSelectBrowser->setChecked(false);
-    } else {
-        if (mnuSelectPath->isChecked()) {
-            SetFormHeight(this, 4330);
-            QRectF r = ControlTwips(fmePath);
-            r.moveTop(2880);
-            SetControlTwips(fmePath, r);
-        } else {
-            SetFormHeight(this, 3600);
-        }
-        fmeBrowser->show();
-        mnuSelectBrowser->setChecked(true);
-    }
+    const bool shown = !mnuSelectBrowser->isChecked();  // the state after the click
+    const bool path = mnuSelectPath->isChecked();
+    if (!shown) fmeBrowser->hide();
+    if (path) SetPathTop(kPathTop[shown]);
+    SetFormHeight(this, kFormHeight[shown][path]);
+    if (shown) fmeBrowser->show();
+    mnuSelectBrowser->setChecked(shown);
 }
 
 void frmExection::mnuSelectPath_Click() {
-    if (mnuSelectPath->isChecked()) {
-        SetFormHeight(this, mnuSelectBrowser->isChecked() ? 3600 : 2760);
-        fmePath->hide();
-        mnuSelectPath->setChecked(false);
-    } else {
-        QRectF r = ControlTwips(fmePath);
-        if (mnuSelectBrowser->isChecked()) {
-            SetFormHeight(this, 4330);
-            r.moveTop(2880);
-        } else {
-            SetFormHeight(this, 3480);
-            r.moveTop(2040);
-        }
-        SetControlTwips(fmePath, r);
-        fmePath->show();
-        mnuSelectPath->setChecked(true);
-    }
+    const bool shown = !mnuSelectPath->isChecked();  // the state after the click
+    const bool browser = mnuSelectBrowser->isChecked();
+    if (shown) SetPathTop(kPathTop[browser]);
+    SetFormHeight(this, kFormHeight[browser][shown]);
+    fmePath->setVisible(shown);
+    mnuSelectPath->setChecked(shown);
+}
+
+void frmExection::SetPathTop(double top) {
+    QRectF r = ControlTwips(fmePath);
+    r.moveTop(top);
+    SetControlTwips(fmePath, r);
 }
 
 void frmExection::mnuHelp_Click() { P().showHelp(this, S.HelpFilePath, 0); }

@@ -84,5 +84,6 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    void SetPathTop(double top);
     bool m_unloaded = false;
 };

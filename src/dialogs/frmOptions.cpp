@@ -409,7 +409,7 @@ void frmOptions::cmdApply_Click() {
     const SettingsBatch batch;  // everything applied in one rewrite
     // Folders, each with the tooltip of its folder button.
     for (int i = 0; i < kFolderCount; ++i) {
-        const QString T = txtFolderPath[i]->text();
+        const QString T = txtFolderPath[i]->text();  // T: the folder as typed
         if (T == S.JavaFileFolder[i]) continue;
         S.JavaFileFolder[i] = T;
         WriteSetting(kSetting, Key::JavaFileFolder(i), T);
@@ -428,7 +428,7 @@ void frmOptions::cmdApply_Click() {
 
     // History size: the label holds the digits, after a space once the bar
     // moved. A new size re-reads the history, keeping the name box's text.
-    QString N = Label7->text();
+    QString N = Label7->text();  // N: the history size as shown
     while (N.startsWith(u' ')) N.remove(0, 1);
     if (N != S.RecentNumber) {
         S.RecentNumber = N;

@@ -30,7 +30,7 @@ bool Exists(const QString& path) {
         slash < 0 ? QStringLiteral(".") : (slash == 0 ? QStringLiteral("/") : path.left(slash));
     const QString name = path.mid(slash + 1);
     if (name.isEmpty()) return false;
-    if (!PathRules::hasWildcard(name)) {
+    if (!PathRules::HasWildcard(name)) {
         if (name.startsWith(u'.')) return false;
         return QFileInfo(path).isFile();
     }
@@ -38,7 +38,7 @@ bool Exists(const QString& path) {
     if (!d.exists()) return false;
     const QStringList entries = d.entryList(QDir::Files | QDir::NoDotAndDotDot);
     for (const QString& entry : entries) {
-        if (!entry.startsWith(u'.') && PathRules::wildcardMatch(name, entry)) return true;
+        if (!entry.startsWith(u'.') && PathRules::WildcardMatch(name, entry)) return true;
     }
     return false;
 }

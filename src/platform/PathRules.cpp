@@ -2,7 +2,7 @@
 
 namespace PathRules {
 
-bool wildcardMatch(QStringView pattern, QStringView name) {
+bool WildcardMatch(QStringView pattern, QStringView name) {
     // Iterative match with one backtrack point for the last "*": linear in
     // practice and never recursive, whatever the pattern.
     qsizetype p = 0, n = 0, starP = -1, starN = 0;
@@ -25,9 +25,9 @@ bool wildcardMatch(QStringView pattern, QStringView name) {
     return p == pattern.size();
 }
 
-bool hasWildcard(QStringView text) { return text.contains(u'*') || text.contains(u'?'); }
+bool HasWildcard(QStringView text) { return text.contains(u'*') || text.contains(u'?'); }
 
-SplitCommand splitCommandLine(const QString& line,
+SplitCommand SplitCommandLine(const QString& line,
                               const std::function<bool(const QString&, QString*)>& isProgram) {
     SplitCommand out;
     const QString text = line.trimmed();

@@ -10,8 +10,8 @@ namespace PathRules {
 
 // "*" matches any run of characters, "?" exactly one; everything else matches
 // itself, case-sensitively.
-bool wildcardMatch(QStringView pattern, QStringView name);
-bool hasWildcard(QStringView text);
+bool WildcardMatch(QStringView pattern, QStringView name);
+bool HasWildcard(QStringView text);
 
 struct SplitCommand {
     QString program;  // empty when no prefix names a program
@@ -22,7 +22,7 @@ struct SplitCommand {
 // is the shortest space-separated prefix that names an existing program
 // (`isProgram` decides, and may resolve a bare name on PATH by returning the
 // full path in `resolved`); the rest splits at runs of spaces.
-SplitCommand splitCommandLine(const QString& line,
+SplitCommand SplitCommandLine(const QString& line,
                               const std::function<bool(const QString&, QString* resolved)>& isProgram);
 
 }  // namespace PathRules

@@ -49,11 +49,15 @@ struct ExitStatus {
 inline constexpr int kEarlyExitMs = 5000;
 
 // The primary screen, in twips, with its twips per pixel across and down.
+// Twips per inch, and per pixel at the density the windows were designed for.
+inline constexpr double kTwipsPerInch = 1440;
+inline constexpr double kDesignTwipsPerPixel = 15;
+
 struct ScreenMetrics {
     double width = 0;
     double height = 0;
-    double twipsPerPixelX = 15;
-    double twipsPerPixelY = 15;
+    double twipsPerPixelX = kDesignTwipsPerPixel;
+    double twipsPerPixelY = kDesignTwipsPerPixel;
 };
 
 // What is known of the run: the one compile or application script the result

@@ -90,7 +90,7 @@ bool ResolveCommand(const QString& commandLine, QString* program, QStringList* a
         *resolved = found;
         return true;
     };
-    const PathRules::SplitCommand split = PathRules::splitCommandLine(commandLine, isProgram);
+    const PathRules::SplitCommand split = PathRules::SplitCommandLine(commandLine, isProgram);
     if (split.program.isEmpty()) {
         // No prefix names a program; the caller shows the whole command line.
         if (error) *error = SystemError(ENOENT);
@@ -121,7 +121,7 @@ bool ProgramOnPath(const QString& commandLine) {
         *resolved = QStandardPaths::findExecutable(candidate);
         return !resolved->isEmpty();
     };
-    return !PathRules::splitCommandLine(commandLine, onPath).program.isEmpty();
+    return !PathRules::SplitCommandLine(commandLine, onPath).program.isEmpty();
 }
 
 // Starts the program in a process group of its own (a Ctrl+C or hang-up of

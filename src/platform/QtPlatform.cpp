@@ -354,8 +354,8 @@ ScreenMetrics QtPlatform::screen() {
     ScreenMetrics m;
     QScreen* s = QGuiApplication::primaryScreen();
     if (!s) return m;
-    m.twipsPerPixelX = 1440.0 / s->logicalDotsPerInchX();
-    m.twipsPerPixelY = 1440.0 / s->logicalDotsPerInchY();
+    m.twipsPerPixelX = kTwipsPerInch / s->logicalDotsPerInchX();
+    m.twipsPerPixelY = kTwipsPerInch / s->logicalDotsPerInchY();
     m.width = s->geometry().width() * m.twipsPerPixelX;
     m.height = s->geometry().height() * m.twipsPerPixelY;
     return m;

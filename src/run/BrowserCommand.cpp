@@ -13,8 +13,8 @@ const int kBrowserPage = 2;
 }
 
 void Browser(int index, const CommandContext& context) {
-    const QString F = context.folder();
-    const QString B = index == 0 || index == 1 ? S.Browser[index] : QString();
+    const QString F = context.folder();                                         // F: the selected folder
+    const QString B = index == 0 || index == 1 ? S.Browser[index] : QString();  // B: the browser
 
     if (B.isEmpty()) {
         P().beep();
@@ -35,7 +35,7 @@ void Browser(int index, const CommandContext& context) {
         return;
     }
 
-    const QString N = context.name;
+    const QString N = context.name;  // N: the class name as typed
     const QString page = F + u'/' + N + QStringLiteral(".html");
     if (!P().fileExists(page)) {
         P().messageBox(context.window, HtmlMissingText(N), QStringLiteral("htmlﾌｧｲﾙが見つかりません"),

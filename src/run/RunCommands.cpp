@@ -50,12 +50,12 @@ void Execution(int Index, const CommandContext& context) {
     // Folder of the first selected folder button, then its space-free form;
     // the folder as stored is not used again.
     const QString folder = context.folder();
-    const QString F = P().shortPath(folder);
+    const QString F = P().shortPath(folder);  // F: the folder, space-free
     const QString program = P().programFolder();
 
     switch (Index) {
-        case 0: {  // compile
-            const QString N = context.name;
+        case 0: {                            // compile
+            const QString N = context.name;  // N: the class name as typed
             if (!P().fileExists(F + u'/' + N + QStringLiteral(".java"))) {
                 FileMissing(context,
                             N + QStringLiteral(".java が見つかりません。") + kLf + kLf +
@@ -73,7 +73,7 @@ void Execution(int Index, const CommandContext& context) {
             return;
         }
         case 1: {  // applet: the page must be ".html", the script gets the configured extension
-            const QString N = context.name;
+            const QString N = context.name;  // N: the class name as typed
             if (!P().fileExists(F + u'/' + N + QStringLiteral(".html"))) {
                 FileMissing(context, HtmlMissingText(N), QStringLiteral("htmlﾌｧｲﾙが見つかりません"));
                 return;
@@ -84,8 +84,8 @@ void Execution(int Index, const CommandContext& context) {
             if (context.addRecent) context.addRecent();
             return;
         }
-        case 2: {  // application
-            const QString N = context.name;
+        case 2: {                            // application
+            const QString N = context.name;  // N: the class name as typed
             if (!P().fileExists(F + u'/' + N + QStringLiteral(".class"))) {
                 FileMissing(context,
                             N + QStringLiteral(".class をまだ作成していません。") + kLf +

@@ -68,8 +68,10 @@ int ToPixelsX(double twips) { return ToPixels(twips / Tx()); }
 int ToPixelsY(double twips) { return ToPixels(twips / Ty()); }
 
 // The ratio is exactly 1 at the design density, so a number passes unchanged.
-double StoredFromTwips(double twips) { return twips * (Ty() / 15); }
-double TwipsFromStored(double stored) { return stored / (Ty() / 15); }
+// Left and Width, too, go by the vertical factor: stored files were always
+// written so, and a horizontal factor would move every stored window.
+double StoredFromTwips(double twips) { return twips * (Ty() / kDesignTwipsPerPixel); }
+double TwipsFromStored(double stored) { return stored / (Ty() / kDesignTwipsPerPixel); }
 
 void InitForm(QWidget* form, const FormTwips& twips, bool fixedSize) {
     form->setProperty(kFixedProp, fixedSize);

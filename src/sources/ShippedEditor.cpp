@@ -14,7 +14,7 @@ const char* const kEarlierVersions[] = {
 
 }  // namespace
 
-bool isEarlierShippedCopy(QByteArrayView bytes) {
+bool IsEarlierShippedCopy(QByteArrayView bytes) {
     const QByteArray sum = QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
     for (const char* earlier : kEarlierVersions)
         if (sum == earlier) return true;

@@ -8,6 +8,6 @@
 namespace ShippedEditor {
 
 // True when `bytes` are exactly one of the earlier shipped versions.
-bool isEarlierShippedCopy(QByteArrayView bytes);
+bool IsEarlierShippedCopy(QByteArrayView bytes);
 
 }  // namespace ShippedEditor

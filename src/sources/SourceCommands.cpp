@@ -63,9 +63,9 @@ bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
 }  // namespace
 
 void MakeNew(const QString& extension, const CommandContext& context) {
-    const QString& E = extension;
+    const QString& E = extension;  // E: the new file\'s extension
     // The folder of the first selected folder button.
-    const QString F = context.folder();
+    const QString F = context.folder();  // F: the selected folder
     if (F.isEmpty()) {
         P().messageBox(context.window,
                        QStringLiteral("パスの設定がありません。\n設定した後、もう一度実行してください。"),
@@ -73,8 +73,8 @@ void MakeNew(const QString& extension, const CommandContext& context) {
         return;
     }
 
-    const QString N = context.name;
-    const QString T = F + u'/' + N + E;
+    const QString N = context.name;      // N: the class name as typed
+    const QString T = F + u'/' + N + E;  // T: the file itself
 
     // An existing file is replaced only when the user says so. A name that
     // starts with a point is hidden from the file test, but the file is the
@@ -112,9 +112,9 @@ void MakeNew(const QString& extension, const CommandContext& context) {
 }
 
 void OpenJava(const CommandContext& context) {
-    const QString F = context.folder();
-    const QString N = context.name;
-    const QString T = F + u'/' + N + kJava;
+    const QString F = context.folder();      // F: the selected folder
+    const QString N = context.name;          // N: the class name as typed
+    const QString T = F + u'/' + N + kJava;  // T: the file itself
     // No folder counts as a missing file.
     if (F.isEmpty() || !P().fileExists(T)) {
         FileNotFound(T, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
@@ -124,11 +124,11 @@ void OpenJava(const CommandContext& context) {
 }
 
 void OpenHtml(const CommandContext& context) {
-    const QString F = context.folder();
-    const QString N = context.name;
-    const QString E = S.HtmlExtension;
+    const QString F = context.folder();  // F: the selected folder
+    const QString N = context.name;      // N: the class name as typed
+    const QString E = S.HtmlExtension;   // E: the page extension
     // With no folder the page is looked for from the root.
-    const QString T = F + u'/' + N + E;
+    const QString T = F + u'/' + N + E;  // T: the file itself
     if (!P().fileExists(T)) {
         FileNotFound(T, QStringLiteral("もう一度確かめた後、実行してください。"), context);
         return;

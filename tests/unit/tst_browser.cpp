@@ -1,6 +1,7 @@
 // The browser buttons: their three checks, the messages, the command line
 // and the history, against the fake platform.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "run/RunCommands.h"
 #include "settings/Qlk.h"
 
@@ -12,12 +13,9 @@
 
 using namespace Qlk;
 
-namespace {
-void Touch(const QString& path) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile(path).open(QIODevice::WriteOnly);
-}
-}  // namespace
+using namespace TestFiles;
+
+namespace {}  // namespace
 
 class TestBrowser : public QObject {
     Q_OBJECT

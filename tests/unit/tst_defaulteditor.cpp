@@ -1,6 +1,7 @@
 // The default editor: start-up puts the notepad.exe stand-in into the data
 // folder, and the stand-in opens its file in a desktop editor.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "settings/Qlk.h"
 
@@ -12,20 +13,9 @@
 
 using Qlk::S;
 
+using namespace TestFiles;
+
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& bytes, bool executable = false) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-    f.close();
-    if (executable) f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A stand-in for a program on PATH that writes its arguments, one a line,
 // into a file named after it.

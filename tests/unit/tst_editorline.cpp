@@ -1,6 +1,7 @@
 // Opening a source at a line: the editors' command lines, the default
 // editor script that takes "+LINE FILE", and the test that tells an old
 // shipped copy of that script from one the user changed.
+#include "TestFiles.h"
 #include "sources/EditorLine.h"
 #include "sources/ShippedEditor.h"
 
@@ -10,23 +11,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace TestFiles;
+
 namespace {
 
 // The script as the build puts it beside the program.
 const QString kScript = QStringLiteral(QLK_TEST_DATA "/../../data/notepad.exe");
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes, bool executable = false) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-    f.close();
-    if (executable) f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser);
-}
 
 }  // namespace
 
@@ -103,14 +93,14 @@ void TestEditorLine::earlierShippedCopies() {
     const QByteArray first = ReadFile(QStringLiteral(QLK_TEST_DATA "/notepad-1.exe"));
     const QByteArray current = ReadFile(kScript);
     QVERIFY(!first.isEmpty() && !current.isEmpty());
-    QVERIFY(ShippedEditor::isEarlierShippedCopy(first));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(current));  // nothing to refresh
+    QVERIFY(ShippedEditor::IsEarlierShippedCopy(first));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(current));  // nothing to refresh
     QByteArray edited = first;
     edited.replace("gedit kate", "kate gedit");
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(edited));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(first + '\n'));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(QByteArray(first).replace("\n", "\r\n")));
-    QVERIFY(!ShippedEditor::isEarlierShippedCopy(QByteArray()));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(edited));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(first + '\n'));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(QByteArray(first).replace("\n", "\r\n")));
+    QVERIFY(!ShippedEditor::IsEarlierShippedCopy(QByteArray()));
 }
 
 void TestEditorLine::defaultEditorTakesALine_data() {

@@ -3,6 +3,7 @@
 // huge, and a hundred quick presses. Each ends in a clear message or the sound
 // result; nothing crashes and no file is lost.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "platform/ProcessRules.h"
 #include "run/ResultWindow.h"
@@ -24,13 +25,9 @@
 
 using namespace Qlk;
 
-namespace {
+using namespace TestFiles;
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
+namespace {
 
 // A fake whose starts are real: the command line is resolved and spawned as
 // the program does it. `beforeStart` runs between the file test and the start.

@@ -4,6 +4,7 @@
 // their environment, their early failures, bare names on PATH). Real files and
 // real processes throughout.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "platform/FileRules.h"
 #include "platform/ProcessRules.h"
 #include "platform/QtPlatform.h"
@@ -23,24 +24,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace TestFiles;
+
 namespace {
-
-void Write(const QString& path, const QByteArray& bytes, QFile::Permissions mode = {}) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-    f.close();
-    if (mode) f.setPermissions(mode);
-}
-
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-const QFile::Permissions kExecutable =
-    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::ExeUser;
 
 mode_t ModeOf(const QString& path) {
     struct stat st {};
@@ -123,16 +109,16 @@ void TestPlatformEdges::initTestCase() {
     QVERIFY(!m_dir.path().contains(u' '));
     m_bin = m_dir.path() + QStringLiteral("/bin");
     // Prints each argument on a line of its own, between brackets.
-    Write(m_bin + QStringLiteral("/qlkargs"),
-          "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$QLK_ARGS_OUT.tmp\"\n"
-          "mv \"$QLK_ARGS_OUT.tmp\" \"$QLK_ARGS_OUT\"\n",
-          kExecutable);
-    Write(m_bin + QStringLiteral("/qlkfail"), "#!/bin/sh\nexit 3\n", kExecutable);
-    Write(m_bin + QStringLiteral("/qlkkilled"), "#!/bin/sh\nkill -TERM $$\n", kExecutable);
-    Write(m_bin + QStringLiteral("/qlkfine"), "#!/bin/sh\nexit 0\n", kExecutable);
-    Write(m_bin + QStringLiteral("/qlklate"), "#!/bin/sh\nsleep 6\nexit 1\n", kExecutable);
-    Write(m_bin + QStringLiteral("/qlkplain"), "#!/bin/sh\nexit 0\n",
-          QFile::ReadOwner | QFile::WriteOwner);  // not executable
+    WriteFile(m_bin + QStringLiteral("/qlkargs"),
+              "#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$QLK_ARGS_OUT.tmp\"\n"
+              "mv \"$QLK_ARGS_OUT.tmp\" \"$QLK_ARGS_OUT\"\n",
+              kExecutable);
+    WriteFile(m_bin + QStringLiteral("/qlkfail"), "#!/bin/sh\nexit 3\n", kExecutable);
+    WriteFile(m_bin + QStringLiteral("/qlkkilled"), "#!/bin/sh\nkill -TERM $$\n", kExecutable);
+    WriteFile(m_bin + QStringLiteral("/qlkfine"), "#!/bin/sh\nexit 0\n", kExecutable);
+    WriteFile(m_bin + QStringLiteral("/qlklate"), "#!/bin/sh\nsleep 6\nexit 1\n", kExecutable);
+    WriteFile(m_bin + QStringLiteral("/qlkplain"), "#!/bin/sh\nexit 0\n",
+              QFile::ReadOwner | QFile::WriteOwner);  // not executable
     qputenv("PATH", QFile::encodeName(m_bin) + ":/usr/bin:/bin");
     qputenv("QLK_ARGS_OUT", QFile::encodeName(m_dir.path() + QStringLiteral("/args.txt")));
 }
@@ -160,9 +146,9 @@ void TestPlatformEdges::resultFileNeverBlocks() {
     const QString path = dir + QStringLiteral("/result.txt");
     const QString fifo = dir + QStringLiteral("/pipe");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
-    Write(dir + QStringLiteral("/plain"), "result\n");
+    WriteFile(dir + QStringLiteral("/plain"), "result\n");
     int writer = -1, reader = -1;
-    if (kind == QStringLiteral("file")) Write(path, "result\n");
+    if (kind == QStringLiteral("file")) WriteFile(path, "result\n");
     if (kind == QStringLiteral("link")) QVERIFY(QFile::link(dir + QStringLiteral("/plain"), path));
     if (kind.startsWith(QStringLiteral("fifo"))) QVERIFY(QFile::rename(fifo, path));
     if (kind == QStringLiteral("fifo-link")) {
@@ -211,12 +197,12 @@ void TestPlatformEdges::resultWindowReadsASwappedInFifoAsUnreadable() {
     Qlk::SetPlatform(fake.get());
     const QString path = fake->dataFolder + QStringLiteral("result.txt");
     const QString fifo = fake->dataFolder + QStringLiteral("fifo");
-    Write(path, "old output\n");
+    WriteFile(path, "old output\n");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     ResultReader reader(path);
     QCOMPARE(reader.read(fake->fileStamp(path)).text, QStringLiteral("old output\n"));
 
-    Write(path, "old output\nmore\n");
+    WriteFile(path, "old output\nmore\n");
     fake->swapIn = fifo;
     ResultReader::Update update;
     QVERIFY2(FinishesWithin(
@@ -226,7 +212,7 @@ void TestPlatformEdges::resultWindowReadsASwappedInFifoAsUnreadable() {
     // Once an ordinary file is back, it is read again.
     fake->swapIn.clear();
     QFile::remove(path);
-    Write(path, "new output\n");
+    WriteFile(path, "new output\n");
     QCOMPARE(reader.read(fake->fileStamp(path)).text, QStringLiteral("new output\n"));
     Qlk::SetPlatform(nullptr);
 }
@@ -300,7 +286,7 @@ void TestPlatformEdges::fileReachesTheProgramAsOneArgument() {
     QString expected;
     for (const QString& a : args)
         expected += u'[' + (a == QStringLiteral("{F}") ? file : a) + QStringLiteral("]\n");
-    QCOMPARE(QString::fromUtf8(Read(out)), expected);
+    QCOMPARE(QString::fromUtf8(ReadFile(out)), expected);
 }
 
 // ---- An editor or browser that fails soon after its start is reported once.
@@ -386,12 +372,12 @@ void TestPlatformEdges::singleInstanceLock() {
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
     std::unique_ptr<QLockFile> holder;
     qint64 other = 0;
-    if (planted == QStringLiteral("empty")) Write(lockPath, "");
-    if (planted == QStringLiteral("garbage")) Write(lockPath, "\x01\x02 not a lock\n\xff");
+    if (planted == QStringLiteral("empty")) WriteFile(lockPath, "");
+    if (planted == QStringLiteral("garbage")) WriteFile(lockPath, "\x01\x02 not a lock\n\xff");
     if (planted == QStringLiteral("unreadable"))
-        Write(lockPath, "12\nQuenlark\n" + host + "\n", QFile::WriteOwner);
+        WriteFile(lockPath, "12\nQuenlark\n" + host + "\n", QFile::WriteOwner);
     if (planted == QStringLiteral("foreign"))
-        Write(lockPath, QByteArray::number(::getpid()) + "\nQuenlark\nanother-machine.example\n");
+        WriteFile(lockPath, QByteArray::number(::getpid()) + "\nQuenlark\nanother-machine.example\n");
     if (planted == QStringLiteral("dead") || planted == QStringLiteral("other program")) {
         const pid_t child = ::fork();
         if (child == 0) {
@@ -401,7 +387,7 @@ void TestPlatformEdges::singleInstanceLock() {
         other = child;
         if (planted == QStringLiteral("dead")) ::waitpid(child, nullptr, 0);
         QTest::qWait(100);  // the child is "sleep" by now
-        Write(lockPath, QByteArray::number(other) + "\nQuenlark\n" + host + "\n");
+        WriteFile(lockPath, QByteArray::number(other) + "\nQuenlark\n" + host + "\n");
     }
     if (!planted.isEmpty() && planted != QStringLiteral("live")) {
         // Left over from long ago.
@@ -472,7 +458,7 @@ void TestPlatformEdges::aliasFolderIsSpaceFree() {
     if (startUp) EnsurePrivateRuntimeDir();
     const QString spaced = home + QStringLiteral("/My Java");
     QVERIFY(QDir().mkpath(spaced));
-    Write(spaced + QStringLiteral("/Hello.java"), "class Hello {}\n");
+    WriteFile(spaced + QStringLiteral("/Hello.java"), "class Hello {}\n");
 
     QString alias, root;
     {
@@ -499,7 +485,7 @@ void TestPlatformEdges::aliasFolderIsSpaceFree() {
     }
     // A folder made for this run alone goes with it; the user's folder stays.
     if (where == QStringLiteral("temp")) QVERIFY(!QFileInfo::exists(root));
-    QCOMPARE(Read(spaced + QStringLiteral("/Hello.java")), QByteArray("class Hello {}\n"));
+    QCOMPARE(ReadFile(spaced + QStringLiteral("/Hello.java")), QByteArray("class Hello {}\n"));
 }
 
 // With a space in the home folder and no runtime folder, a script gets a
@@ -516,8 +502,8 @@ void TestPlatformEdges::childrenGetTheEnvironmentQuenlarkWasStartedWith() {
     QVERIFY(!qgetenv("XDG_RUNTIME_DIR").isEmpty());  // made up for Qt
 
     const QString out = m_dir.path() + QStringLiteral("/env.txt");
-    Write(m_bin + QStringLiteral("/env.bat"),
-          "cd $1 || exit 1\n{ pwd -P; env; } > \"$2.tmp\"\nmv \"$2.tmp\" \"$2\"\n");
+    WriteFile(m_bin + QStringLiteral("/env.bat"),
+              "cd $1 || exit 1\n{ pwd -P; env; } > \"$2.tmp\"\nmv \"$2.tmp\" \"$2\"\n");
     QtPlatform platform;
     const QString folder = platform.shortPath(spaced);
     QString reason;
@@ -525,7 +511,7 @@ void TestPlatformEdges::childrenGetTheEnvironmentQuenlarkWasStartedWith() {
                                    WindowStyle::Hidden, &reason),
              qPrintable(reason));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
-    const QStringList lines = QString::fromUtf8(Read(out)).split(u'\n');
+    const QStringList lines = QString::fromUtf8(ReadFile(out)).split(u'\n');
     QCOMPARE(lines.value(0), QFileInfo(spaced).canonicalFilePath());
     QVERIFY(lines.contains(QStringLiteral("QLK_GIVEN=given at start")));
     QVERIFY(lines.contains(QStringLiteral("HOME=") + home));

@@ -1,5 +1,6 @@
 // The per-user copy of the files beside a system-installed program, and the
 // display platform Quenlark asks Qt for.
+#include "TestFiles.h"
 #include "platform/DisplayChoice.h"
 #include "platform/ProgramCopy.h"
 #include "platform/QtPlatform.h"
@@ -12,17 +13,13 @@
 
 #include <unistd.h>
 
+using namespace TestFiles;
+
 namespace {
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void Write(const QString& path, const QByteArray& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(text), text.size());
 }
 
 }  // namespace
@@ -47,13 +44,13 @@ void TestProgramCopy::firstStartCopiesTheFilesBesideTheProgram() {
     const QString installed = dir.filePath(QStringLiteral("usr/lib/quenlark"));
     const QString copy = dir.filePath(QStringLiteral("data/Quenlark/program"));
     QVERIFY(QDir().mkpath(installed));
-    Write(installed + QStringLiteral("/quenlark"), "program");
-    Write(installed + QStringLiteral("/compile.bat"), "#!/bin/sh\njavac\n");
+    WriteFile(installed + QStringLiteral("/quenlark"), "program");
+    WriteFile(installed + QStringLiteral("/compile.bat"), "#!/bin/sh\njavac\n");
     QVERIFY(QFile::setPermissions(
         installed + QStringLiteral("/compile.bat"),
         QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-    Write(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
-    Write(installed + QStringLiteral("/.hidden"), "not ours to copy");
+    WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
+    WriteFile(installed + QStringLiteral("/.hidden"), "not ours to copy");
     QVERIFY(QDir().mkpath(installed + QStringLiteral("/subfolder")));
 
     const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
@@ -106,19 +103,19 @@ void TestProgramCopy::laterStarts() {
     const QString copy = dir.filePath(QStringLiteral("copy"));
     const QString script = copy + QStringLiteral("/compile.bat");
     QVERIFY(QDir().mkpath(installed));
-    Write(installed + QStringLiteral("/compile.bat"), "javac v1\n");
-    Write(installed + QStringLiteral("/apli.bat"), "java v1\n");
+    WriteFile(installed + QStringLiteral("/compile.bat"), "javac v1\n");
+    WriteFile(installed + QStringLiteral("/apli.bat"), "java v1\n");
     QVERIFY(ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark")).failures.isEmpty());
-    Write(copy + QStringLiteral("/mine.txt"), "the user's own file");
+    WriteFile(copy + QStringLiteral("/mine.txt"), "the user's own file");
 
     if (userAction == QStringLiteral("edit") || userAction == QStringLiteral("lose-manifest"))
-        Write(script, "javac -g  # mine\n");
+        WriteFile(script, "javac -g  # mine\n");
     if (userAction == QStringLiteral("lose-manifest"))
         QVERIFY(QFile::remove(copy + u'/' + QLatin1String(ProgramCopy::kManifest)));
     if (userAction == QStringLiteral("delete")) QVERIFY(QFile::remove(script));
-    if (userAction == QStringLiteral("edit-to-new")) Write(script, nextPackage);
+    if (userAction == QStringLiteral("edit-to-new")) WriteFile(script, nextPackage);
 
-    Write(installed + QStringLiteral("/compile.bat"), nextPackage);
+    WriteFile(installed + QStringLiteral("/compile.bat"), nextPackage);
     QVERIFY(QFile::remove(installed + QStringLiteral("/apli.bat")));  // no longer shipped
     const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
     QVERIFY(outcome.failures.isEmpty());
@@ -136,15 +133,15 @@ void TestProgramCopy::editStaysTheUsersOverSeveralUpgrades() {
     const QString installed = dir.filePath(QStringLiteral("installed"));
     const QString copy = dir.filePath(QStringLiteral("copy"));
     QVERIFY(QDir().mkpath(installed));
-    Write(installed + QStringLiteral("/temp.java"), "v1");
+    WriteFile(installed + QStringLiteral("/temp.java"), "v1");
     ProgramCopy::Sync(installed, copy, QString());
-    Write(copy + QStringLiteral("/temp.java"), "mine");
+    WriteFile(copy + QStringLiteral("/temp.java"), "mine");
     for (const QByteArray& version : {QByteArray("v2"), QByteArray("v3")}) {
-        Write(installed + QStringLiteral("/temp.java"), version);
+        WriteFile(installed + QStringLiteral("/temp.java"), version);
         ProgramCopy::Sync(installed, copy, QString());
         QCOMPARE(ReadAll(copy + QStringLiteral("/temp.java")), QByteArray("mine"));
     }
-    Write(copy + QStringLiteral("/temp.java"), "v1");  // the user undoes the edit
+    WriteFile(copy + QStringLiteral("/temp.java"), "v1");  // the user undoes the edit
     ProgramCopy::Sync(installed, copy, QString());
     QCOMPARE(ReadAll(copy + QStringLiteral("/temp.java")), QByteArray("v3"));
 }
@@ -153,8 +150,8 @@ void TestProgramCopy::copyFolderThatCannotBeMadeIsReported() {
     QTemporaryDir dir;
     const QString installed = dir.filePath(QStringLiteral("installed"));
     QVERIFY(QDir().mkpath(installed));
-    Write(installed + QStringLiteral("/compile.bat"), "javac");
-    Write(dir.filePath(QStringLiteral("data")), "a file where the folder would be");
+    WriteFile(installed + QStringLiteral("/compile.bat"), "javac");
+    WriteFile(dir.filePath(QStringLiteral("data")), "a file where the folder would be");
     const ProgramCopy::Outcome outcome =
         ProgramCopy::Sync(installed, dir.filePath(QStringLiteral("data/program")), QString());
     QVERIFY(!outcome.usable);

@@ -1,6 +1,7 @@
 // The compile, applet and application buttons: file tests, messages, command
 // lines, start styles, the result window and the history, on real folders.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "run/ResultWindow.h"
 #include "settings/Qlk.h"
@@ -15,6 +16,8 @@
 
 using namespace Qlk;
 
+using namespace TestFiles;
+
 namespace {
 
 const QString kJavaText = QStringLiteral(
@@ -25,11 +28,6 @@ const QString kHtmlText = QStringLiteral(
     "間違っている可能性があります。\n\nもう一度確かめてみてください。");
 const QString kClassText =
     QStringLiteral(".class をまだ作成していません。\nまず、コンパイルして作成してください。");
-
-void Touch(const QString& path) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-}
 
 // The main window with its folders configured and the history loaded, as
 // after start-up; nothing of start-up itself runs.

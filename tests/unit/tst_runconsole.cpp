@@ -2,6 +2,7 @@
 // run, a new start ends the old one, the stop sequence, the status line, the
 // input box, and shut-down and exit stopping the run.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "run/ResultWindow.h"
 #include "run/RunConsole.h"
@@ -24,13 +25,9 @@ Q_DECLARE_METATYPE(RunInfo)
 
 using namespace Qlk;
 
-namespace {
+using namespace TestFiles;
 
-void Touch(const QString& path, const QByteArray& bytes = {}) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-}
+namespace {
 
 QByteArray Contents(const QString& path) {
     QFile f(path);
@@ -292,7 +289,7 @@ void TestRunConsole::consoleControls() {
 // result file; Ctrl+D in the empty box ends the input.
 void TestRunConsole::typedLines() {
     Bench b;
-    Touch(b.result, "数を入力してください: ");
+    WriteFile(b.result, "数を入力してください: ");
     b.form->cmdExection[2]->click();
     frmResultText* w = b.window();
     QTest::keyClicks(w->txtInput, QStringLiteral("21"));

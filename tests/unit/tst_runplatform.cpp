@@ -1,5 +1,6 @@
 // The platform rows the run buttons stand on, on real files: the file test,
 // the space-free form of a folder, and starting a command line.
+#include "TestFiles.h"
 #include "platform/FileRules.h"
 #include "platform/ProcessRules.h"
 #include "platform/QtPlatform.h"
@@ -12,15 +13,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+using namespace TestFiles;
 
-void Write(const QString& path, const QByteArray& bytes, QFile::Permissions mode = {}) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
-    f.close();
-    if (mode) f.setPermissions(mode);
-}
+namespace {
 
 const QFile::Permissions kReadWrite = QFile::ReadOwner | QFile::WriteOwner;
 
@@ -51,10 +46,10 @@ void TestRunPlatform::initTestCase() {
     m_files = m_dir.path() + QStringLiteral("/files");
     QVERIFY(QDir().mkpath(m_files + QStringLiteral("/dir.java")));
     QVERIFY(QDir().mkpath(m_files + QStringLiteral("/w*")));
-    Write(m_files + QStringLiteral("/Hello.java"), "class Hello {}");
-    Write(m_files + QStringLiteral("/.hidden.class"), "");
-    Write(m_files + QStringLiteral("/w*/A.java"), "");
-    Write(m_files + QStringLiteral("/Hello World.html"), "");
+    WriteFile(m_files + QStringLiteral("/Hello.java"), "class Hello {}");
+    WriteFile(m_files + QStringLiteral("/.hidden.class"), "");
+    WriteFile(m_files + QStringLiteral("/w*/A.java"), "");
+    WriteFile(m_files + QStringLiteral("/Hello World.html"), "");
     QVERIFY(QFile::link(m_files + QStringLiteral("/Hello.java"), m_files + QStringLiteral("/Link.java")));
     QVERIFY(QFile::link(m_files + QStringLiteral("/nothing"), m_files + QStringLiteral("/Broken.java")));
     QVERIFY(::mkfifo(QFile::encodeName(m_files + QStringLiteral("/Pipe.java")).constData(), 0600) == 0);
@@ -102,7 +97,7 @@ void TestRunPlatform::aliasIsStableSpaceFreeAndPrivate() {
     const QString b = m_dir.path() + QStringLiteral("/Program Files/java two");
     QVERIFY(QDir().mkpath(a));
     QVERIFY(QDir().mkpath(b));
-    Write(a + QStringLiteral("/Hello.java"), "");
+    WriteFile(a + QStringLiteral("/Hello.java"), "");
 
     const QString aliasA = FileRules::AliasFor(a, root);
     QVERIFY(!aliasA.contains(u' '));
@@ -195,9 +190,9 @@ void TestRunPlatform::resolveCommand() {
     QFETCH(QString, program);
     QFETCH(QStringList, args);
     QFETCH(QString, error);
-    Write(m_program + QStringLiteral("/compile.bat"), "exit 0\n", kReadWrite);
-    Write(m_program + QStringLiteral("/apli.bat"), "exit 0\n", kReadWrite);
-    Write(m_program + QStringLiteral("/tool"), "#!/bin/sh\n", kReadWrite);
+    WriteFile(m_program + QStringLiteral("/compile.bat"), "exit 0\n", kReadWrite);
+    WriteFile(m_program + QStringLiteral("/apli.bat"), "exit 0\n", kReadWrite);
+    WriteFile(m_program + QStringLiteral("/tool"), "#!/bin/sh\n", kReadWrite);
     auto fill = [&](QString s) {
         return s.replace(QStringLiteral("{P}"), m_program).replace(QStringLiteral("{F}"), m_files);
     };
@@ -223,13 +218,13 @@ void TestRunPlatform::resolveCommand() {
 // terminal, and runs on after the call returns.
 void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
     const QString out = m_dir.path() + QStringLiteral("/out.txt");
-    Write(m_program + QStringLiteral("/apli.bat"),
-          "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$QLK_TEST_OUT.tmp\"\n"
-          "if read line; then echo stdin-had-data; else echo stdin-empty; fi >> \"$QLK_TEST_OUT.tmp\"\n"
-          "read -r pid comm state ppid pgrp sid rest < /proc/$$/stat\n"
-          "[ \"$pgrp\" = \"$$\" ] && echo own-group >> \"$QLK_TEST_OUT.tmp\"\n"
-          "mv \"$QLK_TEST_OUT.tmp\" \"$QLK_TEST_OUT\"\n",
-          kReadWrite);  // not executable: a script is run by sh
+    WriteFile(m_program + QStringLiteral("/apli.bat"),
+              "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > \"$QLK_TEST_OUT.tmp\"\n"
+              "if read line; then echo stdin-had-data; else echo stdin-empty; fi >> \"$QLK_TEST_OUT.tmp\"\n"
+              "read -r pid comm state ppid pgrp sid rest < /proc/$$/stat\n"
+              "[ \"$pgrp\" = \"$$\" ] && echo own-group >> \"$QLK_TEST_OUT.tmp\"\n"
+              "mv \"$QLK_TEST_OUT.tmp\" \"$QLK_TEST_OUT\"\n",
+              kReadWrite);  // not executable: a script is run by sh
     qputenv("QLK_TEST_OUT", QFile::encodeName(out));
     QtPlatform platform;
     QString reason;
@@ -263,7 +258,7 @@ void TestRunPlatform::startFailureGivesReason() {
         !platform.startProcess(m_program + QStringLiteral("/nothing.bat a b"), WindowStyle::Hidden, &reason));
     QCOMPARE(reason, QString::fromLocal8Bit(strerror(ENOENT)));
     if (::geteuid() != 0) {  // root may read anything
-        Write(m_program + QStringLiteral("/locked.bat"), "exit 0\n", QFile::Permissions());
+        WriteFile(m_program + QStringLiteral("/locked.bat"), "exit 0\n", QFile::Permissions());
         QFile::setPermissions(m_program + QStringLiteral("/locked.bat"), QFile::Permissions());
         QVERIFY(!platform.startProcess(m_program + QStringLiteral("/locked.bat a"), WindowStyle::Hidden,
                                        &reason));

@@ -1,6 +1,7 @@
 // The new-file and open commands of the main window's menu, run against the
 // fake platform with real files in a temporary folder.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "settings/Qlk.h"
 
@@ -18,22 +19,13 @@
 
 using Qlk::S;
 
+using namespace TestFiles;
+
 namespace {
 
 const QString kJavaTemplate = QStringLiteral("class Template {}\n");
 const QString kHtmlTemplate = QStringLiteral("<html>html</html>\n");
 const QString kHtmTemplate = QStringLiteral("<html>htm</html>\n");
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    f.write(bytes);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 QString NotFoundText(const QString& path, bool java) {
     return path +
@@ -123,7 +115,7 @@ private slots:
         const QString content = java                                      ? kJavaTemplate
                                 : htmlExtension == QStringLiteral(".htm") ? kHtmTemplate
                                                                           : kHtmlTemplate;
-        QCOMPARE(QString::fromUtf8(ReadFile(target)), content);
+        QCOMPARE(QString::fromUtf8(ReadFile(target, "<missing>")), content);
         QVERIFY(f.boxes.isEmpty());  // no question when the file is new
         QCOMPARE(f.beeps, 0);
         QCOMPARE(f.started.size(), 1);
@@ -175,13 +167,13 @@ private slots:
         QCOMPARE(f.boxes[0].icon, MsgIcon::Exclamation);
         QCOMPARE(f.boxes[0].buttons, MsgButtons::YesNo);
         QCOMPARE(f.boxes[0].defaultButton, MsgResult::No);  // Enter keeps the user's file
-        QCOMPARE(ReadFile(target), QByteArray("my work\n"));
+        QCOMPARE(ReadFile(target, "<missing>"), QByteArray("my work\n"));
         QVERIFY(f.started.isEmpty());
 
         f.answers.enqueue(MsgResult::Yes);
         w->mnuJavaMake_Click();
         QCOMPARE(f.boxes.size(), 2);
-        QCOMPARE(QString::fromUtf8(ReadFile(target)), kJavaTemplate);
+        QCOMPARE(QString::fromUtf8(ReadFile(target, "<missing>")), kJavaTemplate);
         QCOMPARE(f.started.size(), 1);
         QCOMPARE(f.beeps, 0);
 
@@ -192,7 +184,7 @@ private slots:
         f.answers.enqueue(MsgResult::No);
         w->mnuJavaMake_Click();
         QCOMPARE(f.boxes.size(), 3);
-        QCOMPARE(ReadFile(folder + QStringLiteral("/.java")), QByteArray("notes\n"));
+        QCOMPARE(ReadFile(folder + QStringLiteral("/.java"), "<missing>"), QByteArray("notes\n"));
         QCOMPARE(f.started.size(), 1);
     }
 
@@ -243,7 +235,7 @@ private slots:
         if (failure == QStringLiteral("directory")) {
             QVERIFY(QFileInfo(target + QStringLiteral("/inside")).isDir());
         } else if (failure != QStringLiteral("folder")) {
-            QCOMPARE(ReadFile(target), original);
+            QCOMPARE(ReadFile(target, "<missing>"), original);
         }
         // Nothing is left behind beside the target.
         const QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
@@ -360,7 +352,7 @@ private slots:
         WriteFile(f.programDir + QStringLiteral("/temp.java"), templateText);
         w->cmbName->setEditText(name);
         w->mnuJavaMake_Click();
-        QCOMPARE(ReadFile(folder + u'/' + name + QStringLiteral(".java")), created);
+        QCOMPARE(ReadFile(folder + u'/' + name + QStringLiteral(".java"), "<missing>"), created);
         QCOMPARE(f.started.size(), 1);
     }
 
@@ -394,7 +386,7 @@ private slots:
         const mode_t before = ::umask(mode_t(mask));
         w->mnuJavaMake_Click();
         ::umask(before);
-        QCOMPARE(QString::fromUtf8(ReadFile(target)), kJavaTemplate);
+        QCOMPARE(QString::fromUtf8(ReadFile(target, "<missing>")), kJavaTemplate);
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(target).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 07777), mode);
@@ -409,11 +401,11 @@ private slots:
         for (const QString& extension : {QStringLiteral(".html"), QStringLiteral(".htm")}) {
             S.HtmlExtension = extension;
             w->mnuHtmlMake_Click();
-            const QByteArray page = ReadFile(folder + QStringLiteral("/Hello") + extension);
+            const QByteArray page = ReadFile(folder + QStringLiteral("/Hello") + extension, "<missing>");
             QVERIFY2(page.contains("code=\"Hello.class\"") && !page.contains("CLASSNAME%"), page.constData());
         }
         w->mnuJavaMake_Click();
-        const QByteArray source = ReadFile(folder + QStringLiteral("/Hello.java"));
+        const QByteArray source = ReadFile(folder + QStringLiteral("/Hello.java"), "<missing>");
         QVERIFY2(source.contains("public class Hello {") && !source.contains("CLASSNAME%"),
                  source.constData());
 

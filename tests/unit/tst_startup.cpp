@@ -1,5 +1,6 @@
 // Start-up and shut-down of the main window, its panels and always-on-top.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
@@ -19,13 +20,9 @@
 
 using namespace Qlk;
 
-namespace {
+using namespace TestFiles;
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+namespace {
 
 // A fake with the result file beside the program, as installed.
 void Install(FakePlatform& fake) { WriteFile(fake.programDir + QStringLiteral("/result.txt"), "seed\n"); }

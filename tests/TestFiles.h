@@ -1,0 +1,44 @@
+// File helpers shared by the tests: write, read and touch files on the real
+// disk. A write that fails fails the test that asked for it.
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+namespace TestFiles {
+
+inline const QFile::Permissions kExecutable =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser | QFile::ExeUser;
+
+// Replaces the file with `bytes`, making its folder first; gives it `mode`
+// when one is given.
+inline void WriteFile(const QString& path, const QByteArray& bytes, QFile::Permissions mode) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    QCOMPARE(f.write(bytes), bytes.size());
+    f.close();
+    if (mode) QVERIFY2(f.setPermissions(mode), qPrintable(path));
+}
+
+// The same; `executable` adds the owner's execute right to the usual ones.
+inline void WriteFile(const QString& path, const QByteArray& bytes = {}, bool executable = false) {
+    WriteFile(path, bytes, QFile::Permissions());
+    if (executable) {
+        QFile f(path);
+        QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
+    }
+}
+
+// An empty file.
+inline void Touch(const QString& path) { WriteFile(path); }
+
+// The file's bytes; `ifMissing` when it cannot be read.
+inline QByteArray ReadFile(const QString& path, const QByteArray& ifMissing = {}) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : ifMissing;
+}
+
+}  // namespace TestFiles
