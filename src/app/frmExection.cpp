@@ -323,7 +323,7 @@ bool frmExection::Form_Load() {
         QByteArray old;
         const bool outdated = copy.exists && copy.size > 0 && copy.size < 64 * 1024 &&
                               P().readFile(notepad, 0, -1, &old, nullptr) &&
-                              ShippedEditor::isEarlierShippedCopy(old);
+                              ShippedEditor::IsEarlierShippedCopy(old);
         if (!P().fileExists(notepad) || emptied || outdated) P().copyFile(notepadSeed, notepad, nullptr);
     }
 

@@ -48,7 +48,7 @@ void FileNotFound(const QString& path, const QString& lastLine, const CommandCon
 // every start splits it; false when no prefix names a program.
 bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
     const PathRules::SplitCommand split =
-        PathRules::splitCommandLine(setting, [](const QString& candidate, QString* resolved) {
+        PathRules::SplitCommandLine(setting, [](const QString& candidate, QString* resolved) {
             if (candidate.contains(u'/')) return P().fileExists(candidate);
             if (!P().foundOnPath(candidate)) return false;
             *resolved = candidate;
