@@ -40,6 +40,12 @@ void FakePlatform::installProgramFiles() {
 
 // A value whose write failed is read back as written, as the real store
 // keeps it in memory; it reaches the file with the next write that succeeds.
+void FakePlatform::seedConfigured() {
+    QFile seed(programDir + QStringLiteral("/result.txt"));
+    if (seed.open(QIODevice::WriteOnly)) seed.write("seed\n");
+    presetSetting(Qlk::kSetting, Qlk::Key::JavaFileFolder(0), QStringLiteral("/src"));
+}
+
 QString FakePlatform::readSetting(const QString& section, const QString& key) {
     for (qsizetype i = m_unsaved.size() - 1; i >= 0; --i)
         if (m_unsaved[i].section == section && m_unsaved[i].key == key) return m_unsaved[i].value;

@@ -67,6 +67,9 @@ public:
     void presetSetting(const QString& section, const QString& key, const QString& value);
     // Seeds the program folder with the shipped files from data/.
     void installProgramFiles();
+    // As after a first configuration: a result file beside the program and
+    // the first folder set, so start-up asks nothing.
+    void seedConfigured();
 
     QString readSetting(const QString& section, const QString& key) override;
     bool writeSetting(const QString& section, const QString& key, const QString& value) override;

@@ -23,6 +23,10 @@ inline void WriteFile(const QString& path, const QByteArray& bytes, QFile::Permi
     if (mode) QVERIFY2(f.setPermissions(mode), qPrintable(path));
 }
 
+inline void WriteFile(const QString& path, const QByteArray& bytes, QFile::Permission mode) {
+    WriteFile(path, bytes, QFile::Permissions(mode));
+}
+
 // The same; `executable` adds the owner's execute right to the usual ones.
 inline void WriteFile(const QString& path, const QByteArray& bytes = {}, bool executable = false) {
     WriteFile(path, bytes, QFile::Permissions());

@@ -1,5 +1,7 @@
 #include "AtomicFile.h"
 
+#include "FileRules.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -21,17 +23,8 @@ namespace {
 const QByteArray kMarker = QByteArrayLiteral(".~quenlark-partial-");
 const int kRandomChars = 8;
 
-QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
-
-FileStamp StampOf(const struct stat& st) {
-    FileStamp s;
-    s.exists = true;
-    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    s.size = st.st_size;
-    s.device = st.st_dev;
-    s.inode = st.st_ino;
-    return s;
-}
+using FileRules::StampOf;
+using FileRules::SystemError;
 
 // A target that is a symbolic link is written through: the file it names is
 // replaced and the link stays.

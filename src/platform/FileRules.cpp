@@ -95,16 +95,20 @@ bool CopyReplacing(const QString& from, const QString& to, QString* error, const
     return true;
 }
 
-FileStamp Stamp(const QString& path) {
+FileStamp StampOf(const struct stat& st) {
     FileStamp s;
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return s;
     s.exists = true;
     s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     s.size = st.st_size;
     s.device = st.st_dev;
     s.inode = st.st_ino;
     return s;
+}
+
+FileStamp Stamp(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return FileStamp();
+    return StampOf(st);
 }
 
 // The file is opened without waiting (a FIFO or a device put in its place

@@ -8,12 +8,16 @@
 #include <QByteArray>
 #include <QString>
 
+struct stat;
+
 namespace FileRules {
 
 // True when `path` names an ordinary, visible file; a name with wildcards
 // matches any visible file of its folder.
 bool Exists(const QString& path);
 FileStamp Stamp(const QString& path);
+// The stamp of a file already looked at.
+FileStamp StampOf(const struct stat& st);
 // Up to `maxBytes` (all when negative) from `offset` of an ordinary file.
 bool ReadRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data, QString* error);
 bool CopyReplacing(const QString& from, const QString& to, QString* error,

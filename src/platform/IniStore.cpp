@@ -1,6 +1,7 @@
 #include "IniStore.h"
 
 #include "AtomicFile.h"
+#include "FileRules.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,15 +14,9 @@ namespace {
 // The stamp of the file a path names now (following a link); empty when
 // there is none.
 FileStamp StampNow(const QString& path) {
-    FileStamp s;
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return s;
-    s.exists = true;
-    s.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    s.size = st.st_size;
-    s.device = st.st_dev;
-    s.inode = st.st_ino;
-    return s;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return FileStamp();
+    return FileRules::StampOf(st);
 }
 
 }  // namespace

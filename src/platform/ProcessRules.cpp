@@ -82,6 +82,13 @@ QString PrivateRuntimeFolder(const QString& dataFolder) {
 
 namespace ProcessRules {
 
+ExecArgs::ExecArgs(const QString& program, const QStringList& args) {
+    words << QFile::encodeName(program);
+    for (const QString& a : args) words << QFile::encodeName(a);
+    for (QByteArray& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+}
+
 bool ResolveCommand(const QString& commandLine, QString* program, QStringList* args, QString* error) {
     auto isProgram = [](const QString& candidate, QString* resolved) {
         if (candidate.contains(u'/')) return QFileInfo(candidate).isFile();
@@ -132,12 +139,8 @@ bool ProgramOnPath(const QString& commandLine) {
 // would cost a few milliseconds more: the kernel gives each new session its
 // own scheduling group.)
 bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidOut, QString* error) {
-    QList<QByteArray> words;
-    words << QFile::encodeName(program);
-    for (const QString& a : args) words << QFile::encodeName(a);
-    std::vector<char*> argv;
-    for (QByteArray& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    ExecArgs exec(program, args);
+    std::vector<char*>& argv = exec.argv;
 
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attr;

@@ -3,10 +3,22 @@
 // environment every started program gets.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace ProcessRules {
+
+// A program and its arguments as the null-ended array exec takes; the words
+// hold the bytes the pointers point into.
+struct ExecArgs {
+    ExecArgs(const QString& program, const QStringList& args);
+    ExecArgs(const ExecArgs&) = delete;
+    ExecArgs& operator=(const ExecArgs&) = delete;
+    QList<QByteArray> words;
+    std::vector<char*> argv;
+};
 
 // Program and arguments of an unquoted command line, as it would start.
 bool ResolveCommand(const QString& commandLine, QString* program, QStringList* args, QString* error);

@@ -58,12 +58,8 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     }
     dropInput();
 
-    QList<QByteArray> words;
-    words << QFile::encodeName(program);
-    for (const QString& a : args) words << QFile::encodeName(a);
-    std::vector<char*> argv;
-    for (QByteArray& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    ProcessRules::ExecArgs exec(program, args);
+    std::vector<char*>& argv = exec.argv;
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {

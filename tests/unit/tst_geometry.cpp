@@ -16,13 +16,6 @@ using namespace Qlk;
 
 namespace {
 
-void Seed(FakePlatform& fake) {
-    QFile seed(fake.programDir + QStringLiteral("/result.txt"));
-    QVERIFY(seed.open(QIODevice::WriteOnly));
-    seed.write("seed\n");
-    fake.presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
-}
-
 // One life of a window: opened from the store, perhaps moved and resized by
 // the user, closed; returns the pixel geometry it had when it closed.
 QRect MainWindowLife(const QRect& userMoves) {
@@ -79,7 +72,7 @@ void TestGeometry::closeAndReopenKeepsGeometry() {
     QFETCH(double, twipsPerPixel);
     QFETCH(QRect, userMoves);
     FakeScope fake;
-    Seed(*fake);
+    fake->seedConfigured();
     fake->metrics = ScreenMetrics{twipsPerPixel * 1600, twipsPerPixel * 1200, twipsPerPixel, twipsPerPixel};
     S.WindowsFolder = fake->dataFolder;
     auto life = resultWindow ? ResultWindowLife : MainWindowLife;
@@ -112,7 +105,7 @@ void TestGeometry::designDensityStoreReadsAsStored() {
     QFETCH(QStringList, stored);
     QFETCH(QRectF, twips);
     FakeScope fake;
-    Seed(*fake);
+    fake->seedConfigured();
     S.WindowsFolder = fake->dataFolder;
     const QString prefix = resultWindow ? QStringLiteral("Result") : QStringLiteral("frmExection");
     fake->presetSetting(kSetting, prefix + QStringLiteral("Left"), stored[0]);

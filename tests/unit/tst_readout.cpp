@@ -24,13 +24,6 @@ using namespace Qlk;
 
 namespace {
 
-void Seed(FakePlatform& fake) {
-    QFile seed(fake.programDir + QStringLiteral("/result.txt"));
-    QVERIFY(seed.open(QIODevice::WriteOnly));
-    seed.write("seed\n");
-    fake.presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
-}
-
 // What a tooltip's rich text shows on screen.
 QString Rendered(const QString& richText) {
     QTextDocument doc;
@@ -84,7 +77,7 @@ void TestReadout::tooltipTextShownAsTyped() {
     QFETCH(bool, browser);
     QFETCH(QString, text);
     FakeScope fake;
-    Seed(*fake);
+    fake->seedConfigured();
     frmExection form;
     QVERIFY(form.Form_Load());
     QToolButton* button = browser ? form.cmdBrowser[1] : form.optPath[1];
@@ -115,7 +108,7 @@ void TestReadout::nameBoxKeepsItsName_data() {
 void TestReadout::nameBoxKeepsItsName() {
     QFETCH(QString, typed);
     FakeScope fake;
-    Seed(*fake);
+    fake->seedConfigured();
     frmExection form;
     QVERIFY(form.Form_Load());
     form.cmbName->setEditText(typed);
