@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <cstdio>
 
 namespace TestFiles {
 
@@ -34,6 +35,22 @@ inline void WriteFile(const QString& path, const QByteArray& bytes = {}, bool ex
         QFile f(path);
         QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
     }
+}
+
+// Adds `bytes` at the end of the file, as a program writing output does.
+inline void AppendFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Append), qPrintable(path));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Writes `bytes` under a temporary name and renames it over the file (a new
+// inode), as a writer that replaces a file whole does.
+inline void ReplaceFile(const QString& path, const QByteArray& bytes) {
+    const QString temporary = path + QStringLiteral(".new");
+    WriteFile(temporary, bytes);
+    QVERIFY2(std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0,
+             qPrintable(path));
 }
 
 // An empty file.

@@ -10,6 +10,23 @@ namespace {
 constexpr qsizetype kHeadBytes = 256 * 1024;
 constexpr qsizetype kTailSampleBytes = 32 * 1024;
 
+// Where the bytes after the first `lines` line breaks begin; -1 when they
+// hold no more than that many.
+qsizetype AfterLines(QByteArrayView bytes, qsizetype lines) {
+    qsizetype at = -1;
+    for (qsizetype n = 0; n < lines; ++n)
+        if ((at = bytes.indexOf('\n', at + 1)) < 0) return -1;
+    return at + 1 < bytes.size() ? at + 1 : -1;
+}
+
+// Where the last `lines` lines of the bytes begin; 0 when they hold no more.
+qsizetype LastLines(QByteArrayView bytes, qsizetype lines) {
+    qsizetype at = bytes.size() - 1;  // a last line break ends the last line
+    for (qsizetype n = 0; n < lines; ++n)
+        if (at <= 0 || (at = bytes.lastIndexOf('\n', at - 1)) < 0) return 0;
+    return at + 1;
+}
+
 bool HasNonAscii(QByteArrayView bytes) {
     for (char c : bytes)
         if (uchar(c) >= 0x80) return true;
@@ -89,16 +106,20 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
     if (now.size - m_offset > kTailBytes ||
         !Qlk::P().readFile(m_path, m_offset, kSliceBytes, &bytes, nullptr))
         return readWhole(now);
+    Update u;
+    u.more = bytes.size() == kSliceBytes;
+    if (const qsizetype cut = AfterLines(bytes, kSliceLines); cut > 0) {
+        bytes.truncate(cut);
+        u.more = true;
+    }
     if (m_head.size() < kHeadBytes) m_head += bytes.left(kHeadBytes - m_head.size());
     if (bytes.size() >= kTailSampleBytes)
         m_tail = bytes.right(kTailSampleBytes);
     else
         m_tail = (m_tail + bytes).right(kTailSampleBytes);
     m_offset += bytes.size();
-    Update u;
     u.kind = Update::Append;
     u.text = decode(bytes);
-    u.more = bytes.size() == kSliceBytes;
     return u;
 }
 
@@ -136,6 +157,10 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
         // Begin at a line start, so that no character is cut in two.
         const qsizetype lf = bytes.indexOf('\n');
         if (lf >= 0 && lf + 1 < bytes.size()) skip = lf + 1;
+    }
+    if (const qsizetype last = LastLines(QByteArrayView(bytes).sliced(skip), kTailLines); last > 0) {
+        skip += last;
+        u.trimmed = true;
     }
     m_headAt = start + skip;
     const QByteArrayView shown = QByteArrayView(bytes).sliced(skip);

@@ -18,6 +18,10 @@ public:
     // New bytes of a growing file are read at most this many at a time, so
     // that a fast writer never holds up the user interface for long.
     static constexpr qint64 kSliceBytes = 64 * 1024;
+    // Lines cost the text box more than bytes: a slice ends after this many
+    // lines, and a whole read keeps at most the last kTailLines lines.
+    static constexpr qsizetype kSliceLines = 4000;
+    static constexpr qsizetype kTailLines = 5000;
     // A line longer than this is broken, so that one endless line cannot
     // stall the text box.
     static constexpr qsizetype kMaxLineChars = 8000;
@@ -39,6 +43,10 @@ public:
     // a tail, or `whole` gives a whole read. A file that is missing or cannot
     // be read gives an empty replacement.
     Update read(const FileStamp& now, bool whole = false);
+
+    // True when the file whose stamp is now `now` still holds just what was
+    // read: the same file, as long, with the same first and last bytes.
+    bool unchanged(const FileStamp& now) { return sameFileGrown(now) && now.size == m_offset; }
 
     const QString& path() const { return m_path; }
     // Bytes of the file consumed so far; -1 before the first read.

@@ -5,6 +5,7 @@
 #include "RunConsole.h"
 #include "platform/Fonts.h"
 #include "settings/Qlk.h"
+#include "settings/StoreKeys.h"
 
 #include <QCloseEvent>
 #include <QFileSystemWatcher>
@@ -19,6 +20,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -148,24 +150,17 @@ frmResultText::frmResultText(QWidget* mainWindow)
     connect(m_settle, &QTimer::timeout, this, [this] {
         const bool fileReported = m_fileReported;
         m_fileReported = false;
-        m_settle->setInterval(kSettleMs);
         Refresh(fileReported);
     });
-    // A change after a quiet moment is shown at once (after the settle
-    // time); while output streams in, the text is brought up to date at most
-    // kShowsPerSecond times a second, as much as a screen can show.
     m_sinceShown.start();
-    auto settle = [this] {
-        if (m_settle->isActive()) return;
-        const qint64 wait = 1000 / kShowsPerSecond - m_sinceShown.elapsed();
-        m_settle->setInterval(int(std::max<qint64>(kSettleMs, wait)));
-        m_settle->start();
-    };
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this, settle] {
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
         m_fileReported = true;
-        settle();
+        ScheduleRefresh(true);
+        // Until the refresh every write of a fast writer would only wake the
+        // window again; the refresh watches the file anew.
+        m_watcher->removePath(m_reader.path());
     });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, settle);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { ScheduleRefresh(true); });
     Watch(P().fileStamp(m_reader.path()));
 
     connect(Run::Console::instance(), &Run::Console::changed, this, &frmResultText::UpdateRun);
@@ -177,10 +172,10 @@ frmResultText::~frmResultText() = default;
 void frmResultText::Form_Load() {
     if (m_main) setWindowIcon(m_main->windowIcon());
 
-    const double top = Val(ReadSetting(kSetting, QStringLiteral("ResultTop")));
-    const double left = Val(ReadSetting(kSetting, QStringLiteral("ResultLeft")));
-    const double height = Val(ReadSetting(kSetting, QStringLiteral("ResultHeight")));
-    const double width = std::nearbyint(Val(ReadSetting(kSetting, QStringLiteral("ResultWidth"))));
+    const double top = Val(ReadSetting(kSetting, Key::ResultTop));
+    const double left = Val(ReadSetting(kSetting, Key::ResultLeft));
+    const double height = Val(ReadSetting(kSetting, Key::ResultHeight));
+    const double width = std::nearbyint(Val(ReadSetting(kSetting, Key::ResultWidth)));
 
     // A width that does not fit 16 bits, or a damaged value, leaves the
     // design geometry, as a zero does.
@@ -197,8 +192,7 @@ void frmResultText::Form_Load() {
         PlaceOnScreen();
     }
 
-    mnuBefore->setChecked(ReadSetting(kSetting, QStringLiteral("ResultFormBefore")) !=
-                          QStringLiteral("True"));
+    mnuBefore->setChecked(ReadSetting(kSetting, Key::ResultFormBefore) != QStringLiteral("True"));
     mnuBefore_Click();
 
     // A restored size is already this screen's: only the design size is
@@ -224,7 +218,8 @@ void frmResultText::PlaceOnScreen() {
 void frmResultText::Form_Resize() {
     const FormTwips f = GetForm(this);
     const double w = f.ScaleWidth(), h = f.ScaleHeight();
-    const double y = P().screen().twipsPerPixelY / 15, x = P().screen().twipsPerPixelX / 15;
+    const double y = P().screen().twipsPerPixelY / kDesignTwipsPerPixel;
+    const double x = P().screen().twipsPerPixelX / kDesignTwipsPerPixel;
     const double input = kInputRow * y, status = kStatusRow * y, stop = kStopWidth * x;
     const double find = findBar->isHidden() ? 0 : kFindRow * y;
     const double rows = std::max(0.0, h - input - status - find);
@@ -241,11 +236,11 @@ void frmResultText::Form_Unload() {
     // A minimized window keeps the place it had before.
     const FormTwips f = isMinimized() && m_haveNormal ? m_normal : GetForm(this);
     const SettingsBatch batch;
-    WriteSetting(kSetting, QStringLiteral("ResultTop"), NumberText(StoredFromTwips(f.Top)));
-    WriteSetting(kSetting, QStringLiteral("ResultLeft"), NumberText(StoredFromTwips(f.Left)));
-    WriteSetting(kSetting, QStringLiteral("ResultHeight"), NumberText(StoredFromTwips(f.Height)));
-    WriteSetting(kSetting, QStringLiteral("ResultWidth"), NumberText(StoredFromTwips(f.Width)));
-    WriteSetting(kSetting, QStringLiteral("ResultFormBefore"), FlagText(mnuBefore->isChecked()));
+    WriteSetting(kSetting, Key::ResultTop, NumberText(StoredFromTwips(f.Top)));
+    WriteSetting(kSetting, Key::ResultLeft, NumberText(StoredFromTwips(f.Left)));
+    WriteSetting(kSetting, Key::ResultHeight, NumberText(StoredFromTwips(f.Height)));
+    WriteSetting(kSetting, Key::ResultWidth, NumberText(StoredFromTwips(f.Width)));
+    WriteSetting(kSetting, Key::ResultFormBefore, FlagText(mnuBefore->isChecked()));
 }
 
 void frmResultText::mnuBefore_Click() { ToggleTopmost(this, mnuBefore); }
@@ -328,22 +323,40 @@ bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
 // change the file system reported on the file itself is read even when the
 // stamp looks the same (two rewrites within the file system's clock tick).
 void frmResultText::Refresh(bool fileReported) {
+    // T: the stamp of the result file now.
     const FileStamp T = P().fileStamp(m_reader.path());
     Watch(T);
     const bool same = T == S.ResultFileTime;
-    if (same && !(fileReported && T.exists) && !m_more) return;
+    // The same stamp is read again when the file system reported a change
+    // the reader has not seen; a late report of a write already read changes
+    // nothing.
+    if (same && !m_more && !(fileReported && T.exists && !m_reader.unchanged(T))) return;
+    QElapsedTimer cost;
+    cost.start();
     const ResultReader::Update update = m_reader.read(T, same && !m_more);
-    Show(update);
-    m_sinceShown.start();
+    ShowUpdate(update);
     S.ResultFileTime = T;
+    m_lastCostMs = cost.nsecsElapsed() / 1e6;
+    m_sinceShown.start();
     // A fast writer's output is taken a slice at a time, with the other
     // events served in between.
     m_more = update.more;
-    if (m_more) {
-        m_settle->setInterval(0);
-        m_settle->start();
-    }
+    if (m_more) ScheduleRefresh(false);
     FinishIfEnded();
+}
+
+// A change after a quiet moment is shown after the settle time. While output
+// streams in, the text is brought up to date at most kShowsPerSecond times a
+// second, as much as a screen can show, and a refresh that took c ms is
+// followed by kRestFactor * c ms for everything else, so that a flood of
+// output takes only a small share of the processor.
+void frmResultText::ScheduleRefresh(bool reported) {
+    if (m_settle->isActive()) return;
+    const double since = m_sinceShown.nsecsElapsed() / 1e6;
+    double wait = kRestFactor * m_lastCostMs - since;
+    if (reported) wait = std::max({wait, 1000.0 / kShowsPerSecond - m_lastCostMs - since, double(kSettleMs)});
+    m_settle->setInterval(std::max(0, int(std::ceil(wait))));
+    m_settle->start();
 }
 
 // Once a run has ended and its output is read to the end, the last line is
@@ -388,11 +401,13 @@ void frmResultText::Watch(const FileStamp& stamp) {
     }
 }
 
-void frmResultText::Show(const ResultReader::Update& update) {
+void frmResultText::ShowUpdate(const ResultReader::Update& update) {
     QScrollBar* bar = Text1->verticalScrollBar();
     if (update.kind == ResultReader::Update::Replace) {
         m_trimmed = update.trimmed;
-        Text1->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
+        // Plain: the text box's own setPlainText would give the new text the
+        // format at its cursor, the colour of a selected error.
+        Text1->document()->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
         Run::Console* console = Run::Console::instance();
         ProblemLines::Folder folder;
         folder.path = console->Folder();
@@ -493,14 +508,20 @@ void frmResultText::FindNext(bool backwards) {
 }
 
 // Drops the oldest text, whole lines where it can, once the text grows past
-// its bound, and puts the note at the top.
+// its bound in characters or in lines, and puts the note at the top.
 void frmResultText::Bound() {
     QTextDocument* doc = Text1->document();
-    if (doc->characterCount() <= kMaxShownChars) return;
-    int cut = doc->characterCount() - kKeepChars;
-    const QTextBlock block = doc->findBlock(cut);
-    if (block.isValid() && block.position() > cut - kKeepChars / 4 && block.position() > 0)
-        cut = block.position();
+    const bool tooLong = doc->characterCount() > kMaxShownChars;
+    const bool tooMany = doc->blockCount() > kMaxShownLines;
+    if (!tooLong && !tooMany) return;
+    int cut = 0;
+    if (tooLong) {
+        cut = doc->characterCount() - kKeepChars;
+        const QTextBlock block = doc->findBlock(cut);
+        if (block.isValid() && block.position() > cut - kKeepChars / 4 && block.position() > 0)
+            cut = block.position();
+    }
+    if (tooMany) cut = std::max(cut, doc->findBlockByNumber(doc->blockCount() - kKeepLines).position());
     const int cutBlock = doc->findBlock(cut).blockNumber();
     QTextCursor c(doc);
     c.beginEditBlock();

@@ -28,10 +28,14 @@ public:
     // (down to kKeepChars) and a note at the top says so.
     static constexpr int kMaxShownChars = 500000;
     static constexpr int kKeepChars = 350000;
+    // The same for lines, which cost the text box more than characters.
+    static constexpr int kMaxShownLines = 8000;
+    static constexpr int kKeepLines = 5000;
     // A change the file system reports is read this long after the first
     // report, so that a burst of writes is read once.
     static constexpr int kSettleMs = 15;
     static constexpr int kShowsPerSecond = 30;
+    static constexpr double kRestFactor = 4;
     static const QString kTrimmedNote;
 
     // `mainWindow` lends its icon.
@@ -106,7 +110,8 @@ protected:
 private:
     void Refresh(bool fileReported);
     void Watch(const FileStamp& stamp);
-    void Show(const ResultReader::Update& update);
+    void ShowUpdate(const ResultReader::Update& update);
+    void ScheduleRefresh(bool reported);
     void Bound();
     void PlaceOnScreen();
     void RememberNormalGeometry();
@@ -131,8 +136,9 @@ private:
     std::unique_ptr<ResultMarks> m_marks;
     qint64 m_navLine = -1;  // the problem line F4 went to last
     int m_navBlock = -1;
-    quint64 m_finished = 0;
+    quint64 m_finished = 0;  // the run whose output was read to its end
     QString m_shownCounts;
     bool m_marking = true;
-    QElapsedTimer m_sinceShown;  // the run whose output was read to its end
+    QElapsedTimer m_sinceShown;  // since the end of the last refresh
+    double m_lastCostMs = 0;     // how long the last refresh took
 };

@@ -4,6 +4,7 @@
 // the status line, where the view stands after a compile and while output
 // arrives, and the find bar.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "run/ResultFind.h"
 #include "run/ResultMarks.h"
 #include "run/RunConsole.h"
@@ -25,14 +26,14 @@ using namespace Qlk;
 namespace {
 
 void Write(const QString& path, const QByteArray& bytes, bool append = false) {
-    QFile f(path);
-    QVERIFY2(f.open(append ? QIODevice::Append : QIODevice::WriteOnly), qPrintable(path));
-    f.write(bytes);
+    if (append)
+        TestFiles::AppendFile(path, bytes);
+    else
+        TestFiles::WriteFile(path, bytes);
 }
 
 QByteArray Sample(const char* name) {
-    QFile f(QStringLiteral(QLK_TEST_DATA "/problems/") + QLatin1String(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return TestFiles::ReadFile(QStringLiteral(QLK_TEST_DATA "/problems/") + QLatin1String(name));
 }
 
 // A result window over result.txt, a source folder whose path has a space
@@ -265,6 +266,18 @@ void TestResultProblems::compileEndShowsFirstError() {
     QCOMPARE(b.w->Text1->cursorForPosition(QPoint(2, 2)).block().text(),
              QStringLiteral("Bad.java:1: error: e"));
     QVERIFY(b.w->lblStatus->text().endsWith(QStringLiteral("エラー 40")));
+    // A late report of the file system (here of its mode set again) keeps
+    // the selection and the view.
+    const int top = b.w->Text1->verticalScrollBar()->value();
+    QVERIFY(QFile::setPermissions(b.result, QFile::permissions(b.result)));
+    QTest::qWait(100);
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:1: error: e"));
+    QCOMPARE(b.w->Text1->verticalScrollBar()->value(), top);
+    // A new result read whole while an error is selected takes none of its
+    // colour.
+    TestFiles::ReplaceFile(b.result, "Bad.java:2: error: f\nplain\n2 errors\n");
+    b.w->Timer1_Timer();
+    QCOMPARE(Marks(b.w), (QStringList{"error", "plain", "plain", "plain"}));
     // A program's run never jumps.
     b.Start(false);
     b.Output(out);

@@ -1,6 +1,7 @@
 // The result window: what it notices of result.txt and how it shows it, its
 // geometry and always-on-top state, and its life as the one result window.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "run/ResultWindow.h"
 #include "run/frmResultText.h"
 #include "settings/Placement.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
 
@@ -26,20 +28,13 @@ namespace {
 // Writes the file in place (same inode), or under a temporary name renamed
 // over it (a new inode), as different writers do.
 void Put(const QString& path, const QByteArray& bytes, bool replace = false) {
-    const QString target = replace ? path + QStringLiteral(".new") : path;
-    QFile f(target);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-    f.close();
     if (replace)
-        QVERIFY(::rename(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()) == 0);
+        TestFiles::ReplaceFile(path, bytes);
+    else
+        TestFiles::WriteFile(path, bytes);
 }
 
-void Append(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Append));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+void Append(const QString& path, const QByteArray& bytes) { TestFiles::AppendFile(path, bytes); }
 
 // Sets the modification time exactly, to make two writes look as close in
 // time as a test needs.
@@ -79,9 +74,12 @@ private slots:
     void decoding_data();
     void decoding();
     void encodingChosenAtFirstNonAsciiByte();
+    void growingFileIsReadIncrementally_data();
     void growingFileIsReadIncrementally();
     void rewriteInPlaceIsNotTakenForGrowth();
+    void largeFileShowsItsTailWithNote_data();
     void largeFileShowsItsTailWithNote();
+    void endlessOutputStaysBounded_data();
     void endlessOutputStaysBounded();
     void endlessLineIsBroken();
     void watcherShowsChangesWithoutTimer();
@@ -239,7 +237,24 @@ void TestResultWindow::encodingChosenAtFirstNonAsciiByte() {
     QCOMPARE(w->reader().encodingName(), QStringLiteral("UTF-8"));
 }
 
+void TestResultWindow::growingFileIsReadIncrementally_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<qint64>("firstSlice");
+    // Long lines: a slice ends at its size in bytes.
+    const QByteArray longLine = QByteArray("burst line ") + QByteArray(60, '-') + '\n';
+    const int longCount = int(3 * ResultReader::kSliceBytes / longLine.size()) + 1;
+    QTest::newRow("long lines, sliced by bytes") << longLine << longCount << ResultReader::kSliceBytes;
+    // Short lines cost the text box more: a slice ends after so many lines.
+    const int shortCount = int(ResultReader::kSliceLines) + 100;
+    QTest::newRow("short lines, sliced by lines")
+        << QByteArray("7\n") << shortCount << qint64(2 * ResultReader::kSliceLines);
+}
+
 void TestResultWindow::growingFileIsReadIncrementally() {
+    QFETCH(QByteArray, line);
+    QFETCH(int, count);
+    QFETCH(qint64, firstSlice);
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
@@ -247,9 +262,9 @@ void TestResultWindow::growingFileIsReadIncrementally() {
     w->Timer1_Timer();
     QString expected = QStringLiteral("line 1\n");
     for (int i = 2; i <= 50; ++i) {
-        const QByteArray line = QByteArray("line ") + QByteArray::number(i) + '\n';
-        Append(s.file, line);
-        expected += QString::fromLatin1(line);
+        const QByteArray one = QByteArray("line ") + QByteArray::number(i) + '\n';
+        Append(s.file, one);
+        expected += QString::fromLatin1(one);
         w->Timer1_Timer();
         QCOMPARE(w->reader().offset(), QFileInfo(s.file).size());
     }
@@ -257,12 +272,11 @@ void TestResultWindow::growingFileIsReadIncrementally() {
     QCOMPARE(w->Text1->document()->blockCount(), 51);
 
     // A burst is taken a slice at a time, the rest right after other events.
-    QByteArray burst;
-    while (burst.size() < 3 * ResultReader::kSliceBytes) burst += "burst line\n";
+    const QByteArray burst = line.repeated(count);
     const qint64 before = w->reader().offset();
     Append(s.file, burst);
     w->Timer1_Timer();
-    QCOMPARE(w->reader().offset(), before + ResultReader::kSliceBytes);
+    QCOMPARE(w->reader().offset(), before + firstSlice);
     QTRY_COMPARE(w->reader().offset(), before + burst.size());
     QCOMPARE(Shown(w), expected + QString::fromLatin1(burst));
 }
@@ -291,20 +305,43 @@ void TestResultWindow::rewriteInPlaceIsNotTakenForGrowth() {
     QCOMPARE(Shown(w).remove(u'\n'), QString::fromLatin1(changed).remove(u'\n'));
 }
 
+void TestResultWindow::largeFileShowsItsTailWithNote_data() {
+    QTest::addColumn<QByteArray>("prefix");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("minChars");
+    QTest::addColumn<int>("minLines");
+    // Bounded by characters: as much text as the bound keeps.
+    QTest::newRow("lines of a program")
+        << QByteArray("output line ") << 80 << frmResultText::kKeepChars / 2 << 0;
+    // Bounded by lines: one digit per line still shows thousands of them.
+    QTest::newRow("one digit per line") << QByteArray() << 1 << 0 << int(ResultReader::kTailLines);
+}
+
 void TestResultWindow::largeFileShowsItsTailWithNote() {
+    QFETCH(QByteArray, prefix);
+    QFETCH(int, width);
+    QFETCH(int, minChars);
+    QFETCH(int, minLines);
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
     QByteArray big;
-    for (int i = 0; big.size() < 5 * 1024 * 1024; ++i) big += "output line " + QByteArray::number(i) + '\n';
+    for (int i = 0; big.size() < 5 * 1024 * 1024; ++i) {
+        QByteArray line = prefix + QByteArray::number(i % (prefix.isEmpty() ? 10 : 1000000000));
+        big += line.leftJustified(width, '.') + '\n';
+    }
     Put(s.file, big);
     w->Timer1_Timer();
     const QString shown = Shown(w);
     QVERIFY(w->trimmed());
-    QVERIFY(shown.startsWith(frmResultText::kTrimmedNote + u'\n' + QStringLiteral("output line ")));
+    QVERIFY(shown.startsWith(frmResultText::kTrimmedNote + u'\n' + QString::fromLatin1(prefix)));
+    // Whole lines only.
+    QCOMPARE(w->Text1->document()->findBlockByNumber(1).text().size(), width);
     QVERIFY(shown.endsWith(QString::fromLatin1(big.right(30))));
     QVERIFY(shown.size() <= frmResultText::kMaxShownChars);
-    QVERIFY(shown.size() > frmResultText::kKeepChars / 2);
+    QVERIFY(shown.size() > minChars);
+    const int lines = w->Text1->document()->blockCount() - 2;  // less the note and the empty last block
+    QVERIFY2(lines <= ResultReader::kTailLines && lines >= minLines, qPrintable(QString::number(lines)));
     // The view is at the newest output.
     QScrollBar* bar = w->Text1->verticalScrollBar();
     QCOMPARE(bar->value(), bar->maximum());
@@ -315,26 +352,41 @@ void TestResultWindow::largeFileShowsItsTailWithNote() {
     QVERIFY(!w->trimmed());
 }
 
+void TestResultWindow::endlessOutputStaysBounded_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("perRound");
+    // Long lines reach the bound in characters first, short ones the bound
+    // in lines; each round fits one slice.
+    QTest::newRow("long lines") << 200 << 300;
+    QTest::newRow("short lines") << 0 << int(ResultReader::kSliceLines);
+}
+
 void TestResultWindow::endlessOutputStaysBounded() {
+    QFETCH(int, width);
+    QFETCH(int, perRound);
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
     Put(s.file, "");
     w->Timer1_Timer();
     QByteArray chunk;
-    for (int i = 0; i < 5000; ++i) chunk += "tick " + QByteArray::number(i) + '\n';
+    for (int i = 0; i < perRound; ++i)
+        chunk += ("tick " + QByteArray::number(i)).leftJustified(width, '.') + '\n';
+    QVERIFY(chunk.size() <= ResultReader::kSliceBytes);
     qint64 total = 0;
     for (int round = 0; round < 80; ++round) {
         Append(s.file, chunk);
         total += chunk.size();
         w->Timer1_Timer();
         QVERIFY(w->Text1->document()->characterCount() <= frmResultText::kMaxShownChars + 1);
+        QVERIFY(w->Text1->document()->blockCount() <= frmResultText::kMaxShownLines + 1);
     }
     QVERIFY(total > 3 * frmResultText::kMaxShownChars);
     QVERIFY(w->trimmed());
     const QString shown = Shown(w);
     QVERIFY(shown.startsWith(frmResultText::kTrimmedNote + u'\n'));
-    QVERIFY(shown.endsWith(QStringLiteral("tick 4998\ntick 4999\n")));
+    const QString last = QString::fromLatin1(chunk.right(2 * chunk.size() / perRound));
+    QVERIFY(shown.endsWith(last));
     QCOMPARE(w->reader().offset(), total);  // read incrementally to the end
 }
 
