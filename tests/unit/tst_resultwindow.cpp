@@ -1,7 +1,7 @@
 // The result window: what it notices of result.txt and how it shows it, its
 // geometry and always-on-top state, and its life as the one result window.
 #include "FakePlatform.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "run/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
