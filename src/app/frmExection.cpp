@@ -5,7 +5,7 @@
 #include "platform/Fonts.h"
 #include "platform/PlainToolTips.h"
 #include "platform/StableAccessible.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "run/RunCommands.h"
 #include "run/RunConsole.h"
 #include "settings/History.h"

@@ -14,17 +14,17 @@
 #include <time.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 
+#include "FileRules.h"
 #include "ProcessRules.h"
+
+using FileRules::SystemError;
 
 namespace {
 
 // What a user may type ahead of a program that does not read; beyond it the
 // typing is refused rather than kept without bound.
 constexpr qsizetype kMaxPending = 4 * 1024 * 1024;
-
-QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 // Writing to a program that has ended must never end Quenlark.
 void IgnoreBrokenPipe() {

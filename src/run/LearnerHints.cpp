@@ -173,7 +173,7 @@ static_assert(std::size(kRules) <= 8, "a learner reads a few sure hints, not man
 
 }  // namespace
 
-QString forMessage(const CompilerMessage& message, const FolderFiles& folderFiles) {
+QString ForMessage(const CompilerMessage& message, const FolderFiles& folderFiles) {
     for (const Rule& rule : kRules) {
         if (!rule.message) continue;
         QString hint = rule.message(message, folderFiles);
@@ -182,7 +182,7 @@ QString forMessage(const CompilerMessage& message, const FolderFiles& folderFile
     return {};
 }
 
-QString forCrash(const Crash& crash) {
+QString ForCrash(const Crash& crash) {
     for (const Rule& rule : kRules) {
         if (!rule.crash) continue;
         QString hint = rule.crash(crash);
@@ -191,7 +191,7 @@ QString forCrash(const Crash& crash) {
     return {};
 }
 
-QStringList ruleNames() {
+QStringList RuleNames() {
     QStringList names;
     for (const Rule& rule : kRules) names << QString::fromLatin1(rule.name);
     return names;

@@ -34,12 +34,12 @@ struct Crash {
 using FolderFiles = std::function<QStringList()>;
 
 // The hint for a compiler error, or "" when no rule is sure of it.
-QString forMessage(const CompilerMessage& message, const FolderFiles& folderFiles);
+QString ForMessage(const CompilerMessage& message, const FolderFiles& folderFiles);
 // The hint for a crash whose trace reached the learner's code, or "".
-QString forCrash(const Crash& crash);
+QString ForCrash(const Crash& crash);
 
 // The names of the rules of the table, in order (for the tests and the
 // documentation: there are never more than eight).
-QStringList ruleNames();
+QStringList RuleNames();
 
 }  // namespace LearnerHints

@@ -170,14 +170,14 @@ qsizetype CaretColumn(QStringView line) {
 
 }  // namespace
 
-QString countsText(const Counts& counts) {
+QString CountsText(const Counts& counts) {
     QStringList parts;
     if (counts.errors > 0) parts << QStringLiteral("エラー %1").arg(counts.errors);
     if (counts.warnings > 0) parts << QStringLiteral("警告 %1").arg(counts.warnings);
     return parts.join(QStringLiteral("、"));
 }
 
-LineInfo readLine(QStringView line) {
+LineInfo ReadLine(QStringView line) {
     LineInfo info;
     while (line.endsWith(u'\r') || line.endsWith(u'\n')) line.chop(1);
     // The shortest line that says anything is "警告1個"; most output is
@@ -295,7 +295,7 @@ void ProblemScanner::endLine(QStringView line) {
 
 void ProblemScanner::readOne(QStringView line, bool continuation) {
     if (continuation) return;
-    const LineInfo info = readLine(line);
+    const LineInfo info = ReadLine(line);
     switch (info.type) {
         case LineInfo::Error:
         case LineInfo::Warning:
@@ -381,7 +381,7 @@ void ProblemScanner::followMessage(QStringView line) {
 void ProblemScanner::closeMessage() {
     if (!m_message.open) return;
     m_message.open = false;
-    const QString hint = LearnerHints::forMessage(m_message.text, [this] { return folderFiles(); });
+    const QString hint = LearnerHints::ForMessage(m_message.text, [this] { return folderFiles(); });
     if (!hint.isEmpty()) addHint(m_message.lastLine, hint);
 }
 
@@ -422,7 +422,7 @@ void ProblemScanner::onFrame(const LineInfo& info) {
         head->fileLine = info.line;
     }
     m_crash.open = false;
-    const QString hint = LearnerHints::forCrash(m_crash.text);
+    const QString hint = LearnerHints::ForCrash(m_crash.text);
     if (!hint.isEmpty()) addHint(m_lines, hint);
 }
 

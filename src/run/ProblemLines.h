@@ -55,7 +55,7 @@ struct Counts {
 };
 
 // "エラー 2、警告 1", "エラー 2", "警告 1"; "" when there are none.
-QString countsText(const Counts& counts);
+QString CountsText(const Counts& counts);
 
 // What one line says, read on its own.
 struct LineInfo {
@@ -67,7 +67,7 @@ struct LineInfo {
     QString name;      // Frame: "pkg.Cls$Inner.method"; Exception: the type; Summary: "error" or "warning"
     bool jdk = false;  // Frame: a frame of the JDK's own classes (never the learner's)
 };
-LineInfo readLine(QStringView line);
+LineInfo ReadLine(QStringView line);
 
 // The run's folder: where relative paths start, and where the sources of
 // frames are looked for.

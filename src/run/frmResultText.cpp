@@ -378,7 +378,7 @@ void frmResultText::FinishIfEnded() {
 
 // The counts go on the status line when they change.
 void frmResultText::ShowCounts() {
-    const QString counts = ProblemLines::countsText(m_marks->counts());
+    const QString counts = ProblemLines::CountsText(m_marks->counts());
     if (counts == m_shownCounts) return;
     m_shownCounts = counts;
     SetStatusExtra(counts);

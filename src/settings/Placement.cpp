@@ -62,6 +62,13 @@ void Apply(QWidget* form, const FormTwips& t) {
         form->resize(px.size());
 }
 
+// Changes one of the form's four measures and keeps the rest as they stand.
+void SetFormField(QWidget* form, double FormTwips::*field, double value) {
+    FormTwips t = GetForm(form);
+    t.*field = value;
+    Apply(form, t);
+}
+
 }  // namespace
 
 int ToPixelsX(double twips) { return ToPixels(twips / Tx()); }
@@ -96,29 +103,10 @@ FormTwips GetForm(QWidget* form) {
 
 void SetForm(QWidget* form, const FormTwips& twips) { Apply(form, twips); }
 
-void SetFormLeft(QWidget* form, double left) {
-    FormTwips t = GetForm(form);
-    t.Left = left;
-    Apply(form, t);
-}
-
-void SetFormTop(QWidget* form, double top) {
-    FormTwips t = GetForm(form);
-    t.Top = top;
-    Apply(form, t);
-}
-
-void SetFormHeight(QWidget* form, double height) {
-    FormTwips t = GetForm(form);
-    t.Height = height;
-    Apply(form, t);
-}
-
-void SetFormWidth(QWidget* form, double width) {
-    FormTwips t = GetForm(form);
-    t.Width = width;
-    Apply(form, t);
-}
+void SetFormLeft(QWidget* form, double left) { SetFormField(form, &FormTwips::Left, left); }
+void SetFormTop(QWidget* form, double top) { SetFormField(form, &FormTwips::Top, top); }
+void SetFormHeight(QWidget* form, double height) { SetFormField(form, &FormTwips::Height, height); }
+void SetFormWidth(QWidget* form, double width) { SetFormField(form, &FormTwips::Width, width); }
 
 void PlaceControl(QWidget* control, const QRectF& twips, ControlKind kind) {
     control->setProperty(kKindProp, int(kind));

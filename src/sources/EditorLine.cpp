@@ -87,7 +87,7 @@ QStringList Apply(Syntax syntax, QStringList args, const QString& file, int line
 
 }  // namespace
 
-Syntax syntaxOf(const QString& program) {
+Syntax SyntaxOf(const QString& program) {
     const QString name = QFileInfo(program).fileName();
     // "vim.basic", "vim.gtk3", "emacsclient.emacs": the alternatives' real names.
     const QString stem = name.section(u'.', 0, 0);
@@ -98,15 +98,15 @@ Syntax syntaxOf(const QString& program) {
     return Syntax::FileOnly;
 }
 
-Syntax syntaxFor(const QString& program, const QStringList& args) {
+Syntax SyntaxFor(const QString& program, const QStringList& args) {
     const qsizetype wrapped = WrappedProgram(program, args);
-    return wrapped < 0 ? syntaxOf(program) : syntaxOf(args[wrapped]);
+    return wrapped < 0 ? SyntaxOf(program) : SyntaxOf(args[wrapped]);
 }
 
-QStringList arguments(const QString& program, const QStringList& args, const QString& file, int line) {
+QStringList Arguments(const QString& program, const QStringList& args, const QString& file, int line) {
     // The wrapped editor's own arguments come before the line, as they
     // would before the file.
-    return Apply(syntaxFor(program, args), args, file, line);
+    return Apply(SyntaxFor(program, args), args, file, line);
 }
 
 }  // namespace EditorLine

@@ -17,15 +17,15 @@ enum class Syntax {
 };
 
 // The syntax of one program, by its base name ("/usr/bin/vim" -> PlusLine).
-Syntax syntaxOf(const QString& program);
+Syntax SyntaxOf(const QString& program);
 
 // The syntax used for `program` started with `args`: a terminal's is the
 // one of the program after its "-e", "-x" or "--".
-Syntax syntaxFor(const QString& program, const QStringList& args);
+Syntax SyntaxFor(const QString& program, const QStringList& args);
 
 // The arguments that open `file` at `line` (1 = the first; 0 or less: no
 // line) in `program`, after the `args` its command line already has. The
 // file is always one argument.
-QStringList arguments(const QString& program, const QStringList& args, const QString& file, int line);
+QStringList Arguments(const QString& program, const QStringList& args, const QString& file, int line);
 
 }  // namespace EditorLine

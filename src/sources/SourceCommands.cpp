@@ -149,11 +149,11 @@ void OpenJavaAtLine(const QString& file, int line, QWidget* window) {
     // An editor that takes no line, or a command line that names no program
     // (the start reports it), opens the file as the open command does.
     if (line <= 0 || !SplitEditor(editor, &program, &args) ||
-        EditorLine::syntaxFor(program, args) == EditorLine::Syntax::FileOnly) {
+        EditorLine::SyntaxFor(program, args) == EditorLine::Syntax::FileOnly) {
         StartEditor(editor, file, context);
         return;
     }
-    const QStringList extra = EditorLine::arguments(program, args, file, line).mid(args.size());
+    const QStringList extra = EditorLine::Arguments(program, args, file, line).mid(args.size());
     const QString shown = editor + u' ' + extra.join(u' ');
     QPointer<QWidget> parent(window);
     QString reason;

@@ -237,3 +237,61 @@ def wait_exit(proc, timeout=15.0):
     except subprocess.TimeoutExpired:
         proc.kill()
         raise
+
+
+RESULT_FILE = os.path.join(DATA_DIR, "result.txt")
+
+
+class Session:
+    """The program started on a store holding `settings` (the [setting]
+    section), with its main window and class-name box found; the steps a user
+    takes there and what the result window then shows."""
+
+    def __init__(self, settings, program=None):
+        write_ini({"setting": settings})
+        self.proc = start(program)
+        wait_window("Quenlark")
+        self.app = app()
+        self.main = find(self.app, name="Quenlark", role="frame")
+        self.name_box = find(find(self.main, role="combo box"), role="text")
+
+    def set_name(self, text):
+        """Types a class name into the main window's name box."""
+        self.name_box.queryEditableText().setTextContents(text)
+        wait_for(lambda: text_of(self.name_box) == text, 5, what="name " + text)
+
+    def press(self, caption):
+        """Presses a button of the main window by its caption."""
+        press(find(self.main, name=caption, role="push button"))
+
+    def result_frame(self):
+        """The result window, or None while it is not open."""
+        frames = find_all(self.app, name="出力結果", role="frame")
+        return frames[0] if frames else None
+
+    def result_text(self):
+        """What the result window shows; "" while it is not open."""
+        frame = self.result_frame()
+        nodes = find_all(frame, name="出力結果の内容") if frame else []
+        return text_of(nodes[0]) if nodes else ""
+
+    def status(self):
+        """The run's state on the result window's status line."""
+        frame = self.result_frame()
+        for node in find_all(frame, role="label") if frame else []:
+            if tooltip_of(node) == "実行の状態":
+                return node.name
+        return ""
+
+    def wait_result(self, fragment, timeout=60):
+        try:
+            return wait_for(lambda: fragment in self.result_text(), timeout, 0.1, what="result " + fragment)
+        except TimeoutError:
+            print("shown:", repr(self.result_text()[-300:]), "status:", self.status(), flush=True)
+            if os.path.exists(RESULT_FILE):
+                with open(RESULT_FILE, "rb") as f:
+                    print("file:", f.read()[-300:], flush=True)
+            raise
+
+    def wait_status(self, fragment, timeout=30):
+        return wait_for(lambda: fragment in self.status(), timeout, 0.1, what="status " + fragment)

@@ -12,7 +12,7 @@ import qlk_e2e as e
 
 FOLDER = os.path.join(e.HOME, "java")
 os.makedirs(FOLDER, exist_ok=True)
-RESULT = os.path.join(e.DATA_DIR, "result.txt")
+RESULT = e.RESULT_FILE
 
 SOURCES = {
     "Ask": 'import java.util.Scanner;\npublic class Ask {\n    public static void main(String[] a) {\n'
@@ -53,106 +53,55 @@ def live_java(cls):
     return pids
 
 
-def start_program(program=None):
-    e.write_ini({"setting": {"JavaFileFolder0": FOLDER, "SelectedFolder": " 0"}})
-    proc = e.start(program)
-    e.wait_window("Quenlark")
-    a = e.app()
-    main = e.find(a, name="Quenlark", role="frame")
-    return proc, a, main
-
-
-proc, a, main = start_program()
-name_box = e.find(e.find(main, role="combo box"), role="text")
-
-
-def set_name(text):
-    name_box.queryEditableText().setTextContents(text)
-    e.wait_for(lambda: e.text_of(name_box) == text, 5, what="name " + text)
-
-
-def press(caption):
-    e.press(e.find(main, name=caption, role="push button"))
-
-
-def result_frame():
-    frames = e.find_all(a, name="出力結果", role="frame")
-    return frames[0] if frames else None
-
-
-def node_text(name):
-    frame = result_frame()
-    nodes = e.find_all(frame, name=name) if frame else []
-    return e.text_of(nodes[0]) if nodes else ""
-
-
-def wait_result(fragment, timeout=60):
-    try:
-        return e.wait_for(lambda: fragment in node_text("出力結果の内容"), timeout, 0.1, what="result " + fragment)
-    except TimeoutError:
-        print("shown:", repr(node_text("出力結果の内容")[-300:]), "status:", status(), flush=True)
-        with open(RESULT, "rb") as f:
-            print("file:", f.read()[-300:], flush=True)
-        raise
-
-
-def status():
-    frame = result_frame()
-    for node in e.find_all(frame, role="label") if frame else []:
-        if e.tooltip_of(node) == "実行の状態":
-            return node.name
-    return ""
-
-
-def wait_status(fragment, timeout=30):
-    return e.wait_for(lambda: fragment in status(), timeout, 0.1, what="status " + fragment)
+SETTINGS = {"JavaFileFolder0": FOLDER, "SelectedFolder": " 0"}
+qlk = e.Session(SETTINGS)
 
 
 # A Shift_JIS source compiles and prints its Japanese literal.
-set_name("Sjis")
-press("ｺﾝﾊﾟｲﾙ実行")
+qlk.set_name("Sjis")
+qlk.press("ｺﾝﾊﾟｲﾙ実行")
 e.wait_window("出力結果")
-wait_result("コンパイルが終わりました: Sjis.java")
-wait_status("終了コード 0")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-wait_result("こんにちは、世界 ソース表")
+qlk.wait_result("コンパイルが終わりました: Sjis.java")
+qlk.wait_status("終了コード 0")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.wait_result("こんにちは、世界 ソース表")
 e.check(True, "a CP932 source with a Japanese literal compiles and prints right")
 
 # A program that reads a number: typed into 入力, Enter, the answer shows.
-set_name("Ask")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-wait_result("数を入力してください:")
-entry = e.find(result_frame(), name="入力")
+qlk.set_name("Ask")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.wait_result("数を入力してください:")
+entry = e.find(qlk.result_frame(), name="入力")
 e.check(entry.getState().contains(__import__("pyatspi").STATE_ENABLED), "input box enabled while the run is live")
 e.activate_window("出力結果")
 time.sleep(0.3)
 e.type_text("21")
 e.key("Return")
-wait_result("答え 42", 20)
-e.check("数を入力してください: 21\n答え 42" in node_text("出力結果の内容"), "typed line stands in the transcript")
-wait_status("終了しました (終了コード 0")
+qlk.wait_result("答え 42", 20)
+e.check("数を入力してください: 21\n答え 42" in qlk.result_text(), "typed line stands in the transcript")
+qlk.wait_status("終了しました (終了コード 0")
 e.check(not entry.getState().contains(__import__("pyatspi").STATE_ENABLED), "input box disabled after the end")
 
 # An endless loop is stopped with 停止 and nothing of it remains.
-set_name("Endless")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-wait_result("回っています")
-wait_status("実行中")
+qlk.set_name("Endless")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.wait_result("回っています")
+qlk.wait_status("実行中")
 e.check(len(live_java("Endless")) == 1, "the endless loop runs")
 t0 = time.monotonic()
-e.press(e.find(result_frame(), name="停止", role="push button"))
+e.press(e.find(qlk.result_frame(), name="停止", role="push button"))
 e.wait_for(lambda: not live_java("Endless"), 5, 0.02, what="endless loop gone")
 took = time.monotonic() - t0
 e.check(took < 3, f"停止 ends the loop within 3 s ({took:.2f} s)")
-wait_status("停止しました")
+qlk.wait_status("停止しました")
 
 # A new start while a run is live: the old one is gone at once.
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-wait_status("実行中")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.wait_status("実行中")
 e.wait_for(lambda: live_java("Endless"), 10, what="first loop")
 old = live_java("Endless")
 t0 = time.monotonic()
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
 e.wait_for(lambda: not set(old) & set(live_java("Endless")), 5, 0.01, what="old loop gone")
 took = time.monotonic() - t0
 e.check(took < 1.0, f"the superseded run is gone at once ({took:.2f} s)")
@@ -161,7 +110,7 @@ e.check(len(live_java("Endless")) == 1, "one run live")
 
 # Closing the main window with a live run leaves no process of it.
 e.close_window("Quenlark")
-e.check(e.wait_exit(proc) == 0, "program ends normally with a run live")
+e.check(e.wait_exit(qlk.proc) == 0, "program ends normally with a run live")
 time.sleep(0.3)
 e.check(not live_java("Endless"), "no process of the run outlives the program")
 
@@ -175,25 +124,24 @@ with open(script, encoding="utf-8") as f:
 e.check("limit=204800" in text, "the shipped script limits result.txt to 100 MB")
 with open(script, "w", encoding="utf-8") as f:
     f.write(text.replace("limit=204800", "limit=40"))
-proc, a, main = start_program(os.path.join(portable, "quenlark"))
-name_box = e.find(e.find(main, role="combo box"), role="text")
-set_name("Flood")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk = e.Session(SETTINGS, os.path.join(portable, "quenlark"))
+qlk.set_name("Flood")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
 e.wait_for(lambda: os.path.getsize(RESULT) >= 20480, 30, 0.1, what="result at the limit")
 time.sleep(1.5)
 e.check(os.path.getsize(RESULT) == 20480, f"result.txt stays at the limit ({os.path.getsize(RESULT)})")
-wait_status("result.txt が上限の 20 KB に達しました。「停止」で止めてください", 10)
+qlk.wait_status("result.txt が上限の 20 KB に達しました。「停止」で止めてください", 10)
 e.check(len(live_java("Flood")) == 1, "the program goes on running at the limit")
 e.key("ctrl+Break", window="出力結果")
 e.wait_for(lambda: not live_java("Flood"), 5, 0.05, what="flood stopped by Ctrl+Break")
 e.check(True, "Ctrl+Break stops the run")
 
 # Logout: Quenlark gets SIGTERM with a run live; the run goes with it.
-set_name("Endless")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.set_name("Endless")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
 e.wait_for(lambda: live_java("Endless"), 10, what="loop before SIGTERM")
-proc.terminate()
-e.check(e.wait_exit(proc) == 0, "SIGTERM ends the program normally")
+qlk.proc.terminate()
+e.check(e.wait_exit(qlk.proc) == 0, "SIGTERM ends the program normally")
 time.sleep(0.3)
 e.check(not live_java("Endless"), "no process of the run outlives a SIGTERM to the program")
 e.finish()

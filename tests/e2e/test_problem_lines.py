@@ -12,7 +12,6 @@ import qlk_e2e as e
 
 FOLDER = os.path.join(e.HOME, "my java")
 os.makedirs(FOLDER, exist_ok=True)
-RESULT = os.path.join(e.DATA_DIR, "result.txt")
 TOOLS = os.path.join(e.HOME, "my tools")
 os.makedirs(TOOLS, exist_ok=True)
 EDITOR = os.path.join(TOOLS, "gedit")
@@ -31,34 +30,7 @@ with open(os.path.join(FOLDER, "Crash.java"), "w", encoding="utf-8") as f:
             '        n[3] = 1;\n    }\n}\n')
 subprocess.run(["javac", "Crash.java"], cwd=FOLDER, check=True)
 
-e.write_ini({"setting": {"JavaFileFolder0": FOLDER, "SelectedFolder": " 0", "JavaEdit": EDITOR}})
-proc = e.start()
-e.wait_window("Quenlark")
-a = e.app()
-main = e.find(a, name="Quenlark", role="frame")
-name_box = e.find(e.find(main, role="combo box"), role="text")
-
-
-def set_name(text):
-    name_box.queryEditableText().setTextContents(text)
-    e.wait_for(lambda: e.text_of(name_box) == text, 5, what="name " + text)
-
-
-def press(caption):
-    e.press(e.find(main, name=caption, role="push button"))
-
-
-def result_frame():
-    frames = e.find_all(a, name="出力結果", role="frame")
-    return frames[0] if frames else None
-
-
-def status():
-    frame = result_frame()
-    for node in e.find_all(frame, role="label") if frame else []:
-        if e.tooltip_of(node) == "実行の状態":
-            return node.name
-    return ""
+qlk = e.Session({"JavaFileFolder0": FOLDER, "SelectedFolder": " 0", "JavaEdit": EDITOR})
 
 
 def recorded():
@@ -76,24 +48,24 @@ def f4_opens(expected, what):
     try:
         e.wait_for(lambda: recorded() == expected, 15, 0.1, what=what)
     except TimeoutError:
-        print("recorded:", recorded(), "status:", status(), flush=True)
+        print("recorded:", recorded(), "status:", qlk.status(), flush=True)
         raise
     e.check(True, what)
 
 
-set_name("Bad")
-press("ｺﾝﾊﾟｲﾙ実行")
+qlk.set_name("Bad")
+qlk.press("ｺﾝﾊﾟｲﾙ実行")
 e.wait_window("出力結果")
-e.wait_for(lambda: "エラー 1" in status() and "終了" in status(), 60, 0.2, what="compile ended with its count")
+e.wait_for(lambda: "エラー 1" in qlk.status() and "終了" in qlk.status(), 60, 0.2, what="compile ended with its count")
 e.check(True, "the status line counts the compile's error")
 f4_opens(["+3", os.path.join(FOLDER, "Bad.java")], "F4 opens the error's line in the editor: +3 and the source's path")
 
-set_name("Crash")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-e.wait_for(lambda: "終了コード 1" in status(), 60, 0.2, what="the crash ended the run")
+qlk.set_name("Crash")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+e.wait_for(lambda: "終了コード 1" in qlk.status(), 60, 0.2, what="the crash ended the run")
 time.sleep(0.5)
 f4_opens(["+5", os.path.join(FOLDER, "Crash.java")], "F4 reaches the frame's line of a program that throws")
 
-proc.terminate()
-e.wait_exit(proc)
+qlk.proc.terminate()
+e.wait_exit(qlk.proc)
 e.finish()

@@ -28,74 +28,47 @@ source(PLAIN, "Count.java",
        '        for (int i = 1; i <= 3; i++) { System.out.println("count " + i); Thread.sleep(300); }\n'
        '    }\n}\n')
 
-e.write_ini({"setting": {"JavaFileFolder0": SPACED, "JavaFileFolder1": PLAIN}})
-proc = e.start()
-e.wait_window("Quenlark")
-a = e.app()
-main = e.find(a, name="Quenlark", role="frame")
-name_box = e.find(e.find(main, role="combo box"), role="text")
-
-
-def set_name(text):
-    name_box.queryEditableText().setTextContents(text)
-    e.wait_for(lambda: e.text_of(name_box) == text, 5, what="name " + text)
-
-
-def press(caption):
-    e.press(e.find(main, name=caption, role="push button"))
-
-
-def result_text():
-    frames = [f for f in e.find_all(a, name="出力結果", role="frame")]
-    if not frames:
-        return None
-    nodes = e.find_all(frames[0], name="出力結果の内容")
-    return e.text_of(nodes[0]) if nodes else None
-
-
-def wait_result(fragment, timeout=60):
-    return e.wait_for(lambda: fragment in (result_text() or ""), timeout, 0.2, what="result " + fragment)
-
+qlk = e.Session({"JavaFileFolder0": SPACED, "JavaFileFolder1": PLAIN})
 
 # A compile error: javac's message shows in the result window.
-set_name("Broken")
-press("ｺﾝﾊﾟｲﾙ実行")
+qlk.set_name("Broken")
+qlk.press("ｺﾝﾊﾟｲﾙ実行")
 e.wait_window("出力結果")
-wait_result("error: ';' expected")
-e.check("Broken.java:2" in result_text(), "compile error names the file and line")
+qlk.wait_result("error: ';' expected")
+e.check("Broken.java:2" in qlk.result_text(), "compile error names the file and line")
 e.check(not os.path.exists(os.path.join(SPACED, "Broken.class")), "nothing compiled")
 
 # A correct class from the folder with spaces: compile, then run.
-set_name("Hello")
-press("ｺﾝﾊﾟｲﾙ実行")
-wait_result("コンパイルが終わりました: Hello.java")
+qlk.set_name("Hello")
+qlk.press("ｺﾝﾊﾟｲﾙ実行")
+qlk.wait_result("コンパイルが終わりました: Hello.java")
 e.check(os.path.isfile(os.path.join(SPACED, "Hello.class")), "Hello.class written beside its source")
-e.check("error" not in result_text(), "the old error is gone from the window")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-wait_result("こんにちは 0")
-e.check(len(e.find_all(a, name="出力結果", role="frame")) == 1, "one result window")
+e.check("error" not in qlk.result_text(), "the old error is gone from the window")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.wait_result("こんにちは 0")
+e.check(len(e.find_all(qlk.app, name="出力結果", role="frame")) == 1, "one result window")
 
 # The plain folder: output of a running program shows while it runs.
-e.press(e.find(main, name="フォルダ2"))
-set_name("Count")
-press("ｺﾝﾊﾟｲﾙ実行")
-wait_result("コンパイルが終わりました: Count.java")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-wait_result("count 1", 30)
-early = result_text()
-wait_result("count 3", 30)
+e.press(e.find(qlk.main, name="フォルダ2"))
+qlk.set_name("Count")
+qlk.press("ｺﾝﾊﾟｲﾙ実行")
+qlk.wait_result("コンパイルが終わりました: Count.java")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.wait_result("count 1", 30)
+early = qlk.result_text()
+qlk.wait_result("count 3", 30)
 e.check("count 3" not in early, "output shows while the program runs")
 
 # A class that was never compiled: the message, nothing started, no history.
-set_name("Nothing")
-press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+qlk.set_name("Nothing")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
 e.wait_window("classﾌｧｲﾙが見つかりません")
-box = e.find(a, name="classﾌｧｲﾙが見つかりません")
+box = e.find(qlk.app, name="classﾌｧｲﾙが見つかりません")
 e.check(any("Nothing.class をまだ作成していません。" in n.name for n in e.find_all(box)),
         "missing class message names the class")
 e.key("Return", window="classﾌｧｲﾙが見つかりません")
 e.wait_no_window("classﾌｧｲﾙが見つかりません")
-e.check("count 3" in result_text(), "a failed test leaves the result alone")
+e.check("count 3" in qlk.result_text(), "a failed test leaves the result alone")
 
 # The result window closes on its own and remembers its place; the history
 # keeps the names that ran, newest first.
@@ -107,7 +80,7 @@ s = ini.get("setting", {})
 e.check(all(k in s for k in ("ResultTop", "ResultLeft", "ResultHeight", "ResultWidth")), "result geometry written")
 e.check(s.get("ResultFormBefore") == "False", "result always-on-top written")
 e.close_window("Quenlark")
-e.check(e.wait_exit(proc) == 0, "program ends normally")
+e.check(e.wait_exit(qlk.proc) == 0, "program ends normally")
 recent = e.read_ini().get("recent", {})
 e.check([recent.get(str(i)) for i in range(4)] == ["Count", "Hello", "Broken", ""], "history of names that ran")
 e.finish()

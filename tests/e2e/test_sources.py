@@ -36,6 +36,16 @@ def menu(*keys):
     e.key(*keys)
 
 
+def make_java_again(answer):
+    """New Java file once more over the one there: the question comes and is
+    answered with the key `answer`."""
+    menu("n", "j")
+    e.wait_window("ﾌｧｲﾙが存在しています")
+    e.key(answer, window="ﾌｧｲﾙが存在しています")
+    e.wait_no_window("ﾌｧｲﾙが存在しています")
+    time.sleep(0.5)
+
+
 def read(path):
     with open(path, "rb") as f:
         return f.read()
@@ -62,19 +72,11 @@ e.check(opened() == [target], "the default editor got the new file's path")
 with open(target, "w") as f:
     f.write("my work\n")
 os.remove(RECORD)
-menu("n", "j")
-e.wait_window("ﾌｧｲﾙが存在しています")
-e.key("Escape", window="ﾌｧｲﾙが存在しています")
-e.wait_no_window("ﾌｧｲﾙが存在しています")
-time.sleep(0.5)
+make_java_again("Escape")
 e.check(read(target) == b"my work\n" and not opened(), "No leaves the file and starts nothing")
 
 # Enter answers with the default button, いいえ: the work stays.
-menu("n", "j")
-e.wait_window("ﾌｧｲﾙが存在しています")
-e.key("Return", window="ﾌｧｲﾙが存在しています")
-e.wait_no_window("ﾌｧｲﾙが存在しています")
-time.sleep(0.5)
+make_java_again("Return")
 e.check(read(target) == b"my work\n" and not opened(), "Enter keeps the file and starts nothing")
 
 # Open the Java file; a missing page gets the message with its path.

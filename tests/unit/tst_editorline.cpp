@@ -86,7 +86,7 @@ void TestEditorLine::commandLines() {
     QFETCH(QStringList, expected);
     const QString file = QStringLiteral("/home/u/My Java/Bad Name.java");
     expected.replaceInStrings(QStringLiteral("FILE"), file);
-    QCOMPARE(EditorLine::arguments(program, args, file, line), expected);
+    QCOMPARE(EditorLine::Arguments(program, args, file, line), expected);
 }
 
 void TestEditorLine::earlierShippedCopies() {

@@ -4,7 +4,7 @@
 // at the design density read as it stands.
 #include "FakePlatform.h"
 #include "app/frmExection.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "run/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"

@@ -6,7 +6,7 @@
 #include "TestFiles.h"
 #include "app/frmExection.h"
 #include "platform/ProcessRules.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "run/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"

@@ -71,7 +71,7 @@ void TestLearnerHints::compilerMessages() {
     QFETCH(QStringList, files);
     QFETCH(QString, hint);
     CompilerMessage m{QStringLiteral("dir/Main.java"), message, sourceLine, caret, details};
-    const QString got = forMessage(m, [files] { return files; });
+    const QString got = ForMessage(m, [files] { return files; });
     if (hint.isEmpty()) {
         QVERIFY2(got.isEmpty(), qPrintable(got));
     } else {
@@ -128,7 +128,7 @@ void TestLearnerHints::crashes() {
     QFETCH(QString, message);
     QFETCH(QStringList, framesAbove);
     QFETCH(QString, hint);
-    const QString got = forCrash({type, message, framesAbove});
+    const QString got = ForCrash({type, message, framesAbove});
     if (hint.isEmpty()) {
         QVERIFY2(got.isEmpty(), qPrintable(got));
     } else {
@@ -137,7 +137,7 @@ void TestLearnerHints::crashes() {
 }
 
 void TestLearnerHints::fewRules() {
-    const QStringList names = ruleNames();
+    const QStringList names = RuleNames();
     QVERIFY(names.size() <= 8);
     QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
 }

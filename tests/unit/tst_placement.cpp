@@ -10,6 +10,8 @@
 
 using namespace Qlk;
 
+Q_DECLARE_METATYPE(Qlk::FormTwips)
+
 namespace {
 
 // A window of the shape the scaled windows have: an inner area of
@@ -145,6 +147,37 @@ private slots:
         t = GetForm(&form);
         QCOMPARE(t.Left, left);
         QCOMPARE(t.Top, top);
+    }
+
+    // Each one-measure setter changes its own measure, in twips and on the
+    // screen, and leaves the other three where they were.
+    void setOneMeasure_data() {
+        QTest::addColumn<int>("which");
+        QTest::addColumn<FormTwips>("expected");
+        const double v = 2400;
+        QTest::newRow("left") << 0 << FormTwips{v, 450, 6120, 3690, 120, 690};
+        QTest::newRow("top") << 1 << FormTwips{300, v, 6120, 3690, 120, 690};
+        QTest::newRow("width") << 2 << FormTwips{300, 450, v, 3690, 120, 690};
+        QTest::newRow("height") << 3 << FormTwips{300, 450, 6120, v, 120, 690};
+    }
+    void setOneMeasure() {
+        QFETCH(int, which);
+        QFETCH(FormTwips, expected);
+        FakeScope fake;
+        fake->metrics.twipsPerPixelX = 15;
+        fake->metrics.twipsPerPixelY = 15;
+        QWidget form;
+        InitForm(&form, FormTwips{300, 450, 6120, 3690, 120, 690}, false);
+        void (*const setters[])(QWidget*, double) = {SetFormLeft, SetFormTop, SetFormWidth, SetFormHeight};
+        setters[which](&form, 2400);
+
+        const FormTwips t = GetForm(&form);
+        QCOMPARE(t.Left, expected.Left);
+        QCOMPARE(t.Top, expected.Top);
+        QCOMPARE(t.Width, expected.Width);
+        QCOMPARE(t.Height, expected.Height);
+        QCOMPARE(form.geometry().topLeft(), QPoint(qRound(expected.Left / 15), qRound(expected.Top / 15)));
+        QCOMPARE(form.width(), qRound(expected.ScaleWidth() / 15));
     }
 };
 

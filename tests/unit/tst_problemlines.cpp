@@ -355,7 +355,7 @@ void TestProblemLines::readsOneLine() {
     QFETCH(QString, path);
     QFETCH(int, number);
     QFETCH(QString, text);
-    const LineInfo info = readLine(line);
+    const LineInfo info = ReadLine(line);
     QCOMPARE(int(info.type), type);
     if (type == LineInfo::Plain) return;
     QCOMPARE(info.path, path);
@@ -514,7 +514,7 @@ void TestProblemLines::countsText() {
     QFETCH(int, errors);
     QFETCH(int, warnings);
     QFETCH(QString, text);
-    QCOMPARE(ProblemLines::countsText({errors, warnings}), text);
+    QCOMPARE(ProblemLines::CountsText({errors, warnings}), text);
 }
 
 // The summary adds nothing to the messages shown, but tells how many there

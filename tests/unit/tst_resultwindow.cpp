@@ -2,7 +2,7 @@
 // geometry and always-on-top state, and its life as the one result window.
 #include "FakePlatform.h"
 #include "TestFiles.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "run/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"

@@ -4,7 +4,7 @@
 #include "FakePlatform.h"
 #include "TestFiles.h"
 #include "app/frmExection.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "run/RunConsole.h"
 #include "run/frmResultText.h"
 #include "settings/Qlk.h"

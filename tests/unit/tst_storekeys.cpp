@@ -5,7 +5,7 @@
 #include "app/frmExection.h"
 #include "dialogs/Options.h"
 #include "dialogs/frmOptions.h"
-#include "run/ResultWindow.h"
+#include "run/Result.h"
 #include "settings/Qlk.h"
 #include "settings/StoreKeys.h"
 

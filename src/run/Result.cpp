@@ -1,5 +1,5 @@
 // The one result window: loaded when first shown, destroyed when closed.
-#include "ResultWindow.h"
+#include "Result.h"
 
 #include "frmResultText.h"
 
