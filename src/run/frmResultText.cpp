@@ -323,8 +323,7 @@ bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
 // change the file system reported on the file itself is read even when the
 // stamp looks the same (two rewrites within the file system's clock tick).
 void frmResultText::Refresh(bool fileReported) {
-    // T: the stamp of the result file now.
-    const FileStamp T = P().fileStamp(m_reader.path());
+    const FileStamp T = P().fileStamp(m_reader.path());  // T: the result file's stamp now
     Watch(T);
     const bool same = T == S.ResultFileTime;
     // The same stamp is read again when the file system reported a change
@@ -365,7 +364,7 @@ void frmResultText::FinishIfEnded() {
     const RunInfo info = Run::Console::instance()->Info();
     if (info.phase == RunInfo::None || info.live() || info.serial == m_finished || m_more) return;
     // Output written just before the end may not have been read yet.
-    const FileStamp T = P().fileStamp(m_reader.path());
+    const FileStamp T = P().fileStamp(m_reader.path());  // T: the result file's stamp now
     if (!(T == S.ResultFileTime)) return Refresh(false);
     m_finished = info.serial;
     m_marks->finish();

@@ -133,11 +133,11 @@ void CenterForm(QWidget* form) {
 void ScaleForm(QWidget* form) {
     const double x = Tx();
     FormTwips t = GetForm(form);
-    t.Width = (t.Width - t.ScaleWidth()) + t.ScaleWidth() * x / 15;
+    t.Width = (t.Width - t.ScaleWidth()) + t.ScaleWidth() * x / kDesignTwipsPerPixel;
     Apply(form, t);
     const double y = Ty();
     t = GetForm(form);
-    t.Height = (t.Height - t.ScaleHeight()) + t.ScaleHeight() * y / 15;
+    t.Height = (t.Height - t.ScaleHeight()) + t.ScaleHeight() * y / kDesignTwipsPerPixel;
     Apply(form, t);
     // Every placed control of this window, frames' children included, in
     // creation order; a window owned by this one scales itself.
@@ -147,10 +147,11 @@ void ScaleForm(QWidget* form) {
         const ControlKind kind = KindOf(c);
         if (kind == ControlKind::ComboBox || kind == ControlKind::Skipped) continue;
         QRectF r = ControlTwips(c);
-        const double left = r.x() * x / 15;
-        const double top = r.y() * y / 15;
-        const double width = r.width() * x / 15;
-        const double height = kind == ControlKind::DriveList ? r.height() : r.height() * y / 15;
+        const double left = r.x() * x / kDesignTwipsPerPixel;
+        const double top = r.y() * y / kDesignTwipsPerPixel;
+        const double width = r.width() * x / kDesignTwipsPerPixel;
+        const double height =
+            kind == ControlKind::DriveList ? r.height() : r.height() * y / kDesignTwipsPerPixel;
         SetControlTwips(c, QRectF(left, top, width, height));
     }
 }

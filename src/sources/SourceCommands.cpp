@@ -63,7 +63,7 @@ bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
 }  // namespace
 
 void MakeNew(const QString& extension, const CommandContext& context) {
-    const QString& E = extension;  // E: the new file\'s extension
+    const QString& E = extension;  // E: the new file's extension
     // The folder of the first selected folder button.
     const QString F = context.folder();  // F: the selected folder
     if (F.isEmpty()) {
