@@ -79,15 +79,6 @@ def shoot(title, name):
     print(f"{target}: {w}x{h}, {os.path.getsize(target)} bytes", flush=True)
 
 
-def press_key(window, node, key="space"):
-    """Presses a button from the keyboard, so a dialog it opens does not block us."""
-    e.activate_window(window)
-    time.sleep(0.3)
-    node.queryComponent().grabFocus()
-    time.sleep(0.3)
-    e.key(key)
-
-
 def status(app):
     for frame in e.find_all(app, name=RESULT, role="frame"):
         for node in e.find_all(frame, role="label"):
@@ -111,7 +102,7 @@ e.wait_for(lambda: e.text_of(name_box) == "Bad", 5, what="the typed name")
 shoot(MAIN, "main-window.png")
 
 # A real compile: javac's error marked in red, the counts on the status line.
-press_key(MAIN, e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+e.press_key(MAIN, e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
 e.wait_window(RESULT)
 e.wait_for(lambda: "エラー 1" in status(app) and "終了" in status(app), 90, 0.2,
            what="the compile to end with its error counted")
@@ -121,7 +112,7 @@ subprocess.run(["wmctrl", "-r", RESULT, "-e", "0,200,60,640,360"], check=False)
 time.sleep(0.5)
 shoot(RESULT, "result-window.png")
 
-press_key(MAIN, e.find(main, name=OPTIONS, role="push button"))
+e.press_key(MAIN, e.find(main, name=OPTIONS, role="push button"))
 e.wait_window(OPTIONS)
 time.sleep(0.5)
 shoot(OPTIONS, "settings-dialog.png")

@@ -155,6 +155,15 @@ def press(node):
     action.doAction(0)
 
 
+def press_key(window, node, keys="space"):
+    """Presses a button from the keyboard; a box it opens does not block us."""
+    activate_window(window)
+    time.sleep(0.3)
+    node.queryComponent().grabFocus()
+    time.sleep(0.3)
+    key(keys)
+
+
 def text_of(node):
     try:
         t = node.queryText()

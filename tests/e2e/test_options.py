@@ -24,15 +24,6 @@ def enabled(node):
     return node.getState().contains(pyatspi.STATE_ENABLED)
 
 
-def press_key(window, node, key="space"):
-    """Presses a button from the keyboard; a box it opens does not block us."""
-    e.activate_window(window)
-    time.sleep(0.3)
-    node.queryComponent().grabFocus()
-    time.sleep(0.3)
-    e.key(key)
-
-
 def type_into(node, text):
     node.queryComponent().grabFocus()
     time.sleep(0.3)
@@ -91,7 +82,7 @@ main = e.find(a, name="Quenlark", role="frame")
 e.check(e.tooltip_of(e.find(main, name="フォルダ1")) == java, "the folder survives a restart")
 
 # A browser button with no browser set: the message, then the browser page.
-press_key("Quenlark", e.find(main, name="ブラウザ1"))
+e.press_key("Quenlark", e.find(main, name="ブラウザ1"))
 e.wait_window("ﾌﾞﾗｳｻﾞの設定")
 e.key("Return", window="ﾌﾞﾗｳｻﾞの設定")
 e.wait_window("設定")
@@ -112,7 +103,7 @@ type_into(name_box, "Hello")
 e.check(e.text_of(name_box) == "Hello", "the name is typed into the name box")
 names = [n.name for n in e.find_all(main, role="combo box")]
 e.check(names == ["クラス名"], "the name box keeps its name with a name typed: %r" % names)
-press_key("Quenlark", e.find(main, name="ブラウザ1"))
+e.press_key("Quenlark", e.find(main, name="ブラウザ1"))
 e.wait_for(lambda: os.path.exists(record) and open(record).read(), what="the stand-in browser to run")
 e.check(open(record).read().splitlines() == [os.path.join(java, "Hello.html")],
         "the browser gets the page as its one argument")
@@ -120,7 +111,7 @@ time.sleep(0.5)
 e.check(e.read_ini().get("recent", {}).get("0") == "Hello", "the name goes into the history")
 
 # The history size is read out: a fixed name, the number as its text and value.
-press_key("Quenlark", e.find(main, name="設定", role="push button"))
+e.press_key("Quenlark", e.find(main, name="設定", role="push button"))
 e.wait_window("設定")
 dialog = e.find(a, name="設定", role="dialog")
 e.press(e.find(dialog, name=PAGES[3], role="page tab"))
