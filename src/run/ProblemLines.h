@@ -94,6 +94,8 @@ public:
 
     // Complete lines read so far.
     qint64 lineCount() const { return m_lines; }
+    // True while the start of a line waits for its end.
+    bool midLine() const { return !m_pending.isEmpty(); }
     // The problems found so far, in the order of their lines.
     const std::deque<Problem>& problems() const { return m_problems; }
     // The problems found since the last call (to mark them as they arrive).

@@ -33,6 +33,7 @@ void ResultMarks::choosePalette() {
 void ResultMarks::replaced(const QString& text, int firstBlock, Folder folder) {
     m_base = firstBlock;
     m_note = firstBlock > 0;
+    m_finishedMidLine = false;
     m_hints.clear();
     m_scanner.setFolder(std::move(folder));
     m_scanner.reset();
@@ -47,6 +48,7 @@ void ResultMarks::appended(QStringView text) {
 }
 
 void ResultMarks::finish() {
+    m_finishedMidLine = m_finishedMidLine || m_scanner.midLine();
     m_scanner.finish();
     markNew();
 }

@@ -22,6 +22,10 @@ public:
     void appended(QStringView text);
     // The output is complete: a last line without its break is read.
     void finish();
+    // True when finish() took a last line without its break for a whole
+    // one: text appended after it would be counted a line too early, so the
+    // text must be read again whole.
+    bool finishedMidLine() const { return m_finishedMidLine; }
     // The oldest blocks were cut away: the block that was `cutBlock` is now
     // block 1, under the trimmed note.
     void trimmed(int cutBlock);
@@ -49,8 +53,9 @@ private:
 
     QPlainTextEdit* m_text;
     ProblemLines::ProblemScanner m_scanner;
-    int m_base = 0;               // block of output line 0, were there no hints
-    bool m_note = false;          // block 0 is the trimmed note
+    int m_base = 0;       // block of output line 0, were there no hints
+    bool m_note = false;  // block 0 is the trimmed note
+    bool m_finishedMidLine = false;
     std::vector<qint64> m_hints;  // output lines with a hint under them, in order
     QTextCharFormat m_error, m_warning, m_link, m_hint;
 };

@@ -332,7 +332,10 @@ void frmResultText::Refresh(bool fileReported) {
     if (same && !m_more && !(fileReported && T.exists && !m_reader.unchanged(T))) return;
     QElapsedTimer cost;
     cost.start();
-    const ResultReader::Update update = m_reader.read(T, same && !m_more);
+    // Output that goes on after a finished text whose last line had no
+    // break yet is read whole again, so that its lines stay where they are.
+    const bool whole = (same && !m_more) || m_marks->finishedMidLine();
+    const ResultReader::Update update = m_reader.read(T, whole);
     ShowUpdate(update);
     S.ResultFileTime = T;
     m_lastCostMs = cost.nsecsElapsed() / 1e6;
@@ -413,8 +416,11 @@ void frmResultText::ShowUpdate(const ResultReader::Update& update) {
         folder.fileExists = [](const QString& path) { return P().fileExists(path); };
         m_marks->replaced(m_marking ? update.text : QString(), m_trimmed ? 1 : 0, std::move(folder));
         m_navLine = m_navBlock = -1;
-        // A text read whole after its run ended is complete.
-        if (!console->Live()) m_marks->finish();
+        // A text read whole after its run ended is finished once read to its
+        // end. Finishing it here would take a last line still being written
+        // (by a writer that is not a run) for a whole one, and every line
+        // after it would be counted one too early.
+        if (!console->Live()) m_finished = 0;
         ShowCounts();
         if (findBar->isVisible()) findBar->Highlight();
         // The start of a result is where a compiler's first message is; the

@@ -35,7 +35,7 @@ public:
     // report, so that a burst of writes is read once.
     static constexpr int kSettleMs = 15;
     static constexpr int kShowsPerSecond = 30;
-    static constexpr double kRestFactor = 4;
+    static constexpr double kRestFactor = 6;
     static const QString kTrimmedNote;
 
     // `mainWindow` lends its icon.

@@ -123,6 +123,7 @@ private slots:
     void missingSourceIsNotStarted();
     void compileEndShowsFirstError();
     void followsOnlyAtTheEnd();
+    void outputAfterTheEndStaysInLine();
     void trimmedTextKeepsLines();
     void find_data();
     void find();
@@ -308,6 +309,21 @@ void TestResultProblems::followsOnlyAtTheEnd() {
     const int before = bar->value();
     b.Output(lines);
     QCOMPARE(bar->value(), before);
+}
+
+// A run that ends in the middle of a line has its last line read as it is;
+// output that goes on after the end (a writer that is not the run) continues
+// that line, and the lines under it are marked where they are. A writer that
+// is not a run is never taken to have ended.
+void TestResultProblems::outputAfterTheEndStaysInLine() {
+    Bench b;
+    b.Start(true);
+    b.Output("Bad.java:1: error: a\nBad.java:2: err");
+    b.End();
+    QCOMPARE(Marks(b.w), (QStringList{"error", "plain"}));
+    b.Output("or: b\nplain\nBad.java:3: error: c\n");
+    QCOMPARE(Marks(b.w), (QStringList{"error", "error", "plain", "error", "plain"}));
+    QVERIFY(b.w->lblStatus->text().endsWith(QStringLiteral("エラー 3")));
 }
 
 // A text trimmed at the top (and a hint inserted) still leads F4 to the
