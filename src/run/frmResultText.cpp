@@ -410,6 +410,7 @@ void frmResultText::ShowUpdate(const ResultReader::Update& update) {
         // Plain: the text box's own setPlainText would give the new text the
         // format at its cursor, the colour of a selected error.
         Text1->document()->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
+        Text1->setTextCursor(QTextCursor(Text1->document()));  // at the start, as a new text's
         Run::Console* console = Run::Console::instance();
         ProblemLines::Folder folder;
         folder.path = console->Folder();

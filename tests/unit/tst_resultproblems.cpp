@@ -279,6 +279,9 @@ void TestResultProblems::compileEndShowsFirstError() {
     TestFiles::ReplaceFile(b.result, "Bad.java:2: error: f\nplain\n2 errors\n");
     b.w->Timer1_Timer();
     QCOMPARE(Marks(b.w), (QStringList{"error", "plain", "plain", "plain"}));
+    // Read after its run ended, the new text is finished and shows its
+    // first error, selected.
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:2: error: f"));
     // A program's run never jumps.
     b.Start(false);
     b.Output(out);
