@@ -270,7 +270,7 @@ QWidget* frmOptions::BuildOtherPage() {
     Label6 = MakeLabel(Frame7, "Label6", QStringLiteral("履歴数 ："), {240, 540, 1080, 300});
     Label6->setFont(Fonts::PGothic(11.25));
     Label7 = MakeLabel(Frame7, "Label7", QString(), {1320, 465, 840, 450});
-    StableAccessible::MarkValueLabel(Label7, QStringLiteral("履歴数の値"), 0, 99);
+    StableAccessible::MarkValueLabel(Label7, QStringLiteral("履歴数の値"), 0, kMaxRecentCount);
     Label7->setFont(Fonts::PGothic(14.25, true));
     Label7->setAlignment(Qt::AlignCenter);
     Label7->setFrameStyle(QFrame::Box | QFrame::Plain);

@@ -52,9 +52,8 @@ AtomicFile::AtomicFile(QString target, Mode mode, mode_t newMode, Target how)
 
 AtomicFile::~AtomicFile() { cancel(); }
 
-bool AtomicFile::fail(const QString& what, int err) {
-    if (!m_failed)
-        m_error = what.isEmpty() ? SystemError(err) : what + QStringLiteral(": ") + SystemError(err);
+bool AtomicFile::fail(int err) {
+    if (!m_failed) m_error = SystemError(err);
     m_failed = true;
     return false;
 }
@@ -91,27 +90,17 @@ bool AtomicFile::open() {
             m_temp = QFile::decodeName(name);
             break;
         }
-        if (errno != EEXIST) return fail(QString(), errno);
+        if (errno != EEXIST) return fail(errno);
     }
-    if (m_fd < 0) return fail(QString(), EEXIST);
-    if (exactMode && ::fchmod(m_fd, createMode) != 0) return fail(QString(), errno);
+    if (m_fd < 0) return fail(EEXIST);
+    if (exactMode && ::fchmod(m_fd, createMode) != 0) return fail(errno);
     m_target = QFile::decodeName(target);
     return true;
 }
 
 bool AtomicFile::write(const char* data, qint64 size) {
-    if (m_failed || m_fd < 0) return fail(QString(), EBADF);
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(size));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(QString(), errno);
-        }
-        // A regular file that takes nothing more has no room left.
-        if (n == 0) return fail(QString(), ENOSPC);
-        data += n;
-        size -= n;
-    }
+    if (m_failed || m_fd < 0) return fail(EBADF);
+    if (const int err = FileRules::WriteAll(m_fd, data, size)) return fail(err);
     return true;
 }
 
@@ -122,7 +111,7 @@ bool AtomicFile::commit() {
     }
     struct stat st {};
     if (::fsync(m_fd) != 0 || ::fstat(m_fd, &st) != 0) {
-        fail(QString(), errno);
+        fail(errno);
         cancel();
         return false;
     }
@@ -130,7 +119,7 @@ bool AtomicFile::commit() {
     const int fd = m_fd;
     m_fd = -1;
     if (::close(fd) != 0) {
-        fail(QString(), errno);
+        fail(errno);
         cancel();
         return false;
     }
@@ -150,7 +139,7 @@ bool AtomicFile::commit() {
         if (rc != 0 && errno == EEXIST) {
             struct stat there {};
             if (::stat(target.constData(), &there) != 0 || !S_ISREG(there.st_mode)) {
-                fail(QString(), S_ISDIR(there.st_mode) ? EISDIR : EEXIST);
+                fail(S_ISDIR(there.st_mode) ? EISDIR : EEXIST);
                 cancel();
                 return false;
             }
@@ -160,7 +149,7 @@ bool AtomicFile::commit() {
         }
     }
     if (rc != 0) {
-        fail(QString(), errno);
+        fail(errno);
         cancel();
         return false;
     }

@@ -61,7 +61,8 @@ public:
     static int removeStale(const QString& folder, qint64 minAgeSeconds);
 
 private:
-    bool fail(const QString& what, int err);
+    // Keeps the first failure's reason; always false.
+    bool fail(int err);
 
     QString m_target;
     QString m_temp;

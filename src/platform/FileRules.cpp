@@ -18,6 +18,18 @@ namespace FileRules {
 
 QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
+int WriteAll(int fd, const char* data, qint64 size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errno;
+        if (n == 0) return ENOSPC;
+        data += n;
+        size -= n;
+    }
+    return 0;
+}
+
 QString MakePrivateDir(const QString& path) {
     if (!QDir().mkpath(path)) return QString();
     ::chmod(QFile::encodeName(path).constData(), S_IRWXU);

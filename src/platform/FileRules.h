@@ -28,6 +28,9 @@ QString AliasFor(const QString& folder, const QString& aliasRoot);
 // Makes the folder (and its parents) and keeps it to the user; "" when it
 // cannot be made.
 QString MakePrivateDir(const QString& path);
+// Writes all of `size` bytes to `fd`, going on after interruptions: 0, or
+// the error number (ENOSPC when a file takes nothing more).
+int WriteAll(int fd, const char* data, qint64 size);
 // The system's text for an errno value.
 QString SystemError(int err);
 

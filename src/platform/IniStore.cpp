@@ -65,13 +65,7 @@ bool IniStore::load() {
     } else {
         struct stat st {};
         m_stamp = FileStamp();
-        if (::fstat(f.handle(), &st) == 0) {
-            m_stamp.exists = true;
-            m_stamp.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-            m_stamp.size = st.st_size;
-            m_stamp.device = st.st_dev;
-            m_stamp.inode = st.st_ino;
-        }
+        if (::fstat(f.handle(), &st) == 0) m_stamp = FileRules::StampOf(st);
         m_text = f.readAll();
         if (f.error() != QFileDevice::NoError) {
             m_error = f.errorString();

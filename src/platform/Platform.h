@@ -48,11 +48,11 @@ struct ExitStatus {
 // a non-zero code or by a signal) is reported back to whoever started it.
 inline constexpr int kEarlyExitMs = 5000;
 
-// The primary screen, in twips, with its twips per pixel across and down.
 // Twips per inch, and per pixel at the density the windows were designed for.
 inline constexpr double kTwipsPerInch = 1440;
 inline constexpr double kDesignTwipsPerPixel = 15;
 
+// The primary screen, in twips, with its twips per pixel across and down.
 struct ScreenMetrics {
     double width = 0;
     double height = 0;

@@ -138,27 +138,31 @@ bool ProgramOnPath(const QString& commandLine) {
 // hand, so a start costs well under a millisecond. (A session of its own
 // would cost a few milliseconds more: the kernel gives each new session its
 // own scheduling group.)
-bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidOut, QString* error) {
-    ExecArgs exec(program, args);
-    std::vector<char*>& argv = exec.argv;
-
-    posix_spawn_file_actions_t actions;
+int SpawnInOwnGroup(const ExecArgs& exec, const posix_spawn_file_actions_t* actions, pid_t* pid) {
     posix_spawnattr_t attr;
-    posix_spawn_file_actions_init(&actions);
     posix_spawnattr_init(&attr);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
+    posix_spawnattr_setpgroup(&attr, 0);
     posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
     // The environment Quenlark was started with, not the one it made up for
     // itself.
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), StartEnvironment());
-    posix_spawn_file_actions_destroy(&actions);
+    const int rc = posix_spawn(pid, exec.argv[0], actions, &attr, exec.argv.data(), StartEnvironment());
     posix_spawnattr_destroy(&attr);
+    return rc;
+}
+
+bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidOut, QString* error) {
+    const ExecArgs exec(program, args);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    const int rc = SpawnInOwnGroup(exec, &actions, &pid);
+    posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         if (error) *error = QStringLiteral("%1: %2").arg(program, SystemError(rc));
         return false;

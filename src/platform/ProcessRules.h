@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <vector>
 
+#include <spawn.h>
+
 namespace ProcessRules {
 
 // A program and its arguments as the null-ended array exec takes; the words
@@ -25,6 +27,10 @@ bool ResolveCommand(const QString& commandLine, QString* program, QStringList* a
 // True when the shortest prefix of the command line that names a program is
 // a bare name found on PATH.
 bool ProgramOnPath(const QString& commandLine);
+// Starts the program in a process group of its own, with no signal blocked
+// and every signal handled as by default, in the environment the program was
+// started with; `actions` set up its descriptors. 0, or the error number.
+int SpawnInOwnGroup(const ExecArgs& exec, const posix_spawn_file_actions_t* actions, pid_t* pid);
 // Starts a program detached from the terminal and the program's own process
 // group; the caller reaps it.
 bool SpawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);

@@ -163,20 +163,12 @@ bool QtPlatform::startWithArguments(const QString& commandLine, const QStringLis
     return true;
 }
 
-namespace {
-qint64 MonotonicMs() {
-    struct timespec ts {};
-    ::clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
-}  // namespace
-
 // Collects a started program's exit status as soon as it ends, so it never
 // lingers as a zombie: through a pidfd where the kernel has them, else by
 // looking once a second.
 void QtPlatform::reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarlyFailure) {
     if (!m_children) m_children = std::make_unique<QObject>();
-    const qint64 startedAt = MonotonicMs();
+    const qint64 startedAt = RunProcess::nowMs();
 #ifdef SYS_pidfd_open
     const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
     if (fd >= 0) {
@@ -219,7 +211,7 @@ void QtPlatform::reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarl
 // inside the reaper.
 void QtPlatform::ended(int waitStatus, qint64 startedAtMs,
                        const std::function<void(ExitStatus)>& onEarlyFailure) {
-    if (!onEarlyFailure || MonotonicMs() - startedAtMs >= kEarlyExitMs) return;
+    if (!onEarlyFailure || RunProcess::nowMs() - startedAtMs >= kEarlyExitMs) return;
     ExitStatus status;
     if (WIFEXITED(waitStatus))
         status.code = WEXITSTATUS(waitStatus);

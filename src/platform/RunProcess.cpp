@@ -58,32 +58,20 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     }
     dropInput();
 
-    ProcessRules::ExecArgs exec(program, args);
-    std::vector<char*>& argv = exec.argv;
-
+    const ProcessRules::ExecArgs exec(program, args);
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         if (error) *error = SystemError(errno);
         return false;
     }
     posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attr;
     posix_spawn_file_actions_init(&actions);
-    posix_spawnattr_init(&attr);
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
     // Nothing else of Quenlark's reaches the program.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, &attr, argv.data(), StartEnvironment());
+    const int rc = ProcessRules::SpawnInOwnGroup(exec, &actions, &pid);
     posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attr);
     ::close(fds[0]);
     if (rc != 0) {
         ::close(fds[1]);
@@ -277,16 +265,10 @@ bool RunProcess::appendTo(const QString& path, const QByteArray& data, QString* 
         if (error) *error = SystemError(errno);
         return false;
     }
-    qsizetype done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.constData() + done, size_t(data.size() - done));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (error) *error = SystemError(n < 0 ? errno : ENOSPC);
-            ::close(fd);
-            return false;
-        }
-        done += n;
+    if (const int err = FileRules::WriteAll(fd, data.constData(), data.size())) {
+        if (error) *error = SystemError(err);
+        ::close(fd);
+        return false;
     }
     ::close(fd);
     return true;

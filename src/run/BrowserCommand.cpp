@@ -13,8 +13,8 @@ const int kBrowserPage = 2;
 }
 
 void Browser(int index, const CommandContext& context) {
-    const QString F = context.folder();                                         // F: the selected folder
-    const QString B = index == 0 || index == 1 ? S.Browser[index] : QString();  // B: the browser
+    const QString F = context.folder();  // F: the selected folder
+    const QString B = index >= 0 && index < kBrowserCount ? S.Browser[index] : QString();  // B: the browser
 
     if (B.isEmpty()) {
         P().beep();

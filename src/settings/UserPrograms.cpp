@@ -16,9 +16,13 @@ QString EarlyFailureText(const QString& commandLine, ExitStatus status) {
 }
 
 bool StartOnFile(const QString& setting, const QString& path, QWidget* window, QString* reason) {
-    const QString shown = setting + u' ' + path;
+    return StartWith(setting, {path}, window, reason);
+}
+
+bool StartWith(const QString& setting, const QStringList& arguments, QWidget* window, QString* reason) {
+    const QString shown = setting + u' ' + arguments.join(u' ');
     QPointer<QWidget> parent(window);
-    return P().startWithArguments(setting, {path}, WindowStyle::NormalFocus, reason,
+    return P().startWithArguments(setting, arguments, WindowStyle::NormalFocus, reason,
                                   [parent, shown](ExitStatus s) {
                                       P().messageBox(parent.data(), EarlyFailureText(shown, s), kErrorTitle,
                                                      MsgIcon::Critical, MsgButtons::Ok);

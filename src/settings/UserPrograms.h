@@ -19,6 +19,8 @@ bool ProgramFound(const QString& setting);
 // desktop application for the file) is reported once, in a critical box.
 // False with the reason when nothing could be started.
 bool StartOnFile(const QString& setting, const QString& path, QWidget* window, QString* reason);
+// The same with several arguments after the command line, each one whole.
+bool StartWith(const QString& setting, const QStringList& arguments, QWidget* window, QString* reason);
 
 // The text of that report: the status, then the command line.
 QString EarlyFailureText(const QString& commandLine, ExitStatus status);

@@ -7,7 +7,6 @@
 #include "settings/Qlk.h"
 #include "settings/UserPrograms.h"
 
-#include <QPointer>
 #include <QWidget>
 
 namespace Sources {
@@ -19,15 +18,15 @@ namespace {
 const QString kJava = QStringLiteral(".java");
 
 // Starts the editor's command line on the source, in a normal, focused
-// window; the source's path is one argument, whatever its folder holds. A
-// start that fails is told to the user with the command line and the
-// system's reason.
-void StartEditor(const QString& editor, const QString& source, const CommandContext& context) {
+// window; the source's path (and a line, for some editors) follow as whole
+// arguments, whatever its folder holds. A start that fails is told to the
+// user with the command line and the system's reason.
+void StartEditor(const QString& editor, const QStringList& arguments, const CommandContext& context) {
     QString reason;
-    if (StartOnFile(editor, source, context.window, &reason)) return;
+    if (StartWith(editor, arguments, context.window, &reason)) return;
     P().messageBox(context.window,
-                   QStringLiteral("エディタを起動できませんでした。\n\n") + editor + u' ' + source +
-                       QStringLiteral("\n\n理由: ") + reason +
+                   QStringLiteral("エディタを起動できませんでした。\n\n") + editor + u' ' +
+                       arguments.join(u' ') + QStringLiteral("\n\n理由: ") + reason +
                        QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
                    kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
@@ -108,7 +107,7 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     }
 
     const QString editor = E == kJava ? S.JavaEdit : S.HtmlEdit;
-    StartEditor(editor, F + u'/' + N + E, context);
+    StartEditor(editor, {F + u'/' + N + E}, context);
 }
 
 void OpenJava(const CommandContext& context) {
@@ -120,7 +119,7 @@ void OpenJava(const CommandContext& context) {
         FileNotFound(T, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
         return;
     }
-    StartEditor(S.JavaEdit, F + u'/' + N + kJava, context);
+    StartEditor(S.JavaEdit, {F + u'/' + N + kJava}, context);
 }
 
 void OpenHtml(const CommandContext& context) {
@@ -133,7 +132,7 @@ void OpenHtml(const CommandContext& context) {
         FileNotFound(T, QStringLiteral("もう一度確かめた後、実行してください。"), context);
         return;
     }
-    StartEditor(S.HtmlEdit, F + u'/' + N + E, context);
+    StartEditor(S.HtmlEdit, {F + u'/' + N + E}, context);
 }
 
 void OpenJavaAtLine(const QString& file, int line, QWidget* window) {
@@ -143,31 +142,14 @@ void OpenJavaAtLine(const QString& file, int line, QWidget* window) {
         FileNotFound(file, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
         return;
     }
-    const QString editor = S.JavaEdit;
     QString program;
     QStringList args;
-    // An editor that takes no line, or a command line that names no program
-    // (the start reports it), opens the file as the open command does.
-    if (line <= 0 || !SplitEditor(editor, &program, &args) ||
-        EditorLine::SyntaxFor(program, args) == EditorLine::Syntax::FileOnly) {
-        StartEditor(editor, file, context);
-        return;
-    }
-    const QStringList extra = EditorLine::Arguments(program, args, file, line).mid(args.size());
-    const QString shown = editor + u' ' + extra.join(u' ');
-    QPointer<QWidget> parent(window);
-    QString reason;
-    if (P().startWithArguments(editor, extra, WindowStyle::NormalFocus, &reason,
-                               [parent, shown](ExitStatus s) {
-                                   P().messageBox(parent.data(), EarlyFailureText(shown, s), kErrorTitle,
-                                                  MsgIcon::Critical, MsgButtons::Ok);
-                               }))
-        return;
-    P().messageBox(window,
-                   QStringLiteral("エディタを起動できませんでした。\n\n") + shown +
-                       QStringLiteral("\n\n理由: ") + reason +
-                       QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
-                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    // An editor that takes no line gets the file alone; a command line that
+    // names no program (the start reports it) too.
+    const QStringList arguments = SplitEditor(S.JavaEdit, &program, &args)
+                                      ? EditorLine::Arguments(program, args, file, line).mid(args.size())
+                                      : QStringList{file};
+    StartEditor(S.JavaEdit, arguments, context);
 }
 
 }  // namespace Sources
