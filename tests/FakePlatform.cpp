@@ -1,5 +1,7 @@
 #include "FakePlatform.h"
 
+#include "TestFiles.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/FileRules.h"
 #include "platform/ProcessRules.h"
@@ -38,14 +40,13 @@ void FakePlatform::installProgramFiles() {
         FileRules::CopyReplacing(source + u'/' + f, programDir + u'/' + f, nullptr);
 }
 
-// A value whose write failed is read back as written, as the real store
-// keeps it in memory; it reaches the file with the next write that succeeds.
 void FakePlatform::seedConfigured() {
-    QFile seed(programDir + QStringLiteral("/result.txt"));
-    if (seed.open(QIODevice::WriteOnly)) seed.write("seed\n");
+    TestFiles::WriteFile(programDir + QStringLiteral("/result.txt"), "seed\n");
     presetSetting(Qlk::kSetting, Qlk::Key::JavaFileFolder(0), QStringLiteral("/src"));
 }
 
+// A value whose write failed is read back as written, as the real store
+// keeps it in memory; it reaches the file with the next write that succeeds.
 QString FakePlatform::readSetting(const QString& section, const QString& key) {
     for (qsizetype i = m_unsaved.size() - 1; i >= 0; --i)
         if (m_unsaved[i].section == section && m_unsaved[i].key == key) return m_unsaved[i].value;

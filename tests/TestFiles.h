@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <QTest>
 #include <cstdio>
+#include <ctime>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace TestFiles {
 
@@ -51,6 +55,18 @@ inline void ReplaceFile(const QString& path, const QByteArray& bytes) {
     WriteFile(temporary, bytes);
     QVERIFY2(std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) == 0,
              qPrintable(path));
+}
+
+// Sets the file's access and modification times exactly, to make two
+// writes look as close in time as a test needs.
+inline void SetTime(const QString& path, qint64 seconds, long nanoseconds = 0) {
+    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+    QVERIFY2(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0, qPrintable(path));
+}
+
+// Makes the file look untouched for the last `seconds`.
+inline void MakeOld(const QString& path, qint64 seconds = 3600) {
+    SetTime(path, std::time(nullptr) - seconds);
 }
 
 // An empty file.

@@ -155,6 +155,10 @@ def press(node):
     action.doAction(0)
 
 
+def enabled(node):
+    return node.getState().contains(pyatspi.STATE_ENABLED)
+
+
 def press_key(window, node, keys="space"):
     """Presses a button from the keyboard; a box it opens does not block us."""
     activate_window(window)

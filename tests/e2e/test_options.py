@@ -20,10 +20,6 @@ def selected_page(dialog):
     return None
 
 
-def enabled(node):
-    return node.getState().contains(pyatspi.STATE_ENABLED)
-
-
 def type_into(node, text):
     node.queryComponent().grabFocus()
     time.sleep(0.3)
@@ -54,7 +50,7 @@ dialog = e.find(a, name="設定", role="dialog")
 e.check(selected_page(dialog) == "Javaﾌｫﾙﾀﾞ選択", "the dialog opens on its first page")
 ok = e.find(dialog, name="OK", role="push button")
 apply_button = e.find(dialog, name="更新", role="push button")
-e.check(not enabled(ok) and not enabled(apply_button), "OK and 更新 start disabled")
+e.check(not e.enabled(ok) and not e.enabled(apply_button), "OK and 更新 start disabled")
 
 # Typing a folder and pressing Enter applies nothing.
 type_into(e.find(dialog, name="ﾊﾟｽ１のフォルダ"), java)
@@ -62,7 +58,7 @@ e.key("Return")
 time.sleep(0.5)
 e.check("設定" in e.windows(), "Enter in a folder box leaves the dialog open")
 e.check("JavaFileFolder0" not in e.read_ini().get("setting", {}), "Enter in a folder box writes nothing")
-e.check(enabled(ok) and enabled(apply_button), "an edit enables OK and 更新")
+e.check(e.enabled(ok) and e.enabled(apply_button), "an edit enables OK and 更新")
 e.screenshot(os.path.join(e.WORK, "options-first-page.png"))
 e.press(ok)
 e.wait_no_window("設定")

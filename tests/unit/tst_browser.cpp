@@ -15,8 +15,6 @@ using namespace Qlk;
 
 using namespace TestFiles;
 
-namespace {}  // namespace
-
 class TestBrowser : public QObject {
     Q_OBJECT
 private:

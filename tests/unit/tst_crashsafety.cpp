@@ -1,5 +1,6 @@
 // The store survives the program being killed at any moment while it writes:
 // the file always parses, and every key holds its old or its new value.
+#include "TestFiles.h"
 #include "platform/AtomicFile.h"
 #include "platform/IniStore.h"
 
@@ -13,8 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
-
-#include <utime.h>
 
 namespace {
 
@@ -104,9 +103,7 @@ void TestCrashSafety::killedWriterLeavesOldOrNewValues() {
     for (const QString& name : all) {
         if (name == QStringLiteral("Quenlark.ini")) continue;
         QVERIFY2(AtomicFile::isTemporaryName(name), qPrintable(name));
-        const QByteArray file = QFile::encodeName(dir.filePath(name));
-        const struct utimbuf old { time(nullptr) - 3600, time(nullptr) - 3600 };
-        QCOMPARE(::utime(file.constData(), &old), 0);
+        TestFiles::MakeOld(dir.filePath(name));
     }
     AtomicFile::removeStale(dir.path(), 600);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),

@@ -1,6 +1,7 @@
 // Writes that fail part-way, on a full file system or past the file-size
 // limit, leave every file whole, say so, and spoil nothing for later writes.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "platform/FileRules.h"
 #include "platform/IniStore.h"
 #include "settings/Qlk.h"
@@ -23,17 +24,6 @@ namespace {
 const QByteArray kStore = "; kept by hand\n[setting]\nJavaFileFolder0=/home/me/java\n\n[recent]\n0=Hello\n";
 const QByteArray kSource = "public class Hello {\n" + QByteArray(600, ' ') + "// the user's work\n}\n";
 const qsizetype kBig = 256 * 1024;
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
-QByteArray Slurp(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 // Every write here must fail whole and say so; the result has a bit set
 // for each that claimed success or gave no reason.
@@ -127,8 +117,9 @@ void TestFullWrite::failedWritesLeaveFilesWhole() {
     QTemporaryDir sources, dir;
     const QString folder = dir.filePath(QStringLiteral("target"));
     QVERIFY(QDir().mkpath(folder));
-    Put(sources.filePath(QStringLiteral("big.java")), QByteArray(kBig, 'b'));
-    Put(sources.filePath(QStringLiteral("temp.java")), QByteArray(kBig, 't') + "class %CLASSNAME% {}\n");
+    TestFiles::WriteFile(sources.filePath(QStringLiteral("big.java")), QByteArray(kBig, 'b'));
+    TestFiles::WriteFile(sources.filePath(QStringLiteral("temp.java")),
+                         QByteArray(kBig, 't') + "class %CLASSNAME% {}\n");
 
     bool mounted = false;
     if (smallFileSystem) {
@@ -142,14 +133,14 @@ void TestFullWrite::failedWritesLeaveFilesWhole() {
     auto unmount = qScopeGuard([&] {
         if (mounted) ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH);
     });
-    Put(folder + QStringLiteral("/Quenlark.ini"), kStore);
-    Put(folder + QStringLiteral("/Hello.java"), kSource);
+    TestFiles::WriteFile(folder + QStringLiteral("/Quenlark.ini"), kStore);
+    TestFiles::WriteFile(folder + QStringLiteral("/Hello.java"), kSource);
     if (smallFileSystem) Fill(folder);
 
     QCOMPARE(InChild(folder, sources.path(), smallFileSystem ? 0 : 4096), 0);
 
-    QCOMPARE(Slurp(folder + QStringLiteral("/Quenlark.ini")), kStore);
-    QCOMPARE(Slurp(folder + QStringLiteral("/Hello.java")), kSource);
+    QCOMPARE(TestFiles::ReadFile(folder + QStringLiteral("/Quenlark.ini"), "<missing>"), kStore);
+    QCOMPARE(TestFiles::ReadFile(folder + QStringLiteral("/Hello.java"), "<missing>"), kSource);
     QVERIFY(!QFile::exists(folder + QStringLiteral("/result.txt")));
     QStringList expected{QStringLiteral("Hello.java"), QStringLiteral("Quenlark.ini")};
     if (smallFileSystem) expected << QStringLiteral("filler");
@@ -161,7 +152,8 @@ void TestFullWrite::failedWritesLeaveFilesWhole() {
     IniStore store(folder + QStringLiteral("/Quenlark.ini"));
     QVERIFY2(store.write(kSetting, QStringLiteral("ShowPath"), QStringLiteral("True")),
              qPrintable(store.lastError()));
-    QVERIFY(Slurp(folder + QStringLiteral("/Quenlark.ini")).startsWith("; kept by hand\n"));
+    QVERIFY(TestFiles::ReadFile(folder + QStringLiteral("/Quenlark.ini"), "<missing>")
+                .startsWith("; kept by hand\n"));
     QCOMPARE(IniStore(store.path()).read(kRecent, QStringLiteral("0")), QStringLiteral("Hello"));
 }
 

@@ -15,15 +15,6 @@
 
 using namespace TestFiles;
 
-namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-}  // namespace
-
 class TestProgramCopy : public QObject {
     Q_OBJECT
 private slots:
@@ -45,10 +36,8 @@ void TestProgramCopy::firstStartCopiesTheFilesBesideTheProgram() {
     const QString copy = dir.filePath(QStringLiteral("data/Quenlark/program"));
     QVERIFY(QDir().mkpath(installed));
     WriteFile(installed + QStringLiteral("/quenlark"), "program");
-    WriteFile(installed + QStringLiteral("/compile.bat"), "#!/bin/sh\njavac\n");
-    QVERIFY(QFile::setPermissions(
-        installed + QStringLiteral("/compile.bat"),
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    WriteFile(installed + QStringLiteral("/compile.bat"), "#!/bin/sh\njavac\n",
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
     WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
     WriteFile(installed + QStringLiteral("/.hidden"), "not ours to copy");
     QVERIFY(QDir().mkpath(installed + QStringLiteral("/subfolder")));
@@ -57,13 +46,14 @@ void TestProgramCopy::firstStartCopiesTheFilesBesideTheProgram() {
     QVERIFY(outcome.usable);
     QVERIFY2(outcome.failures.isEmpty(), qPrintable(outcome.failures.join(u'\n')));
     QCOMPARE(outcome.copied, QStringList({QStringLiteral("compile.bat"), QStringLiteral("temp.java")}));
-    QCOMPARE(ReadAll(copy + QStringLiteral("/compile.bat")), QByteArray("#!/bin/sh\njavac\n"));
+    QCOMPARE(ReadFile(copy + QStringLiteral("/compile.bat"), "<missing>"), QByteArray("#!/bin/sh\njavac\n"));
     QVERIFY2(QFileInfo(copy + QStringLiteral("/compile.bat")).isExecutable(), "a script lost its mode");
     QVERIFY(!QFile::exists(copy + QStringLiteral("/quenlark")));
     QVERIFY(!QFile::exists(copy + QStringLiteral("/.hidden")));
     QVERIFY(!QFile::exists(copy + QStringLiteral("/subfolder")));
     // The manifest has the portable install's form: "checksum  name".
-    const QList<QByteArray> lines = ReadAll(copy + u'/' + QLatin1String(ProgramCopy::kManifest)).split('\n');
+    const QList<QByteArray> lines =
+        ReadFile(copy + u'/' + QLatin1String(ProgramCopy::kManifest), "<missing>").split('\n');
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines[0].endsWith("  compile.bat"));
     QCOMPARE(lines[0].indexOf("  "), 64);
@@ -119,11 +109,11 @@ void TestProgramCopy::laterStarts() {
     QVERIFY(QFile::remove(installed + QStringLiteral("/apli.bat")));  // no longer shipped
     const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
     QVERIFY(outcome.failures.isEmpty());
-    QCOMPARE(ReadAll(script), expected);
+    QCOMPARE(ReadFile(script, "<missing>"), expected);
     QCOMPARE(outcome.kept.contains(QStringLiteral("compile.bat")), expectKept);
     // Files the installed folder does not hold are never touched.
-    QCOMPARE(ReadAll(copy + QStringLiteral("/mine.txt")), QByteArray("the user's own file"));
-    QCOMPARE(ReadAll(copy + QStringLiteral("/apli.bat")), QByteArray("java v1\n"));
+    QCOMPARE(ReadFile(copy + QStringLiteral("/mine.txt"), "<missing>"), QByteArray("the user's own file"));
+    QCOMPARE(ReadFile(copy + QStringLiteral("/apli.bat"), "<missing>"), QByteArray("java v1\n"));
 }
 
 // An edit outlives any number of upgrades, and going back to the shipped
@@ -139,11 +129,11 @@ void TestProgramCopy::editStaysTheUsersOverSeveralUpgrades() {
     for (const QByteArray& version : {QByteArray("v2"), QByteArray("v3")}) {
         WriteFile(installed + QStringLiteral("/temp.java"), version);
         ProgramCopy::Sync(installed, copy, QString());
-        QCOMPARE(ReadAll(copy + QStringLiteral("/temp.java")), QByteArray("mine"));
+        QCOMPARE(ReadFile(copy + QStringLiteral("/temp.java"), "<missing>"), QByteArray("mine"));
     }
     WriteFile(copy + QStringLiteral("/temp.java"), "v1");  // the user undoes the edit
     ProgramCopy::Sync(installed, copy, QString());
-    QCOMPARE(ReadAll(copy + QStringLiteral("/temp.java")), QByteArray("v3"));
+    QCOMPARE(ReadFile(copy + QStringLiteral("/temp.java"), "<missing>"), QByteArray("v3"));
 }
 
 void TestProgramCopy::copyFolderThatCannotBeMadeIsReported() {

@@ -25,13 +25,6 @@ using namespace Qlk;
 
 namespace {
 
-void Write(const QString& path, const QByteArray& bytes, bool append = false) {
-    if (append)
-        TestFiles::AppendFile(path, bytes);
-    else
-        TestFiles::WriteFile(path, bytes);
-}
-
 QByteArray Sample(const char* name) {
     return TestFiles::ReadFile(QStringLiteral(QLK_TEST_DATA "/problems/") + QLatin1String(name));
 }
@@ -47,17 +40,13 @@ struct Bench {
     Bench() {
         S.WindowsFolder = fake->dataFolder;
         result = fake->dataFolder + QStringLiteral("result.txt");
-        Write(result, {});
+        TestFiles::WriteFile(result, {});
         S.ResultFileTime = fake->fileStamp(result);
         folder = fake->root() + QStringLiteral("/my src");
-        QDir().mkpath(folder);
-        Write(folder + QStringLiteral("/Bad.java"), "class Bad {}\n");
-        Write(folder + QStringLiteral("/Ask.java"), "class Ask {}\n");
-        const QString tools = fake->root() + QStringLiteral("/my tools");
-        QDir().mkpath(tools);
-        editor = tools + QStringLiteral("/gedit");
-        Write(editor, "#!/bin/sh\n");
-        QFile::setPermissions(editor, QFile::permissions(editor) | QFileDevice::ExeOwner);
+        TestFiles::WriteFile(folder + QStringLiteral("/Bad.java"), "class Bad {}\n");
+        TestFiles::WriteFile(folder + QStringLiteral("/Ask.java"), "class Ask {}\n");
+        editor = fake->root() + QStringLiteral("/my tools/gedit");
+        TestFiles::WriteFile(editor, "#!/bin/sh\n", true);
         S.JavaEdit = editor;
         w = new frmResultText(nullptr);
         w->openLine = &Sources::OpenJavaAtLine;
@@ -72,15 +61,14 @@ struct Bench {
     void Start(bool compile) {
         QString error;
         QVERIFY(Run::Console::instance()->Start(QStringLiteral("/bin/true"), &error, folder, compile));
-        Write(result, {});
+        TestFiles::WriteFile(result, {});
         w->Timer1_Timer();
     }
     void Output(const QByteArray& bytes) {
-        Write(result, bytes, true);
+        TestFiles::AppendFile(result, bytes);
         w->Timer1_Timer();
     }
-    void End() { fake->endRun(bytesEnd ? 1 : 0); }
-    bool bytesEnd = true;
+    void End() { fake->endRun(1); }
 
     QString BlockText(int n) const { return w->Text1->document()->findBlockByNumber(n).text(); }
     QString SelectedLine() const { return w->Text1->textCursor().block().text(); }

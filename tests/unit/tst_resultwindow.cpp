@@ -22,26 +22,9 @@
 #include <sys/stat.h>
 
 using namespace Qlk;
+using namespace TestFiles;
 
 namespace {
-
-// Writes the file in place (same inode), or under a temporary name renamed
-// over it (a new inode), as different writers do.
-void Put(const QString& path, const QByteArray& bytes, bool replace = false) {
-    if (replace)
-        TestFiles::ReplaceFile(path, bytes);
-    else
-        TestFiles::WriteFile(path, bytes);
-}
-
-void Append(const QString& path, const QByteArray& bytes) { TestFiles::AppendFile(path, bytes); }
-
-// Sets the modification time exactly, to make two writes look as close in
-// time as a test needs.
-void SetTime(const QString& path, qint64 seconds, long nanoseconds) {
-    const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
-    QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
-}
 
 // A fake with result.txt in its data folder, stamped as start-up stamps it.
 struct Setup {
@@ -50,7 +33,7 @@ struct Setup {
     Setup(const QByteArray& initial = "old result\n") {
         S.WindowsFolder = fake->dataFolder;
         file = fake->dataFolder + QStringLiteral("result.txt");
-        Put(file, initial);
+        WriteFile(file, initial);
         S.ResultFileTime = fake->fileStamp(file);
     }
     ~Setup() { Result::Discard(); }
@@ -112,21 +95,21 @@ void TestResultWindow::everyRewriteIsNoticed() {
     frmResultText* w = s.Open();
     w->Timer1->stop();
     // Same second, different nanoseconds.
-    Put(s.file, "first\n");
+    WriteFile(s.file, "first\n");
     SetTime(s.file, 1700000000, 100);
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("first\n"));
-    Put(s.file, "second\n");
+    WriteFile(s.file, "second\n");
     SetTime(s.file, 1700000000, 200);
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("second\n"));
     // Same time to the nanosecond, another size.
-    Put(s.file, "third, longer\n");
+    WriteFile(s.file, "third, longer\n");
     SetTime(s.file, 1700000000, 200);
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("third, longer\n"));
     // Same time and size, but another file put in its place.
-    Put(s.file, "fourth, other\n", true);
+    ReplaceFile(s.file, "fourth, other\n");
     SetTime(s.file, 1700000000, 200);
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("fourth, other\n"));
@@ -140,7 +123,7 @@ void TestResultWindow::deletedAndRecreated() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "before\n");
+    WriteFile(s.file, "before\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("before\n"));
     QVERIFY(QFile::remove(s.file));
@@ -151,7 +134,7 @@ void TestResultWindow::deletedAndRecreated() {
     w->Text1->setPlainText(QStringLiteral("note"));
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("note"));
-    Put(s.file, "again\n");
+    WriteFile(s.file, "again\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("again\n"));
 }
@@ -160,15 +143,15 @@ void TestResultWindow::emptyAndUnreadableFiles() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "some\n");
+    WriteFile(s.file, "some\n");
     w->Timer1_Timer();
-    Put(s.file, "");
+    WriteFile(s.file, "");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QString());
 
     // A read that fails clears the text and is not retried until the file
     // changes again.
-    Put(s.file, "locked\n");
+    WriteFile(s.file, "locked\n");
     s.fake->unreadable << s.file;
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QString());
@@ -176,7 +159,7 @@ void TestResultWindow::emptyAndUnreadableFiles() {
     s.fake->unreadable.clear();
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QString());
-    Append(s.file, "more\n");
+    AppendFile(s.file, "more\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("locked\nmore\n"));
 }
@@ -206,7 +189,7 @@ void TestResultWindow::decoding() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, bytes);
+    WriteFile(s.file, bytes);
     w->Timer1_Timer();
     if (!text.isNull()) QCOMPARE(Shown(w), text);
     QCOMPARE(w->reader().encodingName(), encoding);
@@ -216,22 +199,22 @@ void TestResultWindow::encodingChosenAtFirstNonAsciiByte() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "compiling\n");
+    WriteFile(s.file, "compiling\n");
     w->Timer1_Timer();
     QCOMPARE(w->reader().encodingName(), QString());
     // A CP932 character split between two reads comes out whole.
-    Append(s.file, "\x93\xfa\x96");
+    AppendFile(s.file, "\x93\xfa\x96");
     w->Timer1_Timer();
-    Append(s.file, "\x7b\x8c\xea\n");
+    AppendFile(s.file, "\x7b\x8c\xea\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("compiling\n日本語\n"));
     QCOMPARE(w->reader().encodingName(), QStringLiteral("CP932"));
     // The same for UTF-8 in a fresh file.
-    Put(s.file, "x\n", true);
+    ReplaceFile(s.file, "x\n");
     w->Timer1_Timer();
-    Append(s.file, "\xe6\x97");
+    AppendFile(s.file, "\xe6\x97");
     w->Timer1_Timer();
-    Append(s.file, "\xa5\xe6\x9c\xac\n");
+    AppendFile(s.file, "\xa5\xe6\x9c\xac\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("x\n日本\n"));
     QCOMPARE(w->reader().encodingName(), QStringLiteral("UTF-8"));
@@ -258,12 +241,12 @@ void TestResultWindow::growingFileIsReadIncrementally() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "line 1\n");
+    WriteFile(s.file, "line 1\n");
     w->Timer1_Timer();
     QString expected = QStringLiteral("line 1\n");
     for (int i = 2; i <= 50; ++i) {
         const QByteArray one = QByteArray("line ") + QByteArray::number(i) + '\n';
-        Append(s.file, one);
+        AppendFile(s.file, one);
         expected += QString::fromLatin1(one);
         w->Timer1_Timer();
         QCOMPARE(w->reader().offset(), QFileInfo(s.file).size());
@@ -274,7 +257,7 @@ void TestResultWindow::growingFileIsReadIncrementally() {
     // A burst is taken a slice at a time, the rest right after other events.
     const QByteArray burst = line.repeated(count);
     const qint64 before = w->reader().offset();
-    Append(s.file, burst);
+    AppendFile(s.file, burst);
     w->Timer1_Timer();
     QCOMPARE(w->reader().offset(), before + firstSlice);
     QTRY_COMPARE(w->reader().offset(), before + burst.size());
@@ -287,20 +270,20 @@ void TestResultWindow::rewriteInPlaceIsNotTakenForGrowth() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "Hello.java:1: error A\n");
+    WriteFile(s.file, "Hello.java:1: error A\n");
     w->Timer1_Timer();
-    Put(s.file, "Hello.java:1: error B and a longer line\n");
+    WriteFile(s.file, "Hello.java:1: error B and a longer line\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("Hello.java:1: error B and a longer line\n"));
     // A large file rewritten with new text past its old end.
     QByteArray big(200000, 'a');
     big += '\n';
-    Put(s.file, big);
+    WriteFile(s.file, big);
     w->Timer1_Timer();
     QByteArray changed = big;
     changed[100000] = 'b';
     changed += "tail\n";
-    Put(s.file, changed);
+    WriteFile(s.file, changed);
     w->Timer1_Timer();
     QCOMPARE(Shown(w).remove(u'\n'), QString::fromLatin1(changed).remove(u'\n'));
 }
@@ -330,7 +313,7 @@ void TestResultWindow::largeFileShowsItsTailWithNote() {
         QByteArray line = prefix + QByteArray::number(i % (prefix.isEmpty() ? 10 : 1000000000));
         big += line.leftJustified(width, '.') + '\n';
     }
-    Put(s.file, big);
+    WriteFile(s.file, big);
     w->Timer1_Timer();
     const QString shown = Shown(w);
     QVERIFY(w->trimmed());
@@ -346,7 +329,7 @@ void TestResultWindow::largeFileShowsItsTailWithNote() {
     QScrollBar* bar = w->Text1->verticalScrollBar();
     QCOMPARE(bar->value(), bar->maximum());
     // A small result afterwards comes without the note.
-    Put(s.file, "small\n");
+    WriteFile(s.file, "small\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("small\n"));
     QVERIFY(!w->trimmed());
@@ -367,7 +350,7 @@ void TestResultWindow::endlessOutputStaysBounded() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "");
+    WriteFile(s.file, "");
     w->Timer1_Timer();
     QByteArray chunk;
     for (int i = 0; i < perRound; ++i)
@@ -375,7 +358,7 @@ void TestResultWindow::endlessOutputStaysBounded() {
     QVERIFY(chunk.size() <= ResultReader::kSliceBytes);
     qint64 total = 0;
     for (int round = 0; round < 80; ++round) {
-        Append(s.file, chunk);
+        AppendFile(s.file, chunk);
         total += chunk.size();
         w->Timer1_Timer();
         QVERIFY(w->Text1->document()->characterCount() <= frmResultText::kMaxShownChars + 1);
@@ -394,9 +377,9 @@ void TestResultWindow::endlessLineIsBroken() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, QByteArray(20000, 'x'));
+    WriteFile(s.file, QByteArray(20000, 'x'));
     w->Timer1_Timer();
-    Append(s.file, QByteArray(10000, 'y'));
+    AppendFile(s.file, QByteArray(10000, 'y'));
     w->Timer1_Timer();
     const QStringList lines = Shown(w).split(u'\n');
     QCOMPARE(lines.size(), 4);
@@ -408,14 +391,14 @@ void TestResultWindow::watcherShowsChangesWithoutTimer() {
     Setup s;
     frmResultText* w = s.Open();
     w->Timer1->stop();
-    Put(s.file, "seen at once\n");
+    WriteFile(s.file, "seen at once\n");
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("seen at once\n"), 500);
-    Append(s.file, "and more\n");
+    AppendFile(s.file, "and more\n");
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("seen at once\nand more\n"), 500);
     // A rewrite that keeps size and time (within one clock tick) is still
     // reported by the file system and read.
     const FileStamp before = s.fake->fileStamp(s.file);
-    Put(s.file, "SEEN AT ONCE\nAND MORE\n");
+    WriteFile(s.file, "SEEN AT ONCE\nAND MORE\n");
     SetTime(s.file, before.mtimeNs / 1000000000, long(before.mtimeNs % 1000000000));
     QCOMPARE(s.fake->fileStamp(s.file), before);
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("SEEN AT ONCE\nAND MORE\n"), 500);
@@ -427,7 +410,7 @@ void TestResultWindow::watcherFollowsReplacedFile() {
     w->Timer1->stop();
     for (int i = 0; i < 3; ++i) {
         const QString text = QStringLiteral("replaced %1\n").arg(i);
-        Put(s.file, text.toLatin1(), true);
+        ReplaceFile(s.file, text.toLatin1());
         QTRY_COMPARE_WITH_TIMEOUT(Shown(w), text, 500);
         QVERIFY(w->watcher()->files().contains(s.file));
     }
@@ -435,16 +418,16 @@ void TestResultWindow::watcherFollowsReplacedFile() {
     // file at the path is the one watched.
     QFile held(s.file);
     QVERIFY(held.open(QIODevice::ReadOnly));
-    Put(s.file, "replaced while held\n", true);
+    ReplaceFile(s.file, "replaced while held\n");
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("replaced while held\n"), 500);
-    Append(s.file, "grown\n");
+    AppendFile(s.file, "grown\n");
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("replaced while held\ngrown\n"), 500);
     held.close();
     QVERIFY(QFile::remove(s.file));
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QString(), 500);
-    Put(s.file, "created again\n");
+    WriteFile(s.file, "created again\n");
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("created again\n"), 500);
-    Append(s.file, "grown\n");
+    AppendFile(s.file, "grown\n");
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("created again\ngrown\n"), 500);
 }
 
@@ -588,7 +571,7 @@ void TestResultWindow::oneWindowAndTimeOutlivesIt() {
     w->Timer1->stop();
     QCOMPARE(s.Open(), w);
     QCOMPARE(s.fake->topmostCalls.size(), 1);
-    Put(s.file, "shown once\n");
+    WriteFile(s.file, "shown once\n");
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("shown once\n"));
     Result::Close();
@@ -599,7 +582,7 @@ void TestResultWindow::oneWindowAndTimeOutlivesIt() {
     again->Timer1->stop();
     again->Timer1_Timer();
     QCOMPARE(Shown(again), QString());
-    Append(s.file, "next\n");
+    AppendFile(s.file, "next\n");
     again->Timer1_Timer();
     QCOMPARE(Shown(again), QStringLiteral("shown once\nnext\n"));
 }

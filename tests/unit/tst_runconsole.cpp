@@ -29,11 +29,6 @@ using namespace TestFiles;
 
 namespace {
 
-QByteArray Contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // The main window with a source folder holding Hello.java, Hello.class and
 // Hello.html, as after start-up.
 struct Bench {
@@ -298,7 +293,7 @@ void TestRunConsole::typedLines() {
     QTest::keyClick(w->txtInput, Qt::Key_Enter);
     QTest::keyClick(w->txtInput, Qt::Key_Return);  // an empty line is a line too
     QCOMPARE(b.fake->runInput, QByteArray("21\n") + QStringLiteral("こんにちは 世界\n").toUtf8() + "\n");
-    QCOMPARE(Contents(b.result),
+    QCOMPARE(TestFiles::ReadFile(b.result),
              QByteArray("数を入力してください: 21\n") + QStringLiteral("こんにちは 世界\n").toUtf8() + "\n");
     QCOMPARE(w->txtInput->text(), QString());
     const qsizetype append = b.fake->events.indexOf(QStringLiteral("append:21\n"));
@@ -317,9 +312,9 @@ void TestRunConsole::typedLines() {
     QVERIFY(w->cmdStop->isEnabled());
     QVERIFY(w->lblStatus->text().endsWith(QStringLiteral("入力は終わりました")));
     // Nothing more reaches the program or the file.
-    const QByteArray before = Contents(b.result);
+    const QByteArray before = TestFiles::ReadFile(b.result);
     w->txtInput_Enter();
-    QCOMPARE(Contents(b.result), before);
+    QCOMPARE(TestFiles::ReadFile(b.result), before);
 }
 
 void TestRunConsole::keysAndMenus() {

@@ -1,6 +1,7 @@
 // The run on real processes: the pipe to standard input, the process group
 // that a stop takes whole, the kill after the grace, writing to a program
 // that has ended, the descriptors a child sees, and the file-size limit.
+#include "TestFiles.h"
 #include "platform/QtPlatform.h"
 #include "platform/RunProcess.h"
 #include "run/RunConsole.h"
@@ -16,11 +17,6 @@
 #include <unistd.h>
 
 namespace {
-
-QByteArray Contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 bool Alive(qint64 pid) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -50,7 +46,6 @@ private slots:
     void fileSizeLimitOfARun();
 
 private:
-    QString sh(const QString& script) { return QStringLiteral("/bin/sh -c ") + script; }
     QTemporaryDir m_dir;
 };
 
@@ -70,7 +65,7 @@ void TestRunProcess::pipeRoundTrip() {
     QTRY_VERIFY(!run.info().live());
     QCOMPARE(run.info().phase, RunInfo::Exited);
     QCOMPARE(run.info().exitCode, 0);
-    QCOMPARE(Contents(out), QStringLiteral("got:日本語 21\n").toUtf8());
+    QCOMPARE(TestFiles::ReadFile(out), QStringLiteral("got:日本語 21\n").toUtf8());
     QVERIFY(!run.info().inputOpen);
 
     // Closing the input is an end of file for the program.
@@ -81,7 +76,7 @@ void TestRunProcess::pipeRoundTrip() {
     QVERIFY(run.write("a\nb"));
     run.closeInput();
     QTRY_COMPARE(run.info().phase, RunInfo::Exited);
-    QCOMPARE(Contents(eof), QByteArray("a\nbdone\n"));
+    QCOMPARE(TestFiles::ReadFile(eof), QByteArray("a\nbdone\n"));
 }
 
 void TestRunProcess::childSeesOnlyStandardDescriptors() {
@@ -95,7 +90,7 @@ void TestRunProcess::childSeesOnlyStandardDescriptors() {
                       nullptr));
     QTRY_COMPARE(run.info().phase, RunInfo::Exited);
     ::close(leaky);
-    QCOMPARE(Contents(out), QByteArray("0\n1\n2\n"));
+    QCOMPARE(TestFiles::ReadFile(out), QByteArray("0\n1\n2\n"));
 }
 
 void TestRunProcess::stopTakesTheWholeGroup_data() {
@@ -122,13 +117,10 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     QString error;
     // The command line splits at spaces, so the script comes from a file.
     const QString scriptFile = m_dir.path() + QStringLiteral("/script.bat");
-    QFile f(scriptFile);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(QStringLiteral("set -- %1\n%2\n").arg(pidFile, script).toUtf8());
-    f.close();
+    TestFiles::WriteFile(scriptFile, QStringLiteral("set -- %1\n%2\n").arg(pidFile, script).toUtf8());
     QVERIFY2(console->Start(scriptFile, &error), qPrintable(error));
-    QTRY_VERIFY(!Contents(pidFile).trimmed().isEmpty());
-    const qint64 grandchild = Contents(pidFile).trimmed().toLongLong();
+    QTRY_VERIFY(!TestFiles::ReadFile(pidFile).trimmed().isEmpty());
+    const qint64 grandchild = TestFiles::ReadFile(pidFile).trimmed().toLongLong();
     QVERIFY(Alive(grandchild));
     QElapsedTimer t;
     t.start();

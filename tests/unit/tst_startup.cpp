@@ -16,8 +16,6 @@
 
 #include <ctime>
 
-#include <utime.h>
-
 using namespace Qlk;
 
 using namespace TestFiles;
@@ -174,8 +172,7 @@ void TestStartup::leftoversRemovedOnlyByTheRunningCopy_data() {
 void TestStartup::leftoversRemovedOnlyByTheRunningCopy() {
     QFETCH(bool, otherCopyRunning);
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     const QString config = QFileInfo(fake->settingsPath()).absolutePath() + u'/';
     const QString theirs[] = {config + QStringLiteral("Quenlark.ini.backup"),
                               config + QStringLiteral("Quenlark.ini.old123"),
@@ -185,8 +182,7 @@ void TestStartup::leftoversRemovedOnlyByTheRunningCopy() {
     for (const QString& path : theirs) WriteFile(path, "keep");
     for (const QString& path : ours) {
         WriteFile(path, "partial");
-        const struct utimbuf old { time(nullptr) - 3600, time(nullptr) - 3600 };
-        QCOMPARE(::utime(QFile::encodeName(path).constData(), &old), 0);
+        MakeOld(path);
     }
     fake->otherCopyRunning = otherCopyRunning;
     {
@@ -215,8 +211,7 @@ void TestStartup::missingResultFileEndsWithoutWriting() {
 
 void TestStartup::failedResultCopyNamesBothPaths() {
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     // The data folder is a file, so nothing can be created in it.
     QDir(fake->dataFolder).removeRecursively();
     WriteFile(fake->dataFolder.chopped(1), "not a folder");
@@ -234,8 +229,7 @@ void TestStartup::failedResultCopyNamesBothPaths() {
 
     // A folder where result.txt belongs is not a result file, nor replaced.
     FakeScope second;
-    Install(*second);
-    second->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    second->seedConfigured();
     QVERIFY(QDir().mkpath(second->dataFolder + QStringLiteral("result.txt/inside")));
     {
         frmExection form;
@@ -249,8 +243,7 @@ void TestStartup::failedResultCopyNamesBothPaths() {
 
 void TestStartup::helpFileAndDefaultEditorBesideProgram() {
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     {
         frmExection form;
         QVERIFY(form.Form_Load());
@@ -272,8 +265,7 @@ void TestStartup::helpFileAndDefaultEditorBesideProgram() {
 
 void TestStartup::shutDownWritesWindowState() {
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     fake->presetSetting(kSetting, QStringLiteral("frmExectionLeft"), QStringLiteral("1500"));
     fake->presetSetting(kSetting, QStringLiteral("frmExectionTop"), QStringLiteral("3000"));
     frmExection form;
@@ -299,8 +291,7 @@ void TestStartup::shutDownWritesWindowState() {
 
     // With no folder button selected, the stored selection is left alone.
     FakeScope second;
-    Install(*second);
-    second->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    second->seedConfigured();
     second->presetSetting(kSetting, QStringLiteral("SelectedFolder"), QStringLiteral(" 1"));
     frmExection other;
     QVERIFY(other.Form_Load());
@@ -312,9 +303,8 @@ void TestStartup::shutDownWritesWindowState() {
 
 void TestStartup::shutDownAtDenseScreenScalesPosition() {
     FakeScope fake;
-    Install(*fake);
+    fake->seedConfigured();
     fake->metrics = ScreenMetrics{12 * 1600, 12 * 1200, 12, 12};
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
     fake->presetSetting(kSetting, QStringLiteral("frmExectionLeft"), QStringLiteral("2148"));
     fake->presetSetting(kSetting, QStringLiteral("frmExectionTop"), QStringLiteral("3000"));
     frmExection form;
@@ -328,8 +318,7 @@ void TestStartup::shutDownAtDenseScreenScalesPosition() {
 
 void TestStartup::exitWritesNothing() {
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     frmExection form;
     QVERIFY(form.Form_Load());
     form.mnuBefore_Click();
@@ -340,8 +329,7 @@ void TestStartup::exitWritesNothing() {
 
 void TestStartup::panelHeights() {
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     frmExection form;
     QVERIFY(form.Form_Load());
     auto state = [&] {
@@ -371,8 +359,7 @@ void TestStartup::panelHeights() {
 
 void TestStartup::alwaysOnTopCalls() {
     FakeScope fake;
-    Install(*fake);
-    fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
+    fake->seedConfigured();
     frmExection form;
     QVERIFY(form.Form_Load());
     form.mnuBefore->trigger();

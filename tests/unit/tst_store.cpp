@@ -1,5 +1,6 @@
 // The settings store and the value forms of its keys.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "platform/IniStore.h"
 #include "settings/Qlk.h"
 
@@ -11,7 +12,6 @@
 #include <QtTest>
 
 #include <sys/stat.h>
-#include <utime.h>
 
 using namespace Qlk;
 
@@ -147,9 +147,7 @@ void TestStore::failedWriteStaysInMemory() {
     {
         QTemporaryDir dir;
         const QString blocker = dir.filePath(QStringLiteral("file"));
-        QFile block(blocker);
-        QVERIFY(block.open(QIODevice::WriteOnly));
-        block.close();
+        TestFiles::Touch(blocker);
         IniStore store(dir.filePath(QStringLiteral("file/sub/Quenlark.ini")));
         QVERIFY(!store.write(kSetting, a, QStringLiteral("1")));
         QCOMPARE(store.read(kSetting, a), QStringLiteral("1"));
@@ -225,18 +223,6 @@ void TestStore::countAndIndexForms() {
     QCOMPARE(ClampRecentCount(u" 7"), 7);
 }
 
-namespace {
-QByteArray Slurp(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-}  // namespace
-
 // The file as it was read, what someone else made of it while the program
 // ran (empty: nothing), one write, and the whole file after it.
 void TestStore::writeChangesOnlyItsKey_data() {
@@ -281,18 +267,16 @@ void TestStore::writeChangesOnlyItsKey() {
     QFETCH(QByteArray, after);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("Quenlark.ini"));
-    Put(path, atStart);
+    TestFiles::WriteFile(path, atStart);
     IniStore store(path);
     if (editedMeanwhile == "<deleted>") {
         QVERIFY(QFile::remove(path));
     } else if (!editedMeanwhile.isEmpty()) {
         // As an editor saves: a new file in the old one's place.
-        Put(path + QStringLiteral(".new"), editedMeanwhile);
-        QVERIFY(QFile::rename(path + QStringLiteral(".new"), path) ||
-                (QFile::remove(path) && QFile::rename(path + QStringLiteral(".new"), path)));
+        TestFiles::ReplaceFile(path, editedMeanwhile);
     }
     QVERIFY(store.write(QStringLiteral("setting"), key, value));
-    QCOMPARE(Slurp(path), after);
+    QCOMPARE(TestFiles::ReadFile(path, "<missing>"), after);
     QCOMPARE(IniStore(path).read(QStringLiteral("setting"), key), value);
     // What the program reads afterwards is the file as it now is.
     QCOMPARE(store.read(QStringLiteral("setting"), key), value);
@@ -354,11 +338,8 @@ void TestStore::staleTemporaryFiles() {
     QFETCH(bool, removed);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
-    Put(path, "x");
-    if (old) {
-        const struct utimbuf times { time(nullptr) - 3600, time(nullptr) - 3600 };
-        QCOMPARE(::utime(QFile::encodeName(path).constData(), &times), 0);
-    }
+    TestFiles::WriteFile(path, "x");
+    if (old) TestFiles::MakeOld(path);
     // Opening the store never removes anything.
     IniStore store(dir.filePath(QStringLiteral("Quenlark.ini")));
     QVERIFY(QFile::exists(path));

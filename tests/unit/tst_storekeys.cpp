@@ -2,6 +2,7 @@
 // session touches only keys the table names, and the table names each key
 // once.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "dialogs/Options.h"
 #include "dialogs/frmOptions.h"
@@ -90,9 +91,7 @@ void TestStoreKeys::fullSessionWritesOnlyTableKeys() {
         Flush();
 
         // A compile in the chosen folder fills the larger history.
-        QFile source(java.filePath(QStringLiteral("f1/Other.java")));
-        QVERIFY(source.open(QIODevice::WriteOnly));
-        source.close();
+        TestFiles::Touch(java.filePath(QStringLiteral("f1/Other.java")));
         w.cmbName->setEditText(QStringLiteral("Other"));
         w.cmdExection[0]->click();
         Result::Show();

@@ -2,6 +2,7 @@
 // bare name found on PATH starts, the file in a folder with a space is one
 // argument, and a program that fails soon after its start is reported once.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "run/RunCommands.h"
 #include "settings/Qlk.h"
 #include "sources/SourceCommands.h"
@@ -16,16 +17,10 @@ using namespace Qlk;
 
 namespace {
 
-void Touch(const QString& path, QFile::Permissions mode = {}) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write("x\n");
-    f.close();
-    if (mode) f.setPermissions(mode);
-}
+// A small file, with `mode` when one is given.
+void Touch(const QString& path, QFile::Permissions mode = {}) { TestFiles::WriteFile(path, "x\n", mode); }
 
-const QFile::Permissions kExecutable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+using TestFiles::kExecutable;
 
 }  // namespace
 
