@@ -4,7 +4,7 @@
 // Prints the whole time, the longest single read (64 KiB, as the result
 // window reads a growing file) and the rate, for a 10 MB compiler-like
 // output (one message every 20 lines) and for 10 MB of one-digit lines.
-#include "run/ProblemLines.h"
+#include "result/ProblemLines.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

@@ -3,11 +3,11 @@
 //   tests/e2e/run-in-xvfb.sh build/bench/run_bench [latency|flood|start|big|compiler|digits|all]
 // Uses the real platform with private temporary XDG folders.
 #include "platform/QtPlatform.h"
-#include "run/Result.h"
-#include "run/ResultMarks.h"
+#include "result/Result.h"
+#include "result/ResultMarks.h"
+#include "result/frmResultText.h"
 #include "run/RunCommands.h"
 #include "run/RunConsole.h"
-#include "run/frmResultText.h"
 #include "settings/History.h"
 #include "settings/Qlk.h"
 

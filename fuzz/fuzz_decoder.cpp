@@ -3,7 +3,7 @@
 // the same text as reading it whole, whenever both chose the same encoding.
 #include "platform/FileRules.h"
 #include "platform/QtPlatform.h"
-#include "run/ResultReader.h"
+#include "result/ResultReader.h"
 #include "settings/Qlk.h"
 
 #include <QFile>

@@ -2,10 +2,8 @@
 
 #include "dialogs/About.h"
 #include "dialogs/Options.h"
-#include "platform/Fonts.h"
-#include "platform/PlainToolTips.h"
-#include "platform/StableAccessible.h"
-#include "run/Result.h"
+#include "result/Result.h"
+#include "run/BrowserCommand.h"
 #include "run/RunCommands.h"
 #include "run/RunConsole.h"
 #include "settings/History.h"
@@ -13,6 +11,9 @@
 #include "settings/Qlk.h"
 #include "sources/ShippedEditor.h"
 #include "sources/SourceCommands.h"
+#include "widgets/Fonts.h"
+#include "widgets/PlainToolTips.h"
+#include "widgets/StableAccessible.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -1,7 +1,7 @@
 #include "frmAbout.h"
 
-#include "platform/Fonts.h"
 #include "settings/Placement.h"
+#include "widgets/Fonts.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "frmOptions.h"
 
 #include "MainWindowFace.h"
-#include "platform/FolderLists.h"
-#include "platform/Fonts.h"
-#include "platform/StableAccessible.h"
 #include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
+#include "widgets/FolderLists.h"
+#include "widgets/Fonts.h"
+#include "widgets/StableAccessible.h"
 
 #include <QAccessibleWidget>
 #include <QButtonGroup>

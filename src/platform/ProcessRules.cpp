@@ -50,8 +50,14 @@ void KeepEnvironment() {
         // The desktop's start-up notice belongs to Quenlark's own start; a
         // program started later must not answer it.
         if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
+        if (std::strncmp(*e, "QUENLARK_PROGRAMS=", 18) == 0) continue;
         k.entries << QByteArray(*e);
     }
+    // Where the programs Quenlark ships live (the applet viewer, the compile
+    // client): the folder of the running executable, for the scripts, whose
+    // per-user copy of a system install lies elsewhere.
+    const QString programs = ProgramsFolder();
+    if (!programs.isEmpty()) k.entries << "QUENLARK_PROGRAMS=" + QFile::encodeName(programs);
     for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
     k.pointers.push_back(nullptr);
     k.runtimeDir = qgetenv("XDG_RUNTIME_DIR");
@@ -66,6 +72,11 @@ void EnsurePrivateRuntimeDir() {
     if (base.isEmpty() || base.front() != '/') base = qgetenv("HOME") + "/.local/share";
     const QString dir = MakePrivateDir(QFile::decodeName(base) + QStringLiteral("/Quenlark/runtime"));
     if (!dir.isEmpty()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
+QString ProgramsFolder() {
+    const QString exe = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return exe.isEmpty() ? QString() : QFileInfo(exe).absolutePath();
 }
 
 char** StartEnvironment() { return Kept().kept ? Kept().pointers.data() : environ; }

@@ -45,8 +45,13 @@ bool SpawnDetached(const QString& program, const QStringList& args, qint64* pid,
 void EnsurePrivateRuntimeDir();
 
 // The environment the program was started with, for the programs it starts:
-// the one kept by EnsurePrivateRuntimeDir, else the current one.
+// the one kept by EnsurePrivateRuntimeDir, else the current one. The kept one
+// also names the folder of the running executable as $QUENLARK_PROGRAMS.
 char** StartEnvironment();
+
+// The folder that holds the running executable and the programs shipped with
+// it, links resolved; "" when it cannot be read.
+QString ProgramsFolder();
 
 // The user's runtime folder as the program received it: $XDG_RUNTIME_DIR when
 // it was set and usable, else "". A folder made up at start-up is not one.

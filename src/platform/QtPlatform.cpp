@@ -2,11 +2,11 @@
 
 #include "AtomicFile.h"
 #include "FileRules.h"
-#include "HelpWindow.h"
 #include "ProcessRules.h"
 #include "ProgramCopy.h"
 #include "RunProcess.h"
-#include "SharedTexts.h"
+#include "widgets/HelpWindow.h"
+#include "widgets/SharedTexts.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,4 +1,6 @@
 // The two browser buttons: open the class's page in a configured browser.
+#include "BrowserCommand.h"
+
 #include "RunCommands.h"
 
 #include "settings/Qlk.h"

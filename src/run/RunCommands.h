@@ -1,4 +1,4 @@
-// The compile, applet and application buttons and the two browser buttons.
+// The compile, applet and application buttons.
 #pragma once
 
 #include "settings/CommandContext.h"
@@ -9,6 +9,5 @@ void Execution(int index, const CommandContext& context);
 // The text of the missing-page message, shared by the applet and browser
 // buttons: it always names ".html".
 QString HtmlMissingText(const QString& name);
-void Browser(int index, const CommandContext& context);
 
 }  // namespace Run

@@ -3,7 +3,7 @@
 
 #include "StoreKeys.h"
 #include "platform/Platform.h"
-#include "platform/SharedTexts.h"
+#include "widgets/SharedTexts.h"
 
 #include <QString>
 #include <QStringList>

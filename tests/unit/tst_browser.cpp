@@ -2,6 +2,7 @@
 // and the history, against the fake platform.
 #include "FakePlatform.h"
 #include "TestFiles.h"
+#include "run/BrowserCommand.h"
 #include "run/RunCommands.h"
 #include "settings/Qlk.h"
 

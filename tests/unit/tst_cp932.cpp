@@ -1,5 +1,5 @@
 // CP932 decoding of the result file, whole and in pieces.
-#include "run/Cp932Decoder.h"
+#include "result/Cp932Decoder.h"
 
 #include <QtTest>
 

@@ -4,8 +4,8 @@
 // at the design density read as it stands.
 #include "FakePlatform.h"
 #include "app/frmExection.h"
-#include "run/Result.h"
-#include "run/frmResultText.h"
+#include "result/Result.h"
+#include "result/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
 

@@ -1,6 +1,6 @@
 // The help viewer: what it shows for the shipped help file and for one that
 // is missing, at every topic.
-#include "platform/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QTest>
 

@@ -6,8 +6,8 @@
 #include "TestFiles.h"
 #include "app/frmExection.h"
 #include "platform/ProcessRules.h"
-#include "run/Result.h"
-#include "run/frmResultText.h"
+#include "result/Result.h"
+#include "result/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
 

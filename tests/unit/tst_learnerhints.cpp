@@ -1,6 +1,6 @@
 // The hint rules on their own: each gives its hint only when it is sure. (The
 // hints under real javac and java output are tested in tst_problemlines.)
-#include "run/LearnerHints.h"
+#include "result/LearnerHints.h"
 
 #include <QtTest>
 

@@ -5,8 +5,8 @@
 #include "dialogs/MainWindowFace.h"
 #include "dialogs/Options.h"
 #include "dialogs/frmOptions.h"
-#include "platform/FolderLists.h"
 #include "settings/Qlk.h"
+#include "widgets/FolderLists.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -8,7 +8,7 @@
 #include "platform/FileRules.h"
 #include "platform/ProcessRules.h"
 #include "platform/QtPlatform.h"
-#include "run/ResultReader.h"
+#include "result/ResultReader.h"
 #include "settings/Qlk.h"
 
 #include <QDir>

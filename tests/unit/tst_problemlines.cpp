@@ -1,8 +1,8 @@
 // The lines of a result that lead to a source: messages of the real javac and
 // traces of the real java (captured by tests/data/problems/capture.sh, in
 // English and in Japanese), fed whole and in pieces, and the hints under them.
-#include "run/ProblemLines.h"
-#include "run/ResultReader.h"
+#include "result/ProblemLines.h"
+#include "result/ResultReader.h"
 
 #include <QFile>
 #include <QSet>

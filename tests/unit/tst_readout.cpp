@@ -5,8 +5,8 @@
 #include "app/frmExection.h"
 #include "dialogs/MainWindowFace.h"
 #include "dialogs/frmOptions.h"
-#include "platform/PlainToolTips.h"
 #include "settings/Qlk.h"
+#include "widgets/PlainToolTips.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -5,10 +5,10 @@
 // arrives, and the find bar.
 #include "FakePlatform.h"
 #include "TestFiles.h"
-#include "run/ResultFind.h"
-#include "run/ResultMarks.h"
+#include "result/ResultFind.h"
+#include "result/ResultMarks.h"
+#include "result/frmResultText.h"
 #include "run/RunConsole.h"
-#include "run/frmResultText.h"
 #include "settings/Qlk.h"
 #include "sources/SourceCommands.h"
 

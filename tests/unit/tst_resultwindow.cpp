@@ -2,8 +2,8 @@
 // geometry and always-on-top state, and its life as the one result window.
 #include "FakePlatform.h"
 #include "TestFiles.h"
-#include "run/Result.h"
-#include "run/frmResultText.h"
+#include "result/Result.h"
+#include "result/frmResultText.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
 

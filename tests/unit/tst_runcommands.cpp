@@ -3,7 +3,7 @@
 #include "FakePlatform.h"
 #include "TestFiles.h"
 #include "app/frmExection.h"
-#include "run/Result.h"
+#include "result/Result.h"
 #include "settings/Qlk.h"
 
 #include <QButtonGroup>

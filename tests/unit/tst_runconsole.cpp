@@ -4,9 +4,9 @@
 #include "FakePlatform.h"
 #include "TestFiles.h"
 #include "app/frmExection.h"
-#include "run/Result.h"
+#include "result/Result.h"
+#include "result/frmResultText.h"
 #include "run/RunConsole.h"
-#include "run/frmResultText.h"
 #include "settings/Qlk.h"
 
 #include <QAction>

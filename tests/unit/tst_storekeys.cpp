@@ -6,7 +6,7 @@
 #include "app/frmExection.h"
 #include "dialogs/Options.h"
 #include "dialogs/frmOptions.h"
-#include "run/Result.h"
+#include "result/Result.h"
 #include "settings/Qlk.h"
 #include "settings/StoreKeys.h"
 

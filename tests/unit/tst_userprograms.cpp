@@ -3,6 +3,7 @@
 // argument, and a program that fails soon after its start is reported once.
 #include "FakePlatform.h"
 #include "TestFiles.h"
+#include "run/BrowserCommand.h"
 #include "run/RunCommands.h"
 #include "settings/Qlk.h"
 #include "sources/SourceCommands.h"

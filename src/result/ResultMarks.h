@@ -4,7 +4,7 @@
 // box holds which line of the output, across a trimmed top and the hints.
 #pragma once
 
-#include "run/ProblemLines.h"
+#include "result/ProblemLines.h"
 
 #include <QTextCharFormat>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "ResultFind.h"
 
-#include "platform/Fonts.h"
+#include "widgets/Fonts.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -7,7 +7,7 @@
 // longer than kMaxLineChars broken into pieces of that size).
 #pragma once
 
-#include "run/LearnerHints.h"
+#include "result/LearnerHints.h"
 
 #include <QHash>
 #include <QSet>

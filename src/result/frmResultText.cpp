@@ -2,10 +2,10 @@
 
 #include "ResultFind.h"
 #include "ResultMarks.h"
-#include "RunConsole.h"
-#include "platform/Fonts.h"
+#include "run/RunConsole.h"
 #include "settings/Qlk.h"
 #include "settings/StoreKeys.h"
+#include "widgets/Fonts.h"
 
 #include <QCloseEvent>
 #include <QFileSystemWatcher>

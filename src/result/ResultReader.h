@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "run/Cp932Decoder.h"
+#include "result/Cp932Decoder.h"
 
 #include <QByteArray>
 #include <QString>
