@@ -71,7 +71,7 @@ Outcome Sync(const QString& installedFolder, const QString& copyFolder, const QS
     const QDir installed(installedFolder);
     const QStringList names = installed.entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
-        if (name == programName || name.startsWith(u'.')) continue;
+        if (name == programName || kShippedPrograms.contains(name) || name.startsWith(u'.')) continue;
         const QString source = installed.filePath(name);
         const QString target = copyFolder + u'/' + name;
         const QString shipped = Checksum(source);

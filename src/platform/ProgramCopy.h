@@ -23,6 +23,13 @@ namespace ProgramCopy {
 // The manifest's name, in the portable install folder and in the copy.
 inline constexpr char kManifest[] = ".quenlark-installed";
 
+// The programs shipped beside Quenlark that are no files of the user's: never
+// copied, since the scripts find them in the install through
+// $QUENLARK_PROGRAMS (the applet viewer, the compile server and its client).
+inline const QStringList kShippedPrograms = {QStringLiteral("quenlark-viewer.jar"),
+                                             QStringLiteral("quenlark-compiler.jar"),
+                                             QStringLiteral("quenlark-javac")};
+
 // True when the program folder is a system install: under /usr, or not owned
 // by the user. Root running a build folder of its own is not one.
 bool IsSystemInstall(const QString& folder, unsigned ownerUid, unsigned userUid);
@@ -37,7 +44,8 @@ struct Outcome {
 };
 
 // Brings the copy in `copyFolder` up to date with the ordinary, not hidden
-// files in `installedFolder`, leaving out the program itself (`programName`).
+// files in `installedFolder`, leaving out the program itself (`programName`)
+// and the shipped programs.
 // Creates the copy's folder when missing.
 Outcome Sync(const QString& installedFolder, const QString& copyFolder, const QString& programName);
 
