@@ -5,6 +5,7 @@
 // window reads a growing file) and the rate, for a 10 MB compiler-like
 // output (one message every 20 lines) and for 10 MB of one-digit lines.
 #include "result/ProblemLines.h"
+#include "result/ResultReader.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -84,8 +85,11 @@ void Report(const char* name, const QString& text) {
     folder.fileExists = [](const QString&) { return true; };
     folder.files = [] { return QStringList{QStringLiteral("Main.java")}; };
     ProblemLines::ProblemScanner scanner(folder);
-    Figures marked = Run(text, [&scanner](QStringView s) {
-        scanner.append(s);
+    LineBreaker breaker;
+    Figures marked = Run(text, [&scanner, &breaker](QStringView s) {
+        const LineBreaker::Piece piece = breaker.feed(s);
+        for (const LineBreaker::Line& l : piece.lines)
+            scanner.addLine(QStringView(piece.text).sliced(l.from, l.size), l.continued);
         return qint64(scanner.takeNew().size());
     });
     std::printf("%s: %.1f MB, %lld lines, %lld problems\n", name, mb,

@@ -3,6 +3,7 @@
 // the user or starts a program is recorded.
 #pragma once
 
+#include "platform/FileRules.h"
 #include "platform/IniStore.h"
 #include "platform/Platform.h"
 
@@ -81,6 +82,7 @@ public:
     QString windowsFolder() override { return dataFolder; }
     QString programFolder() override { return programDir; }
     bool fileExists(const QString& path) override;
+    QStringList fileNames(const QString& folder) override { return FileRules::FileNames(folder); }
     using Platform::copyFile;
     bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;
@@ -106,6 +108,7 @@ public:
     // ends it by the signal. The test ends it with endRun/killRun.
     bool startRun(const QString& commandLine, QString* error) override;
     RunInfo runInfo() override { return run; }
+    qint64 readRunFileLimit() override { return run.fileLimit; }
     bool writeRunInput(const QByteArray& data) override;
     void closeRunInput() override;
     void signalRun(int signal) override;

@@ -3,6 +3,7 @@
 #include "dialogs/About.h"
 #include "dialogs/Options.h"
 #include "result/Result.h"
+#include "result/frmResultText.h"
 #include "run/BrowserCommand.h"
 #include "run/RunCommands.h"
 #include "run/RunConsole.h"
@@ -66,7 +67,11 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY},
              true);
     Result::SetMainWindow(this);
-    Result::SetLineOpener(&Sources::OpenJavaAtLine);
+    Run::ServeResultWindows();
+    connect(Result::Windows(), &Result::Hub::made, this, [](frmResultText* window) {
+        connect(window, &frmResultText::openLine, window,
+                [window](const QString& file, int line) { Sources::OpenJavaAtLine(file, line, window); });
+    });
     Options::SetMainWindow(this);
 }
 

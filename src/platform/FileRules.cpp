@@ -55,6 +55,11 @@ bool Exists(const QString& path) {
     return false;
 }
 
+QStringList FileNames(const QString& folder) {
+    if (folder.isEmpty()) return {};
+    return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot);
+}
+
 // Copies through a temporary file beside the target that is renamed over it
 // once every byte is written and synced, so an existing target is replaced
 // whole or not at all.

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 struct stat;
 
@@ -15,6 +16,9 @@ namespace FileRules {
 // True when `path` names an ordinary, visible file; a name with wildcards
 // matches any visible file of its folder.
 bool Exists(const QString& path);
+// The names of the ordinary, visible files in a folder; none when it cannot
+// be read.
+QStringList FileNames(const QString& folder);
 FileStamp Stamp(const QString& path);
 // The stamp of a file already looked at.
 FileStamp StampOf(const struct stat& st);

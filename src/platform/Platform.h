@@ -107,6 +107,8 @@ public:
     // File test by directory search: ordinary files only, hidden files and
     // directories absent, "*" and "?" are wildcards in the last component.
     virtual bool fileExists(const QString& path) = 0;
+    // The names of the ordinary, visible files in a folder.
+    virtual QStringList fileNames(const QString& folder) = 0;
     // Copies a file to its target, every byte checked and synced before the
     // copy takes the target's place, so a failed copy leaves the target as it
     // was. An existing target keeps its mode; a new one gets the source's
@@ -165,6 +167,9 @@ public:
     // the run's state (start, end).
     virtual bool startRun(const QString& commandLine, QString* error) = 0;
     virtual RunInfo runInfo() = 0;
+    // Reads the live run's file-size limit now (the script sets its own
+    // after it starts); later runInfo() calls report it. -1 when none.
+    virtual qint64 readRunFileLimit() = 0;
     // Queues bytes for the run's standard input; false when it is closed.
     virtual bool writeRunInput(const QByteArray& data) = 0;
     virtual void closeRunInput() = 0;

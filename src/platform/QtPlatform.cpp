@@ -111,6 +111,8 @@ QString QtPlatform::programFolder() {
 
 bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
 
+QStringList QtPlatform::fileNames(const QString& folder) { return FileRules::FileNames(folder); }
+
 bool QtPlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
     return FileRules::CopyReplacing(from, to, error, rules);
 }

@@ -30,6 +30,7 @@ public:
     QString programFolder() override;
 
     bool fileExists(const QString& path) override;
+    QStringList fileNames(const QString& folder) override;
     using Platform::copyFile;
     bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;
@@ -55,6 +56,7 @@ public:
     // The run (QtPlatformRun.cpp).
     bool startRun(const QString& commandLine, QString* error) override;
     RunInfo runInfo() override;
+    qint64 readRunFileLimit() override;
     bool writeRunInput(const QByteArray& data) override;
     void closeRunInput() override;
     void signalRun(int signal) override;

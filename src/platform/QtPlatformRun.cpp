@@ -23,6 +23,8 @@ bool QtPlatform::startRun(const QString& commandLine, QString* error) {
 
 RunInfo QtPlatform::runInfo() { return m_run ? m_run->info() : RunInfo(); }
 
+qint64 QtPlatform::readRunFileLimit() { return m_run ? m_run->readFileLimit() : -1; }
+
 bool QtPlatform::writeRunInput(const QByteArray& data) { return m_run && m_run->write(data); }
 
 void QtPlatform::closeRunInput() {

@@ -138,14 +138,12 @@ void RunProcess::ended(quint64 serial, int status) {
     notify();
 }
 
-RunInfo RunProcess::info() {
-    // The script sets its limit after it starts; while it runs, the limit it
-    // has now is the one that counts.
+qint64 RunProcess::readFileLimit() {
     if (m_info.live()) {
         const qint64 limit = fileSizeLimit(m_info.pid);
         if (limit != -2) m_info.fileLimit = limit;
     }
-    return m_info;
+    return m_info.fileLimit;
 }
 
 bool RunProcess::write(const QByteArray& data) {

@@ -27,7 +27,10 @@ public:
     // one's group, is killed first (SIGKILL, no waiting). The program sees
     // only descriptors 0 (the pipe), 1 and 2.
     bool start(const QString& program, const QStringList& args, QString* error);
-    RunInfo info();
+    const RunInfo& info() const { return m_info; }
+    // Reads the live run's file-size limit (the script sets its own after
+    // it starts) into its info, and returns it.
+    qint64 readFileLimit();
     bool write(const QByteArray& data);
     void closeInput();
     void signal(int sig);

@@ -1,3 +1,4 @@
+// Reads compiler messages and stack traces line by line.
 #include "ProblemLines.h"
 
 #include <QDir>
@@ -214,9 +215,6 @@ void ProblemScanner::reset() {
     m_files.clear();
     m_filesRead = false;
     m_lines = 0;
-    m_pending.clear();
-    m_afterCr = false;
-    m_previousLength = 0;
     m_problems.clear();
     m_taken = 0;
     m_hints.clear();
@@ -226,71 +224,14 @@ void ProblemScanner::reset() {
     m_crash = {};
 }
 
-void ProblemScanner::append(QStringView text) {
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    if (m_afterCr && n > 0) {
-        if (text[0] == u'\n') i = 1;  // the second half of a "\r\n"
-        m_afterCr = false;
-    }
-    qsizetype cr = text.indexOf(u'\r', i);
-    while (i < n) {
-        qsizetype lf = text.indexOf(u'\n', i);
-        if (cr >= 0 && cr < i) cr = text.indexOf(u'\r', i);
-        qsizetype end = lf < 0 ? n : lf;
-        if (cr >= 0 && cr < end) end = cr;
-        QStringView piece = text.sliced(i, end - i);
-        // A line grows no longer than the window shows one.
-        while (m_pending.size() + piece.size() > kMaxLineChars) {
-            qsizetype room = kMaxLineChars - m_pending.size();
-            if (room > 0 && room < piece.size() && piece[room].isLowSurrogate()) --room;
-            m_pending += piece.left(room);
-            endLine(m_pending);
-            m_pending.clear();
-            piece = piece.sliced(room);
-        }
-        if (end == n) {
-            m_pending += piece;
-            break;
-        }
-        if (m_pending.isEmpty()) {
-            endLine(piece);
-        } else {
-            m_pending += piece;
-            endLine(m_pending);
-            m_pending.clear();
-        }
-        if (text[end] == u'\r') {
-            if (end + 1 < n) {
-                if (text[end + 1] == u'\n') ++end;
-            } else {
-                m_afterCr = true;
-            }
-        }
-        i = end + 1;
-    }
+void ProblemScanner::addLine(QStringView line, bool continued) {
+    readOne(line, continued);
+    ++m_lines;
 }
 
 void ProblemScanner::finish() {
-    if (!m_pending.isEmpty()) {
-        endLine(m_pending);
-        m_pending.clear();
-    }
-    m_afterCr = false;
     closeMessage();
     m_crash.open = false;
-}
-
-// One whole line. A line that follows a piece of the full width is the rest
-// of a broken line (a piece one short of it when the break was moved back
-// before a character of two halves).
-void ProblemScanner::endLine(QStringView line) {
-    const bool continuation =
-        m_previousLength == kMaxLineChars ||
-        (m_previousLength == kMaxLineChars - 1 && !line.isEmpty() && line.front().isHighSurrogate());
-    m_previousLength = line.size();
-    readOne(line, continuation);
-    ++m_lines;
 }
 
 void ProblemScanner::readOne(QStringView line, bool continuation) {

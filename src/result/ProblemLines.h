@@ -1,10 +1,8 @@
 // Finds the lines of a result that lead to a place in a source: the
 // compiler's errors and warnings (English or Japanese), the frames of a stack
 // trace whose source is in the run's folder, and the "Exception in thread"
-// line above them. Text is fed as it arrives, in pieces of any size; the
-// lines are numbered from the start of the text, in the same way as the
-// result window shows them (one line per "\n", "\r\n" or "\r", and a line
-// longer than kMaxLineChars broken into pieces of that size).
+// line above them. The lines are given whole, as the result file's reader
+// broke them, and numbered from the start of the text.
 #pragma once
 
 #include "result/LearnerHints.h"
@@ -18,10 +16,6 @@
 #include <vector>
 
 namespace ProblemLines {
-
-// The result window breaks longer lines; the pieces after the first of a
-// broken line are never read as a message.
-constexpr qsizetype kMaxLineChars = 8000;
 
 enum class Kind {
     Error,      // "Bad.java:3: error: ..." / "Bad.java:3: エラー: ..."
@@ -85,17 +79,15 @@ public:
     void setFolder(Folder folder);
     // A new text begins: everything is forgotten, lines count from 0 again.
     void reset();
-    // Reads more of the text.
-    void append(QStringView text);
-    // The text is complete (the run ended): a last line without a line
-    // break is read, and a hint that waited for the lines under its message
-    // is given.
+    // Reads the next line of the text. The rest of a line broken for its
+    // length (`continued`) is counted but never read as a message.
+    void addLine(QStringView line, bool continued = false);
+    // The text is complete (the run ended): a hint that waited for the lines
+    // under its message is given.
     void finish();
 
-    // Complete lines read so far.
+    // Lines read so far.
     qint64 lineCount() const { return m_lines; }
-    // True while the start of a line waits for its end.
-    bool midLine() const { return !m_pending.isEmpty(); }
     // The problems found so far, in the order of their lines.
     const std::deque<Problem>& problems() const { return m_problems; }
     // The problems found since the last call (to mark them as they arrive).
@@ -125,7 +117,6 @@ private:
     void onFrame(const LineInfo& info);
     void followMessage(QStringView line);
     void closeMessage();
-    void endLine(QStringView line);
     QStringList folderFiles();
     QString resolveMessage(const QString& path) const;
     QString resolveFrame(const LineInfo& info);
@@ -138,9 +129,6 @@ private:
     bool m_filesRead = false;
 
     qint64 m_lines = 0;
-    QString m_pending;  // the start of a line whose end has not arrived
-    bool m_afterCr = false;
-    qsizetype m_previousLength = 0;  // of the line before, to know the rest of a broken line
 
     std::deque<Problem> m_problems;
     qsizetype m_taken = 0;  // problems handed out by takeNew()

@@ -10,21 +10,21 @@ namespace Result {
 namespace {
 QPointer<QWidget> g_main;
 QPointer<frmResultText> g_window;
-std::function<void(const QString&, int, QWidget*)> g_opener;
 }  // namespace
 
-void SetMainWindow(QWidget* mainWindow) { g_main = mainWindow; }
-
-void SetLineOpener(std::function<void(const QString&, int, QWidget*)> opener) {
-    g_opener = std::move(opener);
+Hub* Windows() {
+    static Hub hub;
+    return &hub;
 }
+
+void SetMainWindow(QWidget* mainWindow) { g_main = mainWindow; }
 
 void Show() {
     // A window closed a moment ago waits for its deletion; it is not reused.
     if (g_window && g_window->unloaded()) delete g_window.data();
     if (!g_window) {
         g_window = new frmResultText(g_main);
-        g_window->openLine = g_opener;
+        emit Windows()->made(g_window);
         g_window->Form_Load();
     }
     g_window->show();

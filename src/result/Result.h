@@ -1,16 +1,24 @@
 // Access to the result window: at most one, loaded when first shown.
 #pragma once
 
+#include <QObject>
 #include <QString>
-#include <functional>
 
 class QWidget;
+class frmResultText;
 
 namespace Result {
 
+// Tells who connects the result window (the run's console, the editor) of
+// every window made.
+class Hub : public QObject {
+    Q_OBJECT
+signals:
+    void made(frmResultText* window);
+};
+Hub* Windows();
+
 void SetMainWindow(QWidget* mainWindow);
-// How the window opens a source at a line (1 = the first).
-void SetLineOpener(std::function<void(const QString& file, int line, QWidget* window)> opener);
 // Shows the window, loading it first when it is not loaded.
 void Show();
 // Closes the window through its own close step, if it is loaded.

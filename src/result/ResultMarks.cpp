@@ -1,19 +1,26 @@
+// Marks the problem lines of the result text and puts hints under them.
 #include "ResultMarks.h"
 
-#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <algorithm>
+#include <limits>
 
 using namespace ProblemLines;
 
-ResultMarks::ResultMarks(QPlainTextEdit* text) : m_text(text) { choosePalette(); }
+namespace {
+
+// The user state of a block showing output line `line`; lines beyond what
+// the state holds are left unnumbered (a result file is capped far below).
+int StateOf(qint64 line) { return line <= std::numeric_limits<int>::max() ? int(line) : -1; }
+
+}  // namespace
+
+ResultMarks::ResultMarks(QTextDocument* document) : m_document(document) { setPalette(QPalette()); }
 
 // Red, a dark amber and the palette's link colour on a light base; lighter
 // forms of them on a dark one, so that each stays readable.
-void ResultMarks::choosePalette() {
-    const QPalette palette = m_text->palette();
+void ResultMarks::setPalette(const QPalette& palette) {
     const bool dark = palette.color(QPalette::Base).lightness() < 128;
     m_error = {};
     m_error.setForeground(dark ? QColor(0xff, 0x6e, 0x6e) : QColor(0xc0, 0x00, 0x00));
@@ -30,63 +37,63 @@ void ResultMarks::choosePalette() {
     m_hint.setFontItalic(true);
 }
 
-void ResultMarks::replaced(const QString& text, int firstBlock, Folder folder) {
-    m_base = firstBlock;
-    m_note = firstBlock > 0;
+void ResultMarks::replaced(const ResultReader::Update& update, int firstBlock, Folder folder) {
     m_finishedMidLine = false;
-    m_hints.clear();
     m_scanner.setFolder(std::move(folder));
     m_scanner.reset();
-    choosePalette();
-    appended(text);
+    for (QTextBlock b = m_document->begin(); b.isValid() && b.blockNumber() < firstBlock; b = b.next())
+        b.setUserState(-1);
+    read(update, firstBlock);
 }
 
-void ResultMarks::appended(QStringView text) {
-    if (text.isEmpty()) return;
-    m_scanner.append(text);
+void ResultMarks::appended(const ResultReader::Update& update, int firstBlock) { read(update, firstBlock); }
+
+void ResultMarks::read(const ResultReader::Update& update, int firstBlock) {
+    qint64 line = m_scanner.lineCount();
+    for (QTextBlock b = m_document->findBlockByNumber(firstBlock); b.isValid(); b = b.next())
+        b.setUserState(StateOf(line++));
+    const QStringView text(update.text);
+    for (const LineBreaker::Line& l : update.lines)
+        m_scanner.addLine(text.sliced(l.from, l.size), l.continued);
     markNew();
 }
 
-void ResultMarks::finish() {
-    m_finishedMidLine = m_finishedMidLine || m_scanner.midLine();
+void ResultMarks::finish(const LineBreaker& lines) {
+    if (!lines.unfinished().isEmpty()) {
+        m_scanner.addLine(lines.unfinished(), lines.unfinishedContinues());
+        m_finishedMidLine = true;
+    }
     m_scanner.finish();
     markNew();
 }
 
-void ResultMarks::trimmed(int cutBlock) {
-    // Hints above the cut went with it; every block below moved up.
-    int dropped = 0;
-    for (size_t i = 0; i < m_hints.size(); ++i)
-        if (m_base + m_hints[i] + qint64(i) + 1 < cutBlock) ++dropped;
-    m_hints.erase(m_hints.begin(), m_hints.begin() + dropped);
-    m_base += dropped - (cutBlock - 1);
-    m_note = true;
+void ResultMarks::trimmed() {
     const qint64 first = lineOfBlock(1);
     if (first > 0) m_scanner.forgetBefore(first);
 }
 
 qint64 ResultMarks::lineOfBlock(int block) const {
-    if (block < 0 || (block == 0 && m_note)) return -1;
-    qint64 line = block - m_base;
-    for (size_t i = 0; i < m_hints.size(); ++i) {
-        const qint64 hintBlock = m_base + m_hints[i] + qint64(i) + 1;
-        if (hintBlock == block) return -1;
-        if (hintBlock < block) --line;
-    }
-    return line < 0 ? -1 : line;
+    const QTextBlock b = m_document->findBlockByNumber(block);
+    return b.isValid() ? b.userState() : -1;
 }
 
+// The first numbered block gives where to look; hints below it push the
+// line's block down, so the search goes on downwards past them.
 int ResultMarks::blockOfLine(qint64 line) const {
-    qint64 block = m_base + line;
-    for (qint64 h : m_hints)
-        if (h < line) ++block;
-    return int(block);
+    QTextBlock b = m_document->begin();
+    while (b.isValid() && b.userState() < 0) b = b.next();
+    if (!b.isValid() || line < b.userState()) return -1;
+    b = m_document->findBlockByNumber(b.blockNumber() + int(line - b.userState()));
+    for (; b.isValid(); b = b.next()) {
+        if (b.userState() == line) return b.blockNumber();
+        if (b.userState() > line) break;
+    }
+    return -1;
 }
 
 bool ResultMarks::isHint(int block) const {
-    for (size_t i = 0; i < m_hints.size(); ++i)
-        if (m_base + m_hints[i] + qint64(i) + 1 == block) return true;
-    return false;
+    const auto* mark = static_cast<const LineMark*>(m_document->findBlockByNumber(block).userData());
+    return mark && mark->type == LineMark::Hint;
 }
 
 qint64 ResultMarks::firstError() const {
@@ -98,7 +105,6 @@ qint64 ResultMarks::firstError() const {
 // Colours the lines found since the last call and puts the new hints under
 // their lines.
 void ResultMarks::markNew() {
-    QTextDocument* doc = m_text->document();
     for (const Problem& p : m_scanner.takeNew()) {
         QTextCharFormat format;
         switch (p.kind) {
@@ -114,19 +120,24 @@ void ResultMarks::markNew() {
                 format = m_link;
                 break;
         }
-        const QTextBlock block = doc->findBlockByNumber(blockOfLine(p.line));
+        QTextBlock block = m_document->findBlockByNumber(blockOfLine(p.line));
         if (!block.isValid()) continue;
+        block.setUserData(new LineMark(LineMark::Problem, p.kind));
         QTextCursor c(block);
         c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         c.mergeCharFormat(format);
     }
     for (const Hint& h : m_scanner.takeHints()) {
-        const QTextBlock block = doc->findBlockByNumber(blockOfLine(h.afterLine));
+        QTextBlock block = m_document->findBlockByNumber(blockOfLine(h.afterLine));
         if (!block.isValid()) continue;
+        // Under the line and under hints already there.
+        while (block.next().isValid() && block.next().userState() < 0) block = block.next();
         QTextCursor c(block);
         c.movePosition(QTextCursor::EndOfBlock);
         c.insertBlock(block.blockFormat(), m_hint);
         c.insertText(h.text, m_hint);
-        m_hints.insert(std::upper_bound(m_hints.begin(), m_hints.end(), h.afterLine), h.afterLine);
+        QTextBlock hint = c.block();
+        hint.setUserState(-1);
+        hint.setUserData(new LineMark(LineMark::Hint, Kind::Error));
     }
 }

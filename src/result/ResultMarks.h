@@ -1,38 +1,53 @@
 // The problem lines of the result window's text: read as the text arrives,
 // marked in colour (errors, warnings, frames that lead to a source), with the
-// learner's hints inserted under their lines. Knows which block of the text
-// box holds which line of the output, across a trimmed top and the hints.
+// learner's hints inserted under their lines. Every block of the text tells
+// which output line it shows (its user state; -1 for the trimmed note and
+// for hints), and problem and hint blocks carry their kind.
 #pragma once
 
 #include "result/ProblemLines.h"
+#include "result/ResultReader.h"
 
+#include <QPalette>
+#include <QTextBlockUserData>
 #include <QTextCharFormat>
-#include <vector>
 
-class QPlainTextEdit;
+class QTextDocument;
+
+// What a marked block is.
+class LineMark : public QTextBlockUserData {
+public:
+    enum Type { Problem, Hint };
+    LineMark(Type type, ProblemLines::Kind kind) : type(type), kind(kind) {}
+    Type type;
+    ProblemLines::Kind kind;  // Problem only
+};
 
 class ResultMarks {
 public:
-    explicit ResultMarks(QPlainTextEdit* text);
+    explicit ResultMarks(QTextDocument* document);
 
-    // The text box now holds `text` from block `firstBlock` on (1 below the
-    // trimmed note), read afresh for the run's `folder`.
-    void replaced(const QString& text, int firstBlock, ProblemLines::Folder folder);
-    // `text` was appended at the end of the text box.
-    void appended(QStringView text);
-    // The output is complete: a last line without its break is read.
-    void finish();
+    // The colours follow the text box's palette.
+    void setPalette(const QPalette& palette);
+    // The document now holds the update's text from block `firstBlock` on
+    // (1 below the trimmed note), read afresh for the run's `folder`.
+    void replaced(const ResultReader::Update& update, int firstBlock, ProblemLines::Folder folder);
+    // The update's text now stands from block `firstBlock` (the block of the
+    // line that was unfinished) to the end.
+    void appended(const ResultReader::Update& update, int firstBlock);
+    // The output is complete: its unfinished last line is read as whole.
+    void finish(const LineBreaker& lines);
     // True when finish() took a last line without its break for a whole
     // one: text appended after it would be counted a line too early, so the
     // text must be read again whole.
     bool finishedMidLine() const { return m_finishedMidLine; }
-    // The oldest blocks were cut away: the block that was `cutBlock` is now
-    // block 1, under the trimmed note.
-    void trimmed(int cutBlock);
+    // The oldest blocks were cut away: what is known of lines above the
+    // first one shown is dropped.
+    void trimmed();
 
     // The output line of a block; -1 for the note and for hints.
     qint64 lineOfBlock(int block) const;
-    // The block of an output line.
+    // The block of an output line; -1 when it is not shown.
     int blockOfLine(qint64 line) const;
     bool isHint(int block) const;
 
@@ -48,14 +63,12 @@ public:
     QTextCharFormat hintFormat() const { return m_hint; }
 
 private:
+    void read(const ResultReader::Update& update, int firstBlock);
     void markNew();
-    void choosePalette();
 
-    QPlainTextEdit* m_text;
+    QTextDocument* m_document;
     ProblemLines::ProblemScanner m_scanner;
-    int m_base = 0;       // block of output line 0, were there no hints
-    bool m_note = false;  // block 0 is the trimmed note
     bool m_finishedMidLine = false;
-    std::vector<qint64> m_hints;  // output lines with a hint under them, in order
+    QPalette m_palette;
     QTextCharFormat m_error, m_warning, m_link, m_hint;
 };

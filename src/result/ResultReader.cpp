@@ -1,3 +1,4 @@
+// Reads, decodes and breaks into lines the result file.
 #include "ResultReader.h"
 
 #include "settings/Qlk.h"
@@ -89,8 +90,7 @@ void ResultReader::forget() {
     m_encoding = Encoding::Ascii;
     m_decoder = QStringDecoder();
     m_cp932.reset();
-    m_pendingCr = false;
-    m_lineLength = 0;
+    m_lines.reset();
 }
 
 ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
@@ -119,7 +119,7 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
         m_tail = (m_tail + bytes).right(kTailSampleBytes);
     m_offset += bytes.size();
     u.kind = Update::Append;
-    u.text = decode(bytes);
+    shape(decode(bytes), u);
     return u;
 }
 
@@ -165,7 +165,7 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
     m_headAt = start + skip;
     const QByteArrayView shown = QByteArrayView(bytes).sliced(skip);
     m_head = shown.first(std::min(shown.size(), kHeadBytes)).toByteArray();
-    u.text = decode(shown);
+    shape(decode(shown), u);
     return u;
 }
 
@@ -173,52 +173,87 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
 // with one decoder, so a character split between two reads comes out whole.
 QString ResultReader::decode(QByteArrayView bytes) {
     if (m_encoding == Encoding::Ascii) {
-        if (!HasNonAscii(bytes)) return shape(QString::fromLatin1(bytes));
+        if (!HasNonAscii(bytes)) return QString::fromLatin1(bytes);
         m_encoding = isUtf8(bytes) ? Encoding::Utf8 : Encoding::Cp932;
         if (m_encoding == Encoding::Utf8) m_decoder = QStringDecoder(QStringConverter::Utf8);
     }
-    return shape(m_encoding == Encoding::Cp932 ? m_cp932.decode(bytes) : m_decoder.decode(bytes));
+    return m_encoding == Encoding::Cp932 ? m_cp932.decode(bytes) : m_decoder.decode(bytes);
 }
 
-// Line breaks as one "\n" each ("\r\n" and a lone "\r" alike), and no line
-// longer than kMaxLineChars.
-QString ResultReader::shape(QString text) {
-    if (m_pendingCr) {
-        text.prepend(u'\r');
-        m_pendingCr = false;
-    }
-    if (text.endsWith(u'\r')) {
-        text.chop(1);
-        m_pendingCr = true;
-    }
-    if (text.contains(u'\r')) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
-    }
-    QString out;
-    qsizetype from = 0;  // start of the part not yet copied to `out`
+void ResultReader::shape(QStringView text, Update& u) {
+    LineBreaker::Piece piece = m_lines.feed(text);
+    u.text = std::move(piece.text);
+    u.redo = piece.redo;
+    u.lines = std::move(piece.lines);
+}
+
+void LineBreaker::reset() {
+    m_line.clear();
+    m_column = 0;
+    m_continued = false;
+}
+
+LineBreaker::Piece LineBreaker::feed(QStringView text) {
+    Piece p;
+    if (text.isEmpty()) return p;
+    p.redo = m_line.size();
+    p.text.reserve(m_line.size() + text.size());
+    const qsizetype n = text.size();
     qsizetype i = 0;
-    while (i < text.size()) {
-        const qsizetype lf = text.indexOf(u'\n', i);
-        const qsizetype end = lf < 0 ? text.size() : lf;
-        qsizetype room = kMaxLineChars - m_lineLength;
-        while (end - i > room) {
-            qsizetype cut = i + room;
-            if (cut > i && text[cut].isLowSurrogate()) --cut;
-            out += QStringView(text).sliced(from, cut - from);
-            out += u'\n';
-            from = i = cut;
-            m_lineLength = 0;
-            room = kMaxLineChars;
+    while (i < n) {
+        qsizetype j = i;
+        while (j < n && text[j] != u'\n' && text[j] != u'\r') ++j;
+        if (m_line.isEmpty() && j < n && text[j] == u'\n' && j - i <= kMaxLineChars) {
+            // A whole line at once, the most common case.
+            p.lines.push_back({p.text.size(), j - i, m_continued});
+            p.text += text.sliced(i, j - i);
+            p.text += u'\n';
+            m_continued = false;
+            m_column = 0;
+            i = j + 1;
+            continue;
         }
-        if (lf < 0) {
-            m_lineLength += end - i;
-            break;
-        }
-        m_lineLength = 0;
-        i = lf + 1;
+        if (j > i) write(text.sliced(i, j - i), p.text, p.lines);
+        if (j == n) break;
+        if (text[j] == u'\n')
+            endLine(p.text, p.lines, false);
+        else
+            m_column = 0;  // back to the start: what follows overwrites the line
+        i = j + 1;
     }
-    if (from == 0) return text;
-    out += QStringView(text).sliced(from);
-    return out;
+    p.text += m_line;
+    return p;
+}
+
+// Writes characters at the column, breaking the line where it would grow
+// past kMaxLineChars (never between the two halves of a character).
+void LineBreaker::write(QStringView chars, QString& out, std::vector<Line>& lines) {
+    while (!chars.isEmpty()) {
+        qsizetype take = std::min(kMaxLineChars - m_column, chars.size());
+        if (take > 0 && take < chars.size() && chars[take].isLowSurrogate()) --take;
+        if (take <= 0) {
+            endLine(out, lines, true);
+            continue;
+        }
+        if (m_column == m_line.size()) {
+            m_line += chars.first(take);
+        } else {
+            m_line.replace(m_column, std::min(take, m_line.size() - m_column), chars.data(), take);
+            const qsizetype end = m_column + take;
+            // The second half of a character whose first half was overwritten.
+            if (end < m_line.size() && m_line[end].isLowSurrogate()) m_line.remove(end, 1);
+        }
+        m_column += take;
+        chars = chars.sliced(take);
+        if (!chars.isEmpty()) endLine(out, lines, true);
+    }
+}
+
+void LineBreaker::endLine(QString& out, std::vector<Line>& lines, bool broken) {
+    lines.push_back({out.size(), m_line.size(), m_continued});
+    out += m_line;
+    out += u'\n';
+    m_line.truncate(0);
+    m_column = 0;
+    m_continued = broken;
 }

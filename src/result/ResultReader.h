@@ -1,6 +1,8 @@
 // Reads the result file for the result window: the whole file (its tail when
 // it is large) after a rewrite, only the new bytes while the same file grows.
-// Text is decoded as UTF-8, or as CP932 when the bytes are not valid UTF-8.
+// Text is decoded as UTF-8, or as CP932 when the bytes are not valid UTF-8,
+// and broken into the lines the window shows: this is the one place that
+// decides where a line ends.
 #pragma once
 
 #include "platform/Platform.h"
@@ -9,6 +11,46 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringDecoder>
+#include <vector>
+
+// Breaks decoded text into shown lines: "\n" ends a line ("\r\n" too), a
+// "\r" not followed by "\n" goes back to the start of the line so that what
+// follows overwrites it (as on a terminal), and a line longer than
+// kMaxLineChars is broken, the rest continuing on the next line.
+class LineBreaker {
+public:
+    static constexpr qsizetype kMaxLineChars = 8000;
+
+    // A complete line inside Piece::text, without its "\n".
+    struct Line {
+        qsizetype from = 0, size = 0;
+        bool continued = false;  // the rest of a line broken at kMaxLineChars
+    };
+    struct Piece {
+        // Complete lines, each ended by "\n", then the unfinished line so far.
+        QString text;
+        // Characters at the end of what was shown before (the unfinished
+        // line) that `text` replaces: it starts that line again.
+        qsizetype redo = 0;
+        std::vector<Line> lines;
+    };
+
+    // Takes the text that follows what was fed before.
+    Piece feed(QStringView text);
+    void reset();
+    // The line whose end has not arrived yet, as it shows now.
+    const QString& unfinished() const { return m_line; }
+    bool unfinishedContinues() const { return m_continued; }
+
+private:
+    void write(QStringView chars, QString& out, std::vector<Line>& lines);
+    void endLine(QString& out, std::vector<Line>& lines, bool broken);
+
+    QString m_line;
+    qsizetype m_column = 0;
+    bool m_continued = false;
+    bool m_pendingCr = false;
+};
 
 class ResultReader {
 public:
@@ -24,13 +66,17 @@ public:
     static constexpr qsizetype kTailLines = 5000;
     // A line longer than this is broken, so that one endless line cannot
     // stall the text box.
-    static constexpr qsizetype kMaxLineChars = 8000;
+    static constexpr qsizetype kMaxLineChars = LineBreaker::kMaxLineChars;
 
     struct Update {
         enum Kind { Replace, Append };
         Kind kind = Replace;
+        // Replace: the whole text; Append: what replaces the last `redo`
+        // characters shown.
         QString text;
-        bool trimmed = false;  // Replace only: the text is the end of a larger file
+        qsizetype redo = 0;
+        std::vector<LineBreaker::Line> lines;  // the complete lines in `text`
+        bool trimmed = false;                  // Replace only: the text is the end of a larger file
         bool readFailed = false;
         bool more = false;  // Append only: more new bytes wait to be read
     };
@@ -54,6 +100,8 @@ public:
     // What the text was decoded as: "UTF-8", "CP932", or "" while only ASCII
     // was seen.
     QString encodingName() const;
+    // The last line shown, whose end has not arrived yet.
+    const LineBreaker& lines() const { return m_lines; }
 
     // True when the bytes are UTF-8, allowing a sequence cut off at the end.
     static bool isUtf8(QByteArrayView bytes);
@@ -62,7 +110,7 @@ private:
     bool sameFileGrown(const FileStamp& now);
     Update readWhole(const FileStamp& now);
     QString decode(QByteArrayView bytes);
-    QString shape(QString text);
+    void shape(QStringView text, Update& u);
     void forget();
 
     enum class Encoding { Ascii, Utf8, Cp932 };
@@ -79,6 +127,5 @@ private:
     Encoding m_encoding = Encoding::Ascii;
     QStringDecoder m_decoder;  // UTF-8
     Cp932Decoder m_cp932;
-    bool m_pendingCr = false;
-    qsizetype m_lineLength = 0;
+    LineBreaker m_lines;
 };

@@ -1,14 +1,14 @@
+// The result window: lays out the text, the console rows and the find bar,
+// keeps its place, and reacts to the text its follower shows.
 #include "frmResultText.h"
 
 #include "ResultFind.h"
-#include "ResultMarks.h"
-#include "run/RunConsole.h"
 #include "settings/Qlk.h"
 #include "settings/StoreKeys.h"
 #include "widgets/Fonts.h"
 
 #include <QCloseEvent>
-#include <QFileSystemWatcher>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +20,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
-#include <algorithm>
+#include <QVBoxLayout>
 #include <cmath>
 #include <limits>
 
@@ -35,21 +35,19 @@ const double kDesignTop = 6375;
 // Stored positions and sizes beyond this many twips (far past any desktop)
 // are taken as damaged and ignored.
 const double kMaxTwips = 1000000;
-// The console rows below the text: the input row, then the status line.
+// The console rows below the text, in twips at the design density: the
+// input row, then the status line.
 const double kInputRow = 360;
 const double kStatusRow = 285;
 const double kStopWidth = 1100;
-const double kFindRow = 360;
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
+int Pixels(double designTwips) { return int(std::lround(designTwips / kDesignTwipsPerPixel)); }
+
 }  // namespace
 
-const QString frmResultText::kTrimmedNote =
-    QStringLiteral("［出力が長いため、前の部分を省略して最後の部分だけを表示しています］");
-
-frmResultText::frmResultText(QWidget* mainWindow)
-    : QMainWindow(nullptr), m_main(mainWindow), m_reader(S.WindowsFolder + QStringLiteral("result.txt")) {
+frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main(mainWindow) {
     setObjectName(QStringLiteral("frmResultText"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("出力結果"));
@@ -57,30 +55,28 @@ frmResultText::frmResultText(QWidget* mainWindow)
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
+    m_follower = new ResultFollower(S.WindowsFolder + QStringLiteral("result.txt"), this);
     Text1 = new QPlainTextEdit(client);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setDocument(m_follower->document());
     Text1->setAccessibleName(QStringLiteral("出力結果の内容"));
     Text1->setFont(Fonts::Gothic(9.75));
     Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The text is replaced and appended to all the time; an undo history
-    // would only keep every old copy.
-    Text1->setUndoRedoEnabled(false);
-    PlaceControl(Text1, {0, 0, kInnerWidth, kInnerHeight - kInputRow - kStatusRow});
+    m_follower->marks().setPalette(Text1->palette());
 
     txtInput = new QLineEdit(client);
     txtInput->setObjectName(QStringLiteral("txtInput"));
     txtInput->setAccessibleName(QStringLiteral("入力"));
     txtInput->setFont(Fonts::Gothic(9.75));
+    txtInput->setFixedHeight(Pixels(kInputRow));
     txtInput->installEventFilter(this);
-    PlaceControl(txtInput, {0, kInnerHeight - kInputRow - kStatusRow, kInnerWidth - kStopWidth, kInputRow});
     cmdStop = new QPushButton(QStringLiteral("停止"), client);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
     cmdStop->setAccessibleName(QStringLiteral("停止"));
     cmdStop->setFont(Fonts::PGothic(9));
-    PlaceControl(cmdStop,
-                 {kInnerWidth - kStopWidth, kInnerHeight - kInputRow - kStatusRow, kStopWidth, kInputRow});
+    cmdStop->setFixedSize(Pixels(kStopWidth), Pixels(kInputRow));
     lblStatus = new QLabel(client);
     lblStatus->setObjectName(QStringLiteral("lblStatus"));
     // Read out as its text; the description says what it is.
@@ -88,14 +84,60 @@ frmResultText::frmResultText(QWidget* mainWindow)
     lblStatus->setTextFormat(Qt::PlainText);
     lblStatus->setFont(Fonts::PGothic(9));
     lblStatus->setIndent(4);
-    PlaceControl(lblStatus, {0, kInnerHeight - kStatusRow, kInnerWidth, kStatusRow});
+    lblStatus->setFixedHeight(Pixels(kStatusRow));
     findBar = new ResultFind(Text1, client);
-    connect(findBar, &ResultFind::closed, this, &frmResultText::Form_Resize);
-    m_marks = std::make_unique<ResultMarks>(Text1);
+    findBar->hide();
+
+    // The text takes what the rows below it leave.
+    auto* rows = new QVBoxLayout(client);
+    rows->setContentsMargins(0, 0, 0, 0);
+    // The user may make the window small.
+    rows->setSizeConstraint(QLayout::SetNoConstraint);
+    client->setMinimumSize(1, 1);
+    rows->setSpacing(0);
+    rows->addWidget(Text1, 1);
+    auto* input = new QHBoxLayout;
+    input->setSpacing(0);
+    input->addWidget(txtInput, 1);
+    input->addWidget(cmdStop);
+    rows->addLayout(input);
+    rows->addWidget(lblStatus);
+    rows->addWidget(findBar);
+
     Text1->viewport()->installEventFilter(this);
     connect(txtInput, &QLineEdit::returnPressed, this, &frmResultText::txtInput_Enter);
     connect(cmdStop, &QPushButton::clicked, this, &frmResultText::cmdStop_Click);
+    BuildMenu();
 
+    InitForm(this,
+             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX, kInnerHeight + kMenuFrameY, kFrameX,
+                       kMenuFrameY},
+             false);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmResultText::Timer1_Timer);
+    Timer1->start();
+
+    connect(m_follower, &ResultFollower::replaced, this, &frmResultText::Replaced);
+    connect(m_follower, &ResultFollower::appending, this, [this] {
+        // The view follows the end only while it is there and the user has
+        // no selection of their own.
+        const QScrollBar* bar = Text1->verticalScrollBar();
+        m_following = bar->value() >= bar->maximum() && !Text1->textCursor().hasSelection();
+    });
+    connect(m_follower, &ResultFollower::appended, this, [this] {
+        ShowCounts();
+        if (m_following) Text1->verticalScrollBar()->setValue(Text1->verticalScrollBar()->maximum());
+    });
+    connect(m_follower, &ResultFollower::finished, this, &frmResultText::Finished);
+    SetRun(RunState());
+}
+
+frmResultText::~frmResultText() = default;
+
+void frmResultText::BuildMenu() {
     QMenuBar* bar = menuBar();
     bar->setFont(Fonts::PGothic(9));
     mnuMenu = bar->addMenu(QStringLiteral("ﾒﾆｭｰ(&M)"));
@@ -118,7 +160,8 @@ frmResultText::frmResultText(QWidget* mainWindow)
     mnuEnd = mnuMenu->addAction(QStringLiteral("終了(&X)"));
     mnuEnd->setObjectName(QStringLiteral("mnuEnd"));
     ConnectCheckMark(mnuBefore, this, [this] { mnuBefore_Click(); });
-    // The find keys act anywhere in the window.
+    connect(mnuEnd, &QAction::triggered, this, &frmResultText::mnuEnd_Click);
+    // The find keys act anywhere in the window; Esc only while the bar is open.
     actFind = new QAction(this);
     actFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(actFind, &QAction::triggered, this, &frmResultText::mnuFind_Click);
@@ -128,46 +171,13 @@ frmResultText::frmResultText(QWidget* mainWindow)
     actFindPrevious = new QAction(this);
     actFindPrevious->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
     connect(actFindPrevious, &QAction::triggered, this, [this] { FindNext(true); });
-    addActions({actFind, actFindNext, actFindPrevious});
-    connect(mnuEnd, &QAction::triggered, this, &frmResultText::mnuEnd_Click);
-
-    InitForm(this,
-             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX, kInnerHeight + kMenuFrameY, kFrameX,
-                       kMenuFrameY},
-             false);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &frmResultText::Timer1_Timer);
-    Timer1->start();
-
-    // The file system reports changes at once; Timer1 stays the safety net.
-    m_watcher = new QFileSystemWatcher(this);
-    m_settle = new QTimer(this);
-    m_settle->setSingleShot(true);
-    m_settle->setInterval(kSettleMs);
-    connect(m_settle, &QTimer::timeout, this, [this] {
-        const bool fileReported = m_fileReported;
-        m_fileReported = false;
-        Refresh(fileReported);
-    });
-    m_sinceShown.start();
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
-        m_fileReported = true;
-        ScheduleRefresh(true);
-        // Until the refresh every write of a fast writer would only wake the
-        // window again; the refresh watches the file anew.
-        m_watcher->removePath(m_reader.path());
-    });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { ScheduleRefresh(true); });
-    Watch(P().fileStamp(m_reader.path()));
-
-    connect(Run::Console::instance(), &Run::Console::changed, this, &frmResultText::UpdateRun);
-    UpdateRun();
+    actCloseFind = new QAction(this);
+    actCloseFind->setShortcut(QKeySequence(Qt::Key_Escape));
+    actCloseFind->setEnabled(false);
+    connect(actCloseFind, &QAction::triggered, findBar, &ResultFind::Close);
+    connect(findBar, &ResultFind::closed, actCloseFind, [this] { actCloseFind->setEnabled(false); });
+    addActions({actFind, actFindNext, actFindPrevious, actCloseFind});
 }
-
-frmResultText::~frmResultText() = default;
 
 void frmResultText::Form_Load() {
     if (m_main) setWindowIcon(m_main->windowIcon());
@@ -196,11 +206,8 @@ void frmResultText::Form_Load() {
     mnuBefore_Click();
 
     // A restored size is already this screen's: only the design size is
-    // scaled, and the text box follows the window either way.
-    if (restored)
-        Form_Resize();
-    else
-        ScaleForm(this);
+    // scaled.
+    if (!restored) ScaleForm(this);
 }
 
 // The design place lies near the bottom of a 1024 x 768 screen; on a smaller
@@ -211,23 +218,6 @@ void frmResultText::PlaceOnScreen() {
     if (f.Left + f.Width > screen.width) f.Left = std::max(0.0, screen.width - f.Width);
     if (f.Top + f.Height > screen.height) f.Top = std::max(0.0, screen.height - f.Height);
     SetForm(this, f);
-}
-
-// The text fills the inner area above the console rows, which keep their
-// height; the stop button keeps its width at the right.
-void frmResultText::Form_Resize() {
-    const FormTwips f = GetForm(this);
-    const double w = f.ScaleWidth(), h = f.ScaleHeight();
-    const double y = P().screen().twipsPerPixelY / kDesignTwipsPerPixel;
-    const double x = P().screen().twipsPerPixelX / kDesignTwipsPerPixel;
-    const double input = kInputRow * y, status = kStatusRow * y, stop = kStopWidth * x;
-    const double find = findBar->isHidden() ? 0 : kFindRow * y;
-    const double rows = std::max(0.0, h - input - status - find);
-    SetControlTwips(Text1, QRectF(0, 0, w, rows));
-    SetControlTwips(findBar, QRectF(0, rows + input + status, w, find));
-    SetControlTwips(txtInput, QRectF(0, rows, std::max(0.0, w - stop), input));
-    SetControlTwips(cmdStop, QRectF(std::max(0.0, w - stop), rows, std::min(w, stop), input));
-    SetControlTwips(lblStatus, QRectF(0, rows + input, w, status));
 }
 
 void frmResultText::Form_Unload() {
@@ -247,38 +237,29 @@ void frmResultText::mnuBefore_Click() { ToggleTopmost(this, mnuBefore); }
 
 void frmResultText::mnuEnd_Click() { close(); }
 
-void frmResultText::Timer1_Timer() {
-    Refresh(false);
-    UpdateRun();
+void frmResultText::Timer1_Timer() { m_follower->refresh(); }
+
+void frmResultText::txtInput_Enter() { emit sendLine(txtInput->text()); }
+
+void frmResultText::LineSent(bool sent, const QString& why) {
+    if (sent) txtInput->clear();
+    SetStatusExtra(why);
 }
 
-void frmResultText::txtInput_Enter() {
-    if (!Run::Console::instance()->SendLine(txtInput->text())) {
-        UpdateRun();
-        return;
-    }
-    txtInput->clear();
-}
+void frmResultText::txtInput_EndOfInput() { emit endInput(); }
 
-void frmResultText::txtInput_EndOfInput() {
-    Run::Console::instance()->EndInput();
-    UpdateRun();
-}
-
-void frmResultText::cmdStop_Click() { Run::Console::instance()->Stop(); }
+void frmResultText::cmdStop_Click() { emit stopRun(); }
 
 // Enables the console's controls while a run is live and tells its state.
-void frmResultText::UpdateRun() {
-    Run::Console* console = Run::Console::instance();
-    const bool live = console->Live();
-    const bool input = console->TakesInput();
+void frmResultText::SetRun(const RunState& run) {
+    m_run = run;
     const bool hadFocus = txtInput->hasFocus();
-    txtInput->setEnabled(input);
-    cmdStop->setEnabled(live);
-    mnuStop->setEnabled(live);
-    if (hadFocus && !input) Text1->setFocus();
+    txtInput->setEnabled(run.takesInput);
+    cmdStop->setEnabled(run.live);
+    mnuStop->setEnabled(run.live);
+    if (hadFocus && !run.takesInput) Text1->setFocus();
     lblStatus->setText(StatusText());
-    FinishIfEnded();
+    m_follower->setRun(run);
 }
 
 void frmResultText::SetStatusExtra(const QString& extra) {
@@ -287,14 +268,15 @@ void frmResultText::SetStatusExtra(const QString& extra) {
 }
 
 QString frmResultText::StatusText() const {
-    return Run::StatusLine(Run::Console::instance()->StateText(), m_statusExtra);
+    const QString state = m_run.serial == 0 && m_run.text.isEmpty()
+                              ? QStringLiteral("実行中のプログラムはありません")
+                              : m_run.text;
+    return m_statusExtra.isEmpty() ? state : state + QStringLiteral("　") + m_statusExtra;
 }
 
 void frmResultText::ShownForRun() {
-    UpdateRun();
-    const RunInfo info = Run::Console::instance()->Info();
-    if (!info.live() || info.serial == m_shownRun) return;
-    m_shownRun = info.serial;
+    if (!m_run.live || m_run.serial == m_shownRun) return;
+    m_shownRun = m_run.serial;
     activateWindow();
     txtInput->setFocus();
 }
@@ -319,131 +301,31 @@ bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-// Shows the result file when its stamp differs from the one last shown. A
-// change the file system reported on the file itself is read even when the
-// stamp looks the same (two rewrites within the file system's clock tick).
-void frmResultText::Refresh(bool fileReported) {
-    const FileStamp T = P().fileStamp(m_reader.path());  // T: the result file's stamp now
-    Watch(T);
-    const bool same = T == S.ResultFileTime;
-    // The same stamp is read again when the file system reported a change
-    // the reader has not seen; a late report of a write already read changes
-    // nothing.
-    if (same && !m_more && !(fileReported && T.exists && !m_reader.unchanged(T))) return;
-    QElapsedTimer cost;
-    cost.start();
-    // Output that goes on after a finished text whose last line had no
-    // break yet is read whole again, so that its lines stay where they are.
-    const bool whole = (same && !m_more) || m_marks->finishedMidLine();
-    const ResultReader::Update update = m_reader.read(T, whole);
-    ShowUpdate(update);
-    S.ResultFileTime = T;
-    m_lastCostMs = cost.nsecsElapsed() / 1e6;
-    m_sinceShown.start();
-    // A fast writer's output is taken a slice at a time, with the other
-    // events served in between.
-    m_more = update.more;
-    if (m_more) ScheduleRefresh(false);
-    FinishIfEnded();
-}
-
-// A change after a quiet moment is shown after the settle time. While output
-// streams in, the text is brought up to date at most kShowsPerSecond times a
-// second, as much as a screen can show, and a refresh that took c ms is
-// followed by kRestFactor * c ms for everything else, so that a flood of
-// output takes only a small share of the processor.
-void frmResultText::ScheduleRefresh(bool reported) {
-    if (m_settle->isActive()) return;
-    const double since = m_sinceShown.nsecsElapsed() / 1e6;
-    double wait = kRestFactor * m_lastCostMs - since;
-    if (reported) wait = std::max({wait, 1000.0 / kShowsPerSecond - m_lastCostMs - since, double(kSettleMs)});
-    m_settle->setInterval(std::max(0, int(std::ceil(wait))));
-    m_settle->start();
-}
-
-// Once a run has ended and its output is read to the end, the last line is
-// read too; a compile with errors shows its first error at the top.
-void frmResultText::FinishIfEnded() {
-    const RunInfo info = Run::Console::instance()->Info();
-    if (info.phase == RunInfo::None || info.live() || info.serial == m_finished || m_more) return;
-    // Output written just before the end may not have been read yet.
-    const FileStamp T = P().fileStamp(m_reader.path());  // T: the result file's stamp now
-    if (!(T == S.ResultFileTime)) return Refresh(false);
-    m_finished = info.serial;
-    m_marks->finish();
+// A text read afresh starts at its top; the tail of a trimmed one is where
+// it goes on.
+void frmResultText::Replaced() {
+    Text1->setTextCursor(QTextCursor(Text1->document()));
+    m_navLine = -1;
     ShowCounts();
-    if (Run::Console::instance()->Compile() && m_marks->counts().errors > 0) {
-        const qint64 first = m_marks->firstError();
+    if (findBar->isVisible()) findBar->Highlight();
+    if (m_follower->trimmed()) Text1->verticalScrollBar()->setValue(Text1->verticalScrollBar()->maximum());
+}
+
+// A compile with errors shows its first error at the top.
+void frmResultText::Finished() {
+    ShowCounts();
+    if (m_run.compile && marks().counts().errors > 0) {
+        const qint64 first = marks().firstError();
         if (first >= 0) Select(first, true);
     }
 }
 
 // The counts go on the status line when they change.
 void frmResultText::ShowCounts() {
-    const QString counts = ProblemLines::CountsText(m_marks->counts());
+    const QString counts = ProblemLines::CountsText(marks().counts());
     if (counts == m_shownCounts) return;
     m_shownCounts = counts;
     SetStatusExtra(counts);
-}
-
-// Keeps the watches on the data folder and on the file that is there now; a
-// file that a writer replaced or deleted and re-created is watched anew.
-void frmResultText::Watch(const FileStamp& stamp) {
-    QString folder = S.WindowsFolder;
-    while (folder.size() > 1 && folder.endsWith(u'/')) folder.chop(1);
-    if (!folder.isEmpty() && !m_watcher->directories().contains(folder)) m_watcher->addPath(folder);
-    const QString file = m_reader.path();
-    const bool watched = m_watcher->files().contains(file);
-    if (!stamp.exists) return;
-    if (watched && stamp.device == m_watchedDevice && stamp.inode == m_watchedInode) return;
-    if (watched) m_watcher->removePath(file);
-    if (m_watcher->addPath(file)) {
-        m_watchedDevice = stamp.device;
-        m_watchedInode = stamp.inode;
-    }
-}
-
-void frmResultText::ShowUpdate(const ResultReader::Update& update) {
-    QScrollBar* bar = Text1->verticalScrollBar();
-    if (update.kind == ResultReader::Update::Replace) {
-        m_trimmed = update.trimmed;
-        // Plain: the text box's own setPlainText would give the new text the
-        // format at its cursor, the colour of a selected error.
-        Text1->document()->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
-        Text1->setTextCursor(QTextCursor(Text1->document()));  // at the start, as a new text's
-        Run::Console* console = Run::Console::instance();
-        ProblemLines::Folder folder;
-        folder.path = console->Folder();
-        folder.fileExists = [](const QString& path) { return P().fileExists(path); };
-        m_marks->replaced(m_marking ? update.text : QString(), m_trimmed ? 1 : 0, std::move(folder));
-        m_navLine = m_navBlock = -1;
-        // A text read whole after its run ended is finished once read to its
-        // end. Finishing it here would take a last line still being written
-        // (by a writer that is not a run) for a whole one, and every line
-        // after it would be counted one too early.
-        if (!console->Live()) m_finished = 0;
-        ShowCounts();
-        if (findBar->isVisible()) findBar->Highlight();
-        // The start of a result is where a compiler's first message is; the
-        // tail of a long one is where it goes on.
-        if (m_trimmed) {
-            Bound();
-            bar->setValue(bar->maximum());
-        }
-        return;
-    }
-    if (update.text.isEmpty()) return;
-    // The view follows the end only while it is there and the user has no
-    // selection of their own.
-    const bool following = bar->value() >= bar->maximum() && !Text1->textCursor().hasSelection();
-    QTextCursor end(Text1->document());
-    end.movePosition(QTextCursor::End);
-    // Plain, whatever the line above was marked as.
-    end.insertText(update.text, QTextCharFormat());
-    if (m_marking) m_marks->appended(update.text);
-    Bound();
-    ShowCounts();
-    if (following) bar->setValue(bar->maximum());
 }
 
 void frmResultText::mnuNext_Click() { Step(false); }
@@ -455,46 +337,47 @@ void frmResultText::mnuPrevious_Click() { Step(true); }
 void frmResultText::Step(bool backwards) {
     const QTextCursor cursor = Text1->textCursor();
     qint64 from = -1;
-    if (cursor.blockNumber() == m_navBlock && m_navLine >= 0) {
+    if (m_navLine >= 0 && marks().lineOfBlock(cursor.blockNumber()) == m_navLine) {
         from = m_navLine;
     } else if (cursor.position() > 0 || cursor.hasSelection()) {
         // A hint belongs to the line above it.
-        for (int b = cursor.blockNumber(); b >= 0 && from < 0; --b) from = m_marks->lineOfBlock(b);
+        for (int b = cursor.blockNumber(); b >= 0 && from < 0; --b) from = marks().lineOfBlock(b);
     }
-    const ProblemLines::Problem* stop = m_marks->scanner().nextStop(from, backwards);
+    const ProblemLines::Problem* stop = marks().scanner().nextStop(from, backwards);
     if (!stop) {
         P().beep();
         return;
     }
-    const ProblemLines::Problem problem = *stop;
-    Select(problem.line, false);
-    if (openLine) openLine(problem.file, problem.fileLine, this);
+    Open(*stop);
 }
 
 // Opens the problem of a block; an exception's line opens its first linked
 // frame. False when the block holds none.
 bool frmResultText::OpenBlock(int block) {
-    const qint64 line = m_marks->lineOfBlock(block);
+    const qint64 line = marks().lineOfBlock(block);
     if (line < 0) return false;
-    const ProblemLines::Problem* at = m_marks->scanner().at(line);
+    const ProblemLines::Problem* at = marks().scanner().at(line);
     if (at && at->kind == ProblemLines::Kind::Exception && at->target >= 0)
-        at = m_marks->scanner().at(at->target);
+        at = marks().scanner().at(at->target);
     if (!at || !at->opens()) return false;
-    const ProblemLines::Problem problem = *at;
-    Select(problem.line, false);
-    if (openLine) openLine(problem.file, problem.fileLine, this);
+    Open(*at);
     return true;
+}
+
+void frmResultText::Open(const ProblemLines::Problem& problem) {
+    const ProblemLines::Problem p = problem;  // the scanner may change while the editor starts
+    Select(p.line, false);
+    emit openLine(p.file, p.fileLine);
 }
 
 // Selects an output line, scrolled into view (or to the top of the view).
 void frmResultText::Select(qint64 line, bool atTop) {
-    const QTextBlock block = Text1->document()->findBlockByNumber(m_marks->blockOfLine(line));
+    const QTextBlock block = Text1->document()->findBlockByNumber(marks().blockOfLine(line));
     if (!block.isValid()) return;
     QTextCursor c(block);
     c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     Text1->setTextCursor(c);
     m_navLine = line;
-    m_navBlock = block.blockNumber();
     if (atTop)
         Text1->verticalScrollBar()->setValue(block.firstLineNumber());
     else
@@ -502,43 +385,14 @@ void frmResultText::Select(qint64 line, bool atTop) {
 }
 
 void frmResultText::mnuFind_Click() {
-    const bool wasHidden = findBar->isHidden();
     findBar->Open();
-    if (wasHidden) Form_Resize();
+    actCloseFind->setEnabled(true);
 }
 
 void frmResultText::FindNext(bool backwards) {
     if (findBar->isHidden() || findBar->txtFind->text().isEmpty()) return mnuFind_Click();
     findBar->Highlight();
     findBar->Next(backwards);
-}
-
-// Drops the oldest text, whole lines where it can, once the text grows past
-// its bound in characters or in lines, and puts the note at the top.
-void frmResultText::Bound() {
-    QTextDocument* doc = Text1->document();
-    const bool tooLong = doc->characterCount() > kMaxShownChars;
-    const bool tooMany = doc->blockCount() > kMaxShownLines;
-    if (!tooLong && !tooMany) return;
-    int cut = 0;
-    if (tooLong) {
-        cut = doc->characterCount() - kKeepChars;
-        const QTextBlock block = doc->findBlock(cut);
-        if (block.isValid() && block.position() > cut - kKeepChars / 4 && block.position() > 0)
-            cut = block.position();
-    }
-    if (tooMany) cut = std::max(cut, doc->findBlockByNumber(doc->blockCount() - kKeepLines).position());
-    const int cutBlock = doc->findBlock(cut).blockNumber();
-    QTextCursor c(doc);
-    c.beginEditBlock();
-    c.setPosition(0);
-    c.setPosition(cut, QTextCursor::KeepAnchor);
-    c.removeSelectedText();
-    c.insertText(kTrimmedNote + u'\n');
-    c.endEditBlock();
-    m_trimmed = true;
-    m_marks->trimmed(cutBlock);
-    if (m_navBlock >= 0) m_navBlock = m_marks->blockOfLine(m_navLine);
 }
 
 void frmResultText::RememberNormalGeometry() {
@@ -555,7 +409,6 @@ void frmResultText::closeEvent(QCloseEvent* event) {
 
 void frmResultText::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
     RememberNormalGeometry();
 }
 

@@ -1,5 +1,8 @@
+// The run's console and the run-state texts of the status line.
 #include "RunConsole.h"
 
+#include "result/Result.h"
+#include "result/frmResultText.h"
 #include "settings/Qlk.h"
 
 #include <QCoreApplication>
@@ -37,6 +40,60 @@ Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
     m_kill->setSingleShot(true);
     m_kill->setInterval(kStopGraceMs);
     connect(m_kill, &QTimer::timeout, this, &Console::KillIfLeft);
+    m_tick = new QTimer(this);
+    m_tick->setInterval(1000);
+    connect(m_tick, &QTimer::timeout, this, &Console::Tick);
+}
+
+// Tells the state when it differs from the one told last; the running time
+// and the result file's size change while a run is live, so it is looked at
+// every second then.
+void Console::Tell() {
+    const RunState state = State();
+    if (state.live && !m_tick->isActive()) m_tick->start();
+    if (!state.live) m_tick->stop();
+    if (state == m_told) return;
+    m_told = state;
+    emit stateChanged(state);
+}
+
+// The script sets its file-size limit first thing: it is read once per run,
+// a second after the start.
+void Console::Tick() {
+    const RunInfo info = Info();
+    if (info.live() && m_limitRead != info.serial) {
+        m_limitRead = info.serial;
+        P().readRunFileLimit();
+    }
+    Tell();
+}
+
+RunState Console::State() const {
+    const RunInfo info = Info();
+    RunState s;
+    s.serial = info.serial;
+    s.live = info.live();
+    s.takesInput = info.live() && info.inputOpen;
+    s.compile = m_compile;
+    s.folder = m_folder;
+    s.text = StateText();
+    return s;
+}
+
+void Console::Serve(frmResultText* window) {
+    connect(this, &Console::stateChanged, window, &frmResultText::SetRun);
+    connect(window, &frmResultText::sendLine, this,
+            [this, window](const QString& line) { window->LineSent(SendLine(line), QString()); });
+    connect(window, &frmResultText::stopRun, this, &Console::Stop);
+    connect(window, &frmResultText::endInput, this, &Console::EndInput);
+    window->SetRun(State());
+}
+
+void ServeResultWindows() {
+    static bool serving = false;
+    if (serving) return;
+    serving = true;
+    QObject::connect(Result::Windows(), &Result::Hub::made, Console::instance(), &Console::Serve);
 }
 
 void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
@@ -45,7 +102,7 @@ void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
 void Console::Listen() {
     QPointer<Console> self(this);
     P().setRunListener([self] {
-        if (self) emit self->changed();
+        if (self) self->Tell();
     });
 }
 
@@ -55,7 +112,7 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     m_folder = folder;
     m_compile = compile;
     const bool ok = P().startRun(commandLine, error);
-    emit changed();
+    Tell();
     return ok;
 }
 
@@ -63,12 +120,12 @@ void Console::Stop() {
     if (!P().runGroupAlive()) return;
     P().signalRun(SIGTERM);
     m_kill->start();
-    emit changed();
+    Tell();
 }
 
 void Console::KillIfLeft() {
     if (P().runGroupAlive()) P().signalRun(SIGKILL);
-    emit changed();
+    Tell();
 }
 
 void Console::StopForExit() {
@@ -93,7 +150,7 @@ bool Console::SendLine(const QString& line) {
 void Console::EndInput() {
     if (!TakesInput()) return;
     P().closeRunInput();
-    emit changed();
+    Tell();
 }
 
 RunInfo Console::Info() const { return P().runInfo(); }
@@ -152,10 +209,6 @@ QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize) {
         if (info.live()) text += QStringLiteral("。「停止」で止めてください");
     }
     return text;
-}
-
-QString StatusLine(const QString& state, const QString& extra) {
-    return extra.isEmpty() ? state : state + QStringLiteral("　") + extra;
 }
 
 }  // namespace Run

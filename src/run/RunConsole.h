@@ -1,14 +1,18 @@
 // The run as the user sees it: started by the compile and application
 // buttons, typed to, stopped, and described in the result window's status
-// line. At most one run is live.
+// line. At most one run is live. The console tells the result window the
+// run's state whenever it changes; the window asks for input, stop and end of
+// input through its own signals.
 #pragma once
 
 #include "platform/Platform.h"
+#include "result/RunState.h"
 
 #include <QObject>
 #include <QString>
 
 class QTimer;
+class frmResultText;
 
 namespace Run {
 
@@ -46,27 +50,41 @@ public:
     bool TakesInput() const;
     // The run-state part of the status line, now.
     QString StateText() const;
+    // What the result window shows of the run, now.
+    RunState State() const;
+    // Connects a result window: it gets the state at once and at every
+    // change, and its requests reach this console.
+    void Serve(frmResultText* window);
 
     void setStopGraceMs(int ms);
 
 signals:
-    void changed();
+    // The run's state changed (once per change; while a run is live, its
+    // running time changes every second).
+    void stateChanged(const RunState& state);
 
 private:
     explicit Console(QObject* parent);
     void Listen();
     void KillIfLeft();
+    void Tell();
+    void Tick();
 
     QTimer* m_kill;
+    QTimer* m_tick;
     QString m_folder;
     bool m_compile = false;
+    RunState m_told;
+    quint64 m_limitRead = 0;  // the run whose file-size limit was read
 };
+
+// Serves every result window from now on: the app and the tests call this
+// once, before a result window is shown.
+void ServeResultWindows();
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
 // bytes (its limit shown when reached).
 QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize);
-// The status line: the run's state first, anything else after it.
-QString StatusLine(const QString& state, const QString& extra);
 // "1.23 秒"
 QString Seconds(qint64 ms);
 // "100 MB", "512 KB", "300 バイト"

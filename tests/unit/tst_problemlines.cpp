@@ -10,9 +10,25 @@
 
 using namespace ProblemLines;
 
-static_assert(kMaxLineChars == ResultReader::kMaxLineChars, "lines are broken where the window breaks them");
-
 namespace {
+
+constexpr qsizetype kMaxLineChars = LineBreaker::kMaxLineChars;
+
+// Feeds text to a scanner in the lines the result file's reader makes of it.
+struct Reader {
+    ProblemScanner& scanner;
+    LineBreaker lines;
+    void append(QStringView text) {
+        const LineBreaker::Piece piece = lines.feed(text);
+        for (const LineBreaker::Line& l : piece.lines)
+            scanner.addLine(QStringView(piece.text).sliced(l.from, l.size), l.continued);
+    }
+    void finish() {
+        if (!lines.unfinished().isEmpty()) scanner.addLine(lines.unfinished(), lines.unfinishedContinues());
+        lines.reset();
+        scanner.finish();
+    }
+};
 
 const QString kCapture = QStringLiteral("/tmp/quenlark-capture");
 
@@ -70,13 +86,14 @@ struct Result {
 // Feeds the text in pieces cut at the given places.
 Result Feed(const QString& text, const Folder& folder, const QList<qsizetype>& cuts = {}) {
     ProblemScanner scanner(folder);
+    Reader feed{scanner};
     qsizetype from = 0;
     for (qsizetype cut : cuts) {
-        scanner.append(QStringView(text).sliced(from, cut - from));
+        feed.append(QStringView(text).sliced(from, cut - from));
         from = cut;
     }
-    scanner.append(QStringView(text).sliced(from));
-    scanner.finish();
+    feed.append(QStringView(text).sliced(from));
+    feed.finish();
     return {Render(scanner, folder.path), RenderHints(scanner.takeHints()), scanner.counts(),
             scanner.lineCount()};
 }
@@ -363,9 +380,8 @@ void TestProblemLines::readsOneLine() {
     QCOMPARE(type == LineInfo::Error || type == LineInfo::Warning ? info.text : info.name, text);
 }
 
-// Lines longer than the window shows are broken there; the pieces after the
-// first are never read as messages, whether the text arrives already broken
-// or whole.
+// Lines longer than the window shows are broken there, in whatever reads
+// the text arrives; the pieces after the first are never read as messages.
 void TestProblemLines::brokenLongLines() {
     const QString fill(kMaxLineChars, u'x');
     const QString tail = QStringLiteral("Bad.java:3: error: not at the start of its line");
@@ -386,12 +402,11 @@ void TestProblemLines::brokenLongLines() {
          fill.left(kMaxLineChars - 1) + u'\n' + emoji + tail + u'\n' + next + u'\n', 2},
     };
     for (const Case& c : cases) {
-        for (const QString& text : {c.raw, c.broken}) {
-            for (qsizetype cut : {qsizetype(0), qsizetype(kMaxLineChars - 1), qsizetype(kMaxLineChars + 3)}) {
-                const Result r = Feed(text, FakeFolder(kCapture, {}), {cut});
-                QVERIFY2(r.problems == QStringList{QStringLiteral("E %1 Bad.java:4").arg(c.line)},
-                         qPrintable(c.name + QStringLiteral(": ") + r.problems.join(u',')));
-            }
+        QCOMPARE(LineBreaker().feed(c.raw).text, c.broken);
+        for (qsizetype cut : {qsizetype(0), qsizetype(kMaxLineChars - 1), qsizetype(kMaxLineChars + 3)}) {
+            const Result r = Feed(c.raw, FakeFolder(kCapture, {}), {cut});
+            QVERIFY2(r.problems == QStringList{QStringLiteral("E %1 Bad.java:4").arg(c.line)},
+                     qPrintable(c.name + QStringLiteral(": ") + r.problems.join(u',')));
         }
     }
 }
@@ -412,9 +427,10 @@ void TestProblemLines::hugeOutput() {
     for (qsizetype piece : {qsizetype(1), qsizetype(4093), qsizetype(64 * 1024)}) {
         asked = 0;
         ProblemScanner scanner(folder);
+        Reader feed{scanner};
         for (qsizetype i = 0; i < text.size(); i += piece)
-            scanner.append(QStringView(text).sliced(i, std::min(piece, text.size() - i)));
-        scanner.finish();
+            feed.append(QStringView(text).sliced(i, std::min(piece, text.size() - i)));
+        feed.finish();
         QCOMPARE(scanner.lineCount(), qint64(100000));
         QCOMPARE(scanner.problems().size(), size_t(10000));
         QCOMPARE(scanner.counts().errors, 5000);
@@ -428,8 +444,9 @@ void TestProblemLines::hugeOutput() {
 // exception line is not a stop of its own.
 void TestProblemLines::movingBetweenProblems() {
     ProblemScanner scanner(FakeFolder(kCapture, {"Wrap.java"}));
-    scanner.append(ReadData(QStringLiteral("wrapped.java.en.txt")));
-    scanner.finish();
+    Reader feed{scanner};
+    feed.append(ReadData(QStringLiteral("wrapped.java.en.txt")));
+    feed.finish();
     auto walk = [&](qint64 from, bool backwards, int steps) {
         QList<qint64> lines;
         for (int i = 0; i < steps; ++i) {
@@ -461,7 +478,8 @@ void TestProblemLines::movingBetweenProblems() {
 
 void TestProblemLines::forgettingTrimmedLines() {
     ProblemScanner scanner(FakeFolder(kCapture, {"UseHelper.java", "Helper.java"}));
-    scanner.append(ReadData(QStringLiteral("case-symbol.javac.en.txt")));
+    Reader feed{scanner};
+    feed.append(ReadData(QStringLiteral("case-symbol.javac.en.txt")));
     QCOMPARE(scanner.takeNew().size(), size_t(4));
     scanner.forgetBefore(6);
     QVERIFY(!scanner.at(0));
@@ -469,14 +487,15 @@ void TestProblemLines::forgettingTrimmedLines() {
     QVERIFY(scanner.at(10));
     QCOMPARE(scanner.nextStop(15)->line, qint64(10));
     QVERIFY(scanner.takeNew().empty());
-    scanner.append(u"UseHelper.java:9: error: more\n");
+    feed.append(u"UseHelper.java:9: error: more\n");
     const std::vector<Problem> fresh = scanner.takeNew();
     QCOMPARE(fresh.size(), size_t(1));
     QCOMPARE(fresh[0].line, qint64(21));
 
     // A new text starts from line 0 with nothing remembered.
     scanner.reset();
-    scanner.append(u"x\nA.java:1: warning: w\n");
+    feed.lines.reset();
+    feed.append(u"x\nA.java:1: warning: w\n");
     QCOMPARE(scanner.problems().size(), size_t(1));
     QCOMPARE(scanner.problems().front().line, qint64(1));
     QCOMPARE(scanner.counts().errors, 0);
@@ -487,16 +506,17 @@ void TestProblemLines::forgettingTrimmedLines() {
 // complete: at the next line that is not one of them, or at the end.
 void TestProblemLines::hintWaitsForTheLinesUnderItsMessage() {
     ProblemScanner scanner(FakeFolder(kCapture, {"Semi.java"}));
-    scanner.append(u"Semi.java:3: error: ';' expected\n        int x = 1\n                 ^\n");
+    Reader feed{scanner};
+    feed.append(u"Semi.java:3: error: ';' expected\n        int x = 1\n                 ^\n");
     QVERIFY(scanner.takeHints().empty());
-    scanner.finish();
+    feed.finish();
     const std::vector<Hint> hints = scanner.takeHints();
     QCOMPARE(hints.size(), size_t(1));
     QCOMPARE(hints[0].afterLine, qint64(2));
     QVERIFY(scanner.takeHints().empty());
 
     // The same hint is not given twice for one text.
-    scanner.append(u"Semi.java:5: error: ';' expected\n        int y = 2\n                 ^\n1 error\n");
+    feed.append(u"Semi.java:5: error: ';' expected\n        int y = 2\n                 ^\n1 error\n");
     QVERIFY(scanner.takeHints().empty());
 }
 

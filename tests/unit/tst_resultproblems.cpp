@@ -49,7 +49,9 @@ struct Bench {
         TestFiles::WriteFile(editor, "#!/bin/sh\n", true);
         S.JavaEdit = editor;
         w = new frmResultText(nullptr);
-        w->openLine = &Sources::OpenJavaAtLine;
+        Run::Console::instance()->Serve(w);
+        QObject::connect(w, &frmResultText::openLine, w,
+                         [this](const QString& file, int line) { Sources::OpenJavaAtLine(file, line, w); });
         w->resize(600, 300);
         w->show();
         w->activateWindow();

@@ -177,8 +177,8 @@ void TestResultWindow::decoding_data() {
                                   "\x83\x47\x83\x89\x81\x5b \x93\xfa\x96\x7b\x8c\xea \x87\x40\x81\x60\r\n")
                            << "エラー 日本語 ①～\n"
                            << "CP932";
-    QTest::newRow("crlf and lone cr") << QByteArray("a\r\nb\rc\n") << "a\nb\nc\n"
-                                      << "";
+    QTest::newRow("crlf, and a lone cr that returns") << QByteArray("a\r\nb\rc\n") << "a\nc\n"
+                                                      << "";
     QTest::newRow("overlong utf-8 is not utf-8") << QByteArray("\xc0\xaf") << QString() << "CP932";
 }
 

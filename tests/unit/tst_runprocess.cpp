@@ -236,7 +236,7 @@ void TestRunProcess::fileSizeLimitOfARun() {
                    QStringLiteral("ulimit -f 8; trap '' XFSZ; exec >'%1'; head -c 100000 /dev/zero; sleep 30")
                        .arg(out)},
                   nullptr));
-    QTRY_COMPARE(run.info().fileLimit, qint64(8 * 512));
+    QTRY_COMPARE(run.readFileLimit(), qint64(8 * 512));
     QTRY_COMPARE(QFileInfo(out).size(), qint64(8 * 512));
     run.signal(SIGKILL);
     QTRY_VERIFY(!run.info().live());

@@ -1,0 +1,17 @@
+// What the result window knows of the run: given to it by the run's console
+// whenever it changes.
+#pragma once
+
+#include <QString>
+
+struct RunState {
+    quint64 serial = 0;       // grows with every start; 0 before the first
+    bool live = false;        // a process of the run is alive
+    bool takesInput = false;  // its standard input can still be written
+    bool compile = false;     // a compile, not a program's run
+    QString folder;           // the source folder it works in
+    QString text;             // its state as the status line says it
+
+    bool ended() const { return serial != 0 && !live; }
+    bool operator==(const RunState&) const = default;
+};
