@@ -144,6 +144,11 @@ void TestResultProblems::marking_data() {
         "\tat Ask.main(Ask.java:6)\n";
     QTest::newRow("trace: JDK frames stay plain")
         << trace << 70 << QStringList{"error", "plain", "plain", "link", "hint", "plain"};
+    // The hint needs the names of the folder's files.
+    QTest::newRow("class typed in the wrong case")
+        << QByteArray("Ask.java:3: error: cannot find symbol\n        bad b;\n        ^\n"
+                      "  symbol:   class bad\n  location: class Ask\n1 error\n")
+        << 12 << QStringList{"error", "plain", "plain", "plain", "plain", "hint", "plain", "plain"};
     QTest::newRow("frame whose source is not in the folder")
         << QByteArray(
                "Exception in thread \"main\" java.lang.RuntimeException: x\n\tat Gone.main(Gone.java:4)\n")
@@ -383,6 +388,11 @@ void TestResultProblems::find() {
     QTest::keyClick(b.w->findBar->txtFind, Qt::Key_Escape);
     QVERIFY(b.w->findBar->isHidden());
     QVERIFY(b.w->Text1->extraSelections().isEmpty());
+    // Esc closes the bar wherever the focus is in the window.
+    QTest::keyClick(b.w, Qt::Key_F, Qt::ControlModifier);
+    b.w->Text1->setFocus();
+    QTest::keyClick(b.w->Text1, Qt::Key_Escape);
+    QVERIFY(b.w->findBar->isHidden());
 }
 
 QTEST_MAIN(TestResultProblems)
