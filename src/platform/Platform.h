@@ -101,8 +101,13 @@ public:
 
     // The per-user data folder (holds result.txt), always ending in "/".
     virtual QString windowsFolder() = 0;
-    // The folder of the running executable, without a trailing "/" (except "/").
+    // The folder of the running executable, without a trailing "/" (except "/"),
+    // or its per-user copy once syncProgramFolder() made one.
     virtual QString programFolder() = 0;
+    // Brings the per-user copy of a system install's files up to date, once,
+    // at start-up after the single-instance check; a failure is reported in
+    // a box. Nothing to do where the user owns the program's folder.
+    virtual void syncProgramFolder() {}
 
     // File test by directory search: ordinary files only, hidden files and
     // directories absent, "*" and "?" are wildcards in the last component.

@@ -91,12 +91,15 @@ QString QtPlatform::windowsFolder() {
 }
 
 // The folder of the executable, or for a system install the per-user copy of
-// its files in the data folder, brought up to date on first use (at start-up).
+// its files once start-up has synced it.
 QString QtPlatform::programFolder() {
-    if (!m_programFolder.isEmpty()) return m_programFolder;
+    return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+}
+
+void QtPlatform::syncProgramFolder() {
     const QString installed = QCoreApplication::applicationDirPath();
     m_programFolder = installed;
-    if (!ProgramCopy::IsSystemInstall(installed)) return m_programFolder;
+    if (!ProgramCopy::IsSystemInstall(installed)) return;
     const QString copy = windowsFolder() + QStringLiteral("program");
     const ProgramCopy::Outcome outcome =
         ProgramCopy::Sync(installed, copy, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
@@ -106,7 +109,6 @@ QString QtPlatform::programFolder() {
                    QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
                        outcome.failures.join(u'\n'),
                    kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
-    return m_programFolder;
 }
 
 bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }

@@ -28,6 +28,7 @@ public:
 
     QString windowsFolder() override;
     QString programFolder() override;
+    void syncProgramFolder() override;
 
     bool fileExists(const QString& path) override;
     using Platform::copyFile;
