@@ -37,10 +37,11 @@ struct FileStamp {
 };
 
 // How a started program ended: its exit code, or the signal that ended it
-// (then `code` is 0).
+// (then `code` is 0), and the last lines of its standard error output.
 struct ExitStatus {
     int code = 0;
     int signal = 0;
+    QString errorOutput;
     bool operator==(const ExitStatus&) const = default;
 };
 

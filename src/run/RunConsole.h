@@ -60,6 +60,7 @@ private:
     QTimer* m_kill;
     QString m_folder;
     bool m_compile = false;
+    FileStamp m_resultAtStart;  // result.txt as the run found it
 };
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
