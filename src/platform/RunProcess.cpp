@@ -1,14 +1,12 @@
 #include "RunProcess.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -76,33 +74,6 @@ void RunProcess::endRun() {
     m_link = -1;
 }
 
-namespace {
-
-// The supervisor's first word: the script's pid, or the error number of its
-// failed start. 0 with `*err` set when it said neither in time.
-qint64 ReadFirstWord(int link, int* err) {
-    QByteArray word;
-    QDeadlineTimer until(5000);
-    while (!word.endsWith('\n')) {
-        pollfd p{link, POLLIN, 0};
-        const int ready = ::poll(&p, 1, int(until.remainingTime()));
-        if (ready < 0 && errno == EINTR) continue;
-        char c = 0;
-        if (ready <= 0 || ::read(link, &c, 1) != 1) {
-            *err = ready == 0 ? ETIMEDOUT : EPIPE;
-            return 0;
-        }
-        word += c;
-    }
-    if (word.startsWith('E')) {
-        *err = word.mid(1).trimmed().toInt();
-        return 0;
-    }
-    return word.startsWith('P') ? word.mid(1).trimmed().toLongLong() : 0;
-}
-
-}  // namespace
-
 bool RunProcess::start(const QString& program, const QStringList& args, QString* error) {
     // The old run goes first, at once: two writers garble one result file.
     endRun();
@@ -139,16 +110,6 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
         if (error) *error = QStringLiteral("%1: %2").arg(supervisor, SystemError(rc));
         return false;
     }
-    int err = 0;
-    const qint64 script = ReadFirstWord(link[0], &err);
-    ProcessRules::WhenEnded(pid, this,
-                            [this, serial = m_info.serial + 1](int status) { ended(serial, status); });
-    if (script <= 0) {
-        ::close(fds[1]);
-        ::close(link[0]);  // the supervisor ends with the link
-        if (error) *error = QStringLiteral("%1: %2").arg(program, SystemError(err ? err : EPROTO));
-        return false;
-    }
     ::fcntl(fds[1], F_SETFL, ::fcntl(fds[1], F_GETFL) | O_NONBLOCK);
     ::fcntl(link[0], F_SETFL, ::fcntl(link[0], F_GETFL) | O_NONBLOCK);
 
@@ -159,9 +120,11 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     m_info.pid = pid;
     m_info.inputOpen = true;
     m_info.startedMs = nowMs();
-    m_scriptPid = script;
+    m_scriptPid = 0;
+    m_linkWord.clear();
     m_link = link[0];
     m_input = fds[1];
+    ProcessRules::WhenEnded(pid, this, [this, serial](int status) { ended(serial, status); });
     notify();
     return true;
 }
@@ -177,16 +140,36 @@ void RunProcess::ended(quint64 serial, int status) {
         m_info.exitCode = WEXITSTATUS(status);
     }
     m_grace->stop();
+    readLink();
     if (m_link >= 0) ::close(m_link);
     m_link = -1;
     dropInput();
     notify();
 }
 
+// The supervisor's first word, read without waiting: the script's pid, or
+// the error number of a start that failed (the run then ends with 127).
+void RunProcess::readLink() {
+    while (m_link >= 0 && m_scriptPid == 0 && !m_linkWord.endsWith('\n')) {
+        char c = 0;
+        if (::read(m_link, &c, 1) != 1) return;
+        m_linkWord += c;
+    }
+    if (m_scriptPid != 0 || !m_linkWord.endsWith('\n')) return;
+    if (m_linkWord.startsWith('P')) {
+        m_scriptPid = m_linkWord.mid(1).trimmed().toLongLong();
+    } else {
+        m_scriptPid = -1;
+        const QByteArray why = QFile::encodeName(SystemError(m_linkWord.mid(1).trimmed().toInt())) + '\n';
+        [[maybe_unused]] ssize_t n = ::write(2, why.constData(), size_t(why.size()));
+    }
+}
+
 RunInfo RunProcess::info() {
     // The script sets its limit after it starts; while it runs, the limit it
     // has now is the one that counts.
-    if (m_info.live()) {
+    if (m_info.live()) readLink();
+    if (m_info.live() && m_scriptPid > 0) {
         const qint64 limit = fileSizeLimit(m_scriptPid);
         if (limit != -2) m_info.fileLimit = limit;
     }

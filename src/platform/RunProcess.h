@@ -60,12 +60,14 @@ public:
 private:
     void ended(quint64 serial, int status);
     void endRun();
+    void readLink();
     void flush();
     void dropInput();
     void notify();
 
     RunInfo m_info;
     qint64 m_scriptPid = 0;  // the script under the supervisor (m_info.pid)
+    QByteArray m_linkWord;   // the supervisor's first word as far as read
     int m_link = -1;         // to the supervisor; closing it kills the run
     int m_input = -1;
     QByteArray m_pending;
