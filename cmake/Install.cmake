@@ -13,14 +13,14 @@
 # data folder at start-up, so the user's edits live there.
 option(QLK_INSTALL_DESKTOP_ENTRY "Install a desktop entry and icon for the current user" ON)
 
-install(TARGETS quenlark RUNTIME DESTINATION . COMPONENT portable)
+install(TARGETS quenlark quenlark-run RUNTIME DESTINATION . COMPONENT portable)
 install(CODE "set(QLK_DATA_FILES \"${QLK_DATA}\")" COMPONENT portable)
 install(CODE "set(QLK_DESKTOP_ENTRY ${QLK_INSTALL_DESKTOP_ENTRY})" COMPONENT portable)
 install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallData.cmake COMPONENT portable)
 
 set(QLK_PACKAGING ${CMAKE_SOURCE_DIR}/packaging)
 set(QLK_APP_ID org.quenlark.Quenlark)
-install(TARGETS quenlark RUNTIME DESTINATION lib/quenlark COMPONENT system EXCLUDE_FROM_ALL)
+install(TARGETS quenlark quenlark-run RUNTIME DESTINATION lib/quenlark COMPONENT system EXCLUDE_FROM_ALL)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION lib/quenlark USE_SOURCE_PERMISSIONS
   COMPONENT system EXCLUDE_FROM_ALL)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)

@@ -12,6 +12,8 @@ limit=204800
 dir="${XDG_DATA_HOME:-$HOME/.local/share}/Quenlark"
 result="$dir/result.txt"
 [ -d "$dir" ] || (umask 077 && mkdir -p "$dir")
+# リンクや FIFO なら消して作り直す (リンク先のファイルは消さない)
+if [ -L "$result" ] || { [ -e "$result" ] && [ ! -f "$result" ]; }; then rm -f "$result"; fi
 : >"$result"                       # 前回の結果を消す
 ulimit -f "$limit" 2>/dev/null     # 上限を超えた分は書かれない
 exec >>"$result" 2>&1 </dev/null   # 以下の出力はすべて result.txt へ

@@ -3,7 +3,8 @@
 # /usr/lib/quenlark, the command, desktop entry, icons, metainfo, man page and
 # copyright), scripts still executable, the dependencies a learner needs, and
 # nothing written outside the package. The desktop entry and the metainfo go
-# through their validators, and the package through lintian when it is there.
+# through their validators and the package through lintian; a missing
+# validator is a failure, never a pass (test.sh installs them).
 #   package-test.sh BUILD_DIR SOURCE_DIR
 set -eu
 build=$1
@@ -14,6 +15,9 @@ export HOME="$work/home" XDG_DATA_HOME="$work/home/share"
 mkdir -p "$HOME"
 fail() { echo "FAIL: $*"; exit 1; }
 command -v dpkg-shlibdeps >/dev/null || fail "dpkg-shlibdeps missing (apt-get install dpkg-dev)"
+command -v desktop-file-validate >/dev/null || fail "desktop-file-validate missing (apt-get install desktop-file-utils)"
+command -v appstreamcli >/dev/null || fail "appstreamcli missing (apt-get install appstream)"
+command -v lintian >/dev/null || fail "lintian missing (apt-get install lintian)"
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
 deb=$(ls "$work"/out/quenlark_*_amd64.deb 2>/dev/null | head -n 1)
@@ -42,15 +46,9 @@ for need in "default-jdk | java-sdk" xdg-utils libqt6widgets6 libc6; do
     case "$depends" in *"$need"*) ;; *) fail "Depends lacks $need: $depends" ;; esac
 done
 
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$source/packaging/org.quenlark.Quenlark.desktop" || fail "desktop entry"
-fi
-if command -v appstreamcli >/dev/null; then
-    appstreamcli validate --no-net "$source/packaging/org.quenlark.Quenlark.metainfo.xml" >"$work/as.log" 2>&1 ||
-        { cat "$work/as.log"; fail "metainfo"; }
-fi
-if command -v lintian >/dev/null; then
-    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
-        { cat "$work/lintian.log"; fail "lintian"; }
-fi
+desktop-file-validate "$source/packaging/org.quenlark.Quenlark.desktop" || fail "desktop entry"
+appstreamcli validate --no-net "$source/packaging/org.quenlark.Quenlark.metainfo.xml" >"$work/as.log" 2>&1 ||
+    { cat "$work/as.log"; fail "metainfo"; }
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+    { cat "$work/lintian.log"; fail "lintian"; }
 echo "1 passed, 0 failed"

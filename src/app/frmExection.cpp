@@ -248,6 +248,8 @@ bool frmExection::Form_Load() {
     // Only now, as the one running copy, may leftovers of its own cut-short
     // writes be cleaned up.
     P().removeStaleTemporaryFiles();
+    // The per-user copy of a system install's files, brought up to date once.
+    P().syncProgramFolder();
 
     // Help file beside the program, else its bare name.
     const QString programFolder = P().programFolder();
@@ -320,7 +322,8 @@ bool frmExection::Form_Load() {
     // The default editor: a missing copy in the data folder is seeded from
     // beside the program, and so is an empty one that a copy cut short by a
     // full disk left behind, and an unchanged copy of an earlier version; a
-    // copy the user edited stays. A failure here is silent.
+    // copy the user edited stays. A failed copy is reported as a failed
+    // seed of the result file is, and start-up goes on without it.
     const QString notepad = S.WindowsFolder + QStringLiteral("notepad.exe");
     const QString notepadSeed = programFolder + QStringLiteral("/notepad.exe");
     if (P().fileExists(notepadSeed)) {
@@ -330,7 +333,13 @@ bool frmExection::Form_Load() {
         const bool outdated = copy.exists && copy.size > 0 && copy.size < 64 * 1024 &&
                               P().readFile(notepad, 0, -1, &old, nullptr) &&
                               ShippedEditor::IsEarlierShippedCopy(old);
-        if (!P().fileExists(notepad) || emptied || outdated) P().copyFile(notepadSeed, notepad, nullptr);
+        QString reason;
+        if ((!P().fileExists(notepad) || emptied || outdated) && !P().copyFile(notepadSeed, notepad, &reason))
+            P().messageBox(nullptr,
+                           QStringLiteral("「notepad.exe」 をコピーできませんでした。\n\nコピー元: ") +
+                               notepadSeed + QStringLiteral("\nコピー先: ") + notepad +
+                               QStringLiteral("\n理由: ") + reason,
+                           kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
     }
 
     // Always on top: the toggle flips the mark, so it is set to the opposite

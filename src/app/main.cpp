@@ -1,3 +1,5 @@
+// Quenlark's start: the display, the Japanese texts, the platform, the main
+// window, and the shut-down on logout.
 #include "app/FirstPaintProbe.h"
 #include "app/frmExection.h"
 #include "platform/DisplayChoice.h"
@@ -31,6 +33,9 @@ int main(int argc, char* argv[]) {
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
+    // What Quenlark starts and then leaves behind comes back to it, to be
+    // reaped (each run has its own supervisor besides).
+    ProcessRules::AdoptOrphans();
     QtPlatform platform;
     Qlk::SetPlatform(&platform);
     int result = 0;

@@ -26,8 +26,7 @@ const int kRandomChars = 8;
 using FileRules::StampOf;
 using FileRules::SystemError;
 
-// A target that is a symbolic link is written through: the file it names is
-// replaced and the link stays.
+// A target that is a symbolic link is written through (see Target).
 QByteArray ResolvedTarget(const QString& target) {
     QByteArray name = QFile::encodeName(target);
     struct stat st {};
@@ -59,7 +58,8 @@ bool AtomicFile::fail(int err) {
 }
 
 bool AtomicFile::open() {
-    const QByteArray target = ResolvedTarget(m_target);
+    const QByteArray target =
+        m_how == Target::ReplaceLink ? QFile::encodeName(m_target) : ResolvedTarget(m_target);
     const qsizetype slash = target.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray() : target.left(slash + 1);
     // Long names are cut so the marker always fits in a file name.
@@ -72,7 +72,7 @@ bool AtomicFile::open() {
         exactMode = true;
     } else {
         struct stat st {};
-        if (::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+        if (::lstat(target.constData(), &st) == 0 && S_ISREG(st.st_mode)) {
             createMode = st.st_mode & 07777;
             exactMode = true;
         }
@@ -84,7 +84,7 @@ bool AtomicFile::open() {
         for (int i = 0; i < kRandomChars; ++i)
             name += kChars[QRandomGenerator::system()->bounded(int(sizeof kChars - 1))];
         // A new file gets its bits less the umask from the kernel.
-        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+        m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
                       exactMode ? S_IRUSR | S_IWUSR : createMode);
         if (m_fd >= 0) {
             m_temp = QFile::decodeName(name);
@@ -126,7 +126,7 @@ bool AtomicFile::commit() {
     const QByteArray temp = QFile::encodeName(m_temp);
     const QByteArray target = QFile::encodeName(m_target);
     int rc = 0;
-    if (m_how == Target::Replace) {
+    if (m_how != Target::OnlyWhenMissing) {
         rc = ::rename(temp.constData(), target.constData());
     } else {
         rc = ::renameat2(AT_FDCWD, temp.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
@@ -171,8 +171,8 @@ void AtomicFile::cancel() {
 }
 
 bool AtomicFile::writeWhole(const QString& target, const QByteArray& data, Mode mode, QString* error,
-                            FileStamp* stamp) {
-    AtomicFile file(target, mode);
+                            FileStamp* stamp, Target how) {
+    AtomicFile file(target, mode, 0644, how);
     const bool ok = file.open() && file.write(data) && file.commit();
     if (!ok && error) *error = file.error();
     if (ok && stamp) *stamp = file.stamp();

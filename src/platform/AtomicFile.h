@@ -23,8 +23,10 @@ public:
         Private,       // 0600, whatever was there
         KeepExisting,  // an existing target's mode; a new file gets `newMode` less the umask
     };
-    // Whether an existing target may be replaced.
-    enum class Target { Replace, OnlyWhenMissing };
+    // Whether an existing target may be replaced. A target that is a
+    // symbolic link is written through (the file it names is replaced and
+    // the link stays), except with ReplaceLink, which replaces the link itself.
+    enum class Target { Replace, OnlyWhenMissing, ReplaceLink };
 
     AtomicFile(QString target, Mode mode, mode_t newMode = 0644, Target how = Target::Replace);
     ~AtomicFile();
@@ -52,7 +54,7 @@ public:
 
     // Writes `data` whole to `target` in one go (see above).
     static bool writeWhole(const QString& target, const QByteArray& data, Mode mode, QString* error,
-                           FileStamp* stamp = nullptr);
+                           FileStamp* stamp = nullptr, Target how = Target::Replace);
 
     // True for a name this class gives its temporary files.
     static bool isTemporaryName(const QString& fileName);

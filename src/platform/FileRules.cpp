@@ -18,6 +18,8 @@ namespace FileRules {
 
 QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
+QString NotRegularText() { return QStringLiteral("通常のファイルではないため書き込みません"); }
+
 int WriteAll(int fd, const char* data, qint64 size) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size_t(size));

@@ -37,5 +37,7 @@ QString MakePrivateDir(const QString& path);
 int WriteAll(int fd, const char* data, qint64 size);
 // The system's text for an errno value.
 QString SystemError(int err);
+// Why a path that is a link, a FIFO or a device is not written to.
+QString NotRegularText();
 
 }  // namespace FileRules

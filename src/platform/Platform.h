@@ -37,10 +37,11 @@ struct FileStamp {
 };
 
 // How a started program ended: its exit code, or the signal that ended it
-// (then `code` is 0).
+// (then `code` is 0), and the last lines of its standard error output.
 struct ExitStatus {
     int code = 0;
     int signal = 0;
+    QString errorOutput;
     bool operator==(const ExitStatus&) const = default;
 };
 
@@ -101,8 +102,13 @@ public:
 
     // The per-user data folder (holds result.txt), always ending in "/".
     virtual QString windowsFolder() = 0;
-    // The folder of the running executable, without a trailing "/" (except "/").
+    // The folder of the running executable, without a trailing "/" (except "/"),
+    // or its per-user copy once syncProgramFolder() made one.
     virtual QString programFolder() = 0;
+    // Brings the per-user copy of a system install's files up to date, once,
+    // at start-up after the single-instance check; a failure is reported in
+    // a box. Nothing to do where the user owns the program's folder.
+    virtual void syncProgramFolder() {}
 
     // File test by directory search: ordinary files only, hidden files and
     // directories absent, "*" and "?" are wildcards in the last component.

@@ -3,14 +3,20 @@
 #include "FileRules.h"
 #include "PathRules.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
@@ -166,20 +172,116 @@ int SpawnInOwnGroup(const ExecArgs& exec, const posix_spawn_file_actions_t* acti
     return rc;
 }
 
-bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidOut, QString* error) {
+bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidOut, QString* error,
+                   int* errorOutput) {
     const ExecArgs exec(program, args);
+    int pipeFds[2] = {-1, -1};
+    if (errorOutput && ::pipe2(pipeFds, O_CLOEXEC) != 0) {
+        if (error) *error = SystemError(errno);
+        return false;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (errorOutput) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     pid_t pid = 0;
     const int rc = SpawnInOwnGroup(exec, &actions, &pid);
     posix_spawn_file_actions_destroy(&actions);
+    if (errorOutput) {
+        ::close(pipeFds[1]);
+        if (rc == 0) {
+            ::fcntl(pipeFds[0], F_SETFL, ::fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
+            *errorOutput = pipeFds[0];
+        } else {
+            ::close(pipeFds[0]);
+        }
+    }
     if (rc != 0) {
         if (error) *error = QStringLiteral("%1: %2").arg(program, SystemError(rc));
         return false;
     }
     *pidOut = pid;
     return true;
+}
+
+namespace {
+
+// SIGCHLD only wakes the event loop (a byte down a pipe); the reaping is
+// done there, never inside the handler.
+int g_childPipe[2] = {-1, -1};
+struct sigaction g_previousChild {};
+
+void OnChild(int sig, siginfo_t* info, void* context) {
+    const int saved = errno;
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_childPipe[1], &byte, 1);
+    // A handler that was there before (Qt's own, on old kernels) still runs.
+    if (g_previousChild.sa_flags & SA_SIGINFO) {
+        if (g_previousChild.sa_sigaction) g_previousChild.sa_sigaction(sig, info, context);
+    } else if (g_previousChild.sa_handler != SIG_DFL && g_previousChild.sa_handler != SIG_IGN) {
+        g_previousChild.sa_handler(sig);
+    }
+    errno = saved;
+}
+
+struct Watch {
+    QPointer<QObject> context;
+    std::function<void(int)> ended;
+};
+
+QHash<qint64, Watch>& Watched() {
+    static QHash<qint64, Watch> watched;
+    return watched;
+}
+
+void ReapAll() {
+    int status = 0;
+    pid_t pid = 0;
+    while ((pid = ::waitpid(-1, &status, WNOHANG)) > 0) {
+        const auto it = Watched().constFind(pid);
+        if (it == Watched().constEnd()) continue;  // an orphan: only reaped
+        const Watch watch = it.value();
+        Watched().erase(it);
+        if (watch.context) watch.ended(status);
+    }
+}
+
+void EnsureReaper() {
+    if (g_childPipe[0] >= 0) return;
+    if (::pipe2(g_childPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    auto* notifier = new QSocketNotifier(g_childPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, [] {
+        char buffer[64];
+        while (::read(g_childPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        ReapAll();
+    });
+    struct sigaction sa {};
+    sa.sa_sigaction = OnChild;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_SIGINFO | SA_RESTART | SA_NOCLDSTOP;
+    ::sigaction(SIGCHLD, &sa, &g_previousChild);
+    // Children that ended before the handler was there, on the event loop.
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = ::write(g_childPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+void WhenEnded(qint64 pid, QObject* context, std::function<void(int status)> ended) {
+    Watched().insert(pid, Watch{context, std::move(ended)});
+    EnsureReaper();
+}
+
+void AdoptOrphans() {
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    EnsureReaper();
+}
+
+bool HasEnded(qint64 pid) {
+    siginfo_t info{};
+    if (::waitid(P_PID, id_t(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return errno == ECHILD;
+    return info.si_pid == pid_t(pid);
 }
 
 }  // namespace ProcessRules

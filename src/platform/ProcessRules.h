@@ -6,9 +6,12 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include <spawn.h>
+
+class QObject;
 
 namespace ProcessRules {
 
@@ -32,8 +35,22 @@ bool ProgramOnPath(const QString& commandLine);
 // started with; `actions` set up its descriptors. 0, or the error number.
 int SpawnInOwnGroup(const ExecArgs& exec, const posix_spawn_file_actions_t* actions, pid_t* pid);
 // Starts a program detached from the terminal and the program's own process
-// group; the caller reaps it.
-bool SpawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error);
+// group; the caller has it reaped (WhenEnded). With `errorOutput`, its
+// standard error goes to a pipe whose reading end that names.
+bool SpawnDetached(const QString& program, const QStringList& args, qint64* pid, QString* error,
+                   int* errorOutput = nullptr);
+
+// The one reaper of Quenlark's children. `ended` runs on the event loop with
+// the wait status once the child `pid` has ended, unless `context` is gone by
+// then. Any other child that ends (an orphan handed to Quenlark as the
+// subreaper of what it starts) is reaped and forgotten. Quenlark starts no
+// child but through these rules.
+void WhenEnded(qint64 pid, QObject* context, std::function<void(int status)> ended);
+// Makes Quenlark the subreaper of what it starts, so that orphans of its
+// programs come back to it and are reaped. Call once at start-up.
+void AdoptOrphans();
+// True once the child `pid` has ended, reaped or not; never blocks.
+bool HasEnded(qint64 pid);
 
 }  // namespace ProcessRules
 

@@ -25,13 +25,21 @@ QString Checksum(const QString& path) {
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// Far more than the manifest of every file ever shipped takes.
+constexpr qint64 kMaxManifestBytes = 1024 * 1024;
+
 // Name -> checksum as recorded by the last copy. Lines that do not read as
-// "checksum  name" are ignored.
+// "checksum  name" are ignored, and so is a manifest that is no ordinary file
+// (a FIFO, a device) or too large for one: garbage.
 QHash<QString, QString> ReadManifest(const QString& path) {
     QHash<QString, QString> recorded;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return recorded;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
+    QByteArray text;
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_size > kMaxManifestBytes)
+        return recorded;
+    if (!FileRules::ReadRange(path, 0, kMaxManifestBytes, &text, nullptr)) return recorded;
+    for (const QByteArray& raw : text.split('\n')) {
         const QString line = QString::fromUtf8(raw);
         const qsizetype gap = line.indexOf(QStringLiteral("  "));
         if (gap <= 0) continue;
@@ -112,7 +120,9 @@ Outcome Sync(const QString& installedFolder, const QString& copyFolder, const QS
         for (const QString& name : sorted)
             text += (now.value(name) + QStringLiteral("  ") + name).toUtf8() + '\n';
         QString reason;
-        if (!AtomicFile::writeWhole(manifestPath, text, AtomicFile::Mode::KeepExisting, &reason))
+        // The manifest itself is replaced, never a file a link points to.
+        if (!AtomicFile::writeWhole(manifestPath, text, AtomicFile::Mode::KeepExisting, &reason, nullptr,
+                                    AtomicFile::Target::ReplaceLink))
             outcome.failures << manifestPath + QStringLiteral(": ") + reason;
     }
     return outcome;

@@ -91,12 +91,15 @@ QString QtPlatform::windowsFolder() {
 }
 
 // The folder of the executable, or for a system install the per-user copy of
-// its files in the data folder, brought up to date on first use (at start-up).
+// its files once start-up has synced it.
 QString QtPlatform::programFolder() {
-    if (!m_programFolder.isEmpty()) return m_programFolder;
+    return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+}
+
+void QtPlatform::syncProgramFolder() {
     const QString installed = QCoreApplication::applicationDirPath();
     m_programFolder = installed;
-    if (!ProgramCopy::IsSystemInstall(installed)) return m_programFolder;
+    if (!ProgramCopy::IsSystemInstall(installed)) return;
     const QString copy = windowsFolder() + QStringLiteral("program");
     const ProgramCopy::Outcome outcome =
         ProgramCopy::Sync(installed, copy, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
@@ -106,7 +109,6 @@ QString QtPlatform::programFolder() {
                    QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
                        outcome.failures.join(u'\n'),
                    kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
-    return m_programFolder;
 }
 
 bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
@@ -154,64 +156,89 @@ bool QtPlatform::startProcess(const QString& commandLine, WindowStyle style, QSt
     return startWithArguments(commandLine, {}, style, error, {});
 }
 
+namespace {
+
+// The last lines a started program wrote to its standard error, kept while
+// the output goes on to Quenlark's own standard error as before.
+struct ErrorTail {
+    static constexpr qsizetype kKeptBytes = 4096;
+    int fd = -1;
+    QByteArray tail;
+    QSocketNotifier* notifier = nullptr;
+
+    ~ErrorTail() { finish(); }
+    // Reads what is there now; at the end of the output stops watching.
+    void drain() {
+        char buffer[4096];
+        for (;;) {
+            if (fd < 0) return;
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN) return;
+            if (n <= 0) return finish();
+            [[maybe_unused]] ssize_t passed = ::write(2, buffer, size_t(n));
+            tail.append(buffer, n);
+            if (tail.size() > kKeptBytes) tail.remove(0, tail.size() - kKeptBytes);
+        }
+    }
+    void finish() {
+        if (notifier) {
+            notifier->setEnabled(false);
+            notifier->deleteLater();
+            notifier = nullptr;
+        }
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+    // At most the last five lines, as text.
+    QString lastLines() const {
+        QStringList lines = QString::fromLocal8Bit(tail).split(u'\n');
+        lines.removeIf([](const QString& line) { return line.trimmed().isEmpty(); });
+        return lines.mid(qMax(0, int(lines.size()) - 5)).join(u'\n');
+    }
+};
+
+}  // namespace
+
 bool QtPlatform::startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle,
                                     QString* error, std::function<void(ExitStatus)> onEarlyFailure) {
     QString program;
     QStringList args;
     if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
-    qint64 pid = 0;
-    if (!ProcessRules::SpawnDetached(program, args + extraArgs, &pid, error)) return false;
-    reapWhenDone(pid, std::move(onEarlyFailure));
-    return true;
-}
-
-// Collects a started program's exit status as soon as it ends, so it never
-// lingers as a zombie: through a pidfd where the kernel has them, else by
-// looking once a second.
-void QtPlatform::reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarlyFailure) {
     if (!m_children) m_children = std::make_unique<QObject>();
-    const qint64 startedAt = RunProcess::nowMs();
-#ifdef SYS_pidfd_open
-    const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
-    if (fd >= 0) {
-        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, m_children.get());
-        QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                         [this, notifier, fd, pid, startedAt, onEarlyFailure] {
-                             int status = 0;
-                             const pid_t done = ::waitpid(pid_t(pid), &status, WNOHANG);
-                             notifier->setEnabled(false);
-                             ::close(fd);
-                             notifier->deleteLater();
-                             if (done == pid_t(pid)) ended(status, startedAt, onEarlyFailure);
+    qint64 pid = 0;
+    // What a watched program says on failing is kept for its report.
+    auto errors = std::make_shared<ErrorTail>();
+    if (!ProcessRules::SpawnDetached(program, args + extraArgs, &pid, error,
+                                     onEarlyFailure ? &errors->fd : nullptr))
+        return false;
+    if (errors->fd >= 0) {
+        errors->notifier = new QSocketNotifier(errors->fd, QSocketNotifier::Read, m_children.get());
+        QObject::connect(errors->notifier, &QSocketNotifier::activated, errors->notifier,
+                         [weak = std::weak_ptr<ErrorTail>(errors)] {
+                             if (const auto tail = weak.lock()) tail->drain();
                          });
-        return;
     }
-#endif
-    m_running << Running{pid, startedAt, std::move(onEarlyFailure)};
-    if (!m_reaper) {
-        m_reaper = new QTimer(m_children.get());
-        m_reaper->setInterval(1000);
-        QObject::connect(m_reaper, &QTimer::timeout, m_reaper, [this] {
-            const QList<Running> running = m_running;
-            m_running.clear();
-            for (const Running& r : running) {
-                int status = 0;
-                const pid_t done = ::waitpid(pid_t(r.pid), &status, WNOHANG);
-                if (done == 0)
-                    m_running << r;
-                else if (done == pid_t(r.pid))
-                    ended(status, r.startedAtMs, r.onEarlyFailure);
-            }
-            if (m_running.isEmpty()) m_reaper->stop();
-        });
-    }
-    m_reaper->start();
+    const qint64 startedAt = RunProcess::nowMs();
+    ProcessRules::WhenEnded(pid, m_children.get(), [this, errors, startedAt, onEarlyFailure](int status) {
+        errors->drain();
+        ended(status, startedAt, errors->lastLines(), onEarlyFailure);
+        // Output a program's own children go on writing is still passed on.
+        if (errors->fd >= 0) {
+            auto* keep = new std::shared_ptr<ErrorTail>(errors);
+            QObject::connect(errors->notifier, &QObject::destroyed, [keep] {
+                (*keep)->notifier = nullptr;
+                delete keep;
+            });
+        }
+    });
+    return true;
 }
 
 // A program watched for an early failure that failed soon after its start is
 // reported once, from the event loop, so that a box it opens never runs
 // inside the reaper.
-void QtPlatform::ended(int waitStatus, qint64 startedAtMs,
+void QtPlatform::ended(int waitStatus, qint64 startedAtMs, const QString& errorOutput,
                        const std::function<void(ExitStatus)>& onEarlyFailure) {
     if (!onEarlyFailure || RunProcess::nowMs() - startedAtMs >= kEarlyExitMs) return;
     ExitStatus status;
@@ -220,6 +247,7 @@ void QtPlatform::ended(int waitStatus, qint64 startedAtMs,
     else if (WIFSIGNALED(waitStatus))
         status.signal = WTERMSIG(waitStatus);
     if (status.code == 0 && status.signal == 0) return;
+    status.errorOutput = errorOutput;
     QTimer::singleShot(0, m_children.get(), [onEarlyFailure, status] { onEarlyFailure(status); });
 }
 
@@ -333,7 +361,8 @@ bool QtPlatform::claimSingleInstance() {
         // Qt removes it only while no process holds it; a file the user
         // cannot open is removed by name.
         if (!m_lock->removeStaleLockFile()) {
-            const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+            const int fd =
+                ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
             if (fd >= 0)
                 ::close(fd);
             else if (errno == EACCES || errno == ELOOP)

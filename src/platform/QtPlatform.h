@@ -11,7 +11,6 @@
 
 class HelpWindow;
 class RunProcess;
-class QTimer;
 
 class QtPlatform : public Platform {
 public:
@@ -28,6 +27,7 @@ public:
 
     QString windowsFolder() override;
     QString programFolder() override;
+    void syncProgramFolder() override;
 
     bool fileExists(const QString& path) override;
     QStringList fileNames(const QString& folder) override;
@@ -67,8 +67,8 @@ public:
 
 private:
     QString aliasRoot();
-    void reapWhenDone(qint64 pid, std::function<void(ExitStatus)> onEarlyFailure = {});
-    void ended(int waitStatus, qint64 startedAtMs, const std::function<void(ExitStatus)>& onEarlyFailure);
+    void ended(int waitStatus, qint64 startedAtMs, const QString& errorOutput,
+               const std::function<void(ExitStatus)>& onEarlyFailure);
 
     std::unique_ptr<IniStore> m_store;
     std::unique_ptr<QLockFile> m_lock;
@@ -76,14 +76,7 @@ private:
     QString m_dataFolder;
     QString m_programFolder;
     std::unique_ptr<QObject> m_children;  // owns what waits for started programs
-    struct Running {
-        qint64 pid;
-        qint64 startedAtMs;
-        std::function<void(ExitStatus)> onEarlyFailure;
-    };
-    QList<Running> m_running;
-    QTimer* m_reaper = nullptr;
-    QString m_tempAliasRoot;  // made with an unpredictable name, removed at exit
+    QString m_tempAliasRoot;              // made with an unpredictable name, removed at exit
     std::unique_ptr<RunProcess> m_run;
     std::function<void()> m_runListener;
 };

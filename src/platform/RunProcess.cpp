@@ -9,7 +9,8 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/syscall.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 
 #include "FileRules.h"
 #include "ProcessRules.h"
+#include "RunLink.h"
 
 using FileRules::SystemError;
 
@@ -36,12 +38,20 @@ void IgnoreBrokenPipe() {
 
 }  // namespace
 
-RunProcess::RunProcess() { IgnoreBrokenPipe(); }
+RunProcess::RunProcess() : m_grace(new QTimer(this)) {
+    IgnoreBrokenPipe();
+    m_grace->setSingleShot(true);
+    connect(m_grace, &QTimer::timeout, this, [this] { signal(SIGKILL); });
+}
 
 RunProcess::~RunProcess() {
-    if (m_info.pid > 0 && (m_info.live() || groupAlive())) ::kill(pid_t(-m_info.pid), SIGKILL);
-    if (m_info.live()) ::waitpid(pid_t(m_info.pid), nullptr, 0);
+    const qint64 pid = m_info.live() ? m_info.pid : 0;
+    endRun();
     dropInput();
+    // The supervisor ends once the run is killed; wait briefly for it, so
+    // nothing of the run outlives this object. The reaper collects it.
+    for (int waited = 0; pid > 0 && waited < 1000 && !ProcessRules::HasEnded(pid); waited += 5)
+        ::usleep(5000);
 }
 
 qint64 RunProcess::nowMs() {
@@ -50,35 +60,58 @@ qint64 RunProcess::nowMs() {
     return qint64(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
 }
 
-bool RunProcess::start(const QString& program, const QStringList& args, QString* error) {
-    // The old run goes first, at once: two writers garble one result file.
-    if (m_info.pid > 0 && (m_info.live() || groupAlive())) {
-        ::kill(pid_t(-m_info.pid), SIGKILL);
+// Kills what is left of the current run, without waiting: the supervisor
+// ends every process of it and then itself.
+void RunProcess::endRun() {
+    m_grace->stop();
+    if (m_link < 0) return;
+    if (groupAlive()) {
+        const char kill = char(SIGKILL);
+        [[maybe_unused]] ssize_t n = ::write(m_link, &kill, 1);
         m_info.stopSent = true;
     }
+    ::close(m_link);
+    m_link = -1;
+}
+
+bool RunProcess::start(const QString& program, const QStringList& args, QString* error) {
+    // The old run goes first, at once: two writers garble one result file.
+    endRun();
     dropInput();
 
-    const ProcessRules::ExecArgs exec(program, args);
+    const QString supervisor = ProgramsFolder() + u'/' + QLatin1String(RunLink::kSupervisorName);
+    const ProcessRules::ExecArgs exec(supervisor, QStringList{program} + args);
     int fds[2];
+    int link[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         if (error) *error = SystemError(errno);
+        return false;
+    }
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, link) != 0) {
+        if (error) *error = SystemError(errno);
+        ::close(fds[0]);
+        ::close(fds[1]);
         return false;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
-    // Nothing else of Quenlark's reaches the program.
-    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawn_file_actions_adddup2(&actions, link[1], RunLink::kLinkFd);
+    // Nothing else of Quenlark's reaches the run.
+    posix_spawn_file_actions_addclosefrom_np(&actions, RunLink::kLinkFd + 1);
     pid_t pid = 0;
     const int rc = ProcessRules::SpawnInOwnGroup(exec, &actions, &pid);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[0]);
+    ::close(link[1]);
     if (rc != 0) {
         ::close(fds[1]);
-        if (error) *error = QStringLiteral("%1: %2").arg(program, SystemError(rc));
+        ::close(link[0]);
+        if (error) *error = QStringLiteral("%1: %2").arg(supervisor, SystemError(rc));
         return false;
     }
     ::fcntl(fds[1], F_SETFL, ::fcntl(fds[1], F_GETFL) | O_NONBLOCK);
+    ::fcntl(link[0], F_SETFL, ::fcntl(link[0], F_GETFL) | O_NONBLOCK);
 
     const quint64 serial = m_info.serial + 1;
     m_info = RunInfo();
@@ -87,41 +120,13 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     m_info.pid = pid;
     m_info.inputOpen = true;
     m_info.startedMs = nowMs();
+    m_scriptPid = 0;
+    m_linkWord.clear();
+    m_link = link[0];
     m_input = fds[1];
-    watchEnd(pid, serial);
+    ProcessRules::WhenEnded(pid, this, [this, serial](int status) { ended(serial, status); });
     notify();
     return true;
-}
-
-// Collects the script's exit status the moment it ends: through a pidfd, or
-// by looking every 50 ms where the kernel has none. A superseded run is only
-// reaped.
-void RunProcess::watchEnd(qint64 pid, quint64 serial) {
-#ifdef SYS_pidfd_open
-    const int fd = int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
-    if (fd >= 0) {
-        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
-        connect(notifier, &QSocketNotifier::activated, this, [this, notifier, fd, pid, serial] {
-            int status = 0;
-            if (::waitpid(pid_t(pid), &status, WNOHANG) == 0) return;
-            notifier->setEnabled(false);
-            ::close(fd);
-            notifier->deleteLater();
-            ended(serial, status);
-        });
-        return;
-    }
-#endif
-    auto* poll = new QTimer(this);
-    poll->setInterval(50);
-    connect(poll, &QTimer::timeout, this, [this, poll, pid, serial] {
-        int status = 0;
-        if (::waitpid(pid_t(pid), &status, WNOHANG) == 0) return;
-        poll->stop();
-        poll->deleteLater();
-        ended(serial, status);
-    });
-    poll->start();
 }
 
 void RunProcess::ended(quint64 serial, int status) {
@@ -134,13 +139,38 @@ void RunProcess::ended(quint64 serial, int status) {
         m_info.phase = RunInfo::Exited;
         m_info.exitCode = WEXITSTATUS(status);
     }
+    m_grace->stop();
+    readLink();
+    if (m_link >= 0) ::close(m_link);
+    m_link = -1;
     dropInput();
     notify();
 }
 
+// The supervisor's first word, read without waiting: the script's pid, or
+// the error number of a start that failed (the run then ends with 127).
+void RunProcess::readLink() {
+    while (m_link >= 0 && m_scriptPid == 0 && !m_linkWord.endsWith('\n')) {
+        char c = 0;
+        if (::read(m_link, &c, 1) != 1) return;
+        m_linkWord += c;
+    }
+    if (m_scriptPid != 0 || !m_linkWord.endsWith('\n')) return;
+    if (m_linkWord.startsWith('P')) {
+        m_scriptPid = m_linkWord.mid(1).trimmed().toLongLong();
+    } else {
+        m_scriptPid = -1;
+        const QByteArray why = QFile::encodeName(SystemError(m_linkWord.mid(1).trimmed().toInt())) + '\n';
+        [[maybe_unused]] ssize_t n = ::write(2, why.constData(), size_t(why.size()));
+    }
+}
+
 qint64 RunProcess::readFileLimit() {
-    if (m_info.live()) {
-        const qint64 limit = fileSizeLimit(m_info.pid);
+    // The script sets its limit after it starts; while it runs, the limit it
+    // has now is the one that counts.
+    if (m_info.live()) readLink();
+    if (m_info.live() && m_scriptPid > 0) {
+        const qint64 limit = fileSizeLimit(m_scriptPid);
         if (limit != -2) m_info.fileLimit = limit;
     }
     return m_info.fileLimit;
@@ -201,14 +231,23 @@ void RunProcess::dropInput() {
 }
 
 void RunProcess::signal(int sig) {
-    if (m_info.pid <= 0) return;
-    // After the script ended its group id is only ours while a member lives.
-    if (!m_info.live() && !groupAlive()) return;
+    // Once every process of the run has ended there is nothing to stop.
+    if (!groupAlive() || sig <= 0 || sig > 255) return;
     m_info.stopSent = true;
-    ::kill(pid_t(-m_info.pid), sig);
+    const char request = char(sig);
+    [[maybe_unused]] ssize_t n = ::write(m_link, &request, 1);
 }
 
-bool RunProcess::groupAlive() const { return m_info.pid > 0 && groupHasLiveMember(m_info.pid); }
+void RunProcess::stop(int graceMs) {
+    if (!groupAlive()) return;
+    signal(SIGTERM);
+    // The grace counts from the first request, whatever follows.
+    if (!m_grace->isActive()) m_grace->start(graceMs);
+}
+
+bool RunProcess::groupAlive() const {
+    return m_info.live() && m_link >= 0 && !ProcessRules::HasEnded(m_info.pid);
+}
 
 void RunProcess::notify() {
     if (m_listener) m_listener();
@@ -256,11 +295,20 @@ qint64 RunProcess::parseFileSizeLimit(const QByteArray& limits) {
     return -1;
 }
 
+// Never through a link, never blocking on a FIFO or a device, and only into
+// an ordinary file.
 bool RunProcess::appendTo(const QString& path, const QByteArray& data, QString* error) {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600);
+    const int fd =
+        ::open(QFile::encodeName(path).constData(),
+               O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW, 0600);
     if (fd < 0) {
-        if (error) *error = SystemError(errno);
+        if (error) *error = errno == ELOOP ? FileRules::NotRegularText() : SystemError(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error) *error = FileRules::NotRegularText();
+        ::close(fd);
         return false;
     }
     if (const int err = FileRules::WriteAll(fd, data.constData(), data.size())) {

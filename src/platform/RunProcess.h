@@ -1,7 +1,10 @@
-// The run: one script started with a pipe for its standard input, in a
-// process group of its own, reaped with its exit status. Stopping it and
-// telling the user about it are left to the caller; this only does what the
-// operating system does.
+// A contained run: one script started under its own supervisor
+// (quenlark-run), with a pipe for its standard input. Every process the
+// script starts belongs to the run, even one that leaves the process group or
+// double-forks; the run is live while any of them is, a signal reaches all of
+// them, and when this object or Quenlark itself ends (even by SIGKILL) the
+// whole run is killed. Each instance holds one run: a second instance is a
+// second contained slot. Telling the user about it is left to the caller.
 #pragma once
 
 #include "Platform.h"
@@ -20,11 +23,11 @@ class RunProcess : public QObject {
     Q_OBJECT
 public:
     RunProcess();
-    // A run still alive then is killed with its whole group.
+    // A run still alive then is killed whole.
     ~RunProcess() override;
 
-    // Starts `program` with `args`. A live run, or what is left of the last
-    // one's group, is killed first (SIGKILL, no waiting). The program sees
+    // Starts `program` with `args` as the run. A live run, or what is left of
+    // the last one, is killed first (SIGKILL, no waiting). The program sees
     // only descriptors 0 (the pipe), 1 and 2.
     bool start(const QString& program, const QStringList& args, QString* error);
     const RunInfo& info() const { return m_info; }
@@ -33,7 +36,13 @@ public:
     qint64 readFileLimit();
     bool write(const QByteArray& data);
     void closeInput();
+    // Sends `sig` to every process of the run; nothing once all have ended.
     void signal(int sig);
+    // SIGTERM to every process of the run, and SIGKILL `graceMs` after the
+    // first call if anything of it is left; later calls change nothing.
+    void stop(int graceMs);
+    // True while any process of the run is alive (ended, not yet reaped,
+    // counts as gone).
     bool groupAlive() const;
     void setListener(std::function<void()> changed) { m_listener = std::move(changed); }
 
@@ -51,15 +60,20 @@ public:
     static void watchTerminationSignals(std::function<void()> handler);
 
 private:
-    void watchEnd(qint64 pid, quint64 serial);
     void ended(quint64 serial, int status);
+    void endRun();
+    void readLink();
     void flush();
     void dropInput();
     void notify();
 
     RunInfo m_info;
+    qint64 m_scriptPid = 0;  // the script under the supervisor (m_info.pid)
+    QByteArray m_linkWord;   // the supervisor's first word as far as read
+    int m_link = -1;         // to the supervisor; closing it kills the run
     int m_input = -1;
     QByteArray m_pending;
     QSocketNotifier* m_writable = nullptr;
+    QTimer* m_grace = nullptr;
     std::function<void()> m_listener;
 };

@@ -111,6 +111,7 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     m_kill->stop();
     m_folder = folder;
     m_compile = compile;
+    m_resultAtStart = P().fileStamp(ResultPath());
     const bool ok = P().startRun(commandLine, error);
     Tell();
     return ok;
@@ -119,7 +120,9 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
 void Console::Stop() {
     if (!P().runGroupAlive()) return;
     P().signalRun(SIGTERM);
-    m_kill->start();
+    // The grace counts from the first press: pressing again never puts the
+    // kill off.
+    if (!m_kill->isActive()) m_kill->start();
     Tell();
 }
 
@@ -162,8 +165,11 @@ bool Console::TakesInput() const {
 
 QString Console::StateText() const {
     const RunInfo info = Info();
+    // Only what the run wrote can have reached its limit: a result file it
+    // never touched counts as empty, however large.
     const FileStamp stamp = P().fileStamp(ResultPath());
-    return Run::StateText(info, P().monotonicMs(), stamp.exists ? stamp.size : 0);
+    const bool written = stamp.exists && stamp != m_resultAtStart;
+    return Run::StateText(info, P().monotonicMs(), written ? stamp.size : 0);
 }
 
 QString Seconds(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" 秒"); }

@@ -76,6 +76,7 @@ private:
     bool m_compile = false;
     RunState m_told;
     quint64 m_limitRead = 0;  // the run whose file-size limit was read
+    FileStamp m_resultAtStart;  // result.txt as the run found it
 };
 
 // Serves every result window from now on: the app and the tests call this

@@ -12,7 +12,11 @@ bool ProgramFound(const QString& setting) { return P().fileExists(setting) || P(
 QString EarlyFailureText(const QString& commandLine, ExitStatus status) {
     const QString how = status.signal != 0 ? QStringLiteral("シグナル %1").arg(status.signal)
                                            : QStringLiteral("終了コード %1").arg(status.code);
-    return QStringLiteral("次のコマンドが") + how + QStringLiteral(" で終了しました。\n") + commandLine;
+    QString text =
+        QStringLiteral("次のコマンドが") + how + QStringLiteral(" で終了しました。\n") + commandLine;
+    // What the program said about it, when it said anything.
+    if (!status.errorOutput.isEmpty()) text += QStringLiteral("\n\n") + status.errorOutput;
+    return text;
 }
 
 bool StartOnFile(const QString& setting, const QString& path, QWidget* window, QString* reason) {

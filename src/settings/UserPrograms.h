@@ -22,7 +22,8 @@ bool StartOnFile(const QString& setting, const QString& path, QWidget* window, Q
 // The same with several arguments after the command line, each one whole.
 bool StartWith(const QString& setting, const QStringList& arguments, QWidget* window, QString* reason);
 
-// The text of that report: the status, then the command line.
+// The text of that report: the status, the command line, then the last
+// lines the program wrote to its standard error.
 QString EarlyFailureText(const QString& commandLine, ExitStatus status);
 
 }  // namespace Qlk

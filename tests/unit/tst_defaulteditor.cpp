@@ -93,14 +93,18 @@ private slots:
         QVERIFY(f.boxes.isEmpty());
     }
 
-    // A copy that fails says nothing and start-up goes on; when start-up
-    // ends for want of result.txt, nothing is copied.
-    void failedCopyIsSilent() {
+    // A copy that fails is reported once, with its reason, and start-up
+    // goes on; when start-up ends for want of result.txt, nothing is copied.
+    void failedCopyIsReported() {
         FakePlatform& f = **fake;
         const QString copy = f.dataFolder + QStringLiteral("notepad.exe");
         QDir().mkpath(copy + QStringLiteral("/in the way"));
         QVERIFY(load());
-        QVERIFY(f.boxes.isEmpty());
+        QCOMPARE(f.boxes.size(), 1);
+        QVERIFY(f.boxes[0].text.startsWith(
+            QStringLiteral("「notepad.exe」 をコピーできませんでした。\n\nコピー元: ")));
+        QVERIFY(f.boxes[0].text.contains(QStringLiteral("\n理由: ")));
+        QCOMPARE(f.boxes[0].icon, MsgIcon::Critical);
         QVERIFY(QFileInfo(copy + QStringLiteral("/in the way")).isDir());
 
         QDir(copy).removeRecursively();

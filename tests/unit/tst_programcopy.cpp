@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestFiles;
@@ -23,6 +24,8 @@ private slots:
     void laterStarts();
     void editStaysTheUsersOverSeveralUpgrades();
     void copyFolderThatCannotBeMadeIsReported();
+    void manifestThatIsNoFile_data();
+    void manifestThatIsNoFile();
     void systemInstall_data();
     void systemInstall();
     void writableProgramFolderIsUsedAsItIs();
@@ -147,6 +150,37 @@ void TestProgramCopy::copyFolderThatCannotBeMadeIsReported() {
     QVERIFY(!outcome.usable);
     QCOMPARE(outcome.failures.size(), 1);
     QVERIFY(outcome.failures[0].contains(dir.filePath(QStringLiteral("data/program"))));
+}
+
+// A manifest that is a link, a FIFO or a device is garbage: the sync neither
+// hangs nor reads it, and the new manifest replaces it instead of going into
+// what a link names.
+void TestProgramCopy::manifestThatIsNoFile_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("link to the user's notes") << "link";
+    QTest::newRow("link to /dev/zero") << "zero";
+    QTest::newRow("FIFO") << "fifo";
+}
+
+void TestProgramCopy::manifestThatIsNoFile() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("lib"));
+    const QString copy = dir.filePath(QStringLiteral("copy"));
+    const QString notes = dir.filePath(QStringLiteral("notes.txt"));
+    QVERIFY(QDir().mkpath(installed) && QDir().mkpath(copy));
+    WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
+    WriteFile(notes, "my notes\n");
+    const QString manifest = copy + u'/' + QLatin1String(ProgramCopy::kManifest);
+    if (kind == QStringLiteral("link")) QVERIFY(QFile::link(notes, manifest));
+    if (kind == QStringLiteral("zero")) QVERIFY(QFile::link(QStringLiteral("/dev/zero"), manifest));
+    if (kind == QStringLiteral("fifo")) QCOMPARE(::mkfifo(QFile::encodeName(manifest).constData(), 0600), 0);
+    const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(outcome.usable);
+    QCOMPARE(outcome.copied, QStringList{QStringLiteral("temp.java")});
+    QCOMPARE(ReadFile(notes), QByteArray("my notes\n"));
+    QVERIFY(QFileInfo(manifest).isFile() && !QFileInfo(manifest).isSymLink());
+    QVERIFY(ReadFile(manifest).endsWith("  temp.java\n"));
 }
 
 void TestProgramCopy::systemInstall_data() {

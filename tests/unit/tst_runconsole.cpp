@@ -90,6 +90,8 @@ private slots:
     void oneLiveRun();
     void stopSequence_data();
     void stopSequence();
+    void graceCountsFromTheFirstPress();
+    void limitNoteNeedsOutputOfTheRun();
     void shutDownAndExitStopTheRun_data();
     void shutDownAndExitStopTheRun();
     void consoleControls();
@@ -205,6 +207,34 @@ void TestRunConsole::stopSequence() {
     QVERIFY(!w->cmdStop->isEnabled());
     QVERIFY(!w->txtInput->isEnabled());
     QCOMPARE(w->lblStatus->text(), QStringLiteral("停止しました (実行時間 3.00 秒)"));
+}
+
+// Pressing 停止 again and again never puts the kill off.
+void TestRunConsole::graceCountsFromTheFirstPress() {
+    Bench b;
+    Run::Console::instance()->setStopGraceMs(100);
+    b.form->cmdExection[2]->click();
+    b.fake->ignoresTerm = true;
+    for (int i = 0; i < 10; ++i) {
+        b.window()->cmdStop->click();
+        QTest::qWait(40);
+    }
+    QVERIFY(b.fake->runSignals.contains(9));
+}
+
+// A result file the run never wrote to is no output of the run, however
+// large: the note of the size limit waits for the run's own output.
+void TestRunConsole::limitNoteNeedsOutputOfTheRun() {
+    Bench b;
+    QFile big(b.result);
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(200 * 1024));
+    big.close();
+    b.form->cmdExection[2]->click();
+    b.fake->run.fileLimit = 100 * 1024;
+    QVERIFY(!Run::Console::instance()->StateText().contains(QStringLiteral("上限")));
+    QVERIFY(big.open(QIODevice::Append) && big.write("output\n") > 0);
+    big.close();
+    QVERIFY(Run::Console::instance()->StateText().contains(QStringLiteral("上限")));
 }
 
 void TestRunConsole::shutDownAndExitStopTheRun_data() {

@@ -34,6 +34,7 @@ private slots:
     void resolveCommand();
     void startRunsScriptDetachedWithSplitArguments();
     void startFailureGivesReason();
+    void earlyFailureBringsItsErrorOutput();
 
 private:
     QTemporaryDir m_dir;
@@ -264,6 +265,26 @@ void TestRunPlatform::startFailureGivesReason() {
                                        &reason));
         QVERIFY2(reason.contains(QStringLiteral("locked.bat")), qPrintable(reason));
     }
+}
+
+// An editor that fails at once says why on its standard error: the last
+// lines of that reach its failure report.
+void TestRunPlatform::earlyFailureBringsItsErrorOutput() {
+    const QString editor = m_dir.path() + QStringLiteral("/no-editor");
+    WriteFile(editor,
+              "#!/bin/sh\necho 'warming up' >&2\necho 'テキストエディタが見つかりません' >&2\nexit 1\n",
+              true);
+    QtPlatform platform;
+    ExitStatus status;
+    bool failed = false;
+    QVERIFY(platform.startWithArguments(editor, {QStringLiteral("Hello.java")}, WindowStyle::NormalFocus,
+                                        nullptr, [&](ExitStatus s) {
+                                            status = s;
+                                            failed = true;
+                                        }));
+    QTRY_VERIFY(failed);
+    QCOMPARE(status.code, 1);
+    QCOMPARE(status.errorOutput, QStringLiteral("warming up\nテキストエディタが見つかりません"));
 }
 
 QTEST_MAIN(TestRunPlatform)

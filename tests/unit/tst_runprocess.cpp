@@ -1,6 +1,7 @@
 // The run on real processes: the pipe to standard input, the process group
 // that a stop takes whole, the kill after the grace, writing to a program
-// that has ended, the descriptors a child sees, and the file-size limit.
+// that has ended, the descriptors a child sees, the file-size limit, the
+// descendants the run holds on to, and the transcript's append.
 #include "TestFiles.h"
 #include "platform/QtPlatform.h"
 #include "platform/RunProcess.h"
@@ -12,8 +13,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "platform/ProcessRules.h"
+#include "platform/RunLink.h"
+
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -44,6 +52,14 @@ private slots:
     void fileSizeLimit_data();
     void fileSizeLimit();
     void fileSizeLimitOfARun();
+    void descendantsBelongToTheRun_data();
+    void descendantsBelongToTheRun();
+    void runDiesWithItsLink();
+    void orphansAreReaped();
+    void appendNeverBlocksNorFollowsALink_data();
+    void appendNeverBlocksNorFollowsALink();
+    void scriptsReplaceALinkedResult_data();
+    void scriptsReplaceALinkedResult();
 
 private:
     QTemporaryDir m_dir;
@@ -241,6 +257,135 @@ void TestRunProcess::fileSizeLimitOfARun() {
     run.signal(SIGKILL);
     QTRY_VERIFY(!run.info().live());
     QCOMPARE(run.info().fileLimit, qint64(8 * 512));
+}
+
+// Whatever a descendant does to leave the script (a session of its own, a
+// double fork), it keeps the run live, a stop ends it, and once all of the
+// run has ended a signal changes nothing and the exit code stays.
+void TestRunProcess::descendantsBelongToTheRun_data() {
+    QTest::addColumn<QString>("script");  // writes the descendant's pid to $1
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("setsid, stopped")
+        << QStringLiteral("setsid sh -c 'echo $$ >\"$1\"; exec sleep 3001' \"$0\" \"$1\" & wait") << true;
+    QTest::newRow("double fork, script gone, stopped")
+        << QStringLiteral("(sh -c 'echo $$ >\"$1\"; exec sleep 3002' \"$0\" \"$1\" &); exit 5") << true;
+    QTest::newRow("child outlives the script")
+        << QStringLiteral("(setsid sh -c 'echo $$ >\"$1\"; exec sleep 2' \"$0\" \"$1\" &); exit 5") << false;
+}
+
+void TestRunProcess::descendantsBelongToTheRun() {
+    QFETCH(QString, script);
+    QFETCH(bool, stop);
+    const QString pidFile = m_dir.path() + QStringLiteral("/descendant");
+    QFile::remove(pidFile);
+    RunProcess run;
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), script, QStringLiteral("sh"), pidFile}, nullptr));
+    QTRY_VERIFY(!TestFiles::ReadFile(pidFile).trimmed().isEmpty());
+    const qint64 descendant = TestFiles::ReadFile(pidFile).trimmed().toLongLong();
+    QTest::qWait(300);
+    QVERIFY(Alive(descendant));
+    QVERIFY(run.info().live() && run.groupAlive());
+    if (stop) run.stop(400);
+    QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 5000);
+    QVERIFY(!Alive(descendant));
+    QCOMPARE(run.info().stopSent, stop);
+    if (stop) return;
+    QCOMPARE(run.info().phase, RunInfo::Exited);
+    QCOMPARE(run.info().exitCode, 5);
+    run.signal(SIGTERM);
+    QVERIFY(!run.info().stopSent);
+}
+
+// When Quenlark dies its end of the link closes: the supervisor kills the
+// whole run, a descendant in a session of its own too, and ends.
+void TestRunProcess::runDiesWithItsLink() {
+    const QString pidFile = m_dir.path() + QStringLiteral("/orphaned");
+    QFile::remove(pidFile);
+    int link[2];
+    QCOMPARE(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, link), 0);
+    const ProcessRules::ExecArgs exec(
+        QCoreApplication::applicationDirPath() + u'/' + QLatin1String(RunLink::kSupervisorName),
+        {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+         QStringLiteral("setsid sh -c 'echo $$ >\"$1\"; exec sleep 3003' \"$0\" \"$1\" & wait"),
+         QStringLiteral("sh"), pidFile});
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, link[1], RunLink::kLinkFd);
+    pid_t supervisor = 0;
+    QCOMPARE(posix_spawn(&supervisor, exec.argv[0], &actions, nullptr, exec.argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(link[1]);
+    QTRY_VERIFY(!TestFiles::ReadFile(pidFile).trimmed().isEmpty());
+    const qint64 descendant = TestFiles::ReadFile(pidFile).trimmed().toLongLong();
+    QVERIFY(Alive(descendant));
+    ::close(link[0]);
+    QTRY_VERIFY_WITH_TIMEOUT(!Alive(descendant), 3000);
+    QTRY_VERIFY(!Alive(supervisor));
+}
+
+// A program that leaves a child behind hands it to Quenlark, which reaps it:
+// no zombie of ours is left.
+void TestRunProcess::orphansAreReaped() {
+    ProcessRules::AdoptOrphans();
+    QtPlatform platform;
+    const QString pidFile = m_dir.path() + QStringLiteral("/left");
+    const QString script = m_dir.path() + QStringLiteral("/leaves-a-child");
+    TestFiles::WriteFile(script, "#!/bin/sh\n(sleep 0.3 & echo $! >\"$1\")\n", true);
+    QVERIFY(platform.startWithArguments(script, {pidFile}, WindowStyle::Hidden, nullptr, {}));
+    QTRY_VERIFY(!TestFiles::ReadFile(pidFile).trimmed().isEmpty());
+    const qint64 orphan = TestFiles::ReadFile(pidFile).trimmed().toLongLong();
+    QTRY_VERIFY(QFile::exists(QStringLiteral("/proc/%1").arg(orphan)));
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(QStringLiteral("/proc/%1").arg(orphan)), 3000);
+}
+
+// The transcript of typed lines goes only into an ordinary file: a FIFO put
+// in result.txt's place never blocks the window, a link is never followed.
+void TestRunProcess::appendNeverBlocksNorFollowsALink_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("link to another file") << "link";
+}
+
+void TestRunProcess::appendNeverBlocksNorFollowsALink() {
+    QFETCH(QString, kind);
+    const QString result = m_dir.path() + QStringLiteral("/result-") + kind;
+    const QString other = m_dir.path() + QStringLiteral("/other.txt");
+    TestFiles::WriteFile(other, "mine\n");
+    if (kind == QStringLiteral("fifo"))
+        QCOMPARE(::mkfifo(QFile::encodeName(result).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(other, result));
+    QString error;
+    QVERIFY(!RunProcess::appendTo(result, "typed\n", &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(TestFiles::ReadFile(other), QByteArray("mine\n"));
+}
+
+// The shipped scripts put a new result.txt in place of a link instead of
+// emptying the file it names.
+void TestRunProcess::scriptsReplaceALinkedResult_data() {
+    QTest::addColumn<QString>("script");
+    for (const char* name : {"compile.bat", "apli.bat", "applet.bat"}) QTest::newRow(name) << name;
+}
+
+void TestRunProcess::scriptsReplaceALinkedResult() {
+    QFETCH(QString, script);
+    const QString data = m_dir.path() + QStringLiteral("/xdg-data");
+    const QString result = data + QStringLiteral("/Quenlark/result.txt");
+    const QString notes = m_dir.path() + QStringLiteral("/notes.txt");
+    QVERIFY(QDir().mkpath(data + QStringLiteral("/Quenlark")));
+    QFile::remove(result);
+    TestFiles::WriteFile(notes, "my notes\n");
+    QVERIFY(QFile::link(notes, result));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    RunProcess run;
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral(QLK_TEST_DATA "/../../data/") + script, m_dir.path() + "/none", "X"},
+                      nullptr));
+    QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 10000);
+    QCOMPARE(TestFiles::ReadFile(notes), QByteArray("my notes\n"));
+    QVERIFY(QFileInfo(result).isFile() && !QFileInfo(result).isSymLink());
 }
 
 QTEST_MAIN(TestRunProcess)

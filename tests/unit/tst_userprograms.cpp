@@ -128,24 +128,33 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<int>("signal");
         QTest::addColumn<QString>("firstLine");  // "" when nothing is reported
+        QTest::addColumn<QString>("said");       // its standard error output
         QTest::newRow("editor, exit code 4")
-            << "open java" << 4 << 0 << "次のコマンドが終了コード 4 で終了しました。";
+            << "open java" << 4 << 0 << "次のコマンドが終了コード 4 で終了しました。"
+            << "";
         QTest::newRow("new html, exit code 1")
-            << "new html" << 1 << 0 << "次のコマンドが終了コード 1 で終了しました。";
+            << "new html" << 1 << 0 << "次のコマンドが終了コード 1 で終了しました。"
+            << "";
         QTest::newRow("browser, killed")
-            << "browser 1" << 0 << 9 << "次のコマンドがシグナル 9 で終了しました。";
-        QTest::newRow("compile script") << "compile" << 1 << 0 << "";
+            << "browser 1" << 0 << 9 << "次のコマンドがシグナル 9 で終了しました。"
+            << "";
+        QTest::newRow("editor that said why")
+            << "open java" << 1 << 0 << "次のコマンドが終了コード 1 で終了しました。"
+            << "notepad.exe: テキストエディタが見つかりません";
+        QTest::newRow("compile script") << "compile" << 1 << 0 << ""
+                                        << "";
     }
     void earlyFailure() {
         QFETCH(QString, command);
         QFETCH(int, code);
         QFETCH(int, signal);
         QFETCH(QString, firstLine);
+        QFETCH(QString, said);
         const QString setting = QStringLiteral("qlkview -w");
         const QString file = Run(command, setting);
         QCOMPARE(F().started.size(), 1);
         QVERIFY(F().boxes.isEmpty());
-        QCOMPARE(F().endEarly(0, ExitStatus{code, signal}), !firstLine.isEmpty());
+        QCOMPARE(F().endEarly(0, ExitStatus{code, signal, said}), !firstLine.isEmpty());
         if (firstLine.isEmpty()) {
             QVERIFY(F().boxes.isEmpty());
             return;
@@ -154,7 +163,8 @@ private slots:
         QCOMPARE(F().boxes[0].title, QStringLiteral("Quenlark ｴﾗｰ"));
         QCOMPARE(F().boxes[0].icon, MsgIcon::Critical);
         QCOMPARE(F().boxes[0].buttons, MsgButtons::Ok);
-        QCOMPARE(F().boxes[0].text, firstLine + u'\n' + setting + u' ' + file);
+        QCOMPARE(F().boxes[0].text, firstLine + u'\n' + setting + u' ' + file +
+                                        (said.isEmpty() ? QString() : QStringLiteral("\n\n") + said));
     }
 };
 
