@@ -81,6 +81,7 @@ public:
     QString windowsFolder() override { return dataFolder; }
     QString programFolder() override { return programDir; }
     bool fileExists(const QString& path) override;
+    bool isProgramFile(const QString& path) override;
     using Platform::copyFile;
     bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;

@@ -110,6 +110,7 @@ QString QtPlatform::programFolder() {
 }
 
 bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
+bool QtPlatform::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
 
 bool QtPlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
     return FileRules::CopyReplacing(from, to, error, rules);

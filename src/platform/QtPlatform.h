@@ -30,6 +30,7 @@ public:
     QString programFolder() override;
 
     bool fileExists(const QString& path) override;
+    bool isProgramFile(const QString& path) override;
     using Platform::copyFile;
     bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;

@@ -48,7 +48,7 @@ void FileNotFound(const QString& path, const QString& lastLine, const CommandCon
 bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
     const PathRules::SplitCommand split =
         PathRules::SplitCommandLine(setting, [](const QString& candidate, QString* resolved) {
-            if (candidate.contains(u'/')) return P().fileExists(candidate);
+            if (candidate.contains(u'/')) return P().isProgramFile(candidate);
             if (!P().foundOnPath(candidate)) return false;
             *resolved = candidate;
             return true;
