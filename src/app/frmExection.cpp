@@ -67,6 +67,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
              true);
     Result::SetMainWindow(this);
     Result::SetLineOpener(&Sources::OpenJavaAtLine);
+    Run::Console::instance()->SetSelectedFolder([this] { return Context().folder(); });
     Options::SetMainWindow(this);
 }
 
@@ -76,6 +77,7 @@ frmExection::~frmExection() {
     About::Discard();
     Options::SetMainWindow(nullptr);
     Result::SetMainWindow(nullptr);
+    Run::Console::instance()->SetSelectedFolder({});
 }
 
 void frmExection::BuildControls() {

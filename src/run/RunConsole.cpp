@@ -53,11 +53,19 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     Listen();
     m_kill->stop();
     m_folder = folder;
+    m_started = true;
     m_compile = compile;
     const bool ok = P().startRun(commandLine, error);
     emit changed();
     return ok;
 }
+
+QString Console::Folder() const {
+    if (m_started) return m_folder;
+    return m_selected ? m_selected() : QString();
+}
+
+void Console::SetSelectedFolder(std::function<QString()> selected) { m_selected = std::move(selected); }
 
 void Console::Stop() {
     if (!P().runGroupAlive()) return;
