@@ -1,5 +1,6 @@
 #include "frmResultText.h"
 
+#include "Cp932Decoder.h"
 #include "ResultFind.h"
 #include "ResultMarks.h"
 #include "run/RunConsole.h"
@@ -27,6 +28,16 @@
 using namespace Qlk;
 
 namespace {
+
+// A source as the hints read it, at most its first megabyte: UTF-8, else
+// Shift_JIS as Japanese editors save it.
+QString SourceText(const QString& path) {
+    QByteArray bytes;
+    if (!P().readFile(path, 0, 1 << 20, &bytes, nullptr)) return {};
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? Cp932Decoder().decode(bytes) : text;
+}
 
 const double kInnerWidth = 7350;
 const double kInnerHeight = 1950;
@@ -414,7 +425,8 @@ void frmResultText::ShowUpdate(const ResultReader::Update& update) {
         Run::Console* console = Run::Console::instance();
         ProblemLines::Folder folder;
         folder.path = console->Folder();
-        folder.fileExists = [](const QString& path) { return P().fileExists(path); };
+        folder.fileExists = [](const QString& path) { return P().fileStamp(path).exists; };  // "*" as named
+        folder.source = [](const QString& path) { return SourceText(path); };
         m_marks->replaced(m_marking ? update.text : QString(), m_trimmed ? 1 : 0, std::move(folder));
         m_navLine = m_navBlock = -1;
         // A text read whole after its run ended is finished once read to its

@@ -13,6 +13,8 @@ private slots:
     void compilerMessages();
     void crashes_data();
     void crashes();
+    void nearNameIsSureOrSilent_data();
+    void nearNameIsSureOrSilent();
     void fewRules();
 };
 
@@ -136,9 +138,47 @@ void TestLearnerHints::crashes() {
     }
 }
 
+void TestLearnerHints::nearNameIsSureOrSilent_data() {
+    QTest::addColumn<QString>("symbol");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("hint");
+    QTest::newRow("two names one letter away") << "  symbol:   variable sun"
+                                               << "int sum = 0, run = 1;"
+                                               << "";
+    QTest::newRow("case wins over a letter") << "  symbol:   variable sum"
+                                             << "int Sum = 0, sun = 1;"
+                                             << "変数 sum はありません。Sum ";
+    QTest::newRow("names in comments and strings do not count")
+        << "  symbol:   variable totl"
+        << "// total\n/* total */ String s = \"total \\\" total\";"
+        << "";
+    QTest::newRow("short names are left alone") << "  symbol:   variable ab"
+                                                << "int ac = 1;"
+                                                << "";
+    QTest::newRow("a keyword is no name") << "  symbol:   variable fo"
+                                          << "for (;;) {}"
+                                          << "";
+    QTest::newRow("a JDK class is left to its own rule") << "  symbol:   variable scanner"
+                                                         << "Scanner sc = new Scanner(System.in);"
+                                                         << "";
+}
+
+void TestLearnerHints::nearNameIsSureOrSilent() {
+    QFETCH(QString, symbol);
+    QFETCH(QString, source);
+    QFETCH(QString, hint);
+    const CompilerMessage m{
+        QStringLiteral("A.java"), QStringLiteral("cannot find symbol"), QString(), 0, {symbol}};
+    const QString got = ForMessage(m, {}, [source](const QString&) { return source; });
+    if (hint.isEmpty())
+        QVERIFY2(got.isEmpty(), qPrintable(got));
+    else
+        QVERIFY2(got.startsWith(kPrefix + hint), qPrintable(got));
+}
+
 void TestLearnerHints::fewRules() {
     const QStringList names = RuleNames();
-    QVERIFY(names.size() <= 8);
+    QVERIFY(names.size() <= 12);
     QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
 }
 
