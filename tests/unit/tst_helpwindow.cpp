@@ -1,14 +1,55 @@
 // The help viewer: what it shows for the shipped help file and for one that
-// is missing, at every topic.
+// is missing, at every topic; and the shipped help names every menu item and
+// key the program's windows have.
+#include "FakePlatform.h"
+#include "app/HelpNames.h"
+#include "app/frmExection.h"
+#include "result/Result.h"
+#include "settings/Qlk.h"
 #include "widgets/HelpWindow.h"
 
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QTest>
+
+namespace {
+
+// A caption as the help names it: "設定(&S)..." -> "設定".
+QString Caption(QString text) {
+    static const QRegularExpression accessKey(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
+    return text.remove(accessKey).trimmed();
+}
+
+QString KeyName(const QKeySequence& key) {
+    return key.toString(QKeySequence::PortableText).replace(QStringLiteral("Pause"), QStringLiteral("Break"));
+}
+
+// Every caption of a menu bar's menus and items, and the keys of their items.
+void MenuNames(const QList<QAction*>& actions, QStringList* captions, QStringList* keys) {
+    for (QAction* a : actions) {
+        if (a->isSeparator()) continue;
+        if (!a->text().isEmpty()) *captions << Caption(a->text());
+        if (!a->shortcut().isEmpty()) *keys << KeyName(a->shortcut());
+        if (a->menu()) MenuNames(a->menu()->actions(), captions, keys);
+    }
+}
+
+QStringList Names(const auto& list) {
+    QStringList out;
+    for (const char* name : list) out << QString::fromUtf8(name);
+    return out;
+}
+
+}  // namespace
 
 class TestHelpWindow : public QObject {
     Q_OBJECT
 private slots:
     void shownText_data();
     void shownText();
+    void namesEveryMenuItemAndKey();
 };
 
 void TestHelpWindow::shownText_data() {
@@ -37,6 +78,35 @@ void TestHelpWindow::shownText() {
     // A second topic of the same file keeps the window and its text.
     help.showTopic(file, 4);
     QVERIFY(help.shownText().contains(shown));
+}
+
+void TestHelpWindow::namesEveryMenuItemAndKey() {
+    // What the windows have is in the list ...
+    FakeScope fake;
+    Qlk::S.WindowsFolder = fake->dataFolder;
+    QStringList captions, keys;
+    {
+        frmExection form;
+        MenuNames(form.menuBar()->actions(), &captions, &keys);
+        for (const QShortcut* s : form.findChildren<QShortcut*>()) keys << KeyName(s->key());
+        Result::Show();
+        auto* result = qobject_cast<QMainWindow*>(Result::Current());
+        QVERIFY(result);
+        MenuNames(result->menuBar()->actions(), &captions, &keys);
+        MenuNames(result->actions(), &captions, &keys);
+        Result::Discard();
+    }
+    const QStringList items = Names(HelpNames::kMenuItems), keyNames = Names(HelpNames::kKeys);
+    for (const QString& caption : captions) QVERIFY2(items.contains(caption), qPrintable(caption));
+    for (const QString& key : keys) QVERIFY2(keyNames.contains(key), qPrintable(key));
+    QVERIFY(captions.size() >= 16 && keys.size() >= 8);
+
+    // ... and the help names everything in the list.
+    HelpWindow help;
+    help.showTopic(qEnvironmentVariable("QLK_DATA_DIR") + QStringLiteral("/Quenlark.hlp"), 0);
+    const QString text = help.shownText();
+    for (const QString& name : items + keyNames + Names(HelpNames::kTopics))
+        QVERIFY2(text.contains(name), qPrintable(name));
 }
 
 QTEST_MAIN(TestHelpWindow)
