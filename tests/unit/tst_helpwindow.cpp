@@ -16,23 +16,13 @@
 
 namespace {
 
-// A caption as the help names it: "設定(&S)..." -> "設定".
-QString Caption(QString text) {
-    static const QRegularExpression accessKey(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
-    return text.remove(accessKey).trimmed();
-}
-
-QString KeyName(const QKeySequence& key) {
-    return key.toString(QKeySequence::PortableText).replace(QStringLiteral("Pause"), QStringLiteral("Break"));
-}
-
-// Every caption of a menu bar's menus and items, and the keys of their items.
-void MenuNames(const QList<QAction*>& actions, QStringList* captions, QStringList* keys) {
+// The captions ("設定(&S)..." -> "設定") and keys of menus and actions.
+void Collect(const QList<QAction*>& actions, QStringList* captions, QStringList* keys) {
+    static const QRegularExpression decoration(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
     for (QAction* a : actions) {
-        if (a->isSeparator()) continue;
-        if (!a->text().isEmpty()) *captions << Caption(a->text());
-        if (!a->shortcut().isEmpty()) *keys << KeyName(a->shortcut());
-        if (a->menu()) MenuNames(a->menu()->actions(), captions, keys);
+        if (!a->text().isEmpty()) *captions << QString(a->text()).remove(decoration);
+        if (!a->shortcut().isEmpty()) *keys << a->shortcut().toString();
+        if (a->menu()) Collect(a->menu()->actions(), captions, keys);
     }
 }
 
@@ -87,26 +77,24 @@ void TestHelpWindow::namesEveryMenuItemAndKey() {
     QStringList captions, keys;
     {
         frmExection form;
-        MenuNames(form.menuBar()->actions(), &captions, &keys);
-        for (const QShortcut* s : form.findChildren<QShortcut*>()) keys << KeyName(s->key());
+        Collect(form.menuBar()->actions(), &captions, &keys);
+        for (const QShortcut* s : form.findChildren<QShortcut*>()) keys << s->key().toString();
         Result::Show();
         auto* result = qobject_cast<QMainWindow*>(Result::Current());
         QVERIFY(result);
-        MenuNames(result->menuBar()->actions(), &captions, &keys);
-        MenuNames(result->actions(), &captions, &keys);
+        Collect(result->menuBar()->actions() + result->actions(), &captions, &keys);
         Result::Discard();
     }
+    keys.replaceInStrings(QStringLiteral("Pause"), QStringLiteral("Break"));  // as the keyboard says
     const QStringList items = Names(HelpNames::kMenuItems), keyNames = Names(HelpNames::kKeys);
     for (const QString& caption : captions) QVERIFY2(items.contains(caption), qPrintable(caption));
     for (const QString& key : keys) QVERIFY2(keyNames.contains(key), qPrintable(key));
     QVERIFY(captions.size() >= 16 && keys.size() >= 8);
-
     // ... and the help names everything in the list.
     HelpWindow help;
     help.showTopic(qEnvironmentVariable("QLK_DATA_DIR") + QStringLiteral("/Quenlark.hlp"), 0);
-    const QString text = help.shownText();
     for (const QString& name : items + keyNames + Names(HelpNames::kTopics))
-        QVERIFY2(text.contains(name), qPrintable(name));
+        QVERIFY2(help.shownText().contains(name), qPrintable(name));
 }
 
 QTEST_MAIN(TestHelpWindow)

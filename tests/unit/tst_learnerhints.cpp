@@ -13,7 +13,6 @@ private slots:
     void compilerMessages();
     void crashes_data();
     void crashes();
-    void nearNameIsSureOrSilent_data();
     void nearNameIsSureOrSilent();
     void fewRules();
 };
@@ -138,42 +137,25 @@ void TestLearnerHints::crashes() {
     }
 }
 
-void TestLearnerHints::nearNameIsSureOrSilent_data() {
-    QTest::addColumn<QString>("symbol");
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QString>("hint");
-    QTest::newRow("two names one letter away") << "  symbol:   variable sun"
-                                               << "int sum = 0, run = 1;"
-                                               << "";
-    QTest::newRow("case wins over a letter") << "  symbol:   variable sum"
-                                             << "int Sum = 0, sun = 1;"
-                                             << "変数 sum はありません。Sum ";
-    QTest::newRow("names in comments and strings do not count")
-        << "  symbol:   variable totl"
-        << "// total\n/* total */ String s = \"total \\\" total\";"
-        << "";
-    QTest::newRow("short names are left alone") << "  symbol:   variable ab"
-                                                << "int ac = 1;"
-                                                << "";
-    QTest::newRow("a keyword is no name") << "  symbol:   variable fo"
-                                          << "for (;;) {}"
-                                          << "";
-    QTest::newRow("a JDK class is left to its own rule") << "  symbol:   variable scanner"
-                                                         << "Scanner sc = new Scanner(System.in);"
-                                                         << "";
-}
-
+// A near name is hinted only when it is the one name that fits.
 void TestLearnerHints::nearNameIsSureOrSilent() {
-    QFETCH(QString, symbol);
-    QFETCH(QString, source);
-    QFETCH(QString, hint);
-    const CompilerMessage m{
-        QStringLiteral("A.java"), QStringLiteral("cannot find symbol"), QString(), 0, {symbol}};
-    const QString got = ForMessage(m, {}, [source](const QString&) { return source; });
-    if (hint.isEmpty())
-        QVERIFY2(got.isEmpty(), qPrintable(got));
-    else
-        QVERIFY2(got.startsWith(kPrefix + hint), qPrintable(got));
+    const char* const rows[][3] = {
+        // the missing symbol, the source, the hint's start ("" for none)
+        {"variable sun", "int sum = 0, run = 1;", ""},
+        {"variable sum", "int Sum = 0, sun = 1;", "変数 sum はありません。Sum "},  // case first
+        {"variable totl", "// total\n/* total */ String s = \"total \\\" total\";", ""},
+        {"variable fo", "for (;;) {}", ""},                                 // short, and a keyword
+        {"variable scanner", "Scanner sc = new Scanner(System.in);", ""}};  // left to the JDK rule
+    for (const auto& row : rows) {
+        const CompilerMessage m{QStringLiteral("A.java"),
+                                QStringLiteral("cannot find symbol"),
+                                QString(),
+                                0,
+                                {QStringLiteral("  symbol:   ") + QString::fromUtf8(row[0])}};
+        const QString got = ForMessage(m, {}, [&row](const QString&) { return QString::fromUtf8(row[1]); });
+        const QString hint = QString::fromUtf8(row[2]);
+        QVERIFY2(hint.isEmpty() ? got.isEmpty() : got.startsWith(kPrefix + hint), qPrintable(got));
+    }
 }
 
 void TestLearnerHints::fewRules() {

@@ -134,7 +134,7 @@ void TestRunCommands::buttons_data() {
         << "{P}/apli.bat {F} Hello World"
         << ""
         << "";
-    // A class in a package, typed as java takes it or as a path.
+    // A class in a package, typed as java takes it.
     const QStringList pkgSource{"jp/example/PkgHello.java"}, pkgClass{"jp/example/PkgHello.class"};
     QTest::newRow("compile, package class with points")
         << 0 << 0 << ".html" << pkgSource << "jp.example.PkgHello"
@@ -146,18 +146,11 @@ void TestRunCommands::buttons_data() {
         << "{P}/apli.bat {F} jp.example.PkgHello"
         << ""
         << "";
-    QTest::newRow("application, package class as a path")
-        << 2 << 0 << ".html" << pkgClass << "jp/example/PkgHello"
-        << "{P}/apli.bat {F} jp/example/PkgHello"
-        << ""
-        << "";
     QTest::newRow("a name with points that passes as typed")
         << 0 << 0 << ".html" << QStringList{"a.b.java", "a/b.java"} << "a.b"
         << "{P}/compile.bat {F} a.b.java"
         << ""
         << "";
-    QTest::newRow("package class before compiling") << 2 << 0 << ".html" << pkgSource << "jp.example.PkgHello"
-                                                    << "" << classTitle << "jp.example.PkgHello" + kClassText;
     QTest::newRow("a pattern with points stays a pattern")
         << 0 << 0 << ".html" << pkgSource << "jp.example.Pkg*"
         << "" << javaTitle << "jp.example.Pkg*" + kJavaText;
