@@ -155,45 +155,17 @@ bool IsKeyword(const QString& word) {
     return kKeywords.contains(word);
 }
 
-// Classes of the JDK a learner writes by hand; `staticUse`: those used
-// through their name ("Math.sqrt"), which javac then calls a variable.
-struct JdkClass {
-    const char* name;
-    bool staticUse;
-};
-const JdkClass kJdkClasses[] = {{"String", true},
-                                {"System", true},
-                                {"Math", true},
-                                {"Integer", true},
-                                {"Double", true},
-                                {"Character", true},
-                                {"Boolean", true},
-                                {"Long", true},
-                                {"Float", true},
-                                {"Arrays", true},
-                                {"Thread", true},
-                                {"Scanner", false},
-                                {"Object", false},
-                                {"ArrayList", false},
-                                {"List", false},
-                                {"HashMap", false},
-                                {"Map", false},
-                                {"Random", false},
-                                {"StringBuilder", false},
-                                {"Exception", false},
-                                {"Graphics", false},
-                                {"Color", false},
-                                {"Applet", false},
-                                {"JFrame", false},
-                                {"Font", false},
-                                {"BufferedReader", false},
-                                {"InputStreamReader", false},
-                                {"IOException", false}};
+// Classes of the JDK a learner writes by hand: those used through their
+// name ("Math.sqrt"), which javac then calls a variable, and the others.
+const QStringList kStaticUseClasses = {"String",  "System", "Math",  "Integer", "Double", "Character",
+                                       "Boolean", "Long",   "Float", "Arrays",  "Thread"};
+const QStringList kOtherClasses = {
+    "Scanner",    "Object",   "ArrayList", "List",   "HashMap", "Map",  "Random",         "StringBuilder",
+    "Exception",  "Graphics", "Color",     "Applet", "JFrame",  "Font", "BufferedReader", "InputStreamReader",
+    "IOException"};
 
 bool IsJdkClass(const QString& name) {
-    for (const JdkClass& c : kJdkClasses)
-        if (name == QLatin1String(c.name)) return true;
-    return false;
+    return kStaticUseClasses.contains(name) || kOtherClasses.contains(name);
 }
 
 // A variable or method that is not there, when one name of the same source
@@ -235,9 +207,10 @@ QString JdkClassCase(const CompilerMessage& m, const Around&) {
     const QRegularExpressionMatch match = package.match(m.message);
     if (match.hasMatch()) written = match.captured(1) + match.captured(2);
     if (written.isEmpty()) return {};
-    for (const JdkClass& c : kJdkClasses) {
-        const QString cls = QLatin1String(c.name);
-        if (symbol.kind == u"variable" && !c.staticUse) continue;  // "scanner.nextInt()": which variable?
+    // "scanner.nextInt()" names a variable: which one is not sure.
+    const QStringList classes =
+        symbol.kind == u"variable" ? kStaticUseClasses : kStaticUseClasses + kOtherClasses;
+    for (const QString& cls : classes) {
         if (written != cls && written.compare(cls, Qt::CaseInsensitive) == 0)
             return kPrefix + QStringLiteral(
                                  "%1 ではなく %2 と書きます。Java のクラス名は大文字で始まります "

@@ -29,11 +29,12 @@ using namespace Qlk;
 
 namespace {
 
-// A source as the hints read it, at most its first megabyte: UTF-8, else
+// A source as the hints read it, at most its first 256 KB (far more than a
+// learner writes; the window never waits long on a hint): UTF-8, else
 // Shift_JIS as Japanese editors save it.
 QString SourceText(const QString& path) {
     QByteArray bytes;
-    if (!P().readFile(path, 0, 1 << 20, &bytes, nullptr)) return {};
+    if (!P().readFile(path, 0, 256 * 1024, &bytes, nullptr)) return {};
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     return utf8.hasError() ? Cp932Decoder().decode(bytes) : text;
