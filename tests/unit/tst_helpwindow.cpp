@@ -16,16 +16,6 @@
 
 namespace {
 
-// The captions ("設定(&S)..." -> "設定") and keys of menus and actions.
-void Collect(const QList<QAction*>& actions, QStringList* captions, QStringList* keys) {
-    static const QRegularExpression decoration(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));
-    for (QAction* a : actions) {
-        if (!a->text().isEmpty()) *captions << QString(a->text()).remove(decoration);
-        if (!a->shortcut().isEmpty()) *keys << a->shortcut().toString();
-        if (a->menu()) Collect(a->menu()->actions(), captions, keys);
-    }
-}
-
 QStringList Names(const auto& list) {
     QStringList out;
     for (const char* name : list) out << QString::fromUtf8(name);
@@ -74,22 +64,25 @@ void TestHelpWindow::namesEveryMenuItemAndKey() {
     // What the windows have is in the list ...
     FakeScope fake;
     Qlk::S.WindowsFolder = fake->dataFolder;
+    frmExection form;
+    Result::Show();
+    auto* result = qobject_cast<QMainWindow*>(Result::Current());
+    QVERIFY(result);
+    QList<QAction*> actions = form.menuBar()->actions() + result->menuBar()->actions() + result->actions();
     QStringList captions, keys;
-    {
-        frmExection form;
-        Collect(form.menuBar()->actions(), &captions, &keys);
-        for (const QShortcut* s : form.findChildren<QShortcut*>()) keys << s->key().toString();
-        Result::Show();
-        auto* result = qobject_cast<QMainWindow*>(Result::Current());
-        QVERIFY(result);
-        Collect(result->menuBar()->actions() + result->actions(), &captions, &keys);
-        Result::Discard();
+    static const QRegularExpression decoration(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));  // "設定(&S)..."
+    for (qsizetype i = 0; i < actions.size(); ++i) {  // submenus' items are added as they are met
+        if (actions[i]->menu()) actions += actions[i]->menu()->actions();
+        if (!actions[i]->text().isEmpty()) captions << actions[i]->text().remove(decoration);
+        if (!actions[i]->shortcut().isEmpty()) keys << actions[i]->shortcut().toString();
     }
+    for (const QShortcut* s : form.findChildren<QShortcut*>()) keys << s->key().toString();
     keys.replaceInStrings(QStringLiteral("Pause"), QStringLiteral("Break"));  // as the keyboard says
     const QStringList items = Names(HelpNames::kMenuItems), keyNames = Names(HelpNames::kKeys);
     for (const QString& caption : captions) QVERIFY2(items.contains(caption), qPrintable(caption));
     for (const QString& key : keys) QVERIFY2(keyNames.contains(key), qPrintable(key));
     QVERIFY(captions.size() >= 16 && keys.size() >= 8);
+    Result::Discard();
     // ... and the help names everything in the list.
     HelpWindow help;
     help.showTopic(qEnvironmentVariable("QLK_DATA_DIR") + QStringLiteral("/Quenlark.hlp"), 0);
