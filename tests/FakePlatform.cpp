@@ -92,6 +92,7 @@ QString FakePlatform::lastSettingsError() const {
 }
 
 bool FakePlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
+bool FakePlatform::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
 
 bool FakePlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
     return FileRules::CopyReplacing(from, to, error, rules);

@@ -83,6 +83,7 @@ public:
     QString programFolder() override { return programDir; }
     bool fileExists(const QString& path) override;
     QStringList fileNames(const QString& folder) override { return FileRules::FileNames(folder); }
+    bool isProgramFile(const QString& path) override;
     using Platform::copyFile;
     bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;

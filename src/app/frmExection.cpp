@@ -72,6 +72,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
         connect(window, &frmResultText::openLine, window,
                 [window](const QString& file, int line) { Sources::OpenJavaAtLine(file, line, window); });
     });
+    Run::Console::instance()->SetSelectedFolder([this] { return Context().folder(); });
     Options::SetMainWindow(this);
 }
 
@@ -81,6 +82,7 @@ frmExection::~frmExection() {
     About::Discard();
     Options::SetMainWindow(nullptr);
     Result::SetMainWindow(nullptr);
+    Run::Console::instance()->SetSelectedFolder({});
 }
 
 void frmExection::BuildControls() {

@@ -193,6 +193,10 @@ QWidget* frmOptions::BuildFolderPage() {
     Dir1 = new DirListBox(page);
     Dir1->setObjectName(QStringLiteral("Dir1"));
     Dir1->setAccessibleName(QStringLiteral("フォルダ"));
+    // A single click only marks a folder; say where the choice is made.
+    const QString chooses = QStringLiteral("フォルダをダブルクリックすると、そのフォルダが選ばれます。");
+    Dir1->setToolTip(chooses);
+    Dir1->setAccessibleDescription(chooses);
     PlaceControl(Dir1, {120, 3135, 5280, 1305});
     Label3[0]->setBuddy(Drive1);
     Label3[1]->setBuddy(Dir1);

@@ -38,6 +38,13 @@ QString MakePrivateDir(const QString& path) {
     return path;
 }
 
+bool IsProgramFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    return ::access(name.constData(), path.endsWith(QStringLiteral(".bat")) ? R_OK : X_OK) == 0;
+}
+
 bool Exists(const QString& path) {
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString dir =

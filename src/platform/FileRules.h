@@ -20,6 +20,9 @@ bool Exists(const QString& path);
 // be read.
 QStringList FileNames(const QString& folder);
 FileStamp Stamp(const QString& path);
+// True when a start would run `path`: an ordinary file that may be executed,
+// or a script whose name ends in ".bat" (run by /bin/sh) that may be read.
+bool IsProgramFile(const QString& path);
 // The stamp of a file already looked at.
 FileStamp StampOf(const struct stat& st);
 // Up to `maxBytes` (all when negative) from `offset` of an ordinary file.

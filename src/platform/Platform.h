@@ -115,6 +115,9 @@ public:
     virtual bool fileExists(const QString& path) = 0;
     // The names of the ordinary, visible files in a folder.
     virtual QStringList fileNames(const QString& folder) = 0;
+    // True when a start would run the file itself (taken literally): an
+    // executable ordinary file, or a readable ".bat" script.
+    virtual bool isProgramFile(const QString& path) = 0;
     // Copies a file to its target, every byte checked and synced before the
     // copy takes the target's place, so a failed copy leaves the target as it
     // was. An existing target keeps its mode; a new one gets the source's

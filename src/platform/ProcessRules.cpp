@@ -107,8 +107,16 @@ ExecArgs::ExecArgs(const QString& program, const QStringList& args) {
 }
 
 bool ResolveCommand(const QString& commandLine, QString* program, QStringList* args, QString* error) {
-    auto isProgram = [](const QString& candidate, QString* resolved) {
-        if (candidate.contains(u'/')) return QFileInfo(candidate).isFile();
+    // A prefix that names a file the start cannot run (a plain file "my"
+    // beside a folder "my editors") is passed over; when no prefix names a
+    // program, the first such file is the reason.
+    QString notRunnable;
+    auto isProgram = [&notRunnable](const QString& candidate, QString* resolved) {
+        if (candidate.contains(u'/')) {
+            if (FileRules::IsProgramFile(candidate)) return true;
+            if (notRunnable.isEmpty() && QFileInfo(candidate).isFile()) notRunnable = candidate;
+            return false;
+        }
         const QString found = QStandardPaths::findExecutable(candidate);
         if (found.isEmpty()) return false;
         *resolved = found;
@@ -117,7 +125,9 @@ bool ResolveCommand(const QString& commandLine, QString* program, QStringList* a
     const PathRules::SplitCommand split = PathRules::SplitCommandLine(commandLine, isProgram);
     if (split.program.isEmpty()) {
         // No prefix names a program; the caller shows the whole command line.
-        if (error) *error = SystemError(ENOENT);
+        if (error)
+            *error = notRunnable.isEmpty() ? SystemError(ENOENT)
+                                           : QStringLiteral("%1: %2").arg(notRunnable, SystemError(EACCES));
         return false;
     }
     const QByteArray name = QFile::encodeName(split.program);

@@ -112,6 +112,7 @@ void QtPlatform::syncProgramFolder() {
 }
 
 bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
+bool QtPlatform::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
 
 QStringList QtPlatform::fileNames(const QString& folder) { return FileRules::FileNames(folder); }
 

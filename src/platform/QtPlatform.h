@@ -31,6 +31,7 @@ public:
 
     bool fileExists(const QString& path) override;
     QStringList fileNames(const QString& folder) override;
+    bool isProgramFile(const QString& path) override;
     using Platform::copyFile;
     bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
     FileStamp fileStamp(const QString& path) override;

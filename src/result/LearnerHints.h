@@ -32,14 +32,18 @@ struct Crash {
 // The names of the files in the run's folder; asked for only by a rule that
 // needs them.
 using FolderFiles = std::function<QStringList()>;
+// The text of the source a message names (its file as the compiler named
+// it); asked for only by a rule that needs it, "" when it cannot be read.
+using SourceText = std::function<QString(const QString& file)>;
 
-// The hint for a compiler error, or "" when no rule is sure of it.
-QString ForMessage(const CompilerMessage& message, const FolderFiles& folderFiles);
+// The hint for a compiler message, or "" when no rule is sure of it.
+QString ForMessage(const CompilerMessage& message, const FolderFiles& folderFiles,
+                   const SourceText& sourceText = {});
 // The hint for a crash whose trace reached the learner's code, or "".
 QString ForCrash(const Crash& crash);
 
 // The names of the rules of the table, in order (for the tests and the
-// documentation: there are never more than eight).
+// documentation: there are never more than twelve).
 QStringList RuleNames();
 
 }  // namespace LearnerHints

@@ -85,10 +85,14 @@ bool ReadThrowable(QStringView rest, LineInfo& info) {
     return true;
 }
 
+// The head of a trace may follow a prompt printed without a line break
+// ("整数を入力: Exception in thread ...").
+constexpr QStringView kThread = u"Exception in thread \"";
+
 bool ReadException(QStringView line, LineInfo& info) {
-    static constexpr QStringView kThread = u"Exception in thread \"";
-    if (line.startsWith(kThread)) {
-        const qsizetype close = line.indexOf(u"\" ", kThread.size());
+    const qsizetype head = line.indexOf(kThread);
+    if (head >= 0) {
+        const qsizetype close = line.indexOf(u"\" ", head + kThread.size());
         return close >= 0 && ReadThrowable(line.sliced(close + 2), info);
     }
     const QStringView t = TrimmedLeft(line);
@@ -197,6 +201,10 @@ LineInfo ReadLine(QStringView line) {
     } else if (t.size() == line.size() && (IsDigit(first) || first == u'エ' || first == u'警')) {
         info = {};
         if (ReadSummary(line, info)) return info;
+    }
+    if (first != u'E' && line.contains(kThread)) {
+        info = {};
+        if (ReadException(line, info)) return info;
     }
     return {};
 }
@@ -322,7 +330,11 @@ void ProblemScanner::followMessage(QStringView line) {
 void ProblemScanner::closeMessage() {
     if (!m_message.open) return;
     m_message.open = false;
-    const QString hint = LearnerHints::ForMessage(m_message.text, [this] { return folderFiles(); });
+    const QString hint = LearnerHints::ForMessage(
+        m_message.text, [this] { return folderFiles(); },
+        [this](const QString& file) {
+            return m_folder.source ? m_folder.source(resolveMessage(file)) : QString();
+        });
     if (!hint.isEmpty()) addHint(m_message.lastLine, hint);
 }
 

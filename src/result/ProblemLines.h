@@ -69,6 +69,7 @@ struct Folder {
     QString path;                                    // no trailing "/" needed
     std::function<bool(const QString&)> fileExists;  // an ordinary file is there
     std::function<QStringList()> files;              // names of the files in it (for hints only)
+    std::function<QString(const QString&)> source;   // the text of a source, by path (for hints only)
 };
 
 class ProblemScanner {

@@ -1,10 +1,12 @@
 // Follows result.txt into the result window's text.
 #include "ResultFollower.h"
 
+#include "Cp932Decoder.h"
 #include "settings/Qlk.h"
 
 #include <QFileSystemWatcher>
 #include <QPlainTextDocumentLayout>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -13,6 +15,21 @@
 #include <cmath>
 
 using namespace Qlk;
+
+namespace {
+
+// A source as the hints read it, at most its first 256 KB (far more than a
+// learner writes; the window never waits long on a hint): UTF-8, else
+// Shift_JIS as Japanese editors save it.
+QString SourceText(const QString& path) {
+    QByteArray bytes;
+    if (!P().readFile(path, 0, 256 * 1024, &bytes, nullptr)) return {};
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    return utf8.hasError() ? Cp932Decoder().decode(bytes) : text;
+}
+
+}  // namespace
 
 const QString ResultFollower::kTrimmedNote =
     QStringLiteral("［出力が長いため、前の部分を省略して最後の部分だけを表示しています］");
@@ -128,8 +145,9 @@ void ResultFollower::show(const ResultReader::Update& update) {
         m_document->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
         ProblemLines::Folder folder;
         folder.path = m_run.folder;
-        folder.fileExists = [](const QString& path) { return P().fileExists(path); };
+        folder.fileExists = [](const QString& path) { return P().fileStamp(path).exists; };  // "*" as named
         folder.files = [path = m_run.folder] { return P().fileNames(path); };
+        folder.source = [](const QString& path) { return SourceText(path); };
         m_marks.replaced(m_marking ? update : ResultReader::Update(), m_trimmed ? 1 : 0, std::move(folder));
         // A text read whole after its run ended is finished once read to its
         // end. Finishing it here would take a last line still being written

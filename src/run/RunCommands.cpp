@@ -4,6 +4,7 @@
 #include "RunCommands.h"
 
 #include "RunConsole.h"
+#include "platform/PathRules.h"
 #include "settings/Qlk.h"
 
 using namespace Qlk;
@@ -37,6 +38,28 @@ bool Start(const CommandContext& context, const QString& commandLine, WindowStyl
     return false;
 }
 
+// A class in a package typed as java takes it ("jp.example.Hello"): the
+// same name with its points read as folder separators, or "" when the
+// name has no point, an empty part or a wildcard (a pattern is used as typed).
+QString PackagePath(const QString& name) {
+    if (!name.contains(u'.') || PathRules::HasWildcard(name)) return {};
+    const QStringList parts = name.split(u'.');
+    for (const QString& part : parts)
+        if (part.isEmpty()) return {};
+    return parts.join(u'/');
+}
+
+// The name the step's script gets: the name as typed when `folder/name +
+// extension` passes the file test, else its package path's form when that
+// passes (`asClass`: with points, as java takes a class; else as a path),
+// else "" (the file is missing).
+QString FoundName(const QString& folder, const QString& name, const QString& extension, bool asClass) {
+    if (P().fileExists(folder + u'/' + name + extension)) return name;
+    const QString path = PackagePath(name);
+    if (path.isEmpty() || !P().fileExists(folder + u'/' + path + extension)) return {};
+    return asClass ? QString(path).replace(u'/', u'.') : path;
+}
+
 }  // namespace
 
 QString HtmlMissingText(const QString& name) {
@@ -56,7 +79,8 @@ void Execution(int Index, const CommandContext& context) {
     switch (Index) {
         case 0: {                            // compile
             const QString N = context.name;  // N: the class name as typed
-            if (!P().fileExists(F + u'/' + N + QStringLiteral(".java"))) {
+            const QString source = FoundName(F, N, QStringLiteral(".java"), false);
+            if (source.isEmpty()) {
                 FileMissing(context,
                             N + QStringLiteral(".java が見つかりません。") + kLf + kLf +
                                 QStringLiteral("移動または削除、もしくはパスの選択が") + kLf +
@@ -66,7 +90,7 @@ void Execution(int Index, const CommandContext& context) {
                 return;
             }
             const QString line =
-                program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + N + QStringLiteral(".java");
+                program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + source + QStringLiteral(".java");
             if (!Start(context, line, WindowStyle::MinimizedNoFocus, true, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();
@@ -86,14 +110,15 @@ void Execution(int Index, const CommandContext& context) {
         }
         case 2: {                            // application
             const QString N = context.name;  // N: the class name as typed
-            if (!P().fileExists(F + u'/' + N + QStringLiteral(".class"))) {
+            const QString className = FoundName(F, N, QStringLiteral(".class"), true);
+            if (className.isEmpty()) {
                 FileMissing(context,
                             N + QStringLiteral(".class をまだ作成していません。") + kLf +
                                 QStringLiteral("まず、コンパイルして作成してください。"),
                             QStringLiteral("classﾌｧｲﾙが見つかりません"));
                 return;
             }
-            const QString line = program + QStringLiteral("/apli.bat") + u' ' + F + u' ' + N;
+            const QString line = program + QStringLiteral("/apli.bat") + u' ' + F + u' ' + className;
             if (!Start(context, line, WindowStyle::MinimizedNoFocus, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();

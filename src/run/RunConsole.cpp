@@ -75,7 +75,7 @@ RunState Console::State() const {
     s.live = info.live();
     s.takesInput = info.live() && info.inputOpen;
     s.compile = m_compile;
-    s.folder = m_folder;
+    s.folder = Folder();
     s.text = StateText();
     return s;
 }
@@ -110,12 +110,20 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     Listen();
     m_kill->stop();
     m_folder = folder;
+    m_started = true;
     m_compile = compile;
     m_resultAtStart = P().fileStamp(ResultPath());
     const bool ok = P().startRun(commandLine, error);
     Tell();
     return ok;
 }
+
+QString Console::Folder() const {
+    if (m_started) return m_folder;
+    return m_selected ? m_selected() : QString();
+}
+
+void Console::SetSelectedFolder(std::function<QString()> selected) { m_selected = std::move(selected); }
 
 void Console::Stop() {
     if (!P().runGroupAlive()) return;

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QTimer;
 class frmResultText;
@@ -43,8 +44,12 @@ public:
     void EndInput();
 
     RunInfo Info() const;
-    // The source folder and kind of the run started last.
-    QString Folder() const { return m_folder; }
+    // The source folder of the run started last; before any run, the source
+    // folder selected now (where the lines of an earlier result start).
+    QString Folder() const;
+    // Tells where the selected source folder is asked for.
+    void SetSelectedFolder(std::function<QString()> selected);
+    // The kind of the run started last.
     bool Compile() const { return m_compile; }
     bool Live() const { return Info().live(); }
     bool TakesInput() const;
@@ -73,6 +78,8 @@ private:
     QTimer* m_kill;
     QTimer* m_tick;
     QString m_folder;
+    bool m_started = false;
+    std::function<QString()> m_selected;
     bool m_compile = false;
     RunState m_told;
     quint64 m_limitRead = 0;  // the run whose file-size limit was read

@@ -7,6 +7,7 @@
 #include "settings/Qlk.h"
 #include "settings/UserPrograms.h"
 
+#include <QDir>
 #include <QWidget>
 
 namespace Sources {
@@ -48,7 +49,7 @@ void FileNotFound(const QString& path, const QString& lastLine, const CommandCon
 bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
     const PathRules::SplitCommand split =
         PathRules::SplitCommandLine(setting, [](const QString& candidate, QString* resolved) {
-            if (candidate.contains(u'/')) return P().fileExists(candidate);
+            if (candidate.contains(u'/')) return P().isProgramFile(candidate);
             if (!P().foundOnPath(candidate)) return false;
             *resolved = candidate;
             return true;
@@ -135,10 +136,15 @@ void OpenHtml(const CommandContext& context) {
     StartEditor(S.HtmlEdit, {F + u'/' + N + E}, context);
 }
 
-void OpenJavaAtLine(const QString& file, int line, QWidget* window) {
+void OpenJavaAtLine(const QString& source, int line, QWidget* window) {
     CommandContext context;
     context.window = window;
-    if (file.isEmpty() || !P().fileExists(file)) {
+    // The file is looked up as named ("*" and "?" are characters here) and
+    // reaches the editor as an absolute path, never as an option
+    // ("-e.java"). A relative path has no folder to start from (Quenlark's
+    // own working folder is none of the user's): it counts as missing.
+    const QString file = source.isEmpty() ? source : QDir::cleanPath(source);
+    if (!QDir::isAbsolutePath(file) || !P().fileStamp(file).exists) {
         FileNotFound(file, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
         return;
     }

@@ -1,14 +1,35 @@
 // The help viewer: what it shows for the shipped help file and for one that
-// is missing, at every topic.
+// is missing, at every topic; and the shipped help names every menu item and
+// key the program's windows have.
+#include "FakePlatform.h"
+#include "app/HelpNames.h"
+#include "app/frmExection.h"
+#include "result/Result.h"
+#include "settings/Qlk.h"
 #include "widgets/HelpWindow.h"
 
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QShortcut>
 #include <QTest>
+
+namespace {
+
+QStringList Names(const auto& list) {
+    QStringList out;
+    for (const char* name : list) out << QString::fromUtf8(name);
+    return out;
+}
+
+}  // namespace
 
 class TestHelpWindow : public QObject {
     Q_OBJECT
 private slots:
     void shownText_data();
     void shownText();
+    void namesEveryMenuItemAndKey();
 };
 
 void TestHelpWindow::shownText_data() {
@@ -37,6 +58,36 @@ void TestHelpWindow::shownText() {
     // A second topic of the same file keeps the window and its text.
     help.showTopic(file, 4);
     QVERIFY(help.shownText().contains(shown));
+}
+
+void TestHelpWindow::namesEveryMenuItemAndKey() {
+    // What the windows have is in the list ...
+    FakeScope fake;
+    Qlk::S.WindowsFolder = fake->dataFolder;
+    frmExection form;
+    Result::Show();
+    auto* result = qobject_cast<QMainWindow*>(Result::Current());
+    QVERIFY(result);
+    QList<QAction*> actions = form.menuBar()->actions() + result->menuBar()->actions() + result->actions();
+    QStringList captions, keys;
+    static const QRegularExpression decoration(QStringLiteral("\\(&.\\)|&|\\.\\.\\.$"));  // "設定(&S)..."
+    for (qsizetype i = 0; i < actions.size(); ++i) {  // submenus' items are added as they are met
+        if (actions[i]->menu()) actions += actions[i]->menu()->actions();
+        if (!actions[i]->text().isEmpty()) captions << actions[i]->text().remove(decoration);
+        if (!actions[i]->shortcut().isEmpty()) keys << actions[i]->shortcut().toString();
+    }
+    for (const QShortcut* s : form.findChildren<QShortcut*>()) keys << s->key().toString();
+    keys.replaceInStrings(QStringLiteral("Pause"), QStringLiteral("Break"));  // as the keyboard says
+    const QStringList items = Names(HelpNames::kMenuItems), keyNames = Names(HelpNames::kKeys);
+    for (const QString& caption : captions) QVERIFY2(items.contains(caption), qPrintable(caption));
+    for (const QString& key : keys) QVERIFY2(keyNames.contains(key), qPrintable(key));
+    QVERIFY(captions.size() >= 16 && keys.size() >= 8);
+    Result::Discard();
+    // ... and the help names everything in the list.
+    HelpWindow help;
+    help.showTopic(qEnvironmentVariable("QLK_DATA_DIR") + QStringLiteral("/Quenlark.hlp"), 0);
+    for (const QString& name : items + keyNames + Names(HelpNames::kTopics))
+        QVERIFY2(help.shownText().contains(name), qPrintable(name));
 }
 
 QTEST_MAIN(TestHelpWindow)

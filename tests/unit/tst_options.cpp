@@ -346,6 +346,9 @@ private slots:
         const QRect r = d->Dir1->visualItemRect(up);
         QTest::mouseClick(d->Dir1->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(d->Dir1->path(), root + QStringLiteral("/src/Beta"));  // a click only selects
+        // ... as the list tells the user, shown and read out.
+        QVERIFY(d->Dir1->toolTip().contains(QStringLiteral("ダブルクリック")));
+        QCOMPARE(d->Dir1->accessibleDescription(), d->Dir1->toolTip());
         QTest::mouseDClick(d->Dir1->viewport(), Qt::LeftButton, {}, r.center());
         QCOMPARE(d->txtFolderPath[1]->text(), root);
         QCOMPARE(d->txtFolderPath[2]->text(), root + QStringLiteral("/src/Beta"));

@@ -5,6 +5,7 @@
 #include "result/ResultReader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QtTest>
 
@@ -51,6 +52,12 @@ Folder FakeFolder(const QString& path, const QStringList& files, int* asked = nu
         for (const QString& f : files)
             if (!f.contains(u'/')) names << f;
         return names;
+    };
+    // The sources themselves, where a capture kept one beside its output.
+    folder.source = [](const QString& file) {
+        QFile f(QStringLiteral(QLK_TEST_DATA "/problems/") + QFileInfo(file).fileName() +
+                QStringLiteral(".txt"));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     };
     return folder;
 }
@@ -246,6 +253,47 @@ void TestProblemLines::capturedOutput_data() {
          0,
          0,
          {"1 ヒント: 長さ 0"}},
+        // "totl" and "shw" are one letter from a name of the source, "Total"
+        // differs in case; "count" is near nothing.
+        {"near-name.javac",
+         kCapture,
+         {"Sum.java"},
+         {"E 0 Sum.java:7", "E 5 Sum.java:8", "E 10 Sum.java:9", "E 15 Sum.java:10"},
+         4,
+         0,
+         {"4 ヒント: 変数 totl はありません。total の書き間違い",
+          "9 ヒント: 変数 Total はありません。total の書き間違いではありませんか (大文字",
+          "14 ヒント: メソッド shw はありません。show の書き間違い"}},
+        {"lower-case.javac",
+         kCapture,
+         {"Lower.java"},
+         {"E 0 Lower.java:5", "E 5 Lower.java:6", "E 10 Lower.java:7"},
+         3,
+         0,
+         {"4 ヒント: scanner ではなく Scanner と書きます", "9 ヒント: string ではなく String",
+          "12 ヒント: system ではなく System"}},
+        {"applet-removal.javac",
+         kCapture,
+         {"AppletHello.java"},
+         {"W 0 AppletHello.java:4"},
+         0,
+         1,
+         {"2 ヒント: これは警告で、エラーではありません。"}},
+        {"mismatch.java",
+         kCapture,
+         {"Ask.java"},
+         {"X 0 >5 Ask.java:6", "F 5 Ask.java:6"},
+         0,
+         0,
+         {"5 ヒント: 数を読むところに、数でない入力がありました"}},
+        // The trace's head after a prompt printed without a line break.
+        {"prompt.java",
+         kCapture,
+         {"AskPrompt.java"},
+         {"X 0 >5 AskPrompt.java:7", "F 5 AskPrompt.java:7"},
+         0,
+         0,
+         {"5 ヒント: 入力が足りません"}},
         // No source in the folder: nothing to open, and no hint.
         {"array.java", kCapture, {}, {"X 0"}, 0, 0, {}},
     };

@@ -134,6 +134,26 @@ void TestRunCommands::buttons_data() {
         << "{P}/apli.bat {F} Hello World"
         << ""
         << "";
+    // A class in a package, typed as java takes it.
+    const QStringList pkgSource{"jp/example/PkgHello.java"}, pkgClass{"jp/example/PkgHello.class"};
+    QTest::newRow("compile, package class with points")
+        << 0 << 0 << ".html" << pkgSource << "jp.example.PkgHello"
+        << "{P}/compile.bat {F} jp/example/PkgHello.java"
+        << ""
+        << "";
+    QTest::newRow("application, package class with points")
+        << 2 << 0 << ".html" << pkgClass << "jp.example.PkgHello"
+        << "{P}/apli.bat {F} jp.example.PkgHello"
+        << ""
+        << "";
+    QTest::newRow("a name with points that passes as typed")
+        << 0 << 0 << ".html" << QStringList{"a.b.java", "a/b.java"} << "a.b"
+        << "{P}/compile.bat {F} a.b.java"
+        << ""
+        << "";
+    QTest::newRow("a pattern with points stays a pattern")
+        << 0 << 0 << ".html" << pkgSource << "jp.example.Pkg*"
+        << "" << javaTitle << "jp.example.Pkg*" + kJavaText;
     QTest::newRow("folder that does not exist") << 0 << 2 << ".html" << QStringList{"Hello.java"} << "Hello"
                                                 << "" << javaTitle << "Hello" + kJavaText;
     QTest::newRow("no folder selected") << 0 << -1 << ".html" << QStringList{"Hello.java"} << "Hello"

@@ -184,6 +184,15 @@ void TestRunPlatform::resolveCommand_data() {
                                             << "" << QStringList() << "Permission denied";
     QTest::newRow("no program at all") << "   "
                                        << "" << QStringList() << "No such file or directory";
+    QTest::newRow("a plain file is passed over for the folder beside it")
+        << "{P}/my editors/gedit {F}"
+        << "{P}/my editors/gedit" << QStringList{"{F}"} << "";
+    QTest::newRow("a program in double quotes is taken whole, quoted arguments stay one")
+        << "\"{P}/my editors/gedit\" \"{F}/a b.java\"  -x"
+        << "{P}/my editors/gedit" << QStringList{"{F}/a b.java", "-x"} << "";
+    QTest::newRow("a quote inside a word is a character")
+        << "{P}/apli.bat {F}/my\"java Hello"
+        << "/bin/sh" << QStringList{"{P}/apli.bat", "{F}/my\"java", "Hello"} << "";
 }
 
 void TestRunPlatform::resolveCommand() {
@@ -194,10 +203,13 @@ void TestRunPlatform::resolveCommand() {
     WriteFile(m_program + QStringLiteral("/compile.bat"), "exit 0\n", kReadWrite);
     WriteFile(m_program + QStringLiteral("/apli.bat"), "exit 0\n", kReadWrite);
     WriteFile(m_program + QStringLiteral("/tool"), "#!/bin/sh\n", kReadWrite);
+    WriteFile(m_program + QStringLiteral("/my"), "not a program\n", kReadWrite);
+    WriteFile(m_program + QStringLiteral("/my editors/gedit"), "#!/bin/sh\n", kExecutable);
     auto fill = [&](QString s) {
         return s.replace(QStringLiteral("{P}"), m_program).replace(QStringLiteral("{F}"), m_files);
     };
     for (QString& a : args) a = fill(a);
+    program = fill(program);
 
     QString gotProgram, reason;
     QStringList gotArgs;

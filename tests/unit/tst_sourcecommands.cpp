@@ -3,8 +3,12 @@
 #include "FakePlatform.h"
 #include "TestFiles.h"
 #include "app/frmExection.h"
+#include "result/Result.h"
+#include "result/frmResultText.h"
 #include "settings/Qlk.h"
+#include "sources/SourceCommands.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
@@ -262,6 +266,33 @@ private slots:
         }
         QCOMPARE(f.beeps, 0);
         QVERIFY(f.writes.isEmpty());
+    }
+
+    // A problem line opens the file it names, taken literally, from the
+    // selected folder even before any run, and always by an absolute path.
+    void problemLineOpensItsOwnFile() {
+        FakePlatform& f = **fake;
+        S.WindowsFolder = f.dataFolder;
+        WriteFile(f.dataFolder + QStringLiteral("result.txt"), "Bad.java:3: error: x\n1 error\n");
+        WriteFile(folder + QStringLiteral("/Bad.java"), "class Bad {}\n");
+        WriteFile(folder + QStringLiteral("/-e.java"), "class E {}\n");
+        Result::Show();
+        auto* result = static_cast<frmResultText*>(Result::Current());
+        result->Timer1_Timer();
+        result->mnuNext->trigger();
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(folder);
+        Sources::OpenJavaAtLine(QStringLiteral("-e.java"), 4, w.get());           // relative: no folder
+        Sources::OpenJavaAtLine(folder + QStringLiteral("/*.java"), 5, w.get());  // no file named "*.java"
+        Sources::OpenJavaAtLine(folder + QStringLiteral("/x/../-e.java"), 7, w.get());
+        QDir::setCurrent(cwd);
+        QStringList opened;
+        for (const auto& s : f.started) opened << s.extraArgs.join(u'|');
+        QCOMPARE(opened,
+                 QStringList({folder + QStringLiteral("/Bad.java"), folder + QStringLiteral("/-e.java")}));
+        QCOMPARE(f.boxes.size(), 2);
+        QVERIFY(f.boxes[0].text.startsWith(QStringLiteral("-e.java\n\nが見つかりません。")));
+        Result::Discard();
     }
 
     // Opening: which path is looked for, and what the user hears and sees.

@@ -171,6 +171,56 @@ public class Box {
     }
 }
 J
+put Sum.java <<'J'
+public class Sum {
+    public static void main(String[] args) {
+        int total = 0;
+        for (int i = 1; i <= 10; i++) {
+            total += i;
+        }
+        System.out.println(totl);
+        System.out.println(Total);
+        shw(total);
+        System.out.println(count);
+    }
+    static void show(int n) {
+        System.out.println(n);
+    }
+}
+J
+put Lower.java <<'J'
+import java.util.Scanner;
+
+public class Lower {
+    public static void main(String[] args) {
+        scanner sc = new Scanner(System.in);
+        string s = sc.nextLine();
+        system.out.println(s);
+    }
+}
+J
+put AppletHello.java <<'J'
+import java.applet.Applet;
+import java.awt.Graphics;
+
+public class AppletHello extends Applet {
+    public void paint(Graphics g) {
+        g.drawString("Hello", 20, 20);
+    }
+}
+J
+put AskPrompt.java <<'J'
+import java.util.Scanner;
+
+public class AskPrompt {
+    public static void main(String[] args) {
+        Scanner sc = new Scanner(System.in);
+        System.out.print("整数を入力: ");
+        int n = sc.nextInt();
+        System.out.println(n * 2);
+    }
+}
+J
 
 # javac as the compile script runs it, in both languages.
 ENC="-J-Dfile.encoding=UTF-8 -J-Dstdout.encoding=UTF-8 -J-Dstderr.encoding=UTF-8 -encoding UTF-8"
@@ -195,16 +245,20 @@ compile case-symbol . UseHelper.java
 compile warning . Warn.java
 compile spaced-absolute . "$work/my folder/Spaced.java"
 compile package "my folder" shapes/Cube.java
+compile near-name . Sum.java
+cp Sum.java "$out/Sum.java.txt"  # the near-name hint reads the source
+compile lower-case . Lower.java
+compile applet-removal . AppletHello.java
 
 # Programs that throw, run as the application script runs them.
 mkdir -p classes
-LANG=C javac -d classes Ask.java AskLine.java Npe.java Arr.java Num.java Wrap.java
+LANG=C javac -encoding UTF-8 -d classes Ask.java AskLine.java AskPrompt.java Npe.java Arr.java Num.java Wrap.java
 (cd "my folder" && LANG=C javac -d ../classes shapes/Box.java)
-run() { # name class
-    LANG=C java -Duser.language=en -Duser.country=US -Dfile.encoding=UTF-8 -Dstdout.encoding=UTF-8 \
-        -Dstderr.encoding=UTF-8 -cp classes "$2" </dev/null >"$out/$1.java.en.txt" 2>&1 || true
-    LANG=C java -Duser.language=ja -Duser.country=JP -Dfile.encoding=UTF-8 -Dstdout.encoding=UTF-8 \
-        -Dstderr.encoding=UTF-8 -cp classes "$2" </dev/null >"$out/$1.java.ja.txt" 2>&1 || true
+run() { # name class [typed input]
+    printf '%s' "${3-}" | LANG=C java -Duser.language=en -Duser.country=US -Dfile.encoding=UTF-8 \
+        -Dstdout.encoding=UTF-8 -Dstderr.encoding=UTF-8 -cp classes "$2" >"$out/$1.java.en.txt" 2>&1 || true
+    printf '%s' "${3-}" | LANG=C java -Duser.language=ja -Duser.country=JP -Dfile.encoding=UTF-8 \
+        -Dstdout.encoding=UTF-8 -Dstderr.encoding=UTF-8 -cp classes "$2" >"$out/$1.java.ja.txt" 2>&1 || true
 }
 run scanner-int Ask
 run scanner-line AskLine
@@ -213,4 +267,7 @@ run array Arr
 run number Num
 run wrapped Wrap
 run nested shapes.Box
+run mismatch Ask "abc
+"
+run prompt AskPrompt
 java -version 2>"$out/jdk-version.txt"
