@@ -62,6 +62,8 @@ public:
     void setRunListener(std::function<void()> changed) override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override;
+    bool startApplet(const QString& commandLine, QString* error) override;
+    void stopApplet() override;
 
 private:
     QString aliasRoot();
@@ -83,5 +85,6 @@ private:
     QTimer* m_reaper = nullptr;
     QString m_tempAliasRoot;  // made with an unpredictable name, removed at exit
     std::unique_ptr<RunProcess> m_run;
+    std::unique_ptr<RunProcess> m_applet;  // the applet viewer, ended with Quenlark
     std::function<void()> m_runListener;
 };
