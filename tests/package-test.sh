@@ -22,7 +22,7 @@ dpkg-deb -c "$deb" | awk '{print $1, $6, $7, $8}' | sed 's| \./| /|; s| *$||' >"
 
 for path in /usr/lib/quenlark/quenlark /usr/lib/quenlark/compile.bat /usr/lib/quenlark/apli.bat \
     /usr/lib/quenlark/applet.bat /usr/lib/quenlark/notepad.exe /usr/lib/quenlark/temp.java \
-    /usr/lib/quenlark/result.txt /usr/lib/quenlark/Quenlark.hlp \
+    /usr/lib/quenlark/result.txt /usr/lib/quenlark/Quenlark.hlp /usr/lib/quenlark/quenlark-viewer.jar \
     /usr/share/applications/org.quenlark.Quenlark.desktop \
     /usr/share/metainfo/org.quenlark.Quenlark.metainfo.xml \
     /usr/share/icons/hicolor/16x16/apps/quenlark.png /usr/share/icons/hicolor/128x128/apps/quenlark.png \

@@ -79,8 +79,7 @@ final class AppletWindow implements AppletStub, AppletContext {
         return t;
     });
     private volatile Applet applet;
-    private volatile URLClassLoader loader;
-    private volatile String loaderName;
+    private volatile Loader loader;
     private volatile boolean inited;
     private volatile boolean started;
     private volatile boolean active;
@@ -166,12 +165,10 @@ final class AppletWindow implements AppletStub, AppletContext {
     // ---- the applet's life, on the control thread ----
 
     private void load() {
-        final String name = "applet-" + loads.incrementAndGet();
-        final URLClassLoader l = new URLClassLoader(name, classPath, ClassLoader.getPlatformClassLoader());
+        final Loader l = new Loader(classPath);
         loader = l;
-        loaderName = name;
         failed = false;
-        group = new ThreadGroup(name);
+        group = new ThreadGroup("applet-" + loads.incrementAndGet());
         showStatus("読み込み中: " + tag.code);
         life = phase(() -> {
             final Applet a;
@@ -192,7 +189,7 @@ final class AppletWindow implements AppletStub, AppletContext {
             try {
                 a.init();
             } catch (Throwable e) {
-                exception("init", e);
+                exception("init", e, false);
                 return;
             }
             inited = true;
@@ -206,7 +203,7 @@ final class AppletWindow implements AppletStub, AppletContext {
                 a.start();
             } catch (Throwable e) {
                 active = false;
-                exception("start", e);
+                exception("start", e, false);
                 return;
             }
             started = true;
@@ -325,9 +322,9 @@ final class AppletWindow implements AppletStub, AppletContext {
         });
     }
 
-    private void exception(String where, Throwable e) {
+    private void exception(String where, Throwable e, boolean printed) {
         if (failed) return;
-        e.printStackTrace();
+        if (!printed) e.printStackTrace();
         fail(tag.code + " の " + where + " で例外が発生しました。\n" + e + "\n\n"
              + "どこで起きたかは「出力結果」(result.txt) に出ています。直してコンパイルし、"
              + "メニューの「再読み込み」か「ｱﾌﾟﾚｯﾄ実行」でもう一度試してください。");
@@ -339,16 +336,16 @@ final class AppletWindow implements AppletStub, AppletContext {
         e.printStackTrace();
         final StackTraceElement[] frames = e.getStackTrace();
         for (AppletWindow w : applets) {
-            final String name = w.loaderName;
-            for (int i = frames.length - 1; i >= 0 && name != null; i--) {
-                if (!name.equals(frames[i].getClassLoaderName())) continue;
+            final Loader l = w.loader;
+            for (int i = frames.length - 1; i >= 0 && l != null; i--) {
+                if (!l.loaded(frames[i].getClassName())) continue;
                 final String method = frames[i].getMethodName();
                 if (method.matches("paint.*|update|print.*") && !w.failed) {
                     w.failed = true;
                     w.control.execute(() -> {
                         w.unload();
                         w.failed = false;
-                        w.exception(method, e);
+                        w.exception(method, e, true);
                     });
                 } else {
                     w.showStatus("例外が発生しました: " + e + " (「出力結果」を見てください)");
@@ -569,6 +566,17 @@ final class AppletWindow implements AppletStub, AppletContext {
     @Override
     public Iterator<String> getStreamKeys() {
         return new ArrayList<>(streams.keySet()).iterator();
+    }
+
+    /** A fresh loader over the code base and archives; knows the classes it loaded. */
+    private static final class Loader extends URLClassLoader {
+        Loader(URL[] path) {
+            super(path, ClassLoader.getPlatformClassLoader());
+        }
+
+        boolean loaded(String name) {
+            return findLoadedClass(name) != null;
+        }
     }
 
     // ---- the applet's area ----
