@@ -184,6 +184,8 @@ final class AppletWindow implements AppletStub, AppletContext {
                 a.setVisible(false);  // not painted before its init has run
                 holder.add(a);
                 holder.validate();
+                // Back from a message to the page's size.
+                if (!holder.getSize().equals(holder.getPreferredSize())) frame.pack();
             });
             applet = a;
             try {
@@ -275,6 +277,7 @@ final class AppletWindow implements AppletStub, AppletContext {
     }
 
     void reload() {
+        if (closing) return;
         control.execute(() -> {
             unload();
             load();

@@ -18,6 +18,9 @@ public final class Main {
             System.out.println("使い方: java -jar quenlark-viewer.jar ページ.html");
             System.exit(2);
         }
-        Viewer.run(args[0]);
+        // The page is read while the window system starts up; started on this
+        // thread, the window system names the windows' class after this program.
+        new Thread(() -> Viewer.run(args[0]), "page").start();
+        java.awt.Toolkit.getDefaultToolkit();
     }
 }

@@ -49,7 +49,7 @@ final class Sound implements AudioClip {
         } catch (Exception | LinkageError e) {
             broken = true;
             if (told.compareAndSet(false, true))
-                System.out.println("音を鳴らせません (" + url + "): " + e + "。アプレットは音なしで続けます。");
+                System.out.println("音を鳴らせません (" + url + "): " + e + "\nアプレットは音なしで続けます。");
         }
         return clip;
     }
