@@ -18,6 +18,10 @@ public final class Main {
             System.out.println("使い方: java -jar quenlark-viewer.jar ページ.html");
             System.exit(2);
         }
+        if (java.awt.GraphicsEnvironment.isHeadless()) {
+            System.out.println("画面がない (DISPLAY が設定されていない) ため、アプレットを表示できません。");
+            System.exit(1);
+        }
         // The page is read while the window system starts up; started on this
         // thread, the window system names the windows' class after this program.
         new Thread(() -> Viewer.run(args[0]), "page").start();

@@ -6,6 +6,7 @@ import java.io.IOException;
 import java.net.MalformedURLException;
 import java.net.URL;
 import java.nio.file.Files;
+import java.nio.file.InvalidPathException;
 import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
 import java.nio.file.Paths;
@@ -16,7 +17,13 @@ final class Viewer {
 
     static void run(String pageArgument) {
         Thread.setDefaultUncaughtExceptionHandler(AppletWindow::uncaught);
-        final Path page = Paths.get(pageArgument).toAbsolutePath().normalize();
+        final Path page;
+        try {
+            page = Paths.get(pageArgument).toAbsolutePath().normalize();
+        } catch (InvalidPathException badName) {
+            problem(pageArgument, "ページの名前が正しくありません: " + pageArgument);
+            return;
+        }
         final String shown = page.getFileName() == null ? pageArgument : page.getFileName().toString();
         final List<PageReader.Tag> tags;
         final URL pageUrl;
