@@ -26,5 +26,8 @@ public final class Main {
         // thread, the window system names the windows' class after this program.
         new Thread(() -> Viewer.run(args[0]), "page").start();
         java.awt.Toolkit.getDefaultToolkit();
+        // So are the Japanese glyphs of the menu and the status line.
+        new java.awt.Font(java.awt.Font.DIALOG, java.awt.Font.PLAIN, 12)
+            .createGlyphVector(new java.awt.font.FontRenderContext(null, false, false), "アプレットを開始しました。");
     }
 }
