@@ -33,6 +33,7 @@ import java.io.IOException;
 import java.io.InputStream;
 import java.lang.reflect.Constructor;
 import java.lang.reflect.InvocationTargetException;
+import java.lang.reflect.Modifier;
 import java.net.MalformedURLException;
 import java.net.URISyntaxException;
 import java.net.URL;
@@ -397,6 +398,8 @@ final class AppletWindow implements AppletStub, AppletContext {
                               + "してください。"
                               + (hasMain ? "\nmain メソッドのあるプログラムは「ｱﾌﾟﾘｹｰｼｮﾝ実行」で実行してください。" : ""));
         }
+        if (!Modifier.isPublic(c.getModifiers()))
+            throw new Failure(notPublic(cls, simple));
         final Constructor<?> k;
         try {
             k = c.getConstructor();
@@ -410,8 +413,7 @@ final class AppletWindow implements AppletStub, AppletContext {
         try {
             return (Applet) k.newInstance();
         } catch (IllegalAccessException e) {
-            throw new Failure(cls + " が public ではありません。\n「public class " + simple
-                              + " extends Applet」のように public を付けてください。");
+            throw new Failure(notPublic(cls, simple));
         } catch (InstantiationException e) {
             throw new Failure(cls + " は abstract なクラスなので作れません。abstract を外してください。");
         } catch (InvocationTargetException e) {
@@ -423,6 +425,11 @@ final class AppletWindow implements AppletStub, AppletContext {
             throw new Failure(cls + " の static の初期化で例外が発生しました。\n" + e.getCause() + "\n\n"
                               + "どこで起きたかは「出力結果」(result.txt) に出ています。");
         }
+    }
+
+    private static String notPublic(String cls, String simple) {
+        return cls + " が public ではありません。\n「public class " + simple
+            + " extends Applet」のように public を付けてください。";
     }
 
     /** Why a class is missing: not compiled yet, or somewhere else than the page says. */
