@@ -29,7 +29,7 @@ cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }
 if command -v java >/dev/null 2>&1 && [ -f "$viewer" ]; then
     # 終了コード 78 は「この JDK に Applet API がない」という知らせです。
     java -Dfile.encoding=UTF-8 -Dstdout.encoding=UTF-8 -Dstderr.encoding=UTF-8 \
-         -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -Dawt.useSystemAAFontSettings=on \
+         -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -XX:-UsePerfData -Dawt.useSystemAAFontSettings=on \
          -jar "$viewer" "$2"
     status=$?
     [ "$status" -eq 78 ] || exit "$status"
