@@ -28,11 +28,16 @@ cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }
 
 if command -v java >/dev/null 2>&1 && [ -f "$viewer" ]; then
     # 終了コード 78 は「この JDK に Applet API がない」という知らせです。
+    # JDK 16 以前ではビューアそのものが動きません (クラスのバージョンが新しすぎる)。
     java -Dfile.encoding=UTF-8 -Dstdout.encoding=UTF-8 -Dstderr.encoding=UTF-8 \
          -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -XX:-UsePerfData -Dawt.useSystemAAFontSettings=on \
          -jar "$viewer" "$2"
     status=$?
-    [ "$status" -eq 78 ] || exit "$status"
+    if [ "$status" -ne 78 ]; then
+        grep -q "UnsupportedClassVersionError: org/quenlark/viewer/Main" "$result" 2>/dev/null ||
+            exit "$status"
+        status=old
+    fi
 fi
 
 if command -v appletviewer >/dev/null 2>&1; then
@@ -48,6 +53,11 @@ if [ "${status:-}" = 78 ]; then
     echo "この JDK ($(java -version 2>&1 | head -n 1)) には Applet API (java.applet) がもうありません。"
     echo "アプレットを実行するには、Applet API のある JDK 17 から 25 までのどれかをインストールし、"
     echo "java コマンドがそれを指すようにしてください。"
+    echo "  例: sudo apt install openjdk-17-jdk"
+    echo "      sudo update-alternatives --config java"
+elif [ "${status:-}" = old ]; then
+    echo "この JDK ($(java -version 2>&1 | head -n 1)) は古く、アプレットビューアを動かせません。"
+    echo "JDK 17 から 25 までのどれかをインストールし、java コマンドがそれを指すようにしてください。"
     echo "  例: sudo apt install openjdk-17-jdk"
     echo "      sudo update-alternatives --config java"
 else
