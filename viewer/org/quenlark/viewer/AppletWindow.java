@@ -85,6 +85,7 @@ final class AppletWindow implements AppletStub, AppletContext {
     private volatile boolean started;
     private volatile boolean active;
     private volatile boolean failed;
+    private volatile boolean appletSpoke;  // the applet wrote on the status line since its load
     private volatile Thread life;
     private ThreadGroup group;
     private boolean closing;
@@ -170,7 +171,8 @@ final class AppletWindow implements AppletStub, AppletContext {
         loader = l;
         failed = false;
         group = new ThreadGroup("applet-" + loads.incrementAndGet());
-        showStatus("読み込み中: " + tag.code);
+        appletSpoke = false;
+        say("読み込み中: " + tag.code);
         life = phase(() -> {
             final Applet a;
             try {
@@ -210,7 +212,8 @@ final class AppletWindow implements AppletStub, AppletContext {
                 return;
             }
             started = true;
-            if (!failed) showStatus("アプレットを開始しました。");
+            // What the applet itself put on the status line stays.
+            if (!failed && !appletSpoke) say("アプレットを開始しました。");
         });
     }
 
@@ -317,7 +320,7 @@ final class AppletWindow implements AppletStub, AppletContext {
         failed = true;
         System.out.println(message);
         System.out.flush();
-        showStatus("エラー");
+        say("エラー");
         onEdt(() -> {
             holder.removeAll();
             holder.add(new Message(message, new Dimension(tag.width, tag.height)));
@@ -352,7 +355,7 @@ final class AppletWindow implements AppletStub, AppletContext {
                         w.exception(method, e, true);
                     });
                 } else {
-                    w.showStatus("例外が発生しました: " + e + " (「出力結果」を見てください)");
+                    w.say("例外が発生しました: " + e + " (「出力結果」を見てください)");
                 }
                 return;
             }
@@ -555,6 +558,11 @@ final class AppletWindow implements AppletStub, AppletContext {
 
     @Override
     public void showStatus(String text) {
+        appletSpoke = true;
+        say(text);
+    }
+
+    private void say(String text) {
         final String line = text == null || text.isEmpty() ? " " : text;
         EventQueue.invokeLater(() -> status.setText(line));
     }
