@@ -73,7 +73,8 @@ endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The scripts run javac and java, so a JDK is a hard dependency: without one
+# The scripts run javac, java and our applet viewer (a jar built with the
+# JDK's javac, which building needs too), so a JDK is a hard dependency: without one
 # every run button only reports that javac is missing, and a learner who
 # installs with --no-install-recommends would be left with that. Any JDK
 # will do; apt picks Debian's default one. The full JDK (not headless), as a

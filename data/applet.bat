@@ -4,6 +4,13 @@
 #   $2 : HTML ファイル名 (例: Hello.html)
 # 出力は result.txt に書かれ、「出力結果」ウィンドウに表示されます。
 # 自由に書き換えてかまいません。
+#
+# アプレットは Quenlark に付いているアプレットビューア quenlark-viewer.jar で
+# 表示します。Quenlark は起動するスクリプトすべてに、環境変数
+#   QUENLARK_PROGRAMS : Quenlark 本体のあるフォルダ (quenlark-viewer.jar もここ)
+# を渡します。この変数がないとき (手で実行したとき) は、このスクリプトと同じ
+# フォルダを探します。Applet API のない JDK (26 以降) では appletviewer を探し、
+# それもなければ、どの JDK を入れればよいかを表示します。
 
 # result.txt に書ける大きさの上限 (512 バイト単位。204800 で 100 MB)。
 # 終わらないプログラムが出力でディスクをいっぱいにしないためのものです。
@@ -18,13 +25,45 @@ if [ -L "$result" ] || { [ -e "$result" ] && [ ! -f "$result" ]; }; then rm -f "
 ulimit -f "$limit" 2>/dev/null     # 上限を超えた分は書かれない
 exec >>"$result" 2>&1 </dev/null   # 以下の出力はすべて result.txt へ
 
+viewer="${QUENLARK_PROGRAMS:-$(cd "$(dirname "$0")" && pwd)}/quenlark-viewer.jar"
 cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }
+
+if command -v java >/dev/null 2>&1 && [ -f "$viewer" ]; then
+    # 終了コード 78 は「この JDK に Applet API がない」という知らせです。
+    # JDK 16 以前ではビューアそのものが動きません (クラスのバージョンが新しすぎる)。
+    java -Dfile.encoding=UTF-8 -Dstdout.encoding=UTF-8 -Dstderr.encoding=UTF-8 \
+         -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -XX:-UsePerfData -Dawt.useSystemAAFontSettings=on \
+         -jar "$viewer" "$2"
+    status=$?
+    if [ "$status" -ne 78 ]; then
+        grep -q "UnsupportedClassVersionError: org/quenlark/viewer/Main" "$result" 2>/dev/null ||
+            exit "$status"
+        status=old
+    fi
+fi
 
 if command -v appletviewer >/dev/null 2>&1; then
     exec appletviewer -J-Dfile.encoding=UTF-8 "$2"
 fi
 
-echo "この JDK にはアプレットビューア (appletviewer) がありません。"
-echo "appletviewer は JDK 11 以降で削除されたため、アプレットは実行できません。"
-echo "$2 はメイン画面のブラウザボタン (１ / ２) で開いてください。"
+if ! command -v java >/dev/null 2>&1; then
+    echo "java が見つかりません。JDK をインストールしてください。"
+    echo "  例: sudo apt install openjdk-17-jdk"
+    exit 1
+fi
+if [ "${status:-}" = 78 ]; then
+    echo "この JDK ($(java -version 2>&1 | head -n 1)) には Applet API (java.applet) がもうありません。"
+    echo "アプレットを実行するには、Applet API のある JDK 17 から 25 までのどれかをインストールし、"
+    echo "java コマンドがそれを指すようにしてください。"
+    echo "  例: sudo apt install openjdk-17-jdk"
+    echo "      sudo update-alternatives --config java"
+elif [ "${status:-}" = old ]; then
+    echo "この JDK ($(java -version 2>&1 | head -n 1)) は古く、アプレットビューアを動かせません。"
+    echo "JDK 17 から 25 までのどれかをインストールし、java コマンドがそれを指すようにしてください。"
+    echo "  例: sudo apt install openjdk-17-jdk"
+    echo "      sudo update-alternatives --config java"
+else
+    echo "アプレットビューア ($viewer) が見つかりません。Quenlark をインストールし直してください。"
+fi
+echo "$2 はメイン画面のブラウザボタン (１ / ２) でも開けます (アプレットは表示されません)。"
 exit 1

@@ -257,3 +257,12 @@ FakeScope::~FakeScope() {
     Qlk::SetPlatform(nullptr);
     Qlk::S = Qlk::SharedSettings();
 }
+
+bool FakePlatform::startApplet(const QString& commandLine, QString* error) {
+    return startProcess(commandLine, WindowStyle::Hidden, error);
+}
+
+void FakePlatform::stopApplet() {
+    ++appletStops;
+    events << QStringLiteral("applet-stop");
+}

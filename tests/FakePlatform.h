@@ -119,6 +119,10 @@ public:
     qint64 monotonicMs() override { return clockMs; }
     void endRun(int exitCode);
     void killRun(int signal);
+    // The applet viewer's slot: recorded among the started programs (hidden).
+    bool startApplet(const QString& commandLine, QString* error) override;
+    void stopApplet() override;
+    int appletStops = 0;
 
     RunInfo run;
     bool ignoresTerm = false;

@@ -191,4 +191,11 @@ public:
     // was typed lands in order with a program's output).
     virtual bool appendToFile(const QString& path, const QByteArray& data, QString* error) = 0;
     virtual qint64 monotonicMs() = 0;
+
+    // The applet viewer's slot, apart from the run: at most one applet script
+    // at a time, in a process group of its own, reading nothing. Starting one
+    // ends the one before with its whole group; stopApplet ends it. A compile
+    // or application run, and stopping the run, leave it alone.
+    virtual bool startApplet(const QString& commandLine, QString* error) = 0;
+    virtual void stopApplet() = 0;
 };

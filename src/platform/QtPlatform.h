@@ -65,6 +65,8 @@ public:
     void setRunListener(std::function<void()> changed) override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override;
+    bool startApplet(const QString& commandLine, QString* error) override;
+    void stopApplet() override;
 
 private:
     QString aliasRoot();
@@ -79,5 +81,6 @@ private:
     std::unique_ptr<QObject> m_children;  // owns what waits for started programs
     QString m_tempAliasRoot;              // made with an unpredictable name, removed at exit
     std::unique_ptr<RunProcess> m_run;
+    std::unique_ptr<RunProcess> m_applet;  // the applet viewer, ended with Quenlark
     std::function<void()> m_runListener;
 };

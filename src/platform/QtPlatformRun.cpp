@@ -1,8 +1,11 @@
-// The real platform's run: a RunProcess made on first use.
+// The real platform's run and the applet viewer's slot: a RunProcess each,
+// made on first use.
 #include "QtPlatform.h"
 
 #include "ProcessRules.h"
 #include "RunProcess.h"
+
+#include <signal.h>
 
 namespace {
 RunProcess* Ensure(std::unique_ptr<RunProcess>& run, const std::function<void()>& listener) {
@@ -47,3 +50,18 @@ bool QtPlatform::appendToFile(const QString& path, const QByteArray& data, QStri
 }
 
 qint64 QtPlatform::monotonicMs() { return RunProcess::nowMs(); }
+
+bool QtPlatform::startApplet(const QString& commandLine, QString* error) {
+    QString program;
+    QStringList args;
+    if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
+    if (!m_applet) m_applet = std::make_unique<RunProcess>();
+    if (!m_applet->start(program, args, error)) return false;
+    // Nobody types to the viewer: its input ends at once.
+    m_applet->closeInput();
+    return true;
+}
+
+void QtPlatform::stopApplet() {
+    if (m_applet) m_applet->signal(SIGKILL);
+}

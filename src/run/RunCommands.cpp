@@ -21,13 +21,12 @@ void FileMissing(const CommandContext& context, const QString& text, const QStri
 }
 
 // Starts the command line, as the run (the one the result window talks to)
-// or on its own; a start that fails is told to the user, naming the command
-// line and the system's reason, and false is returned.
-bool Start(const CommandContext& context, const QString& commandLine, WindowStyle style, bool asRun,
-           bool compile = false) {
+// or in the applet viewer's slot; a start that fails is told to the user,
+// naming the command line and the system's reason, and false is returned.
+bool Start(const CommandContext& context, const QString& commandLine, bool asRun, bool compile = false) {
     QString reason;
     if (asRun ? Console::instance()->Start(commandLine, &reason, context.folder(), compile)
-              : P().startProcess(commandLine, style, &reason))
+              : P().startApplet(commandLine, &reason))
         return true;
     P().beep();
     P().messageBox(context.window,
@@ -91,7 +90,7 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + source + QStringLiteral(".java");
-            if (!Start(context, line, WindowStyle::MinimizedNoFocus, true, true)) return;
+            if (!Start(context, line, true, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();
             return;
@@ -104,7 +103,7 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/applet.bat") + u' ' + F + u' ' + N + S.HtmlExtension;
-            if (!Start(context, line, WindowStyle::Hidden, false)) return;
+            if (!Start(context, line, false)) return;
             if (context.addRecent) context.addRecent();
             return;
         }
@@ -119,7 +118,7 @@ void Execution(int Index, const CommandContext& context) {
                 return;
             }
             const QString line = program + QStringLiteral("/apli.bat") + u' ' + F + u' ' + className;
-            if (!Start(context, line, WindowStyle::MinimizedNoFocus, true)) return;
+            if (!Start(context, line, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();
             return;

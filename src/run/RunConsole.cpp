@@ -141,6 +141,8 @@ void Console::KillIfLeft() {
 
 void Console::StopForExit() {
     m_kill->stop();
+    // The applet viewer is no run, but it ends with Quenlark too.
+    P().stopApplet();
     if (!P().runGroupAlive()) return;
     P().signalRun(SIGTERM);
     const QDeadlineTimer until(kExitGraceMs);

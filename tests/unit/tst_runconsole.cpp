@@ -156,7 +156,8 @@ void TestRunConsole::statusTexts() {
 }
 
 // Compile then application: the compile is killed at once before the
-// application starts; the applet button is no run and stops nothing.
+// application starts; the applet button is no run and stops nothing, nor do
+// the runs stop the applet viewer.
 void TestRunConsole::oneLiveRun() {
     Bench b;
     b.form->cmdExection[0]->click();
@@ -164,6 +165,7 @@ void TestRunConsole::oneLiveRun() {
     b.form->cmdExection[1]->click();
     b.form->cmdExection[2]->click();
     QCOMPARE(b.signalsAndStarts(), QStringList({"compile.bat", "applet.bat", "signal:9", "apli.bat"}));
+    QCOMPARE(b.fake->appletStops, 0);
     QCOMPARE(b.fake->run.serial, quint64(2));
     QVERIFY(b.fake->run.live());
     // The window shows the new run, not the killed one.
@@ -204,6 +206,8 @@ void TestRunConsole::stopSequence() {
     QTest::qWait(200);
     QCOMPARE(b.fake->runSignals, sent);
     QVERIFY(!b.fake->run.live());
+    // 停止 stops the run only, never the applet viewer.
+    QCOMPARE(b.fake->appletStops, 0);
     QVERIFY(!w->cmdStop->isEnabled());
     QVERIFY(!w->txtInput->isEnabled());
     QCOMPARE(w->lblStatus->text(), QStringLiteral("停止しました (実行時間 3.00 秒)"));
@@ -264,6 +268,7 @@ void TestRunConsole::shutDownAndExitStopTheRun() {
     QCOMPARE(b.fake->runSignals, sent);
     QVERIFY(!b.fake->run.live());
     QVERIFY2(t.elapsed() < Run::Console::kExitGraceMs + 300, qPrintable(QString::number(t.elapsed())));
+    QCOMPARE(b.fake->appletStops, 1);
     // Nothing live: shut-down does not wait.
     b.fake->runSignals.clear();
     t.restart();

@@ -1,0 +1,197 @@
+"""ｱﾌﾟﾚｯﾄ実行 with the real JDK and the shipped viewer, as a learner uses it:
+the applet's area at the page's size in the applet's colour, its output in
+result.txt and no result window, the keyboard focus, 再読み込み after a
+recompile, an animation and a Swing applet on one page, a class not compiled
+yet, and no viewer left behind by a second press or by closing Quenlark."""
+import os
+import subprocess
+import sys
+
+sys.path.insert(0, os.path.dirname(__file__))
+import qlk_e2e as e
+
+FOLDER = os.path.join(e.HOME, "applets")
+os.makedirs(FOLDER, exist_ok=True)
+
+
+def source(name, text):
+    with open(os.path.join(FOLDER, name), "w", encoding="utf-8") as f:
+        f.write(text)
+
+
+def compile_java(*names):
+    subprocess.run(["javac", "-nowarn", "-encoding", "UTF-8", *names], cwd=FOLDER, check=True,
+                   stderr=subprocess.DEVNULL)
+
+
+HELLO = """import java.applet.Applet;
+import java.awt.*;
+import java.awt.event.*;
+public class Hello extends Applet {
+    boolean painted;
+    public void init() {
+        System.out.println("init " + getParameter("MESSAGE"));
+        addKeyListener(new KeyAdapter() {
+            public void keyPressed(KeyEvent e) { System.out.println("key " + e.getKeyChar()); }
+        });
+    }
+    public void start() { System.out.println("start"); }
+    public void paint(Graphics g) {
+        g.setColor(new Color(%s));
+        g.fillRect(0, 0, getWidth(), getHeight());
+        g.setColor(Color.WHITE);
+        g.drawString(getParameter("message"), 10, 30);
+        if (!painted) System.out.println("paint");
+        painted = true;
+    }
+    public void stop() { System.out.println("stop"); }
+    public void destroy() { System.out.println("destroy"); }
+}
+"""
+BLUE, RED = (0x20, 0x60, 0xC0), (0xC0, 0x30, 0x20)
+source("Hello.java", HELLO % "0x2060C0")
+source("Hello.html", '<html><body>\n<APPLET code="Hello.class" width=240 height=160>\n'
+                     '<param name="Message" value="こんにちは &amp; さようなら"></APPLET>\n</body></html>\n')
+source("Anim.java", """import java.applet.Applet;
+import java.awt.*;
+public class Anim extends Applet implements Runnable {
+    Thread thread; Image buffer; int frame;
+    public void init() { buffer = createImage(getWidth(), getHeight()); }
+    public void start() { thread = new Thread(this); thread.start(); }
+    public void stop() { thread = null; }
+    public void run() {
+        while (thread == Thread.currentThread()) {
+            repaint();
+            try { Thread.sleep(40); } catch (InterruptedException e) { return; }
+        }
+    }
+    public void update(Graphics g) { paint(g); }
+    public void paint(Graphics g) {
+        Graphics b = buffer.getGraphics();
+        b.setColor(new Color(0x30A050));
+        b.fillRect(0, 0, getWidth(), getHeight());
+        b.setColor(Color.BLACK);
+        b.drawString("frame " + frame, 10, 20);
+        g.drawImage(buffer, 0, 0, this);
+        if (++frame == 5) System.out.println("frame 5 of " + getAppletContext().getApplet("swing").getClass().getName());
+    }
+}
+""")
+source("Swing.java", """import javax.swing.*;
+import java.awt.*;
+public class Swing extends JApplet {
+    public void init() {
+        setContentPane(new JPanel() {
+            protected void paintComponent(Graphics g) {
+                g.setColor(new Color(0xE0B010));
+                g.fillRect(0, 0, getWidth(), getHeight());
+            }
+        });
+    }
+}
+""")
+source("Two.html", "<applet code=Anim width=200 height=120></applet>\n"
+                   "<applet code=Swing.class width=180 height=100 name=swing></applet>\n")
+source("Missing.html", "<applet code=Nope width=100 height=100></applet>\n")
+compile_java("Hello.java", "Anim.java", "Swing.java")
+
+
+def pixels():
+    """The screen as (width, height, RGB bytes)."""
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], capture_output=True).stdout
+    fields, pos = [], 0
+    while len(fields) < 4:  # P6, width, height, maximum
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    return int(fields[1]), int(fields[2]), data[pos + 1:]
+
+
+def area_of(colour):
+    """Width and height of the box that holds every pixel of exactly this colour."""
+    width, height, rgb = pixels()
+    target = bytes(colour)
+    xs, ys = [], []
+    start = rgb.find(target)
+    while start >= 0:
+        if start % 3 == 0:
+            xs.append(start // 3 % width)
+            ys.append(start // 3 // width)
+        start = rgb.find(target, start + 1)
+    return (max(xs) - min(xs) + 1, max(ys) - min(ys) + 1) if xs else None
+
+
+def result_file():
+    try:
+        with open(e.RESULT_FILE, encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+def viewers():
+    """Process ids of the running applet viewers."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                if b"quenlark-viewer.jar" in f.read():
+                    found.append(pid)
+        except OSError:
+            pass
+    return found
+
+
+qlk = e.Session({"JavaFileFolder0": FOLDER})
+
+# The textbook applet: its area at the page's size, its colour, its parameter.
+qlk.set_name("Hello")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+e.wait_window("Hello - アプレット", 30)
+e.wait_for(lambda: "paint" in result_file(), 30, what="first paint")
+e.check(result_file().startswith("init こんにちは & さようなら\nstart\n"),
+        "init and start in order, a parameter by any case with its entity decoded")
+e.check(e.wait_for(lambda: area_of(BLUE), 10, what="blue area") == (240, 160), "the applet's area is 240x160")
+e.check(qlk.result_frame() is None, "the applet run opens no result window")
+e.key("q", window="Hello - アプレット")
+e.check(e.wait_for(lambda: "key q" in result_file(), 10, what="key"), "the applet has the keyboard focus")
+first_viewer = viewers()
+e.check(len(first_viewer) == 1, "one viewer runs")
+
+# A recompile and 再読み込み: the new class, after stop and destroy of the old one.
+source("Hello.java", HELLO % "0xC03020")
+compile_java("Hello.java")
+e.key("ctrl+r", window="Hello - アプレット")
+e.check(e.wait_for(lambda: area_of(RED), 20, what="red area") == (240, 160), "再読み込み shows the recompiled colour")
+e.check("stop\ndestroy\ninit " in result_file(), "stop and destroy before the new init")
+e.check(viewers() == first_viewer, "再読み込み stays in the same viewer")
+
+# A second press with another page replaces the viewer; two applets on one page.
+qlk.set_name("Two")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+e.wait_window("Swing - アプレット", 30)
+e.wait_window("Anim - アプレット", 30)
+e.check("Hello - アプレット" not in e.windows(), "the earlier viewer's window is gone")
+e.check(e.wait_for(lambda: area_of((0xE0, 0xB0, 0x10)), 10, what="swing area") == (180, 100), "a JApplet paints")
+e.check(e.wait_for(lambda: "frame 5 of Swing" in result_file(), 20, what="frames"),
+        "an animation thread repaints through a buffer; getApplet finds the other applet")
+e.check(e.wait_for(lambda: area_of((0x30, 0xA0, 0x50)), 10, what="anim area") == (200, 120), "the animation paints")
+e.check(len(viewers()) == 1 and viewers() != first_viewer, "the earlier viewer process has ended")
+
+# A class that was never compiled: the message in the window and in result.txt.
+qlk.set_name("Missing")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+e.wait_window("Nope - アプレット", 30)
+e.wait_for(lambda: "クラス Nope が見つかりません" in result_file(), 20, what="missing class message")
+e.check("「ｺﾝﾊﾟｲﾙ実行」を押して Nope.java をコンパイル" in result_file(), "the message says to compile")
+e.check("Exception" not in result_file(), "no stack trace of the viewer")
+
+# Closing Quenlark ends the viewer.
+e.close_window("Quenlark")
+e.check(e.wait_exit(qlk.proc) == 0, "program ends normally")
+e.check(e.wait_for(lambda: not viewers(), 10, what="viewer gone") is True, "no viewer outlives Quenlark")
+e.finish()
