@@ -36,7 +36,8 @@ with open(os.path.join(FOLDER, "Sjis.java"), "wb") as f:
 
 
 def live_java(cls):
-    """Pids of live (not zombie) processes whose arguments name `cls`."""
+    """Pids of live (not zombie) java processes whose arguments name `cls`
+    (the run's supervisor names it too)."""
     pids = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
@@ -48,7 +49,7 @@ def live_java(cls):
                 state = f.read().rsplit(")", 1)[1].split()[0]
         except OSError:
             continue
-        if cls.encode() in args and state not in ("Z", "X"):
+        if cls.encode() in args and os.path.basename(args[0]) == b"java" and state not in ("Z", "X"):
             pids.append(int(entry))
     return pids
 
