@@ -102,7 +102,10 @@ std::vector<pid_t> Descendants() {
 // the script lives, then each process of the run, wherever it went.
 void SignalAll(int sig, pid_t group) {
     if (group > 0) ::kill(-group, sig);
-    for (pid_t pid : Descendants()) ::kill(pid, sig);
+    // A member of that group has it already: a second SIGTERM would be
+    // taken for an insistent one.
+    for (pid_t pid : Descendants())
+        if (group <= 0 || ::getpgid(pid) != group) ::kill(pid, sig);
 }
 
 void Say(const char* text) {
