@@ -432,7 +432,7 @@ void Big(const QString& file) {
 // same line appended to result.txt by us, so only the window's reaction.
 // Stop: 停止 until no process of the group is left, for a java busy loop
 // (honours SIGTERM) and a shell that ignores it; the baseline is SIGKILL to
-// the group, the kernel's own floor.
+// every process of the run, the floor.
 // Stall: a program printing 10 MB/s while the user types into the box.
 void WriteScript(const QString& path, const QByteArray& body) {
     WriteWhole(path, "#!/bin/sh\nexec >>\"$QLK_RESULT\" 2>&1\n" + body + "\n");

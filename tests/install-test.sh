@@ -12,6 +12,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 
 cmake --install "$build" --prefix "$work/q" >/dev/null
 [ -x "$work/q/quenlark" ] || fail "program not installed"
+[ -x "$work/q/quenlark-run" ] || fail "the runs' supervisor not installed"
 for f in compile.bat apli.bat applet.bat temp.java temp.html temp.htm result.txt notepad.exe Quenlark.hlp; do
     [ -f "$work/q/$f" ] || fail "$f not beside the program"
 done

@@ -24,7 +24,7 @@ deb=$(ls "$work"/out/quenlark_*_amd64.deb 2>/dev/null | head -n 1)
 [ -n "$deb" ] || fail "no quenlark_*_amd64.deb"
 dpkg-deb -c "$deb" | awk '{print $1, $6, $7, $8}' | sed 's| \./| /|; s| *$||' >"$work/list"
 
-for path in /usr/lib/quenlark/quenlark /usr/lib/quenlark/compile.bat /usr/lib/quenlark/apli.bat \
+for path in /usr/lib/quenlark/quenlark /usr/lib/quenlark/quenlark-run /usr/lib/quenlark/compile.bat /usr/lib/quenlark/apli.bat \
     /usr/lib/quenlark/applet.bat /usr/lib/quenlark/notepad.exe /usr/lib/quenlark/temp.java \
     /usr/lib/quenlark/result.txt /usr/lib/quenlark/Quenlark.hlp /usr/share/quenlark/quenlark-viewer.jar \
     /usr/share/applications/org.quenlark.Quenlark.desktop \

@@ -67,7 +67,7 @@ struct RunInfo {
     enum Phase { None, Running, Exited, Signalled };
     Phase phase = None;
     quint64 serial = 0;      // grows with every start
-    qint64 pid = 0;          // the script's process and its group
+    qint64 pid = 0;          // the run's supervisor, leader of its process group
     int exitCode = 0;        // when Exited
     int signal = 0;          // when Signalled
     bool stopSent = false;   // Quenlark sent it a stop signal
@@ -170,8 +170,9 @@ public:
     // Mounted volumes, root first.
     virtual QStringList volumes() = 0;
 
-    // The run. Starting one while another is live kills the old one's process
-    // group at once (SIGKILL) without waiting; its standard input is a pipe
+    // The run: the script and every process it starts, even one that leaves
+    // its process group. Starting one while another is live kills all of the
+    // old one at once (SIGKILL) without waiting; its standard input is a pipe
     // whose end only Quenlark holds. The listener is told of every change of
     // the run's state (start, end).
     virtual bool startRun(const QString& commandLine, QString* error) = 0;
@@ -182,13 +183,14 @@ public:
     // Queues bytes for the run's standard input; false when it is closed.
     virtual bool writeRunInput(const QByteArray& data) = 0;
     virtual void closeRunInput() = 0;
-    // Sends a signal to every process of the run's group.
+    // Sends a signal to every process of the run; nothing once all have ended.
     virtual void signalRun(int signal) = 0;
-    // True while any process of the run's group is alive (not a zombie).
+    // True while any process of the run is alive (not a zombie).
     virtual bool runGroupAlive() = 0;
     virtual void setRunListener(std::function<void()> changed) = 0;
-    // Appends bytes to a file opened with O_APPEND (the transcript of what
-    // was typed lands in order with a program's output).
+    // Appends bytes to an ordinary file, never through a link and never
+    // blocking, opened with O_APPEND (the transcript of what was typed lands
+    // in order with a program's output).
     virtual bool appendToFile(const QString& path, const QByteArray& data, QString* error) = 0;
     virtual qint64 monotonicMs() = 0;
 

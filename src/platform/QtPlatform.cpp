@@ -165,7 +165,7 @@ struct ErrorTail {
     static constexpr qsizetype kKeptBytes = 4096;
     int fd = -1;
     QByteArray tail;
-    QSocketNotifier* notifier = nullptr;
+    QPointer<QSocketNotifier> notifier;  // gone with the platform, if not before
 
     ~ErrorTail() { finish(); }
     // Reads what is there now; at the end of the output stops watching.

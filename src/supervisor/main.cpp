@@ -27,10 +27,31 @@ extern char** environ;
 
 namespace {
 
-// Every process below this one, found through the parent ids in /proc. An
-// orphan of the run is reparented to this process, so nothing of the run is
-// missed while this process lives.
-std::vector<pid_t> Descendants() {
+// The children of `pid` as the kernel lists them per thread; false when
+// this kernel keeps no such list.
+bool ChildrenOf(pid_t pid, std::vector<pid_t>* out) {
+    char path[320];
+    std::snprintf(path, sizeof path, "/proc/%d/task", int(pid));
+    DIR* tasks = ::opendir(path);
+    if (!tasks) return ::access("/proc/self/task", F_OK) == 0;  // gone meanwhile
+    bool listed = false;
+    while (dirent* task = ::readdir(tasks)) {
+        if (task->d_name[0] == '.') continue;
+        std::snprintf(path, sizeof path, "/proc/%d/task/%s/children", int(pid), task->d_name);
+        FILE* f = std::fopen(path, "re");
+        if (!f) continue;
+        listed = true;
+        int child = 0;
+        while (std::fscanf(f, "%d", &child) == 1) out->push_back(pid_t(child));
+        std::fclose(f);
+    }
+    ::closedir(tasks);
+    return listed;
+}
+
+// Every process below this one, found through the parent ids in /proc: the
+// whole table read once, for kernels that keep no children lists.
+std::vector<pid_t> DescendantsByScan() {
     std::unordered_multimap<pid_t, pid_t> children;
     if (DIR* proc = ::opendir("/proc")) {
         while (dirent* entry = ::readdir(proc)) {
@@ -50,8 +71,6 @@ std::vector<pid_t> Descendants() {
             // fields are read after its last ')'.
             const char* close = std::strrchr(text, ')');
             if (!close || close[1] != ' ' || !close[2]) continue;
-            const char state = close[2];
-            if (state == 'Z' || state == 'X') continue;
             children.emplace(pid_t(std::strtol(close + 4, nullptr, 10)), pid_t(pid));
         }
         ::closedir(proc);
@@ -70,11 +89,23 @@ std::vector<pid_t> Descendants() {
     return found;
 }
 
-// Signals every descendant; true when there was one.
-bool SignalAll(int sig) {
-    const std::vector<pid_t> all = Descendants();
-    for (pid_t pid : all) ::kill(pid, sig);
-    return !all.empty();
+// Every process below this one. An orphan of the run is reparented to this
+// process, so nothing of the run is missed while this process lives.
+std::vector<pid_t> Descendants() {
+    std::vector<pid_t> found;
+    if (!ChildrenOf(::getpid(), &found)) return DescendantsByScan();
+    for (size_t i = 0; i < found.size(); ++i) ChildrenOf(found[i], &found);
+    return found;
+}
+
+// Signals every descendant: the script's own process group at once while
+// the script lives, then each process of the run, wherever it went.
+void SignalAll(int sig, pid_t group) {
+    if (group > 0) ::kill(-group, sig);
+    // A member of that group has it already: a second SIGTERM would be
+    // taken for an insistent one.
+    for (pid_t pid : Descendants())
+        if (group <= 0 || ::getpgid(pid) != group) ::kill(pid, sig);
 }
 
 void Say(const char* text) {
@@ -117,8 +148,9 @@ int main(int argc, char* argv[]) {
     const int signals = ::signalfd(-1, &events, SFD_CLOEXEC | SFD_NONBLOCK);
     ::signal(SIGPIPE, SIG_IGN);
 
-    // The script gets the standard descriptors, no blocked signal and every
-    // signal handled as by default.
+    // The script gets the standard descriptors, a process group of its own
+    // (signalled whole at once), no blocked signal and every signal handled
+    // as by default.
     posix_spawnattr_t attr;
     posix_spawnattr_init(&attr);
     sigset_t none, all;
@@ -126,7 +158,8 @@ int main(int argc, char* argv[]) {
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
     pid_t script = 0;
     const int rc = ::posix_spawn(&script, argv[1], nullptr, &attr, argv + 1, environ);
     posix_spawnattr_destroy(&attr);
@@ -164,7 +197,7 @@ int main(int argc, char* argv[]) {
         }
         // A process forked just before the kill comes back here as an
         // orphan: look again until none is left.
-        if (killing) SignalAll(SIGKILL);
+        if (killing) SignalAll(SIGKILL, scriptEnded ? 0 : script);
 
         pollfd fds[2] = {{signals, POLLIN, 0}, {linked ? RunLink::kLinkFd : -1, POLLIN, 0}};
         const int ready = ::poll(fds, 2, killing ? 20 : -1);
@@ -174,7 +207,7 @@ int main(int argc, char* argv[]) {
             signalfd_siginfo info;
             while (::read(signals, &info, sizeof info) == ssize_t(sizeof info)) {
                 // Asked to end from outside (logout, shutdown): stop the run.
-                if (info.ssi_signo != SIGCHLD) SignalAll(SIGTERM);
+                if (info.ssi_signo != SIGCHLD) SignalAll(SIGTERM, scriptEnded ? 0 : script);
             }
         }
         if (fds[1].revents & (POLLIN | POLLHUP | POLLERR)) {
@@ -190,7 +223,7 @@ int main(int argc, char* argv[]) {
                 const int sig = requests[i];
                 if (sig <= 0 || sig >= NSIG) continue;
                 if (sig == SIGKILL) killing = true;
-                SignalAll(sig);
+                SignalAll(sig, scriptEnded ? 0 : script);
             }
         }
     }

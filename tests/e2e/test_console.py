@@ -36,7 +36,8 @@ with open(os.path.join(FOLDER, "Sjis.java"), "wb") as f:
 
 
 def live_java(cls):
-    """Pids of live (not zombie) processes whose arguments name `cls`."""
+    """Pids of live (not zombie) java processes whose arguments name `cls`
+    (the run's supervisor names it too)."""
     pids = []
     for entry in os.listdir("/proc"):
         if not entry.isdigit():
@@ -48,7 +49,7 @@ def live_java(cls):
                 state = f.read().rsplit(")", 1)[1].split()[0]
         except OSError:
             continue
-        if cls.encode() in args and state not in ("Z", "X"):
+        if cls.encode() in args and os.path.basename(args[0]) == b"java" and state not in ("Z", "X"):
             pids.append(int(entry))
     return pids
 
@@ -144,4 +145,14 @@ qlk.proc.terminate()
 e.check(e.wait_exit(qlk.proc) == 0, "SIGTERM ends the program normally")
 time.sleep(0.3)
 e.check(not live_java("Endless"), "no process of the run outlives a SIGTERM to the program")
+
+# Quenlark killed outright (SIGKILL, a crash): its run dies with it.
+qlk = e.Session(SETTINGS)
+qlk.set_name("Endless")
+qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
+e.wait_for(lambda: live_java("Endless"), 10, what="loop before SIGKILL")
+qlk.proc.kill()
+qlk.proc.wait()
+time.sleep(1)
+e.check(not live_java("Endless"), "no process of the run outlives a SIGKILL to the program")
 e.finish()

@@ -165,8 +165,8 @@ void TestProgramCopy::manifestThatIsNoFile_data() {
 void TestProgramCopy::manifestThatIsNoFile() {
     QFETCH(QString, kind);
     QTemporaryDir dir;
-    const QString installed = dir.filePath(QStringLiteral("lib"));
-    const QString copy = dir.filePath(QStringLiteral("copy"));
+    const QString installed = dir.filePath(QStringLiteral("lib")),
+                  copy = dir.filePath(QStringLiteral("copy"));
     const QString notes = dir.filePath(QStringLiteral("notes.txt"));
     QVERIFY(QDir().mkpath(installed) && QDir().mkpath(copy));
     WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
