@@ -24,6 +24,8 @@ public:
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
     QString settingsPath() const override;
+    // Rewrites of the store file so far (for the store benchmark).
+    int settingsRewrites() const { return m_store->rewrites(); }
     QString lastSettingsError() const override;
 
     QString windowsFolder() override;
