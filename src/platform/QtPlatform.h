@@ -59,6 +59,7 @@ public:
     bool startRun(const QString& commandLine, QString* error) override;
     RunInfo runInfo() override;
     qint64 readRunFileLimit() override;
+    RunInput runInputRoom(qint64 bytes) override;
     bool writeRunInput(const QByteArray& data) override;
     void closeRunInput() override;
     void signalRun(int signal) override;

@@ -21,6 +21,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <cmath>
 #include <limits>
 
@@ -40,6 +41,21 @@ const double kMaxTwips = 1000000;
 const double kInputRow = 360;
 const double kStatusRow = 285;
 const double kStopWidth = 1100;
+
+const QString kTooLong =
+    QStringLiteral("貼り付けた文字が長すぎるため、受け付けませんでした (1 行 4 MB まで)");
+
+// Refuses an edit (a paste, most of all) that makes the line longer than the
+// run's input takes at most: whole, never cut.
+class InputFits : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int&) const override {
+        // Each UTF-16 unit is at most 3 bytes of UTF-8; the newline follows.
+        if (text.size() * 3 < kRunInputBacklog) return Acceptable;
+        return text.toUtf8().size() < kRunInputBacklog ? Acceptable : Invalid;
+    }
+};
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
@@ -71,6 +87,10 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     txtInput->setAccessibleName(QStringLiteral("入力"));
     txtInput->setFont(Fonts::Gothic(9.75));
     txtInput->setFixedHeight(Pixels(kInputRow));
+    // Not the box's own limit, which cuts a long paste without a word.
+    txtInput->setMaxLength(std::numeric_limits<int>::max());
+    txtInput->setValidator(new InputFits(txtInput));
+    connect(txtInput, &QLineEdit::inputRejected, this, [this] { SetStatusExtra(kTooLong); });
     txtInput->installEventFilter(this);
     cmdStop = new QPushButton(QStringLiteral("停止"), client);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
