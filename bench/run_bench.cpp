@@ -275,7 +275,7 @@ int Writer(const QString& file, int seconds, const QByteArray& kind) {
         qint64 written = 0, n = 0;
         const bool digits = kind == "digits";
         while (t.elapsed() < seconds * 1000 && (digits || written < 10000000)) {
-            while (digits || written < t.elapsed() * 10000) {
+            while ((digits || written < t.elapsed() * 10000) && t.elapsed() < seconds * 1000) {
                 QByteArray line;
                 if (digits)
                     line = n % 3 == 2 ? QByteArray("\n") : QByteArray::number(n % 10) + '\n';
@@ -305,7 +305,7 @@ int Writer(const QString& file, int seconds, const QByteArray& kind) {
     qint64 written = 0, n = 0;
     while (t.elapsed() < seconds * 1000) {
         // 10 MB per second, one line at a time, flushed like a console.
-        while (written < t.elapsed() * 10000) {
+        while (written < t.elapsed() * 10000 && t.elapsed() < seconds * 1000) {
             // Lines of 100 bytes, or one endless line when asked.
             QByteArray line = "line " + QByteArray::number(n++) + ' ';
             line += filler.left(99 - line.size());
