@@ -595,6 +595,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QtPlatform platform;
     SetPlatform(&platform);
+    Run::ServeResultWindows();
     S.WindowsFolder = platform.windowsFolder();
     S.HtmlExtension = QStringLiteral(".html");
     const QString file = S.WindowsFolder + QStringLiteral("result.txt");
