@@ -96,12 +96,6 @@ bool ResultMarks::isHint(int block) const {
     return mark && mark->type == LineMark::Hint;
 }
 
-qint64 ResultMarks::firstError() const {
-    for (const Problem& p : m_scanner.problems())
-        if (p.kind == Kind::Error || p.kind == Kind::Exception) return p.line;
-    return -1;
-}
-
 // Colours the lines found since the last call and puts the new hints under
 // their lines.
 void ResultMarks::markNew() {

@@ -53,8 +53,6 @@ public:
 
     const ProblemLines::ProblemScanner& scanner() const { return m_scanner; }
     ProblemLines::Counts counts() const { return m_scanner.counts(); }
-    // The first error's line, -1 when there is none.
-    qint64 firstError() const;
 
     // The formats used, chosen for the text box's palette.
     QTextCharFormat errorFormat() const { return m_error; }

@@ -129,9 +129,10 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     connect(cmdStop, &QPushButton::clicked, this, &frmResultText::cmdStop_Click);
     BuildMenu();
 
+    // The text box has the design's inner size; the console rows come below it.
     InitForm(this,
-             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX, kInnerHeight + kMenuFrameY, kFrameX,
-                       kMenuFrameY},
+             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX,
+                       kInnerHeight + kInputRow + kStatusRow + kMenuFrameY, kFrameX, kMenuFrameY},
              false);
 
     Timer1 = new QTimer(this);
@@ -218,25 +219,34 @@ void frmResultText::Form_Load() {
         SetFormLeft(this, TwipsFromStored(left));
         SetFormHeight(this, TwipsFromStored(height));
         SetFormWidth(this, TwipsFromStored(width));
-    } else {
-        PlaceOnScreen();
     }
 
     mnuBefore->setChecked(ReadSetting(kSetting, Key::ResultFormBefore) != QStringLiteral("True"));
     mnuBefore_Click();
 
     // A restored size is already this screen's: only the design size is
-    // scaled.
-    if (!restored) ScaleForm(this);
+    // scaled, and placed.
+    if (!restored) {
+        ScaleForm(this);
+        PlaceOnScreen();
+    }
 }
 
-// The design place lies near the bottom of a 1024 x 768 screen; on a smaller
-// screen the window moves up and left until it fits.
+// Beside the main window, never over its buttons; where nothing beside it
+// fits, the design place, which lies near the bottom of a 1024 x 768 screen
+// and moves up and left on a smaller one until it fits.
 void frmResultText::PlaceOnScreen() {
     const ScreenMetrics screen = P().screen();
     FormTwips f = GetForm(this);
     if (f.Left + f.Width > screen.width) f.Left = std::max(0.0, screen.width - f.Width);
     if (f.Top + f.Height > screen.height) f.Top = std::max(0.0, screen.height - f.Height);
+    if (m_main && m_main->isVisible()) {
+        const FormTwips m = GetForm(m_main);
+        const QPointF at = PlaceBeside(QRectF(m.Left, m.Top, m.Width, m.Height), QSizeF(f.Width, f.Height),
+                                       QSizeF(screen.width, screen.height), QPointF(f.Left, f.Top));
+        f.Left = at.x();
+        f.Top = at.y();
+    }
     SetForm(this, f);
 }
 
@@ -275,6 +285,7 @@ void frmResultText::SetRun(const RunState& run) {
     m_run = run;
     const bool hadFocus = txtInput->hasFocus();
     txtInput->setEnabled(run.takesInput);
+    txtInput->setPlaceholderText(run.takesInput ? QStringLiteral("入力して Enter") : QString());
     cmdStop->setEnabled(run.live);
     mnuStop->setEnabled(run.live);
     if (hadFocus && !run.takesInput) Text1->setFocus();
@@ -331,13 +342,18 @@ void frmResultText::Replaced() {
     if (m_follower->trimmed()) Text1->verticalScrollBar()->setValue(Text1->verticalScrollBar()->maximum());
 }
 
-// A compile with errors shows its first error at the top.
+// A compile with errors shows its first error at the top, a program that
+// crashed the first line of its exception.
 void frmResultText::Finished() {
     ShowCounts();
-    if (m_run.compile && marks().counts().errors > 0) {
-        const qint64 first = marks().firstError();
-        if (first >= 0) Select(first, true);
+    qint64 first = -1;
+    for (const ProblemLines::Problem& p : marks().scanner().problems()) {
+        if (m_run.compile ? p.kind == ProblemLines::Kind::Error : p.kind == ProblemLines::Kind::Exception) {
+            first = p.line;
+            break;
+        }
     }
+    if (first >= 0) Select(first, true);
 }
 
 // The counts go on the status line when they change.

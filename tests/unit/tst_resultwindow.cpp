@@ -435,7 +435,7 @@ void TestResultWindow::storedGeometry_data() {
     QTest::addColumn<QStringList>("stored");  // Top, Left, Height, Width
     QTest::addColumn<double>("twipsPerPixel");
     QTest::addColumn<QRectF>("form");  // Left, Top, Width, Height expected in twips
-    const QRectF design(2145, 6375, 7470, 2640);
+    const QRectF design(2145, 6375, 7470, 3285);
     QTest::newRow("all four") << QStringList{"3000", "1500", "3000", "9000"} << 15.0
                               << QRectF(1500, 3000, 9000, 3000);
     QTest::newRow("fractions taken as stored")
@@ -485,12 +485,15 @@ void TestResultWindow::designPlaceFitsSmallScreen() {
     frmResultText* w = s.Open();
     const FormTwips f = GetForm(w);
     QCOMPARE(f.Left, 9600.0 - 7470);
-    QCOMPARE(f.Top, 7200.0 - 2640);
+    QCOMPARE(f.Top, 7200.0 - 3285);
     Result::Discard();
     s.fake->metrics = ScreenMetrics{15.0 * 1024, 15.0 * 768, 15, 15};
-    const FormTwips g = GetForm(s.Open());
+    frmResultText* w2 = s.Open();
+    const FormTwips g = GetForm(w2);
     QCOMPARE(g.Left, 2145.0);
     QCOMPARE(g.Top, 6375.0);
+    // The text keeps the design's inner size; the console rows are below it.
+    QTRY_COMPARE(w2->Text1->size(), QSize(7350 / 15, 1950 / 15));
 }
 
 void TestResultWindow::unloadWritesFiveKeys() {
@@ -536,7 +539,7 @@ void TestResultWindow::minimizedKeepsNormalGeometry() {
     QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultLeft")), QStringLiteral("1500"));
     QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultTop")), QStringLiteral("3000"));
     QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultWidth")), QStringLiteral("7470"));
-    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultHeight")), QStringLiteral("2640"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultHeight")), QStringLiteral("3285"));
 }
 
 void TestResultWindow::alwaysOnTop_data() {
