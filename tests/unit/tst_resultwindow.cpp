@@ -56,6 +56,8 @@ private slots:
     void emptyAndUnreadableFiles();
     void decoding_data();
     void decoding();
+    void carriageReturns_data();
+    void carriageReturns();
     void encodingChosenAtFirstNonAsciiByte();
     void growingFileIsReadIncrementally_data();
     void growingFileIsReadIncrementally();
@@ -193,6 +195,42 @@ void TestResultWindow::decoding() {
     w->Timer1_Timer();
     if (!text.isNull()) QCOMPARE(Shown(w), text);
     QCOMPARE(w->reader().encodingName(), encoding);
+}
+
+// A "\r" not followed by "\n" goes back to the start of the line and what
+// follows overwrites it, also across two reads of a growing file; the file
+// keeps its bytes.
+void TestResultWindow::carriageReturns_data() {
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("then");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("bar in one write") << QByteArray("10%\r20%\r30%\n") << QByteArray() << "30%\n";
+    QTest::newRow("bar across writes")
+        << QByteArray("x\n10%\r20%") << QByteArray("\r30%\ndone\n") << "x\n30%\ndone\n";
+    QTest::newRow("shorter text keeps the rest")
+        << QByteArray("abcdef\rXY") << QByteArray("\n") << "XYcdef\n";
+    QTest::newRow("crlf split between writes") << QByteArray("a\r") << QByteArray("\nb\n") << "a\nb\n";
+    QTest::newRow("unfinished line overwritten")
+        << QByteArray("x\n10%\r") << QByteArray("20%\r30%") << "x\n30%";
+    QTest::newRow("half a character overwritten") << QByteArray(
+                                                         "\xf0\x9f\x98\x80"
+                                                         "b\r")
+                                                  << QByteArray("X\n") << "Xb\n";
+}
+
+void TestResultWindow::carriageReturns() {
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, then);
+    QFETCH(QString, shown);
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    WriteFile(s.file, first);
+    w->Timer1_Timer();
+    AppendFile(s.file, then);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), shown);
+    QCOMPARE(w->reader().offset(), qint64(first.size() + then.size()));
 }
 
 void TestResultWindow::encodingChosenAtFirstNonAsciiByte() {

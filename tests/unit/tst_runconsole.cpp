@@ -259,6 +259,8 @@ void TestRunConsole::consoleControls() {
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
     QCOMPARE(w->focusWidget(), w->txtInput);
     QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (0 秒経過)"));
+    QCOMPARE(w->txtInput->placeholderText(), QStringLiteral("入力して Enter"));
+    QCOMPARE(w->txtInput->accessibleName(), QStringLiteral("入力"));
     b.fake->clockMs += 2000;
     // The console tells the running time anew every second.
     QTRY_COMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)"));
