@@ -346,13 +346,8 @@ void frmResultText::Replaced() {
 // crashed the first line of its exception.
 void frmResultText::Finished() {
     ShowCounts();
-    qint64 first = -1;
-    for (const ProblemLines::Problem& p : marks().scanner().problems()) {
-        if (m_run.compile ? p.kind == ProblemLines::Kind::Error : p.kind == ProblemLines::Kind::Exception) {
-            first = p.line;
-            break;
-        }
-    }
+    const qint64 first =
+        marks().first(m_run.compile ? ProblemLines::Kind::Error : ProblemLines::Kind::Exception);
     if (first >= 0) Select(first, true);
 }
 
@@ -372,14 +367,8 @@ void frmResultText::mnuPrevious_Click() { Step(true); }
 // last, or from the cursor's line when the user moved it since.
 void frmResultText::Step(bool backwards) {
     const QTextCursor cursor = Text1->textCursor();
-    qint64 from = -1;
-    if (m_navLine >= 0 && marks().lineOfBlock(cursor.blockNumber()) == m_navLine) {
-        from = m_navLine;
-    } else if (cursor.position() > 0 || cursor.hasSelection()) {
-        // A hint belongs to the line above it.
-        for (int b = cursor.blockNumber(); b >= 0 && from < 0; --b) from = marks().lineOfBlock(b);
-    }
-    const ProblemLines::Problem* stop = marks().scanner().nextStop(from, backwards);
+    const bool moved = cursor.position() > 0 || cursor.hasSelection();
+    const ProblemLines::Problem* stop = marks().stepFrom(cursor.blockNumber(), moved, m_navLine, backwards);
     if (!stop) {
         P().beep();
         return;
@@ -387,17 +376,11 @@ void frmResultText::Step(bool backwards) {
     Open(*stop);
 }
 
-// Opens the problem of a block; an exception's line opens its first linked
-// frame. False when the block holds none.
+// Opens the problem of a block. False when the block holds none.
 bool frmResultText::OpenBlock(int block) {
-    const qint64 line = marks().lineOfBlock(block);
-    if (line < 0) return false;
-    const ProblemLines::Problem* at = marks().scanner().at(line);
-    if (at && at->kind == ProblemLines::Kind::Exception && at->target >= 0)
-        at = marks().scanner().at(at->target);
-    if (!at || !at->opens()) return false;
-    Open(*at);
-    return true;
+    const ProblemLines::Problem* at = marks().opensAt(block);
+    if (at) Open(*at);
+    return at;
 }
 
 void frmResultText::Open(const ProblemLines::Problem& problem) {
