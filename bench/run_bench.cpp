@@ -29,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <malloc.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -48,10 +49,27 @@ double Median(QList<double> v) {
     return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
 }
 
-double PeakRssMiB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
+// A figure of /proc/self/status ("VmHWM", "VmRSS") in MiB.
+double StatusMiB(const QByteArray& field) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ')[0].toDouble() / 1024;
+    return 0;
+}
+
+// The peak of the resident memory since the last ResetPeak(): each pass
+// measures its own, not the peak of a pass before it in the same process.
+double PeakRssMiB() { return StatusMiB("VmHWM"); }
+
+// Starts a pass's peak from the memory resident now (freed heap handed back
+// first), and returns that.
+double ResetPeak() {
+    malloc_trim(0);
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (f.open(QIODevice::WriteOnly)) f.write("5");
+    return StatusMiB("VmRSS");
 }
 
 void WriteWhole(const QString& path, const QByteArray& bytes) {
@@ -158,13 +176,16 @@ struct StallMeter {
 void Flood(const QString& file, const QString& self, int seconds, bool newlines) {
     frmResultText* w = OpenResult();
     {
+        const double from = ResetPeak();
         StallMeter idle;
         Pause(3000);
-        std::printf("idle window: longest UI stall %.1f ms, peak RSS %.1f MiB\n", idle.worstMs, PeakRssMiB());
+        std::printf("idle window: longest UI stall %.1f ms, peak RSS %.1f MiB (from %.1f)\n", idle.worstMs,
+                    PeakRssMiB(), from);
     }
     QProcess writer;
     writer.start(self, {QStringLiteral("--writer"), file, QString::number(seconds),
                         newlines ? QStringLiteral("lines") : QStringLiteral("endless")});
+    const double from = ResetPeak();
     writer.waitForStarted();
     StallMeter busy;
     int longest = 0;
@@ -176,10 +197,10 @@ void Flood(const QString& file, const QString& self, int seconds, bool newlines)
     // The last line reaches the screen.
     const double tail = Until([&] { return w->reader().offset() == size; }, 5000);
     std::printf(
-        "flood %d s (%s), %.0f MB written: longest UI stall %.1f ms, peak RSS %.1f MiB, "
+        "flood %d s (%s), %.0f MB written: longest UI stall %.1f ms, peak RSS %.1f MiB (from %.1f), "
         "shown text at most %d chars, end shown %.0f ms after the writer stopped\n",
         seconds, newlines ? "100-byte lines" : "one endless line", size / 1e6, busy.worstMs, PeakRssMiB(),
-        longest, tail);
+        from, longest, tail);
     std::fflush(stdout);
     Result::Discard();
     Pause(300);
@@ -203,6 +224,7 @@ void Problems(const QString& file, const QString& self, const QByteArray& kind, 
         frmResultText* w = OpenResult();
         w->SetMarking(marking);
         Pause(500);
+        const double from = ResetPeak();
         QProcess writer;
         writer.start(self,
                      {QStringLiteral("--writer"), file, QString::number(seconds), QString::fromLatin1(kind)});
@@ -223,9 +245,9 @@ void Problems(const QString& file, const QString& self, const QByteArray& kind, 
                 ++marked;
         }
         std::printf(
-            "%s %s: %.1f MB, longest UI stall %.1f ms, peak RSS %.1f MiB, diagnostics shown %d, "
+            "%s %s: %.1f MB, longest UI stall %.1f ms, peak RSS %.1f MiB (from %.1f), diagnostics shown %d, "
             "marked %d\n",
-            kind.constData(), marking ? "marked" : "unmarked", size / 1e6, busy.worstMs, PeakRssMiB(),
+            kind.constData(), marking ? "marked" : "unmarked", size / 1e6, busy.worstMs, PeakRssMiB(), from,
             diagnostics, marked);
         std::fflush(stdout);
         Result::Discard();
@@ -253,7 +275,7 @@ int Writer(const QString& file, int seconds, const QByteArray& kind) {
         qint64 written = 0, n = 0;
         const bool digits = kind == "digits";
         while (t.elapsed() < seconds * 1000 && (digits || written < 10000000)) {
-            while (digits || written < t.elapsed() * 10000) {
+            while ((digits || written < t.elapsed() * 10000) && t.elapsed() < seconds * 1000) {
                 QByteArray line;
                 if (digits)
                     line = n % 3 == 2 ? QByteArray("\n") : QByteArray::number(n % 10) + '\n';
@@ -283,7 +305,7 @@ int Writer(const QString& file, int seconds, const QByteArray& kind) {
     qint64 written = 0, n = 0;
     while (t.elapsed() < seconds * 1000) {
         // 10 MB per second, one line at a time, flushed like a console.
-        while (written < t.elapsed() * 10000) {
+        while (written < t.elapsed() * 10000 && t.elapsed() < seconds * 1000) {
             // Lines of 100 bytes, or one endless line when asked.
             QByteArray line = "line " + QByteArray::number(n++) + ' ';
             line += filler.left(99 - line.size());
@@ -573,6 +595,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QtPlatform platform;
     SetPlatform(&platform);
+    Run::ServeResultWindows();
     S.WindowsFolder = platform.windowsFolder();
     S.HtmlExtension = QStringLiteral(".html");
     const QString file = S.WindowsFolder + QStringLiteral("result.txt");

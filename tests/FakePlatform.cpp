@@ -170,7 +170,7 @@ bool FakePlatform::startRun(const QString& commandLine, QString* error) {
 }
 
 bool FakePlatform::writeRunInput(const QByteArray& data) {
-    if (!run.inputOpen) return false;
+    if (runInputRoom(data.size()) != RunInput::Takes) return false;
     runInput += data;
     events << QStringLiteral("input:") + QString::fromUtf8(data);
     return true;

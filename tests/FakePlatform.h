@@ -110,7 +110,11 @@ public:
     bool startRun(const QString& commandLine, QString* error) override;
     RunInfo runInfo() override { return run; }
     qint64 readRunFileLimit() override { return run.fileLimit; }
+    RunInput runInputRoom(qint64 bytes) override {
+        return !run.inputOpen ? RunInput::Closed : bytes > inputRoom ? RunInput::Full : RunInput::Takes;
+    }
     bool writeRunInput(const QByteArray& data) override;
+    qint64 inputRoom = kRunInputBacklog;  // what the run's input takes now
     void closeRunInput() override;
     void signalRun(int signal) override;
     bool runGroupAlive() override { return run.live() || groupLingers; }

@@ -63,6 +63,15 @@ struct ScreenMetrics {
 
 // What is known of the run: the one compile or application script the result
 // window talks to. Times are milliseconds of a monotonic clock.
+// What a run's standard input can take now.
+enum class RunInput {
+    Takes,   // the line fits
+    Closed,  // no run, its input was ended, or its program closed it
+    Full,    // the backlog the program has not read would grow past kRunInputBacklog
+};
+// Bytes typed to a run that it has not read yet, at most.
+inline constexpr qint64 kRunInputBacklog = 4 * 1024 * 1024;
+
 struct RunInfo {
     enum Phase { None, Running, Exited, Signalled };
     Phase phase = None;
@@ -180,7 +189,10 @@ public:
     // Reads the live run's file-size limit now (the script sets its own
     // after it starts); later runInfo() calls report it. -1 when none.
     virtual qint64 readRunFileLimit() = 0;
-    // Queues bytes for the run's standard input; false when it is closed.
+    // Whether the run's standard input can take `bytes` more now.
+    virtual RunInput runInputRoom(qint64 bytes) = 0;
+    // Queues bytes for the run's standard input; false when it is closed,
+    // its program closed it, or its backlog is full.
     virtual bool writeRunInput(const QByteArray& data) = 0;
     virtual void closeRunInput() = 0;
     // Sends a signal to every process of the run; nothing once all have ended.

@@ -23,6 +23,8 @@ public:
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
     QString settingsPath() const override;
+    // Rewrites of the store file so far (for the store benchmark).
+    int settingsRewrites() const { return m_store->rewrites(); }
     QString lastSettingsError() const override;
 
     QString windowsFolder() override;
@@ -58,6 +60,7 @@ public:
     bool startRun(const QString& commandLine, QString* error) override;
     RunInfo runInfo() override;
     qint64 readRunFileLimit() override;
+    RunInput runInputRoom(qint64 bytes) override;
     bool writeRunInput(const QByteArray& data) override;
     void closeRunInput() override;
     void signalRun(int signal) override;

@@ -28,6 +28,8 @@ RunInfo QtPlatform::runInfo() { return m_run ? m_run->info() : RunInfo(); }
 
 qint64 QtPlatform::readRunFileLimit() { return m_run ? m_run->readFileLimit() : -1; }
 
+RunInput QtPlatform::runInputRoom(qint64 bytes) { return m_run ? m_run->inputRoom(bytes) : RunInput::Closed; }
+
 bool QtPlatform::writeRunInput(const QByteArray& data) { return m_run && m_run->write(data); }
 
 void QtPlatform::closeRunInput() {

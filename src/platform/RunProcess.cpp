@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -26,7 +27,7 @@ namespace {
 
 // What a user may type ahead of a program that does not read; beyond it the
 // typing is refused rather than kept without bound.
-constexpr qsizetype kMaxPending = 4 * 1024 * 1024;
+constexpr qsizetype kMaxPending = kRunInputBacklog;
 
 // Writing to a program that has ended must never end Quenlark.
 void IgnoreBrokenPipe() {
@@ -176,12 +177,25 @@ qint64 RunProcess::readFileLimit() {
     return m_info.fileLimit;
 }
 
+// A program that closed its standard input is seen at once: the pipe's
+// write end reports an error when no reader is left.
+RunInput RunProcess::inputRoom(qint64 bytes) {
+    if (m_input < 0 || !m_info.inputOpen) return RunInput::Closed;
+    pollfd p{m_input, 0, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLERR | POLLHUP))) {
+        dropInput();
+        notify();
+        return RunInput::Closed;
+    }
+    return m_pending.size() + bytes > kMaxPending ? RunInput::Full : RunInput::Takes;
+}
+
 bool RunProcess::write(const QByteArray& data) {
     if (m_input < 0 || !m_info.inputOpen) return false;
     if (m_pending.size() + data.size() > kMaxPending) return false;
     m_pending += data;
     flush();
-    return true;
+    return m_input >= 0;  // not when the program had closed its input
 }
 
 void RunProcess::flush() {

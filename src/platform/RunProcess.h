@@ -34,6 +34,7 @@ public:
     // Reads the live run's file-size limit (the script sets its own after
     // it starts) into its info, and returns it.
     qint64 readFileLimit();
+    RunInput inputRoom(qint64 bytes);
     bool write(const QByteArray& data);
     void closeInput();
     // Sends `sig` to every process of the run; nothing once all have ended.

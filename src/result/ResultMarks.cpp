@@ -96,9 +96,26 @@ bool ResultMarks::isHint(int block) const {
     return mark && mark->type == LineMark::Hint;
 }
 
-qint64 ResultMarks::firstError() const {
+const Problem* ResultMarks::opensAt(int block) const {
+    const qint64 line = lineOfBlock(block);
+    if (line < 0) return nullptr;
+    const Problem* at = m_scanner.at(line);
+    if (at && at->kind == Kind::Exception && at->target >= 0) at = m_scanner.at(at->target);
+    return at && at->opens() ? at : nullptr;
+}
+
+const Problem* ResultMarks::stepFrom(int block, bool moved, qint64 navLine, bool backwards) const {
+    qint64 from = -1;
+    if (navLine >= 0 && lineOfBlock(block) == navLine)
+        from = navLine;
+    else if (moved)
+        for (int b = block; b >= 0 && from < 0; --b) from = lineOfBlock(b);
+    return m_scanner.nextStop(from, backwards);
+}
+
+qint64 ResultMarks::first(Kind kind) const {
     for (const Problem& p : m_scanner.problems())
-        if (p.kind == Kind::Error || p.kind == Kind::Exception) return p.line;
+        if (p.kind == kind) return p.line;
     return -1;
 }
 

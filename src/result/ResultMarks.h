@@ -50,11 +50,19 @@ public:
     // The block of an output line; -1 when it is not shown.
     int blockOfLine(qint64 line) const;
     bool isHint(int block) const;
+    // The problem a block opens: its own, or for an exception's line its
+    // first linked frame; nullptr when none.
+    const ProblemLines::Problem* opensAt(int block) const;
+    // The next (or previous) problem that opens a source, from `navLine`
+    // (where F4 went last) while the cursor is still on its block, else from
+    // the cursor's block (the line above a hint) once the user `moved` it,
+    // else from the start.
+    const ProblemLines::Problem* stepFrom(int block, bool moved, qint64 navLine, bool backwards) const;
+    // The line of the first problem of a kind, -1 when there is none.
+    qint64 first(ProblemLines::Kind kind) const;
 
     const ProblemLines::ProblemScanner& scanner() const { return m_scanner; }
     ProblemLines::Counts counts() const { return m_scanner.counts(); }
-    // The first error's line, -1 when there is none.
-    qint64 firstError() const;
 
     // The formats used, chosen for the text box's palette.
     QTextCharFormat errorFormat() const { return m_error; }

@@ -21,6 +21,7 @@
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QValidator>
 #include <cmath>
 #include <limits>
 
@@ -40,6 +41,21 @@ const double kMaxTwips = 1000000;
 const double kInputRow = 360;
 const double kStatusRow = 285;
 const double kStopWidth = 1100;
+
+const QString kTooLong =
+    QStringLiteral("貼り付けた文字が長すぎるため、受け付けませんでした (1 行 4 MB まで)");
+
+// Refuses an edit (a paste, most of all) that makes the line longer than the
+// run's input takes at most: whole, never cut.
+class InputFits : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& text, int&) const override {
+        // Each UTF-16 unit is at most 3 bytes of UTF-8; the newline follows.
+        if (text.size() * 3 < kRunInputBacklog) return Acceptable;
+        return text.toUtf8().size() < kRunInputBacklog ? Acceptable : Invalid;
+    }
+};
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
@@ -71,6 +87,10 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     txtInput->setAccessibleName(QStringLiteral("入力"));
     txtInput->setFont(Fonts::Gothic(9.75));
     txtInput->setFixedHeight(Pixels(kInputRow));
+    // Not the box's own limit, which cuts a long paste without a word.
+    txtInput->setMaxLength(std::numeric_limits<int>::max());
+    txtInput->setValidator(new InputFits(txtInput));
+    connect(txtInput, &QLineEdit::inputRejected, this, [this] { SetStatusExtra(kTooLong); });
     txtInput->installEventFilter(this);
     cmdStop = new QPushButton(QStringLiteral("停止"), client);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
@@ -109,9 +129,10 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     connect(cmdStop, &QPushButton::clicked, this, &frmResultText::cmdStop_Click);
     BuildMenu();
 
+    // The text box has the design's inner size; the console rows come below it.
     InitForm(this,
-             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX, kInnerHeight + kMenuFrameY, kFrameX,
-                       kMenuFrameY},
+             FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX,
+                       kInnerHeight + kInputRow + kStatusRow + kMenuFrameY, kFrameX, kMenuFrameY},
              false);
 
     Timer1 = new QTimer(this);
@@ -198,25 +219,34 @@ void frmResultText::Form_Load() {
         SetFormLeft(this, TwipsFromStored(left));
         SetFormHeight(this, TwipsFromStored(height));
         SetFormWidth(this, TwipsFromStored(width));
-    } else {
-        PlaceOnScreen();
     }
 
     mnuBefore->setChecked(ReadSetting(kSetting, Key::ResultFormBefore) != QStringLiteral("True"));
     mnuBefore_Click();
 
     // A restored size is already this screen's: only the design size is
-    // scaled.
-    if (!restored) ScaleForm(this);
+    // scaled, and placed.
+    if (!restored) {
+        ScaleForm(this);
+        PlaceOnScreen();
+    }
 }
 
-// The design place lies near the bottom of a 1024 x 768 screen; on a smaller
-// screen the window moves up and left until it fits.
+// Beside the main window, never over its buttons; where nothing beside it
+// fits, the design place, which lies near the bottom of a 1024 x 768 screen
+// and moves up and left on a smaller one until it fits.
 void frmResultText::PlaceOnScreen() {
     const ScreenMetrics screen = P().screen();
     FormTwips f = GetForm(this);
     if (f.Left + f.Width > screen.width) f.Left = std::max(0.0, screen.width - f.Width);
     if (f.Top + f.Height > screen.height) f.Top = std::max(0.0, screen.height - f.Height);
+    if (m_main && m_main->isVisible()) {
+        const FormTwips m = GetForm(m_main);
+        const QPointF at = PlaceBeside(QRectF(m.Left, m.Top, m.Width, m.Height), QSizeF(f.Width, f.Height),
+                                       QSizeF(screen.width, screen.height), QPointF(f.Left, f.Top));
+        f.Left = at.x();
+        f.Top = at.y();
+    }
     SetForm(this, f);
 }
 
@@ -255,6 +285,7 @@ void frmResultText::SetRun(const RunState& run) {
     m_run = run;
     const bool hadFocus = txtInput->hasFocus();
     txtInput->setEnabled(run.takesInput);
+    txtInput->setPlaceholderText(run.takesInput ? QStringLiteral("入力して Enter") : QString());
     cmdStop->setEnabled(run.live);
     mnuStop->setEnabled(run.live);
     if (hadFocus && !run.takesInput) Text1->setFocus();
@@ -311,13 +342,13 @@ void frmResultText::Replaced() {
     if (m_follower->trimmed()) Text1->verticalScrollBar()->setValue(Text1->verticalScrollBar()->maximum());
 }
 
-// A compile with errors shows its first error at the top.
+// A compile with errors shows its first error at the top, a program that
+// crashed the first line of its exception.
 void frmResultText::Finished() {
     ShowCounts();
-    if (m_run.compile && marks().counts().errors > 0) {
-        const qint64 first = marks().firstError();
-        if (first >= 0) Select(first, true);
-    }
+    const qint64 first =
+        marks().first(m_run.compile ? ProblemLines::Kind::Error : ProblemLines::Kind::Exception);
+    if (first >= 0) Select(first, true);
 }
 
 // The counts go on the status line when they change.
@@ -336,14 +367,8 @@ void frmResultText::mnuPrevious_Click() { Step(true); }
 // last, or from the cursor's line when the user moved it since.
 void frmResultText::Step(bool backwards) {
     const QTextCursor cursor = Text1->textCursor();
-    qint64 from = -1;
-    if (m_navLine >= 0 && marks().lineOfBlock(cursor.blockNumber()) == m_navLine) {
-        from = m_navLine;
-    } else if (cursor.position() > 0 || cursor.hasSelection()) {
-        // A hint belongs to the line above it.
-        for (int b = cursor.blockNumber(); b >= 0 && from < 0; --b) from = marks().lineOfBlock(b);
-    }
-    const ProblemLines::Problem* stop = marks().scanner().nextStop(from, backwards);
+    const bool moved = cursor.position() > 0 || cursor.hasSelection();
+    const ProblemLines::Problem* stop = marks().stepFrom(cursor.blockNumber(), moved, m_navLine, backwards);
     if (!stop) {
         P().beep();
         return;
@@ -351,17 +376,11 @@ void frmResultText::Step(bool backwards) {
     Open(*stop);
 }
 
-// Opens the problem of a block; an exception's line opens its first linked
-// frame. False when the block holds none.
+// Opens the problem of a block. False when the block holds none.
 bool frmResultText::OpenBlock(int block) {
-    const qint64 line = marks().lineOfBlock(block);
-    if (line < 0) return false;
-    const ProblemLines::Problem* at = marks().scanner().at(line);
-    if (at && at->kind == ProblemLines::Kind::Exception && at->target >= 0)
-        at = marks().scanner().at(at->target);
-    if (!at || !at->opens()) return false;
-    Open(*at);
-    return true;
+    const ProblemLines::Problem* at = marks().opensAt(block);
+    if (at) Open(*at);
+    return at;
 }
 
 void frmResultText::Open(const ProblemLines::Problem& problem) {

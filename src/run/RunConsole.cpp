@@ -22,6 +22,10 @@ namespace {
 
 QPointer<Console> g_console;
 
+const QString kInputClosed = QStringLiteral("プログラムは入力を受け付けていないため、送れませんでした");
+const QString kInputFull =
+    QStringLiteral("プログラムがまだ読んでいない入力が多すぎるため、送れませんでした (上限 4 MB)");
+
 QString ResultPath() { return S.WindowsFolder + QStringLiteral("result.txt"); }
 
 QString SignalText(int sig) {
@@ -82,8 +86,11 @@ RunState Console::State() const {
 
 void Console::Serve(frmResultText* window) {
     connect(this, &Console::stateChanged, window, &frmResultText::SetRun);
-    connect(window, &frmResultText::sendLine, this,
-            [this, window](const QString& line) { window->LineSent(SendLine(line), QString()); });
+    connect(window, &frmResultText::sendLine, this, [this, window](const QString& line) {
+        QString why;
+        const bool sent = SendLine(line, &why);
+        window->LineSent(sent, why);
+    });
     connect(window, &frmResultText::stopRun, this, &Console::Stop);
     connect(window, &frmResultText::endInput, this, &Console::EndInput);
     window->SetRun(State());
@@ -150,14 +157,23 @@ void Console::StopForExit() {
     if (P().runGroupAlive()) P().signalRun(SIGKILL);
 }
 
-bool Console::SendLine(const QString& line) {
-    if (!TakesInput()) return false;
+bool Console::SendLine(const QString& line, QString* why) {
     const QByteArray bytes = line.toUtf8() + '\n';
+    const RunInput room = TakesInput() ? P().runInputRoom(bytes.size()) : RunInput::Closed;
+    if (room != RunInput::Takes) {
+        if (why) *why = room == RunInput::Full ? kInputFull : kInputClosed;
+        Tell();
+        return false;
+    }
     // The transcript goes first, so the line stands before what the program
-    // answers to it. A transcript that cannot be written does not keep the
-    // line from the program.
+    // answers to it; the run was asked first whether it takes the line. A
+    // transcript that cannot be written does not keep the line from the
+    // program.
     P().appendToFile(ResultPath(), bytes, nullptr);
-    return P().writeRunInput(bytes);
+    if (P().writeRunInput(bytes)) return true;
+    if (why) *why = kInputClosed;  // the program closed its input just now
+    Tell();
+    return false;
 }
 
 void Console::EndInput() {

@@ -38,8 +38,9 @@ public:
     // The same at program end, waiting at most kExitGraceMs before the kill.
     void StopForExit();
     // Sends a line and a newline, in UTF-8, to the run's standard input and
-    // appends it to result.txt. False when the run takes no input.
-    bool SendLine(const QString& line);
+    // appends it to result.txt. False, with why in `why` and nothing
+    // written, when the run cannot take it now.
+    bool SendLine(const QString& line, QString* why = nullptr);
     // Closes the run's standard input (end of input).
     void EndInput();
 

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace Qlk {
@@ -128,6 +129,22 @@ void CenterForm(QWidget* form) {
     t.Left = (screen.width - t.Width) / 2;
     t.Top = (screen.height - t.Height) / 2;
     Apply(form, t);
+}
+
+QPointF PlaceBeside(const QRectF& main, const QSizeF& size, const QSizeF& screen, const QPointF& fallback) {
+    // Along the main window's edge, as near its top (or left) as the screen allows.
+    const double top = std::clamp(main.top(), 0.0, std::max(0.0, screen.height() - size.height()));
+    const double left = std::clamp(main.left(), 0.0, std::max(0.0, screen.width() - size.width()));
+    const QPointF candidates[] = {{main.right(), top},
+                                  {main.left() - size.width(), top},
+                                  {left, main.bottom()},
+                                  {left, main.top() - size.height()}};
+    const QRectF whole(QPointF(0, 0), screen);
+    for (const QPointF& at : candidates) {
+        const QRectF place(at, size);
+        if (whole.contains(place) && !place.intersects(main)) return at;
+    }
+    return fallback;
 }
 
 void ScaleForm(QWidget* form) {

@@ -56,6 +56,11 @@ double TwipsFromStored(double stored);
 int ToPixelsX(double twips);
 int ToPixelsY(double twips);
 
+// Where a window of `size` first goes beside the main window `main`, wholly
+// on a screen of `screen` (all in twips): to its right, else to its left,
+// else below it, else above it, never over it; `fallback` when none fits.
+QPointF PlaceBeside(const QRectF& main, const QSizeF& size, const QSizeF& screen, const QPointF& fallback);
+
 // Centres the form on the whole screen; no rounding, so a form larger than the
 // screen gets a negative position.
 void CenterForm(QWidget* form);

@@ -1,5 +1,6 @@
-"""The result window as a user meets it: it follows result.txt at once, also
-two rewrites within a second and text in CP932; its menu keeps it above other
+"""The result window as a user meets it: it opens beside the main window, it
+follows result.txt at once, also two rewrites within a second, text in CP932
+and a progress bar drawn with carriage returns; its menu keeps it above other
 windows and closes it alone; it comes back where it was left."""
 import os
 import subprocess
@@ -59,9 +60,20 @@ def menu_item(caption):
     return e.find(frame, name=caption, role="menu item")
 
 
+def geometry(title):
+    for line in subprocess.run(["wmctrl", "-lG"], capture_output=True, text=True).stdout.splitlines():
+        g = line.split()
+        if g[-1] == title:
+            return [int(v) for v in g[2:6]]
+    return None
+
+
 compile_hello()
 wait_shown("コンパイルが終わりました")
 e.check(not above("出力結果"), "not above other windows at first")
+m, r = geometry("Quenlark"), geometry("出力結果")
+apart = r[0] >= m[0] + m[2] or r[0] + r[2] <= m[0] or r[1] >= m[1] + m[3] or r[1] + r[3] <= m[1]
+e.check(apart, "opens beside the main window, not over its run buttons: %s %s" % (m, r))
 
 # Two rewrites well within one second: both show, each at once.
 write(b"first rewrite\n")
@@ -79,6 +91,12 @@ e.check(True, "CP932 text shown as Japanese")
 write("ＵＴＦ－８の出力\n".encode("utf-8"))
 wait_shown("ＵＴＦ－８の出力", 2)
 e.check(True, "UTF-8 text shown")
+
+# A progress bar that returns to the start of its line shows as one line.
+write(b"progress 10%\rprogress 50%\rprogress 100%\ndone\n")
+wait_shown("done", 2)
+shown = e.text_of(text_node())
+e.check(shown.count("progress") == 1 and "progress 100%" in shown, "a \\r progress bar shows as one line")
 
 # Always on top through the menu, then the menu's end command.
 e.press(menu_item("常に手前に表示"))

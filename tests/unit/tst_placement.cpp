@@ -179,6 +179,33 @@ private slots:
         QCOMPARE(form.geometry().topLeft(), QPoint(qRound(expected.Left / 15), qRound(expected.Top / 15)));
         QCOMPARE(form.width(), qRound(expected.ScaleWidth() / 15));
     }
+
+    // The result window's first place beside the main window (122 x 289
+    // pixels), the result window being 498 x 219 pixels, in twips at 15.
+    void placeBeside_data() {
+        QTest::addColumn<QPointF>("main");
+        QTest::addColumn<QSizeF>("screen");
+        QTest::addColumn<QPointF>("at");
+        const QSizeF xga(15360, 11520), svga(12000, 9000), vga(9600, 7200);
+        QTest::newRow("left half: right") << QPointF(1000, 1000) << xga << QPointF(2830, 1000);
+        QTest::newRow("right edge: left") << QPointF(13530, 1000) << xga << QPointF(6060, 1000);
+        QTest::newRow("centred: below") << QPointF(6765, 3595) << xga << QPointF(6765, 7925);
+        QTest::newRow("low: right, moved up") << QPointF(1000, 9000) << xga << QPointF(2830, 8235);
+        QTest::newRow("800x600, high: below, moved left")
+            << QPointF(5085, 500) << svga << QPointF(4530, 4830);
+        QTest::newRow("640x480, low: above") << QPointF(3885, 3300) << vga << QPointF(2130, 15);
+        QTest::newRow("640x480, centred: the design place")
+            << QPointF(3885, 1435) << vga << QPointF(2145, 6375);
+    }
+    void placeBeside() {
+        QFETCH(QPointF, main);
+        QFETCH(QSizeF, screen);
+        QFETCH(QPointF, at);
+        const QSizeF window(7470, 3285);
+        const QPointF got =
+            PlaceBeside(QRectF(main, QSizeF(1830, 4330)), window, screen, QPointF(2145, 6375));
+        QCOMPARE(got, at);
+    }
 };
 
 QTEST_MAIN(TestPlacement)

@@ -146,8 +146,9 @@ void TestResultProblems::marking_data() {
         << trace << 70 << QStringList{"error", "plain", "plain", "link", "hint", "plain"};
     // The hint needs the names of the folder's files.
     QTest::newRow("class typed in the wrong case")
-        << QByteArray("Ask.java:3: error: cannot find symbol\n        bad b;\n        ^\n"
-                      "  symbol:   class bad\n  location: class Ask\n1 error\n")
+        << QByteArray(
+               "Ask.java:3: error: cannot find symbol\n        bad b;\n        ^\n"
+               "  symbol:   class bad\n  location: class Ask\n1 error\n")
         << 12 << QStringList{"error", "plain", "plain", "plain", "plain", "hint", "plain", "plain"};
     QTest::newRow("frame whose source is not in the folder")
         << QByteArray(
@@ -277,7 +278,14 @@ void TestResultProblems::compileEndShowsFirstError() {
     // Read after its run ended, the new text is finished and shows its
     // first error, selected.
     QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:2: error: f"));
-    // A program's run never jumps.
+    // A program that crashed shows the first line of its exception.
+    b.Start(false);
+    b.Output(out + "Exception in thread \"main\" java.lang.RuntimeException: x\n\tat Ask.main(Ask.java:6)\n" +
+             out);
+    b.End();
+    QCOMPARE(b.w->Text1->cursorForPosition(QPoint(2, 2)).block().text(),
+             QStringLiteral("Exception in thread \"main\" java.lang.RuntimeException: x"));
+    // Without one, a program's run never jumps.
     b.Start(false);
     b.Output(out);
     b.End();

@@ -56,6 +56,8 @@ private slots:
     void emptyAndUnreadableFiles();
     void decoding_data();
     void decoding();
+    void carriageReturns_data();
+    void carriageReturns();
     void encodingChosenAtFirstNonAsciiByte();
     void growingFileIsReadIncrementally_data();
     void growingFileIsReadIncrementally();
@@ -193,6 +195,42 @@ void TestResultWindow::decoding() {
     w->Timer1_Timer();
     if (!text.isNull()) QCOMPARE(Shown(w), text);
     QCOMPARE(w->reader().encodingName(), encoding);
+}
+
+// A "\r" not followed by "\n" goes back to the start of the line and what
+// follows overwrites it, also across two reads of a growing file; the file
+// keeps its bytes.
+void TestResultWindow::carriageReturns_data() {
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("then");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("bar in one write") << QByteArray("10%\r20%\r30%\n") << QByteArray() << "30%\n";
+    QTest::newRow("bar across writes")
+        << QByteArray("x\n10%\r20%") << QByteArray("\r30%\ndone\n") << "x\n30%\ndone\n";
+    QTest::newRow("shorter text keeps the rest")
+        << QByteArray("abcdef\rXY") << QByteArray("\n") << "XYcdef\n";
+    QTest::newRow("crlf split between writes") << QByteArray("a\r") << QByteArray("\nb\n") << "a\nb\n";
+    QTest::newRow("unfinished line overwritten")
+        << QByteArray("x\n10%\r") << QByteArray("20%\r30%") << "x\n30%";
+    QTest::newRow("half a character overwritten") << QByteArray(
+                                                         "\xf0\x9f\x98\x80"
+                                                         "b\r")
+                                                  << QByteArray("X\n") << "Xb\n";
+}
+
+void TestResultWindow::carriageReturns() {
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, then);
+    QFETCH(QString, shown);
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    WriteFile(s.file, first);
+    w->Timer1_Timer();
+    AppendFile(s.file, then);
+    w->Timer1_Timer();
+    QCOMPARE(Shown(w), shown);
+    QCOMPARE(w->reader().offset(), qint64(first.size() + then.size()));
 }
 
 void TestResultWindow::encodingChosenAtFirstNonAsciiByte() {
@@ -435,7 +473,7 @@ void TestResultWindow::storedGeometry_data() {
     QTest::addColumn<QStringList>("stored");  // Top, Left, Height, Width
     QTest::addColumn<double>("twipsPerPixel");
     QTest::addColumn<QRectF>("form");  // Left, Top, Width, Height expected in twips
-    const QRectF design(2145, 6375, 7470, 2640);
+    const QRectF design(2145, 6375, 7470, 3285);
     QTest::newRow("all four") << QStringList{"3000", "1500", "3000", "9000"} << 15.0
                               << QRectF(1500, 3000, 9000, 3000);
     QTest::newRow("fractions taken as stored")
@@ -485,12 +523,15 @@ void TestResultWindow::designPlaceFitsSmallScreen() {
     frmResultText* w = s.Open();
     const FormTwips f = GetForm(w);
     QCOMPARE(f.Left, 9600.0 - 7470);
-    QCOMPARE(f.Top, 7200.0 - 2640);
+    QCOMPARE(f.Top, 7200.0 - 3285);
     Result::Discard();
     s.fake->metrics = ScreenMetrics{15.0 * 1024, 15.0 * 768, 15, 15};
-    const FormTwips g = GetForm(s.Open());
+    frmResultText* w2 = s.Open();
+    const FormTwips g = GetForm(w2);
     QCOMPARE(g.Left, 2145.0);
     QCOMPARE(g.Top, 6375.0);
+    // The text keeps the design's inner size; the console rows are below it.
+    QTRY_COMPARE(w2->Text1->size(), QSize(7350 / 15, 1950 / 15));
 }
 
 void TestResultWindow::unloadWritesFiveKeys() {
@@ -536,7 +577,7 @@ void TestResultWindow::minimizedKeepsNormalGeometry() {
     QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultLeft")), QStringLiteral("1500"));
     QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultTop")), QStringLiteral("3000"));
     QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultWidth")), QStringLiteral("7470"));
-    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultHeight")), QStringLiteral("2640"));
+    QCOMPARE(s.fake->storedValue(kSetting, QStringLiteral("ResultHeight")), QStringLiteral("3285"));
 }
 
 void TestResultWindow::alwaysOnTop_data() {

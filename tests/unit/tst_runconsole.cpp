@@ -96,6 +96,7 @@ private slots:
     void shutDownAndExitStopTheRun();
     void consoleControls();
     void typedLines();
+    void refusedInputStaysInTheBox();
     void keysAndMenus();
 };
 
@@ -293,6 +294,8 @@ void TestRunConsole::consoleControls() {
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
     QCOMPARE(w->focusWidget(), w->txtInput);
     QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (0 秒経過)"));
+    QCOMPARE(w->txtInput->placeholderText(), QStringLiteral("入力して Enter"));
+    QCOMPARE(w->txtInput->accessibleName(), QStringLiteral("入力"));
     b.fake->clockMs += 2000;
     // The console tells the running time anew every second.
     QTRY_COMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)"));
@@ -350,6 +353,31 @@ void TestRunConsole::typedLines() {
     const QByteArray before = TestFiles::ReadFile(b.result);
     w->txtInput_Enter();
     QCOMPARE(TestFiles::ReadFile(b.result), before);
+}
+
+// A line the run cannot take now stays in the box, the status says why,
+// and nothing reaches the result file; a paste is taken up to what the run
+// takes, and one beyond it is refused whole.
+void TestRunConsole::refusedInputStaysInTheBox() {
+    Bench b;
+    WriteFile(b.result, "prompt: ");
+    b.form->cmdExection[2]->click();
+    frmResultText* w = b.window();
+    b.fake->inputRoom = 4;
+    w->txtInput->setText(QStringLiteral("12345"));
+    QTest::keyClick(w->txtInput, Qt::Key_Return);
+    QCOMPARE(w->txtInput->text(), QStringLiteral("12345"));
+    QVERIFY(w->lblStatus->text().contains(QStringLiteral("送れませんでした (上限 4 MB)")));
+    QCOMPARE(TestFiles::ReadFile(b.result), QByteArray("prompt: "));
+    QCOMPARE(b.fake->runInput, QByteArray());
+
+    const QString paste(100000, u'x');
+    w->txtInput->clear();
+    w->txtInput->insert(paste);
+    QCOMPARE(w->txtInput->text(), paste);
+    w->txtInput->insert(QString(kRunInputBacklog, u'y'));
+    QCOMPARE(w->txtInput->text(), paste);
+    QVERIFY(w->lblStatus->text().contains(QStringLiteral("貼り付けた文字が長すぎる")));
 }
 
 void TestRunConsole::keysAndMenus() {

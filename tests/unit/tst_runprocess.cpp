@@ -164,6 +164,9 @@ void TestRunProcess::writingToAnEndedProgram() {
     RunProcess run;
     QVERIFY(run.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script}, nullptr));
     QTest::qWait(300);
+    // A line the program can no longer read is refused, not taken as sent.
+    QCOMPARE(run.inputRoom(6), RunInput::Closed);
+    QVERIFY(!run.write("first\n"));
     // Neither a write nor a flood of them harms us (no SIGPIPE, no block).
     const QByteArray chunk(100000, 'x');
     for (int i = 0; i < 5; ++i) run.write(chunk);
