@@ -177,4 +177,9 @@ public:
     // was typed lands in order with a program's output).
     virtual bool appendToFile(const QString& path, const QByteArray& data, QString* error) = 0;
     virtual qint64 monotonicMs() = 0;
+
+    // The warm compile server behind compile.bat, no part of any run: started
+    // without waiting (or replaced, when it no longer serves), and ended.
+    virtual void startCompileServer() = 0;
+    virtual void stopCompileServer() = 0;
 };

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <memory>
 
+class CompileServer;
 class HelpWindow;
 class RunProcess;
 class QTimer;
@@ -62,6 +63,8 @@ public:
     void setRunListener(std::function<void()> changed) override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override;
+    void startCompileServer() override;
+    void stopCompileServer() override;
 
 private:
     QString aliasRoot();
@@ -84,4 +87,5 @@ private:
     QString m_tempAliasRoot;  // made with an unpredictable name, removed at exit
     std::unique_ptr<RunProcess> m_run;
     std::function<void()> m_runListener;
+    std::unique_ptr<CompileServer> m_compileServer;
 };

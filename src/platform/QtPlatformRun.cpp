@@ -1,6 +1,7 @@
 // The real platform's run: a RunProcess made on first use.
 #include "QtPlatform.h"
 
+#include "CompileServer.h"
 #include "ProcessRules.h"
 #include "RunProcess.h"
 
@@ -45,3 +46,14 @@ bool QtPlatform::appendToFile(const QString& path, const QByteArray& data, QStri
 }
 
 qint64 QtPlatform::monotonicMs() { return RunProcess::nowMs(); }
+
+void QtPlatform::startCompileServer() {
+    if (!m_compileServer)
+        m_compileServer = std::make_unique<CompileServer>(PrivateRuntimeFolder(windowsFolder()));
+    // A server that cannot start leaves compile.bat with javac: nothing to tell.
+    m_compileServer->ensureRunning(nullptr);
+}
+
+void QtPlatform::stopCompileServer() {
+    if (m_compileServer) m_compileServer->stop();
+}
