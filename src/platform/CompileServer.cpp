@@ -28,10 +28,10 @@ bool OwnPrivateFolder(const QByteArray& path) {
 }
 }  // namespace
 
-CompileServer::CompileServer(const QString& runtimeFolder)
+CompileServer::CompileServer(const QString& runtimeFolder, const QString& programsFolder)
     : m_folder(runtimeFolder.isEmpty() ? QString()
-                                       : QDir::cleanPath(runtimeFolder + u'/' + QLatin1String(kFolderName))) {
-}
+                                       : QDir::cleanPath(runtimeFolder + u'/' + QLatin1String(kFolderName))),
+      m_jar(programsFolder + QStringLiteral("/quenlark-compiler.jar")) {}
 
 CompileServer::~CompileServer() { stop(); }
 
@@ -89,7 +89,7 @@ bool CompileServer::ensureRunning(QString* error) {
     }
     ::unlink((folder + "/stale").constData());
     const QString java = JavaBesideJavac();
-    const QString jar = ProgramsFolder() + QStringLiteral("/quenlark-compiler.jar");
+    const QString& jar = m_jar;
     if (java.isEmpty() || !QFileInfo(jar).isFile()) {
         if (error)
             *error = java.isEmpty() ? QStringLiteral("javac not found") : jar + QStringLiteral(": missing");

@@ -11,8 +11,9 @@ class QProcess;
 class CompileServer {
 public:
     // `runtimeFolder` is the user's private run-time folder; the server's own
-    // private folder (its socket, lock and log) is made inside it.
-    explicit CompileServer(const QString& runtimeFolder);
+    // private folder (its socket, lock and log) is made inside it. The jar
+    // lies in `programsFolder`.
+    CompileServer(const QString& runtimeFolder, const QString& programsFolder);
     ~CompileServer();
     CompileServer(const CompileServer&) = delete;
     CompileServer& operator=(const CompileServer&) = delete;
@@ -36,5 +37,6 @@ private:
     bool serving() const;
 
     QString m_folder;
+    QString m_jar;
     std::unique_ptr<QProcess> m_process;
 };
