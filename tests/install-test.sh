@@ -16,6 +16,7 @@ for f in compile.bat apli.bat applet.bat temp.java temp.html temp.htm result.txt
     [ -f "$work/q/$f" ] || fail "$f not beside the program"
 done
 [ -x "$work/q/compile.bat" ] || fail "scripts lost their mode"
+[ -x "$work/q/quenlark-javac" ] && [ -f "$work/q/quenlark-compiler.jar" ] || fail "compile server not beside the program"
 
 echo "# edited by the user" >>"$work/q/compile.bat"
 # temp.java as an older release shipped it, never touched by the user.
