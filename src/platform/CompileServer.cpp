@@ -20,6 +20,8 @@
 namespace {
 // The niceness the server runs at: it warms up beside the user's work.
 constexpr int kNiceness = 10;
+// The longest a warm-up may take, on a busy machine, before the socket shows.
+constexpr qint64 kWarmUpMs = 120000;
 
 bool OwnPrivateFolder(const QByteArray& path) {
     struct stat st {};
@@ -66,8 +68,9 @@ bool CompileServer::serving() const {
     struct stat st {};
     // A client that met a silent server leaves this mark.
     if (::lstat((folder + "/stale").constData(), &st) == 0) return false;
-    // Still warming up: no socket yet, and that is fine.
-    if (::lstat((folder + "/socket").constData(), &st) != 0) return errno == ENOENT;
+    // No socket: fine while it warms up, lost after that.
+    if (::lstat((folder + "/socket").constData(), &st) != 0)
+        return errno == ENOENT && m_started.elapsed() < kWarmUpMs;
     return S_ISSOCK(st.st_mode) && st.st_uid == ::getuid();
 }
 
@@ -127,6 +130,7 @@ bool CompileServer::ensureRunning(QString* error) {
         return false;
     }
     m_process = std::move(process);
+    m_started.start();
     return true;
 }
 

@@ -2,6 +2,7 @@
 // main window shows, replaced when it no longer serves, ended at shut-down.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -39,4 +40,5 @@ private:
     QString m_folder;
     QString m_jar;
     std::unique_ptr<QProcess> m_process;
+    QElapsedTimer m_started;
 };

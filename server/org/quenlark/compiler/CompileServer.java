@@ -123,11 +123,14 @@ public final class CompileServer {
         t.start();
     }
 
-    // A throw-away compile in a private temporary folder, so that the first
-    // real one finds the compiler's classes loaded and compiled.
+    // A throw-away compile in a temporary folder inside the private folder,
+    // so that the first real one finds the compiler's classes loaded and
+    // compiled.
     private void warmUp() {
         try {
-            Path dir = Files.createTempDirectory("quenlark-warm");
+            Path dir = folder.resolve("warm");
+            removeWarmFolder(dir);  // what a server ended mid-warm-up left
+            Files.createDirectory(dir);
             try {
                 Files.writeString(dir.resolve("Warm.java"),
                         "import java.util.*;\npublic class Warm {\n"
@@ -139,15 +142,20 @@ public final class CompileServer {
                 CompileRequest warm = CompileRequest.warmUp(dir.toString());
                 for (int i = 0; i < 2; ++i) compile(warm, new FrameSink.Discard());
             } finally {
-                try (var files = Files.list(dir)) {
-                    for (Path p : (Iterable<Path>) files::iterator) Files.deleteIfExists(p);
-                }
-                Files.deleteIfExists(dir);
+                removeWarmFolder(dir);
             }
         } catch (IOException | RuntimeException e) {
             // A failed warm-up only leaves the first compile slower.
         }
         System.gc();
+    }
+
+    private static void removeWarmFolder(Path dir) throws IOException {
+        if (!Files.isDirectory(dir, java.nio.file.LinkOption.NOFOLLOW_LINKS)) return;
+        try (var files = Files.list(dir)) {
+            for (Path p : (Iterable<Path>) files::iterator) Files.deleteIfExists(p);
+        }
+        Files.deleteIfExists(dir);
     }
 
     private void handle(SocketChannel channel) {
