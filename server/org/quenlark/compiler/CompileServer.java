@@ -67,9 +67,13 @@ public final class CompileServer {
         pointLink(folder.toString());
         warmUp();
         Path socket = folder.resolve(SOCKET);
-        Files.deleteIfExists(socket);
+        Path fresh = folder.resolve(SOCKET + ".new");
+        Files.deleteIfExists(fresh);
         ServerSocketChannel server = ServerSocketChannel.open(StandardProtocolFamily.UNIX);
-        server.bind(UnixDomainSocketAddress.of(socket));
+        // Bound under another name and renamed once it listens, so that a
+        // client never finds a socket that refuses it.
+        server.bind(UnixDomainSocketAddress.of(fresh));
+        Files.move(fresh, socket, StandardCopyOption.REPLACE_EXISTING, StandardCopyOption.ATOMIC_MOVE);
         Object boundKey = Files.readAttributes(socket, "unix:ino").get("ino");
         Runtime.getRuntime().addShutdownHook(new Thread(() -> {
             try {
