@@ -85,7 +85,11 @@ final class CompileRequest {
             return null;
         if (languageOverride != null) language = languageOverride;
         if (countryOverride != null) country = countryOverride;
-        return new Locale(language, country);
+        try {
+            return new Locale.Builder().setLanguage(language).setRegion(country).build();
+        } catch (java.util.IllformedLocaleException e) {
+            return null;  // a -J-Duser.* value the JDK would take as it is
+        }
     }
 
     private static byte[] bytes(ReadableByteChannel in, int n) throws IOException {
