@@ -49,7 +49,8 @@ qint64 QtPlatform::monotonicMs() { return RunProcess::nowMs(); }
 
 void QtPlatform::startCompileServer() {
     if (!m_compileServer)
-        m_compileServer = std::make_unique<CompileServer>(PrivateRuntimeFolder(windowsFolder()), ProgramsFolder());
+        m_compileServer =
+            std::make_unique<CompileServer>(PrivateRuntimeFolder(windowsFolder()), ProgramsFolder());
     // A server that cannot start leaves compile.bat with javac: nothing to tell.
     m_compileServer->ensureRunning(nullptr);
 }

@@ -219,10 +219,17 @@ public final class CompileServer {
         try {
             // A beat every second tells the client the server is alive during
             // a long compile.
+            boolean beats = true;
             while (true) {
                 worker.join(1000);
                 if (!worker.isAlive()) break;
-                sink.keepAlive();
+                try {
+                    if (beats) sink.keepAlive();
+                } catch (IOException gone) {
+                    // The client is gone and the server ends (see
+                    // watchForAbandon); the compile keeps the lock till then.
+                    beats = false;
+                }
             }
         } catch (InterruptedException e) {
             Thread.currentThread().interrupt();
