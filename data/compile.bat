@@ -4,6 +4,9 @@
 #   $2 : ソースファイル名 (例: Hello.java)
 # javac の出力はすべて result.txt に書かれ、「出力結果」ウィンドウに表示されます。
 # 自由に書き換えてかまいません (オプションの追加など)。
+# javac は、Quenlark が起動しておく常駐コンパイラ (quenlark-javac) があれば
+# それを通して動きます (速く、結果は javac と同じ)。使わないときは、下の
+# 「javac=」の行の後にある quenlark-javac の行を消すか、先頭に # を付けます。
 
 # result.txt に書ける大きさの上限 (512 バイト単位。204800 で 100 MB)。
 # 終わらないプログラムが出力でディスクをいっぱいにしないためのものです。
@@ -31,7 +34,9 @@ encoding=UTF-8
 if ! iconv -f UTF-8 -t UTF-8 "$2" >/dev/null 2>&1; then
     encoding=windows-31j
 fi
-if javac -J-Dfile.encoding=UTF-8 -J-Dstdout.encoding=UTF-8 -J-Dstderr.encoding=UTF-8 \
+javac=javac
+[ -x "$QUENLARK_PROGRAMS/quenlark-javac" ] && javac="$QUENLARK_PROGRAMS/quenlark-javac"
+if "$javac" -J-Dfile.encoding=UTF-8 -J-Dstdout.encoding=UTF-8 -J-Dstderr.encoding=UTF-8 \
          -encoding "$encoding" "$2"; then
     echo "コンパイルが終わりました: $2"
 else

@@ -121,6 +121,8 @@ public:
     void setRunListener(std::function<void()> changed) override { runListener = std::move(changed); }
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override { return clockMs; }
+    void startCompileServer() override { ++compileServerStarts; }
+    void stopCompileServer() override { ++compileServerStops; }
     void endRun(int exitCode);
     void killRun(int signal);
     // The applet viewer's slot: recorded among the started programs (hidden).
@@ -133,6 +135,8 @@ public:
     bool groupLingers = false;  // something of the group outlives its script
     qint64 clockMs = 100000;
     QList<int> runSignals;
+    int compileServerStarts = 0;
+    int compileServerStops = 0;
     QByteArray runInput;
     std::function<void()> runListener;
 

@@ -39,6 +39,9 @@ grep -q '^l.* /usr/lib/quenlark/quenlark-viewer.jar -> \.\./\.\./share/quenlark/
 for script in compile.bat apli.bat applet.bat notepad.exe; do
     grep -q "^-rwxr-xr-x /usr/lib/quenlark/$script\$" "$work/list" || fail "$script not executable"
 done
+# The compile server and its client beside the program.
+grep -q "^-rwxr-xr-x /usr/lib/quenlark/quenlark-javac\$" "$work/list" || fail "quenlark-javac not in the package"
+grep -q " /usr/lib/quenlark/quenlark-compiler.jar\$" "$work/list" || fail "quenlark-compiler.jar not in the package"
 grep -v ' /usr/' "$work/list" | grep -v ' /$' && fail "files outside /usr"
 grep -q '\.quenlark-installed' "$work/list" && fail "a portable install's manifest in the package"
 [ -e "$XDG_DATA_HOME/applications" ] && fail "packing wrote a desktop entry into the builder's home"

@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 
 using namespace Qlk;
@@ -40,6 +41,8 @@ const double kInnerHeight = 3645;
 // the folder panel's top by whether the browser panel is shown above it.
 constexpr double kFormHeight[2][2] = {{2760, 3480}, {3600, 4330}};
 constexpr double kPathTop[2] = {2040, 2880};
+// How long after the window shows the compile server starts.
+constexpr int kCompileServerDelayMs = 1000;
 
 QIcon Picture(const QString& file) {
     const QString path = P().programFolder() + u'/' + file;
@@ -295,6 +298,7 @@ bool frmExection::Form_Load() {
 
     S.HtmlExtension = ReadSetting(kSetting, Key::Html);
     if (S.HtmlExtension.isEmpty()) S.HtmlExtension = QStringLiteral(".html");
+    S.CompileServer = ReadSetting(kSetting, Key::CompileServer) != QStringLiteral("False");
 
     // The result file must exist in the data folder; the copy beside the
     // program seeds it.
@@ -385,6 +389,9 @@ bool frmExection::Form_Load() {
     cmdBrowser[1]->setIcon(cmdBrowser[0]->icon());
 
     show();
+    // The compile server starts once the window is up, so start-up never
+    // waits for it; a compile before it serves runs javac.
+    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().startCompileServer(); });
     return true;
 }
 
@@ -392,6 +399,7 @@ void frmExection::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     Run::Console::instance()->StopForExit();
+    P().stopCompileServer();
     // The window state and the result window's, in one rewrite.
     const SettingsBatch batch;
     WriteSetting(kSetting, Key::FormBefore, FlagText(mnuBefore->isChecked()));

@@ -212,4 +212,9 @@ public:
     // or application run, and stopping the run, leave it alone.
     virtual bool startApplet(const QString& commandLine, QString* error) = 0;
     virtual void stopApplet() = 0;
+
+    // The warm compile server behind compile.bat, no part of any run: started
+    // without waiting (or replaced, when it no longer serves), and ended.
+    virtual void startCompileServer() = 0;
+    virtual void stopCompileServer() = 0;
 };

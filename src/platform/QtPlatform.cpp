@@ -1,6 +1,7 @@
 #include "QtPlatform.h"
 
 #include "AtomicFile.h"
+#include "CompileServer.h"
 #include "FileRules.h"
 #include "ProcessRules.h"
 #include "ProgramCopy.h"
@@ -44,6 +45,7 @@ QtPlatform::QtPlatform() {
 }
 
 QtPlatform::~QtPlatform() {
+    stopCompileServer();
     if (m_help) delete m_help.data();
     if (!m_tempAliasRoot.isEmpty()) {
         // Only the links made here are in it; a link is removed, never followed.

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <memory>
 
+class CompileServer;
 class HelpWindow;
 class RunProcess;
 
@@ -70,6 +71,8 @@ public:
     qint64 monotonicMs() override;
     bool startApplet(const QString& commandLine, QString* error) override;
     void stopApplet() override;
+    void startCompileServer() override;
+    void stopCompileServer() override;
 
 private:
     QString aliasRoot();
@@ -86,4 +89,5 @@ private:
     std::unique_ptr<RunProcess> m_run;
     std::unique_ptr<RunProcess> m_applet;  // the applet viewer, ended with Quenlark
     std::function<void()> m_runListener;
+    std::unique_ptr<CompileServer> m_compileServer;
 };

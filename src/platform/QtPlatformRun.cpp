@@ -2,6 +2,7 @@
 // made on first use.
 #include "QtPlatform.h"
 
+#include "CompileServer.h"
 #include "ProcessRules.h"
 #include "RunProcess.h"
 
@@ -66,4 +67,16 @@ bool QtPlatform::startApplet(const QString& commandLine, QString* error) {
 
 void QtPlatform::stopApplet() {
     if (m_applet) m_applet->signal(SIGKILL);
+}
+
+void QtPlatform::startCompileServer() {
+    if (!m_compileServer)
+        m_compileServer =
+            std::make_unique<CompileServer>(PrivateRuntimeFolder(windowsFolder()), ProgramsFolder());
+    // A server that cannot start leaves compile.bat with javac: nothing to tell.
+    m_compileServer->ensureRunning(nullptr);
+}
+
+void QtPlatform::stopCompileServer() {
+    if (m_compileServer) m_compileServer->stop();
 }

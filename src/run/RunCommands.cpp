@@ -90,6 +90,9 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + source + QStringLiteral(".java");
+            // A server that ended or went silent is replaced now, for the
+            // compiles after this one (this one runs javac meanwhile).
+            if (S.CompileServer) P().startCompileServer();
             if (!Start(context, line, true, true)) return;
             if (context.showResult) context.showResult();
             if (context.addRecent) context.addRecent();

@@ -29,6 +29,7 @@ struct SharedSettings {
     QStringList Recent;    // history slots, slot 0 newest
     FileStamp ResultFileTime;
     QString HelpFilePath;
+    bool CompileServer = true;  // the warm compile server runs behind compile.bat
 };
 
 extern SharedSettings S;

@@ -28,6 +28,10 @@ inline QString Browser(int index) { return QStringLiteral("Browser%1").arg(index
 inline QString BrowserName(int index) { return QStringLiteral("BrowserName%1").arg(index); }
 inline const QString Html = QStringLiteral("Html");
 
+// In section "setting", set by hand only (not in the settings dialog):
+// "False" keeps the warm compile server off, so compile.bat runs javac.
+inline const QString CompileServer = QStringLiteral("CompileServer");
+
 // In section "setting": the main window's state.
 inline const QString FormBefore = QStringLiteral("FormBefore");
 inline const QString SelectedFolder = QStringLiteral("SelectedFolder");
@@ -62,9 +66,9 @@ inline QList<StoreKey> AllStoreKeys() {
     keys << StoreKey{kSetting, Key::JavaEdit} << StoreKey{kSetting, Key::HtmlEdit};
     for (int j = 0; j < kBrowserCount; ++j)
         keys << StoreKey{kSetting, Key::Browser(j)} << StoreKey{kSetting, Key::BrowserName(j)};
-    for (const QString& key : {Key::Html, Key::FormBefore, Key::SelectedFolder, Key::ShowBrowser,
-                               Key::ShowPath, Key::MainLeft, Key::MainTop, Key::ResultTop, Key::ResultLeft,
-                               Key::ResultHeight, Key::ResultWidth, Key::ResultFormBefore})
+    for (const QString& key : {Key::Html, Key::CompileServer, Key::FormBefore, Key::SelectedFolder,
+                               Key::ShowBrowser, Key::ShowPath, Key::MainLeft, Key::MainTop, Key::ResultTop,
+                               Key::ResultLeft, Key::ResultHeight, Key::ResultWidth, Key::ResultFormBefore})
         keys << StoreKey{kSetting, key};
     keys << StoreKey{kRecent, Key::RecentNumber};
     for (int i = 0; i < kMaxRecentCount; ++i) keys << StoreKey{kRecent, Key::RecentSlot(i)};

@@ -33,6 +33,8 @@ private slots:
     void freshStore();
     void storedKeyEdgeCases_data();
     void storedKeyEdgeCases();
+    void compileServerFollowsItsKey_data();
+    void compileServerFollowsItsKey();
     void secondCopyEndsWithoutWriting();
     void leftoversRemovedOnlyByTheRunningCopy_data();
     void leftoversRemovedOnlyByTheRunningCopy();
@@ -144,6 +146,31 @@ void TestStartup::storedKeyEdgeCases() {
     QCOMPARE(GetForm(&form).Height, height);
     QCOMPARE(form.cmbName->count(), slotCount);
     QVERIFY(fake->writes.isEmpty());
+}
+
+// The compile server starts only once the window shows, unless the store
+// says "False" (exactly, as every flag); it ends with the window.
+void TestStartup::compileServerFollowsItsKey_data() {
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("starts");
+    QTest::newRow("absent") << QString() << 1;
+    QTest::newRow("off") << "False" << 0;
+    QTest::newRow("not exact") << "false" << 1;
+}
+
+void TestStartup::compileServerFollowsItsKey() {
+    QFETCH(QString, value);
+    QFETCH(int, starts);
+    FakeScope fake;
+    Install(*fake);
+    if (!value.isNull()) fake->presetSetting(kSetting, QStringLiteral("CompileServer"), value);
+    frmExection form;
+    QVERIFY(form.Form_Load());
+    QCOMPARE(fake->compileServerStarts, 0);  // not before the window is up
+    QTest::qWait(1500);
+    QCOMPARE(fake->compileServerStarts, starts);
+    form.Form_Unload();
+    QCOMPARE(fake->compileServerStops, 1);
 }
 
 void TestStartup::secondCopyEndsWithoutWriting() {

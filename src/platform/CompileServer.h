@@ -1,0 +1,44 @@
+// The warm compile server's process, as Quenlark keeps it: started after the
+// main window shows, replaced when it no longer serves, ended at shut-down.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QProcess;
+
+class CompileServer {
+public:
+    // `runtimeFolder` is the user's private run-time folder; the server's own
+    // private folder (its socket, lock and log) is made inside it. The jar
+    // lies in `programsFolder`.
+    CompileServer(const QString& runtimeFolder, const QString& programsFolder);
+    ~CompileServer();
+    CompileServer(const CompileServer&) = delete;
+    CompileServer& operator=(const CompileServer&) = delete;
+
+    // Starts the server at a low priority unless one of ours still serves
+    // (running, its socket in place and ours, no client found it silent).
+    // Never waits for it; false with the reason when it cannot start.
+    bool ensureRunning(QString* error);
+    // Ends the server: its socket goes, it is waited for briefly.
+    void stop();
+    qint64 pid() const;
+
+    // The folder name inside the run-time folder (the client finds it so).
+    static constexpr const char* kFolderName = "quenlark-compiler";
+    // The java beside the javac found on PATH, links resolved; "" when none.
+    static QString JavaBesideJavac();
+    // The server's command line: java's options and the jar with its folder.
+    static QStringList Arguments(const QString& folder, const QString& jar);
+
+private:
+    bool serving() const;
+
+    QString m_folder;
+    QString m_jar;
+    std::unique_ptr<QProcess> m_process;
+    QElapsedTimer m_started;
+};
