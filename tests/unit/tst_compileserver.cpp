@@ -110,6 +110,7 @@ private slots:
     void fallsBackToJavac_data();
     void fallsBackToJavac();
     void replacesServerThatNoLongerServes();
+    void abandonedCompileEndsTheServer();
     void cleanupTestCase() { m_server.reset(); }
 
 private:
@@ -288,6 +289,33 @@ void TestCompileServer::replacesServerThatNoLongerServes() {
     QVERIFY(m_server->pid() > 0 && m_server->pid() != second);
     m_server->stop();
     QCOMPARE(m_server->pid(), 0);
+}
+
+// 停止 ends the client during a compile the server cannot cut short: the
+// server ends itself, and a fresh one takes its place at the next compile.
+void TestCompileServer::abandonedCompileEndsTheServer() {
+    QVERIFY(m_server->ensureRunning(nullptr));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder() + QStringLiteral("/socket")), 120000);
+    const qint64 pid = m_server->pid();
+    QByteArray huge = "public class Huge {\n";
+    for (int i = 0; i < 6000; ++i)
+        huge += "    static int f" + QByteArray::number(i) +
+                "(int x) { int y = x * 3; for (int k = 0; k < y; k++) y += k % 7; return y; }\n";
+    const QString dir =
+        MakeFolder(m_work.path() + QStringLiteral("/abandoned"), {{"Huge.java", huge + "}\n"}});
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    client.setProcessEnvironment(env);
+    client.setWorkingDirectory(dir);
+    client.start(kClient, {QStringLiteral("Huge.java")});
+    // The compile has begun once the server points its folder link here.
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(folder() + QStringLiteral("/cwd")).symLinkTarget(),
+                              QFileInfo(dir).canonicalFilePath(), 60000);
+    client.kill();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->pid() != pid, 60000);
+    QVERIFY(m_server->ensureRunning(nullptr));
+    QVERIFY(m_server->pid() > 0 && m_server->pid() != pid);
 }
 
 QTEST_GUILESS_MAIN(TestCompileServer)
