@@ -110,6 +110,7 @@ private slots:
     void fallsBackToJavac_data();
     void fallsBackToJavac();
     void replacesServerThatNoLongerServes();
+    void abandonedCompileEndsTheServer();
     void cleanupTestCase() { m_server.reset(); }
 
 private:
@@ -145,14 +146,15 @@ void TestCompileServer::sameAsJavac_data() {
     QTest::addColumn<Files>("files");
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QStringList>("env");
+    QTest::addColumn<int>("byServer");  // by the server (1), or by javac the client ran (0)
     const QStringList utf8 = kScriptFlags + QStringList{QStringLiteral("-encoding"), QStringLiteral("UTF-8")};
     const QStringList cUtf8{QStringLiteral("LC_ALL=C.UTF-8")};
-    QTest::newRow("clean") << Files{{"Hello.java", kHello}} << utf8 + QStringList{"Hello.java"} << cUtf8;
+    QTest::newRow("clean") << Files{{"Hello.java", kHello}} << utf8 + QStringList{"Hello.java"} << cUtf8 << 1;
     QTest::newRow("one error") << Files{{"Hello.java", kOneError}} << utf8 + QStringList{"Hello.java"}
-                               << cUtf8;
+                               << cUtf8 << 1;
     QTest::newRow("errors and warnings")
         << Files{{"Hello.java", kWarnings + "class Bad { void f() { int y = \"s\"; undefined(); } }\n"}}
-        << utf8 + QStringList{"-Xlint:all", "Hello.java"} << cUtf8;
+        << utf8 + QStringList{"-Xlint:all", "Hello.java"} << cUtf8 << 1;
     // "日本語" and "ｴﾗｰ" in Shift_JIS, messages in Japanese.
     QTest::newRow("Shift_JIS source, Japanese")
         << Files{{"Sjis.java",
@@ -160,30 +162,40 @@ void TestCompileServer::sameAsJavac_data() {
                   "    int x = \"\xb4\xd7\xb0\";\n}\n"}}
         << kScriptFlags + QStringList{"-J-Duser.language=ja", "-J-Duser.country=JP", "-encoding",
                                       "windows-31j", "Sjis.java"}
-        << cUtf8;
+        << cUtf8 << 1;
     QTest::newRow("LANG=ja_JP.UTF-8") << Files{{"Hello.java", kOneError}} << utf8 + QStringList{"Hello.java"}
-                                      << QStringList{"LC_ALL", "LC_MESSAGES", "LANG=ja_JP.UTF-8"};
+                                      << QStringList{"LC_ALL", "LC_MESSAGES", "LANG=ja_JP.UTF-8"} << 1;
     QTest::newRow("LANG=C") << Files{{"Hello.java", kOneError}} << utf8 + QStringList{"Hello.java"}
-                            << QStringList{"LC_ALL", "LC_MESSAGES", "LANG=C"};
+                            << QStringList{"LC_ALL", "LC_MESSAGES", "LANG=C"} << 1;
     QTest::newRow("class in a package, relative output")
         << Files{{"jp/example/Q.java",
                   "package jp.example;\npublic class Q { public static int v() { return 1; } }\n"},
                  {"Main.java", "public class Main { int v = jp.example.Q.v(); }\n"}}
-        << utf8 + QStringList{"-d", "out", "Main.java"} << cUtf8;
+        << utf8 + QStringList{"-d", "out", "Main.java"} << cUtf8 << 1;
     QTest::newRow("two classes that need each other")
         << Files{{"A.java", "public class A { B b; }\n"},
                  {"B.java", "public class B { A a; int x = \"\"; }\n"}}
-        << utf8 + QStringList{"A.java"} << cUtf8;
+        << utf8 + QStringList{"A.java"} << cUtf8 << 1;
     QTest::newRow("class path from the environment")
         << Files{{"lib/L.java", "public class L {}\n"}, {"Hello.java", "public class Hello { L l; }\n"}}
-        << utf8 + QStringList{"Hello.java"} << QStringList{"LC_ALL=C.UTF-8", "CLASSPATH=lib"};
-    QTest::newRow("no arguments: usage") << Files{} << QStringList{} << cUtf8;
+        << utf8 + QStringList{"Hello.java"} << QStringList{"LC_ALL=C.UTF-8", "CLASSPATH=lib"} << 1;
+    QTest::newRow("no arguments: usage") << Files{} << QStringList{} << cUtf8 << 1;
+    // What only the launcher's JVM would do the same way: javac runs.
+    QTest::newRow("launcher option -J-Xss")
+        << Files{{"Hello.java", kHello}} << utf8 + QStringList{"-J-Xss4m", "Hello.java"} << cUtf8 << 0;
+    QTest::newRow("JAVA_TOOL_OPTIONS, which the launcher reports")
+        << Files{{"Hello.java", kOneError}} << utf8 + QStringList{"Hello.java"}
+        << QStringList{"LC_ALL=C.UTF-8", "JAVA_TOOL_OPTIONS=-Dquenlark.test=1"} << 0;
+    QTest::newRow("LANG=C without the UTF-8 options")
+        << Files{{"Hello.java", kOneError}} << QStringList{"-encoding", "UTF-8", "Hello.java"}
+        << QStringList{"LC_ALL", "LC_MESSAGES", "LANG=C"} << 0;
 }
 
 void TestCompileServer::sameAsJavac() {
     QFETCH(Files, files);
     QFETCH(QStringList, args);
     QFETCH(QStringList, env);
+    QFETCH(int, byServer);
     const QString base = m_work.path() + QStringLiteral("/row%1").arg(++m_rows);
     const QString a = MakeFolder(base + QStringLiteral("/server"), files);
     const QString b = MakeFolder(base + QStringLiteral("/javac"), files);
@@ -192,7 +204,7 @@ void TestCompileServer::sameAsJavac() {
     env << QStringLiteral("XDG_RUNTIME_DIR=") + m_runtime.path();
     const int before = served();
     const Outcome viaServer = RunIn(kClient, args, a, env);
-    QCOMPARE(served(), before + 1);  // the server did the compile, not javac
+    QCOMPARE(served(), before + byServer);
     const Outcome viaJavac = RunIn(QStringLiteral("javac"), args, b, env);
     QCOMPARE(viaServer.output, viaJavac.output);
     QCOMPARE(viaServer.status, viaJavac.status);
@@ -277,6 +289,33 @@ void TestCompileServer::replacesServerThatNoLongerServes() {
     QVERIFY(m_server->pid() > 0 && m_server->pid() != second);
     m_server->stop();
     QCOMPARE(m_server->pid(), 0);
+}
+
+// 停止 ends the client during a compile the server cannot cut short: the
+// server ends itself, and a fresh one takes its place at the next compile.
+void TestCompileServer::abandonedCompileEndsTheServer() {
+    QVERIFY(m_server->ensureRunning(nullptr));
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder() + QStringLiteral("/socket")), 120000);
+    const qint64 pid = m_server->pid();
+    QByteArray huge = "public class Huge {\n";
+    for (int i = 0; i < 6000; ++i)
+        huge += "    static int f" + QByteArray::number(i) +
+                "(int x) { int y = x * 3; for (int k = 0; k < y; k++) y += k % 7; return y; }\n";
+    const QString dir =
+        MakeFolder(m_work.path() + QStringLiteral("/abandoned"), {{"Huge.java", huge + "}\n"}});
+    QProcess client;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+    client.setProcessEnvironment(env);
+    client.setWorkingDirectory(dir);
+    client.start(kClient, {QStringLiteral("Huge.java")});
+    // The compile has begun once the server points its folder link here.
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(folder() + QStringLiteral("/cwd")).symLinkTarget(),
+                              QFileInfo(dir).canonicalFilePath(), 60000);
+    client.kill();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->pid() != pid, 60000);
+    QVERIFY(m_server->ensureRunning(nullptr));
+    QVERIFY(m_server->pid() > 0 && m_server->pid() != pid);
 }
 
 QTEST_GUILESS_MAIN(TestCompileServer)
