@@ -299,8 +299,8 @@ void TestPlatformEdges::earlyFailuresAreReportedOnce() {
         QList<ExitStatus> expected;
     };
     const QList<Row> rows{
-        {"exit code 3", QStringLiteral("qlkfail"), true, {ExitStatus{3, 0}}},
-        {"ended by a signal", QStringLiteral("qlkkilled"), true, {ExitStatus{0, SIGTERM}}},
+        {"exit code 3", QStringLiteral("qlkfail"), true, {ExitStatus{3, 0, {}}}},
+        {"ended by a signal", QStringLiteral("qlkkilled"), true, {ExitStatus{0, SIGTERM, {}}}},
         {"success is not reported", QStringLiteral("qlkfine"), true, {}},
         {"a failure after the first seconds is not reported", QStringLiteral("qlklate"), true, {}},
         {"unwatched start is never reported", QStringLiteral("qlkfail"), false, {}},

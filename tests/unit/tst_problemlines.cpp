@@ -18,7 +18,7 @@ constexpr qsizetype kMaxLineChars = LineBreaker::kMaxLineChars;
 // Feeds text to a scanner in the lines the result file's reader makes of it.
 struct Reader {
     ProblemScanner& scanner;
-    LineBreaker lines;
+    LineBreaker lines{};
     void append(QStringView text) {
         const LineBreaker::Piece piece = lines.feed(text);
         for (const LineBreaker::Line& l : piece.lines)
