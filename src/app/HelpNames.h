@@ -14,8 +14,8 @@ inline constexpr const char* kMenuItems[] = {
 
 // Keys, as the help writes them (the key named Pause by the X server is
 // Break on the keyboard).
-inline constexpr const char* kKeys[] = {"F8",     "F5", "Ctrl+Break", "F4",     "Shift+F4",
-                                        "Ctrl+F", "F3", "Shift+F3",   "Ctrl+D", "Enter"};
+inline constexpr const char* kKeys[] = {"F8", "F5",       "Ctrl+Break", "F4",    "Shift+F4", "Ctrl+F",
+                                        "F3", "Shift+F3", "Ctrl+D",     "Enter", "Esc"};
 
 // Controls and topics: the run buttons, the result window's console, the
 // problem lines and hints, sources and classes, limits, where the scripts
