@@ -421,7 +421,7 @@ void TestResultWindow::endlessLineIsBroken() {
     w->Timer1_Timer();
     const QStringList lines = Shown(w).split(u'\n');
     QCOMPARE(lines.size(), 4);
-    for (const QString& line : lines) QVERIFY(line.size() <= ResultReader::kMaxLineChars);
+    for (const QString& line : lines) QVERIFY(line.size() <= LineBreaker::kMaxLineChars);
     QCOMPARE(Shown(w).remove(u'\n'), QString(20000, u'x') + QString(10000, u'y'));
 }
 
