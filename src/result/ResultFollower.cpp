@@ -173,7 +173,7 @@ void ResultFollower::bound() {
     const QTextBlock kept = doc->findBlock(cut);
     const int state = kept.userState();
     const auto* mark = static_cast<const LineMark*>(kept.userData());
-    const LineMark* keptMark = mark ? new LineMark(*mark) : nullptr;
+    LineMark* keptMark = mark ? new LineMark(*mark) : nullptr;
     QTextCursor c(doc);
     c.beginEditBlock();
     c.setPosition(0);
@@ -186,7 +186,7 @@ void ResultFollower::bound() {
     note.setUserData(nullptr);
     QTextBlock top = note.next();
     top.setUserState(state);
-    top.setUserData(const_cast<LineMark*>(keptMark));
+    top.setUserData(keptMark);
     m_trimmed = true;
     if (m_marking) m_marks.trimmed();
 }
