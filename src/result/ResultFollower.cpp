@@ -144,9 +144,11 @@ void ResultFollower::show(const ResultReader::Update& update) {
     emit appending();
     // The text starts at the line that was unfinished, in the last block.
     const int first = m_document->blockCount() - 1;
+    // Positions count UTF-16 units, as `redo` does (a cursor's moves would
+    // count characters of two halves once).
     QTextCursor end(m_document);
     end.movePosition(QTextCursor::End);
-    end.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, int(update.redo));
+    end.setPosition(end.position() - int(update.redo), QTextCursor::KeepAnchor);
     // Plain, whatever the line above was marked as.
     end.insertText(update.text, QTextCharFormat());
     if (m_marking) m_marks.appended(update, first);
