@@ -27,7 +27,7 @@ void Write(const QByteArray& bytes) {
 
 void CheckLines(const QString& text) {
     for (QStringView line : QStringView(text).split(u'\n'))
-        if (line.size() > ResultReader::kMaxLineChars) std::abort();
+        if (line.size() > LineBreaker::kMaxLineChars) std::abort();
 }
 
 }  // namespace

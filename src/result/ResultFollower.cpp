@@ -162,9 +162,11 @@ void ResultFollower::show(const ResultReader::Update& update) {
     emit appending();
     // The text starts at the line that was unfinished, in the last block.
     const int first = m_document->blockCount() - 1;
+    // Positions count UTF-16 units, as `redo` does (a cursor's moves would
+    // count characters of two halves once).
     QTextCursor end(m_document);
     end.movePosition(QTextCursor::End);
-    end.movePosition(QTextCursor::PreviousCharacter, QTextCursor::KeepAnchor, int(update.redo));
+    end.setPosition(end.position() - int(update.redo), QTextCursor::KeepAnchor);
     // Plain, whatever the line above was marked as.
     end.insertText(update.text, QTextCharFormat());
     if (m_marking) m_marks.appended(update, first);
@@ -191,7 +193,7 @@ void ResultFollower::bound() {
     const QTextBlock kept = doc->findBlock(cut);
     const int state = kept.userState();
     const auto* mark = static_cast<const LineMark*>(kept.userData());
-    const LineMark* keptMark = mark ? new LineMark(*mark) : nullptr;
+    LineMark* keptMark = mark ? new LineMark(*mark) : nullptr;
     QTextCursor c(doc);
     c.beginEditBlock();
     c.setPosition(0);
@@ -204,7 +206,7 @@ void ResultFollower::bound() {
     note.setUserData(nullptr);
     QTextBlock top = note.next();
     top.setUserState(state);
-    top.setUserData(const_cast<LineMark*>(keptMark));
+    top.setUserData(keptMark);
     m_trimmed = true;
     if (m_marking) m_marks.trimmed();
 }

@@ -19,6 +19,8 @@
 // kMaxLineChars is broken, the rest continuing on the next line.
 class LineBreaker {
 public:
+    // A line longer than this is broken, so that one endless line cannot
+    // stall the text box.
     static constexpr qsizetype kMaxLineChars = 8000;
 
     // A complete line inside Piece::text, without its "\n".
@@ -64,9 +66,6 @@ public:
     // lines, and a whole read keeps at most the last kTailLines lines.
     static constexpr qsizetype kSliceLines = 4000;
     static constexpr qsizetype kTailLines = 5000;
-    // A line longer than this is broken, so that one endless line cannot
-    // stall the text box.
-    static constexpr qsizetype kMaxLineChars = LineBreaker::kMaxLineChars;
 
     struct Update {
         enum Kind { Replace, Append };

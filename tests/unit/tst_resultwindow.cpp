@@ -212,10 +212,11 @@ void TestResultWindow::carriageReturns_data() {
     QTest::newRow("crlf split between writes") << QByteArray("a\r") << QByteArray("\nb\n") << "a\nb\n";
     QTest::newRow("unfinished line overwritten")
         << QByteArray("x\n10%\r") << QByteArray("20%\r30%") << "x\n30%";
+    // Redone by its UTF-16 units, not by the characters a cursor moves over.
     QTest::newRow("half a character overwritten") << QByteArray(
-                                                         "\xf0\x9f\x98\x80"
+                                                         "x\n\xf0\x9f\x98\x80"
                                                          "b\r")
-                                                  << QByteArray("X\n") << "Xb\n";
+                                                  << QByteArray("X\n") << "x\nXb\n";
 }
 
 void TestResultWindow::carriageReturns() {
@@ -421,7 +422,7 @@ void TestResultWindow::endlessLineIsBroken() {
     w->Timer1_Timer();
     const QStringList lines = Shown(w).split(u'\n');
     QCOMPARE(lines.size(), 4);
-    for (const QString& line : lines) QVERIFY(line.size() <= ResultReader::kMaxLineChars);
+    for (const QString& line : lines) QVERIFY(line.size() <= LineBreaker::kMaxLineChars);
     QCOMPARE(Shown(w).remove(u'\n'), QString(20000, u'x') + QString(10000, u'y'));
 }
 
