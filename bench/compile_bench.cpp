@@ -4,6 +4,7 @@
 // the server starts; the server's resident memory after 100 compiles and its
 // processor time while idle. Run under a display:
 //   tests/e2e/run-in-xvfb.sh build/bench/compile_bench [rounds]
+#include "Median.h"
 #include "platform/CompileServer.h"
 #include "platform/QtPlatform.h"
 #include "result/Result.h"
@@ -25,12 +26,6 @@
 using namespace Qlk;
 
 namespace {
-
-double Median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    const qsizetype n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
-}
 
 void WriteWhole(const QString& path, const QByteArray& bytes) {
     QFile f(path);

@@ -2,6 +2,7 @@
 // baseline measured in the same run. Run under a display, e.g.
 //   tests/e2e/run-in-xvfb.sh build/bench/run_bench [latency|flood|start|big|compiler|digits|all]
 // Uses the real platform with private temporary XDG folders.
+#include "Median.h"
 #include "platform/QtPlatform.h"
 #include "result/Result.h"
 #include "result/ResultMarks.h"
@@ -42,12 +43,6 @@ extern char** environ;
 using namespace Qlk;
 
 namespace {
-
-double Median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    const qsizetype n = v.size();
-    return n == 0 ? 0 : (n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2);
-}
 
 // A figure of /proc/self/status ("VmHWM", "VmRSS") in MiB.
 double StatusMiB(const QByteArray& field) {

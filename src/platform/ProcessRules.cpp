@@ -2,6 +2,7 @@
 
 #include "FileRules.h"
 #include "PathRules.h"
+#include "RunLink.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -167,14 +168,7 @@ bool ProgramOnPath(const QString& commandLine) {
 // own scheduling group.)
 int SpawnInOwnGroup(const ExecArgs& exec, const posix_spawn_file_actions_t* actions, pid_t* pid) {
     posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    RunLink::OwnGroupAttributes(&attr);
     // The environment Quenlark was started with, not the one it made up for
     // itself.
     const int rc = posix_spawn(pid, exec.argv[0], actions, &attr, exec.argv.data(), StartEnvironment());

@@ -9,9 +9,26 @@
 // with the script's own status, once no process of the run is left.
 #pragma once
 
+#include <signal.h>
+#include <spawn.h>
+
 namespace RunLink {
 
 inline constexpr int kLinkFd = 3;
 inline constexpr char kSupervisorName[] = "quenlark-run";
+
+// Spawn attributes for a program in a process group of its own, with no
+// blocked signal and every signal handled as by default (what Quenlark gives
+// every program it starts, and the supervisor its script).
+inline void OwnGroupAttributes(posix_spawnattr_t* attr) {
+    posix_spawnattr_init(attr);
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(attr, &none);
+    posix_spawnattr_setsigdefault(attr, &all);
+    posix_spawnattr_setpgroup(attr, 0);
+    posix_spawnattr_setflags(attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
 
 }  // namespace RunLink

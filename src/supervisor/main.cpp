@@ -152,14 +152,7 @@ int main(int argc, char* argv[]) {
     // (signalled whole at once), no blocked signal and every signal handled
     // as by default.
     posix_spawnattr_t attr;
-    posix_spawnattr_init(&attr);
-    sigset_t none, all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    posix_spawnattr_setsigmask(&attr, &none);
-    posix_spawnattr_setsigdefault(&attr, &all);
-    posix_spawnattr_setpgroup(&attr, 0);
-    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
+    RunLink::OwnGroupAttributes(&attr);
     pid_t script = 0;
     const int rc = ::posix_spawn(&script, argv[1], nullptr, &attr, argv + 1, environ);
     posix_spawnattr_destroy(&attr);
