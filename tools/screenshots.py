@@ -62,11 +62,17 @@ def frame_geometry(wid):
     return x - left, y - top, w + left + right, h + top + bottom
 
 
-def shoot(title, name):
-    """Raises the window, takes the whole screen and crops it to the window."""
+def shoot(title, name, *others):
+    """Raises the window, takes the whole screen and crops it to the window
+    (and to the other windows named, when there are any)."""
     e.activate_window(title)
     time.sleep(1.0)
     x, y, w, h = frame_geometry(window_id(title))
+    for other in others:
+        ox, oy, ow, oh = frame_geometry(window_id(other))
+        right, bottom = max(x + w, ox + ow), max(y + h, oy + oh)
+        x, y = min(x, ox), min(y, oy)
+        w, h = right - x, bottom - y
     x, y = max(x, 0), max(y, 0)
     with tempfile.TemporaryDirectory() as tmp:
         whole = os.path.join(tmp, "screen.png")
@@ -107,10 +113,9 @@ e.wait_window(RESULT)
 e.wait_for(lambda: "エラー 1" in status(app) and "終了" in status(app), 90, 0.2,
            what="the compile to end with its error counted")
 time.sleep(0.5)
-# Move the result window clear of the main window, so neither covers the other.
-subprocess.run(["wmctrl", "-r", RESULT, "-e", "0,200,60,640,360"], check=False)
-time.sleep(0.5)
 shoot(RESULT, "result-window.png")
+# Where the result window opens at first: beside the main window.
+shoot(RESULT, "beside.png", MAIN)
 
 e.press_key(MAIN, e.find(main, name=OPTIONS, role="push button"))
 e.wait_window(OPTIONS)
