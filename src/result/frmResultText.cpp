@@ -2,26 +2,21 @@
 // keeps its place, and reacts to the text its follower shows.
 #include "frmResultText.h"
 
+#include "ConsoleRows.h"
+#include "ProblemSteps.h"
 #include "ResultFind.h"
 #include "settings/Qlk.h"
 #include "settings/StoreKeys.h"
 #include "widgets/Fonts.h"
 
 #include <QCloseEvent>
-#include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <cmath>
 #include <limits>
 
@@ -36,30 +31,8 @@ const double kDesignTop = 6375;
 // Stored positions and sizes beyond this many twips (far past any desktop)
 // are taken as damaged and ignored.
 const double kMaxTwips = 1000000;
-// The console rows below the text, in twips at the design density: the
-// input row, then the status line.
-const double kInputRow = 360;
-const double kStatusRow = 285;
-const double kStopWidth = 1100;
-
-const QString kTooLong =
-    QStringLiteral("貼り付けた文字が長すぎるため、受け付けませんでした (1 行 4 MB まで)");
-
-// Refuses an edit (a paste, most of all) that makes the line longer than the
-// run's input takes at most: whole, never cut.
-class InputFits : public QValidator {
-public:
-    using QValidator::QValidator;
-    State validate(QString& text, int&) const override {
-        // Each UTF-16 unit is at most 3 bytes of UTF-8; the newline follows.
-        if (text.size() * 3 < kRunInputBacklog) return Acceptable;
-        return text.toUtf8().size() < kRunInputBacklog ? Acceptable : Invalid;
-    }
-};
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
-
-int Pixels(double designTwips) { return int(std::lround(designTwips / kDesignTwipsPerPixel)); }
 
 }  // namespace
 
@@ -82,29 +55,10 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_follower->marks().setPalette(Text1->palette());
 
-    txtInput = new QLineEdit(client);
-    txtInput->setObjectName(QStringLiteral("txtInput"));
-    txtInput->setAccessibleName(QStringLiteral("入力"));
-    txtInput->setFont(Fonts::Gothic(9.75));
-    txtInput->setFixedHeight(Pixels(kInputRow));
-    // Not the box's own limit, which cuts a long paste without a word.
-    txtInput->setMaxLength(std::numeric_limits<int>::max());
-    txtInput->setValidator(new InputFits(txtInput));
-    connect(txtInput, &QLineEdit::inputRejected, this, [this] { SetStatusExtra(kTooLong); });
-    txtInput->installEventFilter(this);
-    cmdStop = new QPushButton(QStringLiteral("停止"), client);
-    cmdStop->setObjectName(QStringLiteral("cmdStop"));
-    cmdStop->setAccessibleName(QStringLiteral("停止"));
-    cmdStop->setFont(Fonts::PGothic(9));
-    cmdStop->setFixedSize(Pixels(kStopWidth), Pixels(kInputRow));
-    lblStatus = new QLabel(client);
-    lblStatus->setObjectName(QStringLiteral("lblStatus"));
-    // Read out as its text; the description says what it is.
-    lblStatus->setAccessibleDescription(QStringLiteral("実行の状態"));
-    lblStatus->setTextFormat(Qt::PlainText);
-    lblStatus->setFont(Fonts::PGothic(9));
-    lblStatus->setIndent(4);
-    lblStatus->setFixedHeight(Pixels(kStatusRow));
+    m_console = new ConsoleRows(client);
+    txtInput = m_console->txtInput;
+    cmdStop = m_console->cmdStop;
+    lblStatus = m_console->lblStatus;
     findBar = new ResultFind(Text1, client);
     findBar->hide();
 
@@ -116,23 +70,21 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     client->setMinimumSize(1, 1);
     rows->setSpacing(0);
     rows->addWidget(Text1, 1);
-    auto* input = new QHBoxLayout;
-    input->setSpacing(0);
-    input->addWidget(txtInput, 1);
-    input->addWidget(cmdStop);
-    rows->addLayout(input);
-    rows->addWidget(lblStatus);
+    rows->addWidget(m_console);
     rows->addWidget(findBar);
 
-    Text1->viewport()->installEventFilter(this);
-    connect(txtInput, &QLineEdit::returnPressed, this, &frmResultText::txtInput_Enter);
-    connect(cmdStop, &QPushButton::clicked, this, &frmResultText::cmdStop_Click);
+    m_steps = new ProblemSteps(Text1, m_follower->marks(), this);
+    connect(m_steps, &ProblemSteps::openLine, this, &frmResultText::openLine);
+    connect(m_console, &ConsoleRows::enter, this, &frmResultText::txtInput_Enter);
+    connect(m_console, &ConsoleRows::endOfInput, this, &frmResultText::txtInput_EndOfInput);
+    connect(m_console, &ConsoleRows::stop, this, &frmResultText::cmdStop_Click);
     BuildMenu();
 
     // The text box has the design's inner size; the console rows come below it.
     InitForm(this,
              FormTwips{kDesignLeft, kDesignTop, kInnerWidth + kFrameX,
-                       kInnerHeight + kInputRow + kStatusRow + kMenuFrameY, kFrameX, kMenuFrameY},
+                       kInnerHeight + ConsoleRows::kInputRow + ConsoleRows::kStatusRow + kMenuFrameY, kFrameX,
+                       kMenuFrameY},
              false);
 
     Timer1 = new QTimer(this);
@@ -271,39 +223,25 @@ void frmResultText::Timer1_Timer() { m_follower->refresh(); }
 
 void frmResultText::txtInput_Enter() { emit sendLine(txtInput->text()); }
 
-void frmResultText::LineSent(bool sent, const QString& why) {
-    if (sent) txtInput->clear();
-    SetStatusExtra(why);
-}
+void frmResultText::LineSent(bool sent, const QString& why) { m_console->lineSent(sent, why); }
 
 void frmResultText::txtInput_EndOfInput() { emit endInput(); }
 
 void frmResultText::cmdStop_Click() { emit stopRun(); }
 
-// Enables the console's controls while a run is live and tells its state.
+// The console rows and the stop entry follow the run's state.
 void frmResultText::SetRun(const RunState& run) {
     m_run = run;
     const bool hadFocus = txtInput->hasFocus();
-    txtInput->setEnabled(run.takesInput);
-    txtInput->setPlaceholderText(run.takesInput ? QStringLiteral("入力して Enter") : QString());
-    cmdStop->setEnabled(run.live);
+    m_console->setRun(run);
     mnuStop->setEnabled(run.live);
     if (hadFocus && !run.takesInput) Text1->setFocus();
-    lblStatus->setText(StatusText());
     m_follower->setRun(run);
 }
 
-void frmResultText::SetStatusExtra(const QString& extra) {
-    m_statusExtra = extra;
-    lblStatus->setText(StatusText());
-}
+void frmResultText::SetStatusExtra(const QString& extra) { m_console->setStatusExtra(extra); }
 
-QString frmResultText::StatusText() const {
-    const QString state = m_run.serial == 0 && m_run.text.isEmpty()
-                              ? QStringLiteral("実行中のプログラムはありません")
-                              : m_run.text;
-    return m_statusExtra.isEmpty() ? state : state + QStringLiteral("　") + m_statusExtra;
-}
+QString frmResultText::StatusText() const { return m_console->statusText(); }
 
 void frmResultText::ShownForRun() {
     if (!m_run.live || m_run.serial == m_shownRun) return;
@@ -312,31 +250,11 @@ void frmResultText::ShownForRun() {
     txtInput->setFocus();
 }
 
-// Ctrl+D in the empty input box ends the run's input, as in a terminal. A
-// double click on a problem line opens it.
-bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Text1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton &&
-            OpenBlock(Text1->cursorForPosition(mouse->position().toPoint()).blockNumber()))
-            return true;
-    }
-    if (watched == txtInput && event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_D && key->modifiers() == Qt::ControlModifier &&
-            txtInput->text().isEmpty()) {
-            txtInput_EndOfInput();
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 // A text read afresh starts at its top; the tail of a trimmed one is where
 // it goes on.
 void frmResultText::Replaced() {
     Text1->setTextCursor(QTextCursor(Text1->document()));
-    m_navLine = -1;
+    m_steps->restart();
     ShowCounts();
     if (findBar->isVisible()) findBar->Highlight();
     if (m_follower->trimmed()) Text1->verticalScrollBar()->setValue(Text1->verticalScrollBar()->maximum());
@@ -348,7 +266,7 @@ void frmResultText::Finished() {
     ShowCounts();
     const qint64 first =
         marks().first(m_run.compile ? ProblemLines::Kind::Error : ProblemLines::Kind::Exception);
-    if (first >= 0) Select(first, true);
+    if (first >= 0) m_steps->select(first, true);
 }
 
 // The counts go on the status line when they change.
@@ -359,49 +277,11 @@ void frmResultText::ShowCounts() {
     SetStatusExtra(counts);
 }
 
-void frmResultText::mnuNext_Click() { Step(false); }
+void frmResultText::mnuNext_Click() { m_steps->step(false); }
 
-void frmResultText::mnuPrevious_Click() { Step(true); }
+void frmResultText::mnuPrevious_Click() { m_steps->step(true); }
 
-// Moves to the next (or previous) problem line from the one F4 went to
-// last, or from the cursor's line when the user moved it since.
-void frmResultText::Step(bool backwards) {
-    const QTextCursor cursor = Text1->textCursor();
-    const bool moved = cursor.position() > 0 || cursor.hasSelection();
-    const ProblemLines::Problem* stop = marks().stepFrom(cursor.blockNumber(), moved, m_navLine, backwards);
-    if (!stop) {
-        P().beep();
-        return;
-    }
-    Open(*stop);
-}
-
-// Opens the problem of a block. False when the block holds none.
-bool frmResultText::OpenBlock(int block) {
-    const ProblemLines::Problem* at = marks().opensAt(block);
-    if (at) Open(*at);
-    return at;
-}
-
-void frmResultText::Open(const ProblemLines::Problem& problem) {
-    const ProblemLines::Problem p = problem;  // the scanner may change while the editor starts
-    Select(p.line, false);
-    emit openLine(p.file, p.fileLine);
-}
-
-// Selects an output line, scrolled into view (or to the top of the view).
-void frmResultText::Select(qint64 line, bool atTop) {
-    const QTextBlock block = Text1->document()->findBlockByNumber(marks().blockOfLine(line));
-    if (!block.isValid()) return;
-    QTextCursor c(block);
-    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    Text1->setTextCursor(c);
-    m_navLine = line;
-    if (atTop)
-        Text1->verticalScrollBar()->setValue(block.firstLineNumber());
-    else
-        Text1->ensureCursorVisible();
-}
+bool frmResultText::OpenBlock(int block) { return m_steps->openBlock(block); }
 
 void frmResultText::mnuFind_Click() {
     findBar->Open();

@@ -9,6 +9,8 @@
 
 #include <QMainWindow>
 
+class ConsoleRows;
+class ProblemSteps;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -37,8 +39,9 @@ public:
     void mnuEnd_Click();
     void Timer1_Timer();
 
-    // The run's console: a line typed into txtInput goes to the run's
-    // standard input; cmdStop and mnuStop stop it; lblStatus tells its state.
+    // The run's console (the rows under the text): a line typed into
+    // txtInput goes to the run's standard input; cmdStop and mnuStop stop it;
+    // lblStatus tells its state.
     void txtInput_Enter();
     void txtInput_EndOfInput();
     void cmdStop_Click();
@@ -98,7 +101,6 @@ signals:
     void openLine(const QString& file, int line);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -107,22 +109,19 @@ private:
     void BuildMenu();
     void PlaceOnScreen();
     void RememberNormalGeometry();
-    void Step(bool backwards);
-    void Select(qint64 line, bool atTop);
-    void Open(const ProblemLines::Problem& problem);
     void ShowCounts();
     void Replaced();
     void Finished();
 
     QWidget* m_main;
     ResultFollower* m_follower;
+    ConsoleRows* m_console;
+    ProblemSteps* m_steps;
     RunState m_run;
     bool m_following = false;  // the view was at the end before text was added
     bool m_unloaded = false;
     bool m_haveNormal = false;
     Qlk::FormTwips m_normal;
-    QString m_statusExtra;
     quint64 m_shownRun = 0;
-    qint64 m_navLine = -1;  // the problem line F4 went to last
     QString m_shownCounts;
 };

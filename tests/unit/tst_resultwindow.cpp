@@ -513,9 +513,12 @@ void TestResultWindow::storedGeometry() {
     // which reach the bottom edge.
     QTRY_COMPARE(w->Text1->width(), w->centralWidget()->width());
     QCOMPARE(w->Text1->y(), 0);
-    QCOMPARE(w->txtInput->y(), w->Text1->geometry().bottom() + 1);
-    QCOMPARE(w->lblStatus->y(), w->txtInput->geometry().bottom() + 1);
-    QVERIFY(qAbs(w->lblStatus->geometry().bottom() + 1 - w->centralWidget()->height()) <= 1);
+    const auto at = [w](const QWidget* c) {
+        return QRect(c->mapTo(w->centralWidget(), QPoint()), c->size());
+    };
+    QCOMPARE(at(w->txtInput).y(), w->Text1->geometry().bottom() + 1);
+    QCOMPARE(at(w->lblStatus).y(), at(w->txtInput).bottom() + 1);
+    QVERIFY(qAbs(at(w->lblStatus).bottom() + 1 - w->centralWidget()->height()) <= 1);
 }
 
 void TestResultWindow::designPlaceFitsSmallScreen() {
