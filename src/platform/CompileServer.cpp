@@ -3,17 +3,19 @@
 
 #include "FileRules.h"
 #include "ProcessRules.h"
+#include "RunLink.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 
+#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -22,6 +24,17 @@ namespace {
 constexpr int kNiceness = 10;
 // The longest a warm-up may take, on a busy machine, before the socket shows.
 constexpr qint64 kWarmUpMs = 120000;
+// What would change the JVM or the compiler for every client.
+const QList<QByteArray> kDroppedVariables = {"JDK_JAVAC_OPTIONS",
+                                             "JAVA_TOOL_OPTIONS",
+                                             "_JAVA_OPTIONS",
+                                             "JDK_JAVA_OPTIONS",
+                                             "CLASSPATH",
+                                             "LANGUAGE",
+                                             "LC_MESSAGES",
+                                             "LC_CTYPE",
+                                             "LANG",
+                                             "LC_ALL"};
 
 bool OwnPrivateFolder(const QByteArray& path) {
     struct stat st {};
@@ -63,7 +76,7 @@ QStringList CompileServer::Arguments(const QString& folder, const QString& jar) 
 }
 
 bool CompileServer::serving() const {
-    if (!m_process || m_process->state() == QProcess::NotRunning) return false;
+    if (pid() == 0) return false;
     const QByteArray folder = QFile::encodeName(m_folder);
     struct stat st {};
     // A client that met a silent server leaves this mark.
@@ -98,55 +111,77 @@ bool CompileServer::ensureRunning(QString* error) {
             *error = java.isEmpty() ? QStringLiteral("javac not found") : jar + QStringLiteral(": missing");
         return false;
     }
-    auto process = std::make_unique<QProcess>();
-    process->setProgram(java);
-    process->setArguments(Arguments(m_folder, jar));
-    process->setWorkingDirectory(m_folder);
     // The environment Quenlark was started with, less what would change the
     // JVM or the compiler for every client, with file names in UTF-8.
-    QProcessEnvironment env;
+    QList<QByteArray> env;
     for (char** e = StartEnvironment(); e && *e; ++e) {
-        const QString entry = QFile::decodeName(*e);
-        const qsizetype eq = entry.indexOf(u'=');
-        if (eq > 0) env.insert(entry.left(eq), entry.mid(eq + 1));
+        const QByteArray entry(*e);
+        const QByteArray name = entry.left(entry.indexOf('='));
+        if (name.isEmpty() || kDroppedVariables.contains(name)) continue;
+        env << entry;
     }
-    for (const char* name : {"JDK_JAVAC_OPTIONS", "JAVA_TOOL_OPTIONS", "_JAVA_OPTIONS", "JDK_JAVA_OPTIONS",
-                             "CLASSPATH", "LANGUAGE", "LC_MESSAGES", "LC_CTYPE", "LANG"})
-        env.remove(QLatin1String(name));
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-    process->setProcessEnvironment(env);
-    process->setStandardOutputFile(m_folder + QStringLiteral("/log"));
-    process->setStandardErrorFile(m_folder + QStringLiteral("/log"), QIODevice::Append);
-    // Its standard input stays a pipe that only Quenlark holds: its end,
-    // however Quenlark ends, ends the server.
-    process->setChildProcessModifier([] {
-        ::setpgid(0, 0);
-        ::setpriority(PRIO_PROCESS, 0, kNiceness);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    });
-    process->start(QIODevice::WriteOnly);
-    if (!process->waitForStarted(5000)) {
-        if (error) *error = process->errorString();
+    env << QByteArrayLiteral("LC_ALL=C.UTF-8");
+    std::vector<char*> envp;
+    for (QByteArray& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    // Its standard input is a pipe that only Quenlark holds: its end, however
+    // Quenlark ends, ends the server. Its output goes to the log.
+    int input[2];
+    if (::pipe2(input, O_CLOEXEC) != 0) {
+        if (error) *error = FileRules::SystemError(errno);
         return false;
     }
-    m_process = std::move(process);
+    const QByteArray log = folder + "/log";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input[0], 0);
+    posix_spawn_file_actions_addopen(&actions, 1, log.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW,
+                                     0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
+    posix_spawnattr_t attr;
+    RunLink::OwnGroupAttributes(&attr);
+    ProcessRules::ExecArgs exec(java, Arguments(m_folder, jar));
+    pid_t pid = 0;
+    const int rc = ::posix_spawn(&pid, exec.argv[0], &actions, &attr, exec.argv.data(), envp.data());
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(input[0]);
+    if (rc != 0) {
+        ::close(input[1]);
+        if (error) *error = FileRules::SystemError(rc);
+        return false;
+    }
+    ::setpriority(PRIO_PROCESS, id_t(pid), kNiceness);
+    m_pid = pid;
+    m_input = input[1];
     m_started.start();
     return true;
 }
 
 void CompileServer::stop() {
-    if (!m_process) return;
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->closeWriteChannel();
-        m_process->terminate();
-        if (!m_process->waitForFinished(1000)) {
-            m_process->kill();
-            m_process->waitForFinished(1000);
+    if (m_input >= 0) ::close(m_input);
+    m_input = -1;
+    if (m_pid > 0 && !ProcessRules::HasEnded(m_pid)) {
+        // The end of its input ends it; a server that does not is asked, then
+        // made to.
+        auto endedWithin = [this](int ms) {
+            for (int waited = 0; waited < ms; waited += 5) {
+                if (ProcessRules::HasEnded(m_pid)) return true;
+                ::usleep(5000);
+            }
+            return ProcessRules::HasEnded(m_pid);
+        };
+        ::kill(pid_t(m_pid), SIGTERM);
+        if (!endedWithin(1000)) {
+            ::kill(pid_t(m_pid), SIGKILL);
+            endedWithin(1000);
         }
     }
-    m_process.reset();
+    // Reaped here unless the program's reaper was first.
+    if (m_pid > 0) ::waitpid(pid_t(m_pid), nullptr, WNOHANG);
+    m_pid = 0;
 }
 
-qint64 CompileServer::pid() const {
-    return m_process && m_process->state() != QProcess::NotRunning ? m_process->processId() : 0;
-}
+qint64 CompileServer::pid() const { return m_pid > 0 && !ProcessRules::HasEnded(m_pid) ? m_pid : 0; }

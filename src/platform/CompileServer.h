@@ -7,8 +7,6 @@
 #include <QStringList>
 #include <memory>
 
-class QProcess;
-
 class CompileServer {
 public:
     // `runtimeFolder` is the user's private run-time folder; the server's own
@@ -39,6 +37,7 @@ private:
 
     QString m_folder;
     QString m_jar;
-    std::unique_ptr<QProcess> m_process;
+    qint64 m_pid = 0;  // the server; ended when it is no child left to wait for
+    int m_input = -1;  // the writing end of its standard input
     QElapsedTimer m_started;
 };

@@ -17,6 +17,7 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using TestFiles::WriteFile;
@@ -284,6 +285,8 @@ void TestCompileServer::replacesServerThatNoLongerServes() {
     QVERIFY(second > 0 && second != first);
     QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/stale")));
     ::kill(pid_t(second), SIGKILL);
+    // The program's one reaper collects every child, this one too.
+    ::waitpid(pid_t(second), nullptr, 0);
     QTRY_VERIFY(m_server->pid() != second);
     QVERIFY(m_server->ensureRunning(nullptr));
     QVERIFY(m_server->pid() > 0 && m_server->pid() != second);
