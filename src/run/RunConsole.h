@@ -83,7 +83,7 @@ private:
     std::function<QString()> m_selected;
     bool m_compile = false;
     RunState m_told;
-    quint64 m_limitRead = 0;  // the run whose file-size limit was read
+    quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it
 };
 
