@@ -10,6 +10,7 @@
 #include "result/Result.h"
 #include "result/frmResultText.h"
 #include "run/RunCommands.h"
+#include "run/RunConsole.h"
 #include "settings/Qlk.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 
@@ -33,11 +35,16 @@ void WriteWhole(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
+// Runs the event loop until `done` or the timeout. It sleeps between events
+// as the program does: a loop that polled would take one of the machine's
+// two cores from the compile it measures.
 template <typename Pred>
 double Until(Pred done, int timeoutMs) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    QTimer wake;  // checks the condition at least every 10 ms
+    wake.start(10);
+    while (!done() && t.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return t.nsecsElapsed() / 1e6;
 }
 
@@ -64,6 +71,9 @@ struct Bench : QtPlatform {
     QString programFolder() override { return programs; }
     void startCompileServer() override {
         if (server) server->ensureRunning(nullptr);
+    }
+    void holdCompileServer(bool hold) override {
+        if (server) server->hold(hold);
     }
 };
 
@@ -114,6 +124,8 @@ int main(int argc, char* argv[]) {
         WriteWhole(folder + "/" + n + ".java", QByteArray(hello).replace("%1", n));
     for (const char* n : {"Long", "Lang"}) WriteWhole(folder + "/" + n + ".java", LongSource(n));
 
+    // The run's end reaches the result window as in the program.
+    Run::ServeResultWindows();
     Result::Show();
     auto* w = static_cast<frmResultText*>(Result::Current());
     // One click of ｺﾝﾊﾟｲﾙ実行 until the window shows the compile finished;
@@ -136,10 +148,22 @@ int main(int argc, char* argv[]) {
         return t.nsecsElapsed() / 1e6;
     };
 
-    // The first compile right after the server starts, against javac's.
-    server.ensureRunning(nullptr);
-    const double first = click(QStringLiteral("Hello"), true);
-    const double firstJavac = click(QStringLiteral("Hallo"), false);
+    // The first compile right after the server starts, against javac's with
+    // no server at all: ｺﾝﾊﾟｲﾙ実行 is pressed half a second after a server
+    // started, while it warms up.
+    QList<double> firsts, alone;
+    for (int i = 0; i < std::max(3, rounds / 2); ++i) {
+        server.stop();
+        if (i % 2) alone << click(QStringLiteral("Hallo"), false);
+        server.ensureRunning(nullptr);
+        Until([] { return false; }, 500);
+        firsts << click(QStringLiteral("Hello"), true);
+        if (i % 2 == 0) {
+            server.stop();
+            alone << click(QStringLiteral("Hallo"), false);
+        }
+    }
+    const double first = Median(firsts), firstJavac = Median(alone);
     Until([&] { return QFile::exists(runtime + QStringLiteral("/quenlark-compiler/socket")); }, 120000);
     for (int i = 0; i < 3; ++i) click(QString::fromLatin1(i % 2 ? "Hello" : "Hallo"), true);
 
@@ -163,7 +187,10 @@ int main(int argc, char* argv[]) {
             "%s: click until shown compiled: server median %.0f ms, javac %.0f ms, ratio %.2f (%d rounds)\n",
             what, Median(warm), Median(cold), Median(warm) / Median(cold), rounds);
     }
-    std::printf("first compile right after the server started: %.0f ms (javac %.0f ms)\n", first, firstJavac);
+    std::printf(
+        "first compile right after the server started: median %.0f ms, javac with no server %.0f ms, ratio "
+        "%.2f (%lld rounds)\n",
+        first, firstJavac, first / firstJavac, firsts.size());
 
     // Up to 100 compiles in the server, then its memory and idle processor time.
     const qint64 pid = server.pid();

@@ -123,6 +123,7 @@ public:
     qint64 monotonicMs() override { return clockMs; }
     void startCompileServer() override { ++compileServerStarts; }
     void stopCompileServer() override { ++compileServerStops; }
+    void holdCompileServer(bool hold) override { compileServerHeld = hold; }
     void endRun(int exitCode);
     void killRun(int signal);
     // The applet viewer's slot: recorded among the started programs (hidden).
@@ -137,6 +138,7 @@ public:
     QList<int> runSignals;
     int compileServerStarts = 0;
     int compileServerStops = 0;
+    bool compileServerHeld = false;
     QByteArray runInput;
     std::function<void()> runListener;
 

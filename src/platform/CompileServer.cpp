@@ -160,7 +160,27 @@ bool CompileServer::ensureRunning(QString* error) {
     return true;
 }
 
+void CompileServer::hold(bool on) {
+    if (on == m_held) return;
+    const QByteArray socket = QFile::encodeName(m_folder) + "/socket";
+    struct stat st {};
+    if (on) {
+        if (pid() == 0 || ::lstat(socket.constData(), &st) == 0) return;
+        ::kill(pid_t(m_pid), SIGSTOP);
+        m_held = true;
+        // A socket made just before the stop would meet a client that waits
+        // for an answer: that server goes on at once.
+        if (::lstat(socket.constData(), &st) == 0) hold(false);
+        return;
+    }
+    m_held = false;
+    if (pid() == 0) return;
+    ::kill(pid_t(m_pid), SIGCONT);
+    m_started.start();
+}
+
 void CompileServer::stop() {
+    hold(false);
     if (m_input >= 0) ::close(m_input);
     m_input = -1;
     if (m_pid > 0 && !ProcessRules::HasEnded(m_pid)) {

@@ -23,6 +23,11 @@ public:
     bool ensureRunning(QString* error);
     // Ends the server: its socket goes, it is waited for briefly.
     void stop();
+    // While a compile runs on javac because the server is still warming up,
+    // the server waits (stopped), so that javac has the processor to itself;
+    // it goes on, with its warm-up time counted afresh, once released. A
+    // server that already serves is never held.
+    void hold(bool on);
     qint64 pid() const;
 
     // The folder name inside the run-time folder (the client finds it so).
@@ -39,5 +44,6 @@ private:
     QString m_jar;
     qint64 m_pid = 0;  // the server; ended when it is no child left to wait for
     int m_input = -1;  // the writing end of its standard input
+    bool m_held = false;
     QElapsedTimer m_started;
 };

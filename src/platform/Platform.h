@@ -217,4 +217,7 @@ public:
     // without waiting (or replaced, when it no longer serves), and ended.
     virtual void startCompileServer() = 0;
     virtual void stopCompileServer() = 0;
+    // True while a compile runs: a server still warming up then waits, so
+    // that the javac serving this compile meanwhile is not slowed by it.
+    virtual void holdCompileServer(bool hold) = 0;
 };

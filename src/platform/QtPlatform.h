@@ -73,6 +73,7 @@ public:
     void stopApplet() override;
     void startCompileServer() override;
     void stopCompileServer() override;
+    void holdCompileServer(bool hold) override;
 
 private:
     QString aliasRoot();

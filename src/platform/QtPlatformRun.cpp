@@ -80,3 +80,7 @@ void QtPlatform::startCompileServer() {
 void QtPlatform::stopCompileServer() {
     if (m_compileServer) m_compileServer->stop();
 }
+
+void QtPlatform::holdCompileServer(bool hold) {
+    if (m_compileServer) m_compileServer->hold(hold);
+}

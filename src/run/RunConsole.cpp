@@ -54,6 +54,7 @@ Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
 // every second then.
 void Console::Tell() {
     const RunState state = State();
+    P().holdCompileServer(state.live && state.compile);
     if (state.live && !m_tick->isActive()) m_tick->start();
     if (!state.live) m_tick->stop();
     if (state == m_told) return;

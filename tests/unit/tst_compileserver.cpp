@@ -100,6 +100,12 @@ QString MakeFolder(const QString& dir, const Files& files) {
     return dir;
 }
 
+// True while the process is stopped (its state in /proc/PID/stat).
+bool Stopped(qint64 pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    return f.open(QIODevice::ReadOnly) && f.readAll().split(')').value(1).trimmed().startsWith('T');
+}
+
 }  // namespace
 
 class TestCompileServer : public QObject {
@@ -279,11 +285,19 @@ void TestCompileServer::replacesServerThatNoLongerServes() {
     QVERIFY(first > 0);
     QVERIFY(m_server->ensureRunning(nullptr));
     QCOMPARE(m_server->pid(), first);  // one that serves is kept
+    m_server->hold(true);                 // and never held
+    QVERIFY(!Stopped(first));
+    m_server->hold(false);
     WriteFile(folder() + QStringLiteral("/stale"));
     QVERIFY(m_server->ensureRunning(nullptr));
     const qint64 second = m_server->pid();
     QVERIFY(second > 0 && second != first);
     QVERIFY(!QFileInfo::exists(folder() + QStringLiteral("/stale")));
+    // One still warming up waits while a compile runs, then goes on.
+    m_server->hold(true);
+    QTRY_VERIFY(Stopped(second));
+    m_server->hold(false);
+    QTRY_VERIFY(!Stopped(second));
     ::kill(pid_t(second), SIGKILL);
     // The program's one reaper collects every child, this one too.
     ::waitpid(pid_t(second), nullptr, 0);

@@ -158,13 +158,16 @@ void TestRunConsole::statusTexts() {
 
 // Compile then application: the compile is killed at once before the
 // application starts; the applet button is no run and stops nothing, nor do
-// the runs stop the applet viewer.
+// the runs stop the applet viewer. A compile, and only a compile, holds the
+// compile server while it runs.
 void TestRunConsole::oneLiveRun() {
     Bench b;
     b.form->cmdExection[0]->click();
     QVERIFY(Run::Console::instance()->Live());
+    QVERIFY(b.fake->compileServerHeld);
     b.form->cmdExection[1]->click();
     b.form->cmdExection[2]->click();
+    QVERIFY(!b.fake->compileServerHeld);
     QCOMPARE(b.signalsAndStarts(), QStringList({"compile.bat", "applet.bat", "signal:9", "apli.bat"}));
     QCOMPARE(b.fake->appletStops, 0);
     QCOMPARE(b.fake->run.serial, quint64(2));
@@ -175,6 +178,8 @@ void TestRunConsole::oneLiveRun() {
     b.fake->endRun(0);
     b.form->cmdExection[0]->click();
     QCOMPARE(b.fake->runSignals, QList<int>({9}));
+    b.fake->endRun(0);
+    QVERIFY(!b.fake->compileServerHeld);
 }
 
 void TestRunConsole::stopSequence_data() {
