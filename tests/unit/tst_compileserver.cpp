@@ -285,7 +285,7 @@ void TestCompileServer::replacesServerThatNoLongerServes() {
     QVERIFY(first > 0);
     QVERIFY(m_server->ensureRunning(nullptr));
     QCOMPARE(m_server->pid(), first);  // one that serves is kept
-    m_server->hold(true);                 // and never held
+    m_server->hold(true);              // and never held
     QVERIFY(!Stopped(first));
     m_server->hold(false);
     WriteFile(folder() + QStringLiteral("/stale"));
