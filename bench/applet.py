@@ -1,6 +1,9 @@
 """ｱﾌﾟﾚｯﾄ実行 until the applet's first paint, against `java` opening an empty
 300x200 Frame, alternating runs under one private X server. Times are read
 from the wall clock on both sides of the process boundary (same machine).
+The button is clicked with the mouse as a user does (xdotool): a press through
+the accessibility bridge would add the 100 ms its animated click holds the
+button down.
 
     tests/e2e/run-in-xvfb.sh /usr/bin/python3 bench/applet.py build/bin/quenlark [runs]
 """
@@ -70,13 +73,15 @@ def read_result():
 qlk = e.Session({"JavaFileFolder0": folder})
 qlk.set_name("Painted")
 button = e.find(qlk.main, name="ｱﾌﾟﾚｯﾄ実行", role="push button")
+box = button.queryComponent().getExtents(e.pyatspi.DESKTOP_COORDS)
+subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2)], check=True)
 
 
 def applet_once():
     with open(e.RESULT_FILE, "w"):
         pass
     start = time.time()
-    e.press(button)
+    subprocess.run(["xdotool", "click", "1"], check=True)
     painted = e.wait_for(lambda: painted_at(read_result()), 30, 0.005, "first paint")
     return (painted - start) * 1000
 
