@@ -251,15 +251,7 @@ void ReapAll() {
 }
 
 void EnsureReaper() {
-    if (g_childPipe[0] >= 0) return;
-    if (::pipe2(g_childPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    auto* notifier = new QSocketNotifier(g_childPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, [] {
-        char buffer[64];
-        while (::read(g_childPipe[0], buffer, sizeof buffer) > 0) {
-        }
-        ReapAll();
-    });
+    if (g_childPipe[0] >= 0 || !WakeOnPipe(g_childPipe, ReapAll)) return;
     struct sigaction sa {};
     sa.sa_sigaction = OnChild;
     sigemptyset(&sa.sa_mask);
@@ -280,6 +272,22 @@ void WhenEnded(qint64 pid, QObject* context, std::function<void(int status)> end
 void AdoptOrphans() {
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     EnsureReaper();
+}
+
+bool WakeOnPipe(int pipe[2], std::function<void()> woken) {
+    if (::pipe2(pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        pipe[0] = pipe[1] = -1;
+        return false;
+    }
+    const int readEnd = pipe[0];
+    auto* notifier = new QSocketNotifier(readEnd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [readEnd, woken = std::move(woken)] {
+        char buffer[64];
+        while (::read(readEnd, buffer, sizeof buffer) > 0) {
+        }
+        woken();
+    });
+    return true;
 }
 
 bool HasEnded(qint64 pid) {

@@ -52,6 +52,11 @@ void AdoptOrphans();
 // True once the child `pid` has ended, reaped or not; never blocks.
 bool HasEnded(qint64 pid);
 
+// A self-pipe that brings signals to the event loop: a signal handler writes
+// a byte to `pipe[1]`; `woken` runs on the loop once the bytes are drained.
+// False when the pipe cannot be made (then `pipe` stays {-1, -1}).
+bool WakeOnPipe(int pipe[2], std::function<void()> woken);
+
 }  // namespace ProcessRules
 
 // Without a usable $XDG_RUNTIME_DIR, Qt would make one under a predictable

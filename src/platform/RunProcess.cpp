@@ -346,15 +346,7 @@ void OnTerminationSignal(int) {
 }  // namespace
 
 void RunProcess::watchTerminationSignals(std::function<void()> handler) {
-    if (g_signalPipe[0] >= 0) return;
-    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] {
-        char buffer[16];
-        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
-        handler();
-    });
+    if (g_signalPipe[0] >= 0 || !ProcessRules::WakeOnPipe(g_signalPipe, std::move(handler))) return;
     struct sigaction sa {};
     sa.sa_handler = OnTerminationSignal;
     sigemptyset(&sa.sa_mask);
