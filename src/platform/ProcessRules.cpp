@@ -88,6 +88,20 @@ QString ProgramsFolder() {
 
 char** StartEnvironment() { return Kept().kept ? Kept().pointers.data() : environ; }
 
+void SetStartVariable(const QByteArray& name, const QByteArray& value) {
+    KeptEnvironment& k = Kept();
+    if (!k.kept) {
+        qputenv(name.constData(), value);
+        return;
+    }
+    const QByteArray prefix = name + '=';
+    k.entries.removeIf([&prefix](const QByteArray& e) { return e.startsWith(prefix); });
+    k.entries << prefix + value;
+    k.pointers.clear();
+    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
+    k.pointers.push_back(nullptr);
+}
+
 QString UserRuntimeFolder() {
     const QByteArray runtime = Kept().kept ? Kept().runtimeDir : qgetenv("XDG_RUNTIME_DIR");
     return UsableRuntimeDir(runtime) ? QFile::decodeName(runtime) : QString();

@@ -70,6 +70,8 @@ void EnsurePrivateRuntimeDir();
 // the one kept by EnsurePrivateRuntimeDir, else the current one. The kept one
 // also names the folder of the running executable as $QUENLARK_PROGRAMS.
 char** StartEnvironment();
+// Names `value` as the variable `name` to every program started from now on.
+void SetStartVariable(const QByteArray& name, const QByteArray& value);
 
 // The folder that holds the running executable and the programs shipped with
 // it, links resolved; "" when it cannot be read.

@@ -1,6 +1,7 @@
 #include "QtPlatform.h"
 
 #include "AtomicFile.h"
+#include "BrowseRequests.h"
 #include "CompileServer.h"
 #include "FileRules.h"
 #include "ProcessRules.h"

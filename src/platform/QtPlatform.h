@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <memory>
 
+class BrowseRequests;
 class CompileServer;
 class HelpWindow;
 class RunProcess;
@@ -88,7 +89,8 @@ private:
     std::unique_ptr<QObject> m_children;  // owns what waits for started programs
     QString m_tempAliasRoot;              // made with an unpredictable name, removed at exit
     std::unique_ptr<RunProcess> m_run;
-    std::unique_ptr<RunProcess> m_applet;  // the applet viewer, ended with Quenlark
+    std::unique_ptr<RunProcess> m_applet;      // the applet viewer, ended with Quenlark
+    std::unique_ptr<BrowseRequests> m_browse;  // the pages the viewer asks to show
     std::function<void()> m_runListener;
     std::unique_ptr<CompileServer> m_compileServer;
 };

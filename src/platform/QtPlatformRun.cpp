@@ -2,9 +2,13 @@
 // made on first use.
 #include "QtPlatform.h"
 
+#include "BrowseRequests.h"
 #include "CompileServer.h"
 #include "ProcessRules.h"
 #include "RunProcess.h"
+
+#include <QFile>
+#include <QStandardPaths>
 
 #include <signal.h>
 
@@ -59,6 +63,23 @@ bool QtPlatform::startApplet(const QString& commandLine, QString* error) {
     QStringList args;
     if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
     if (!m_applet) m_applet = std::make_unique<RunProcess>();
+    if (!m_browse) {
+        // The viewer's showDocument: the desktop's browser, started by
+        // Quenlark apart from the viewer, so that it outlives it.
+        m_browse = std::make_unique<BrowseRequests>(
+            PrivateRuntimeFolder(windowsFolder()) + QStringLiteral("/quenlark-browse"),
+            [](const QString& address) {
+                const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+                if (opener.isEmpty())
+                    return QStringLiteral(
+                        "xdg-open が見つかりません (sudo apt install xdg-utils で入ります)");
+                qint64 pid = 0;
+                QString why;
+                return ProcessRules::SpawnDetached(opener, {address}, &pid, &why) ? QString() : why;
+            });
+        if (!m_browse->socketPath().isEmpty())
+            SetStartVariable(BrowseRequests::kVariable, QFile::encodeName(m_browse->socketPath()));
+    }
     if (!m_applet->start(program, args, error)) return false;
     // Nobody types to the viewer: its input ends at once.
     m_applet->closeInput();

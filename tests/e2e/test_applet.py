@@ -1,8 +1,9 @@
 """ｱﾌﾟﾚｯﾄ実行 with the real JDK and the shipped viewer, as a learner uses it:
 the applet's area at the page's size in the applet's colour, its output in
 result.txt and no result window, the keyboard focus, 再読み込み after a
-recompile, an animation and a Swing applet on one page, a class not compiled
-yet, and no viewer left behind by a second press or by closing Quenlark."""
+recompile, a page shown in the browser that outlives the viewer, an animation
+and a Swing applet on one page, a class not compiled yet, and no viewer left
+behind by a second press or by closing Quenlark."""
 import os
 import subprocess
 import sys
@@ -92,8 +93,26 @@ public class Swing extends JApplet {
 """)
 source("Two.html", "<applet code=Anim width=200 height=120></applet>\n"
                    "<applet code=Swing.class width=180 height=100 name=swing></applet>\n")
+source("Doc.java", """import java.applet.Applet;
+import java.net.URL;
+public class Doc extends Applet {
+    public void start() {
+        try { getAppletContext().showDocument(new URL(getDocumentBase(), "次のページ.html")); }
+        catch (Exception e) { e.printStackTrace(); }
+    }
+}
+""")
+source("Doc.html", "<applet code=Doc width=100 height=50></applet>\n")
+# The desktop's browser: one that notes the page and stays open.
+BIN = os.path.join(e.HOME, "fake-bin")
+os.makedirs(BIN, exist_ok=True)
+BROWSER_PID = os.path.join(FOLDER, "browser.pid")
+with open(os.path.join(BIN, "xdg-open"), "w") as f:
+    f.write(f'#!/bin/sh\necho "$$ $1" > "{BROWSER_PID}"\nexec sleep 120\n')
+os.chmod(os.path.join(BIN, "xdg-open"), 0o755)
+os.environ["PATH"] = BIN + os.pathsep + os.environ["PATH"]
 source("Missing.html", "<applet code=Nope width=100 height=100></applet>\n")
-compile_java("Hello.java", "Anim.java", "Swing.java")
+compile_java("Hello.java", "Anim.java", "Swing.java", "Doc.java")
 
 
 def pixels():
@@ -170,6 +189,15 @@ e.check(e.wait_for(lambda: area_of(RED), 20, what="red area") == (240, 160), "�
 e.check("stop\ndestroy\ninit " in result_file(), "stop and destroy before the new init")
 e.check(viewers() == first_viewer, "再読み込み stays in the same viewer")
 
+# showDocument: the desktop's browser shows the page and outlives the viewer.
+qlk.set_name("Doc")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+opened = e.wait_for(lambda: os.path.exists(BROWSER_PID) and open(BROWSER_PID, encoding="utf-8").read().split(), 30,
+                    what="browser started")
+e.check(opened[1].startswith("file:") and opened[1].endswith("/applets/次のページ.html"),
+        "showDocument gives the browser the page beside the applet's page")
+browser = int(opened[0])
+
 # A second press with another page replaces the viewer; two applets on one page.
 qlk.set_name("Two")
 qlk.press("ｱﾌﾟﾚｯﾄ実行")
@@ -181,6 +209,9 @@ e.check(e.wait_for(lambda: "frame 5 of Swing" in result_file(), 20, what="frames
         "an animation thread repaints through a buffer; getApplet finds the other applet")
 e.check(e.wait_for(lambda: area_of((0x30, 0xA0, 0x50)), 10, what="anim area") == (200, 120), "the animation paints")
 e.check(len(viewers()) == 1 and viewers() != first_viewer, "the earlier viewer process has ended")
+e.check(os.path.exists(f"/proc/{browser}") and "Doc - アプレット" not in e.windows(),
+        "the browser a viewer opened outlives it")
+os.kill(browser, 9)
 
 # A class that was never compiled: the message in the window and in result.txt.
 qlk.set_name("Missing")

@@ -2,6 +2,7 @@
 // and the history, against the fake platform.
 #include "FakePlatform.h"
 #include "TestFiles.h"
+#include "platform/BrowseRequests.h"
 #include "run/BrowserCommand.h"
 #include "run/RunCommands.h"
 #include "settings/Qlk.h"
@@ -12,9 +13,41 @@
 #include <QTest>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 using namespace Qlk;
 
 using namespace TestFiles;
+
+namespace {
+// One request to the viewer's socket, as the viewer makes it; the answer.
+QByteArray Ask(const QString& socket, const QByteArray& request) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray path = QFile::encodeName(socket);
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return "no connection";
+    }
+    [[maybe_unused]] ssize_t n = ::write(fd, request.constData(), size_t(request.size()));
+    ::shutdown(fd, SHUT_WR);
+    ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    QByteArray reply;
+    char buffer[256];
+    for (int waited = 0; waited < 5000 && !reply.endsWith('\n'); waited += 10) {
+        QTest::qWait(10);
+        while ((n = ::read(fd, buffer, sizeof buffer)) > 0) reply.append(buffer, n);
+    }
+    ::close(fd);
+    return reply;
+}
+}  // namespace
 
 class TestBrowser : public QObject {
     Q_OBJECT
@@ -126,6 +159,10 @@ private slots:
         QCOMPARE(F().beeps, 0);
     }
 
+    void viewerPages_data();
+    void viewerPages();
+    void viewerPagesElsewhere();
+
     void failedStartIsReportedAndNotRecorded() {
         Setup();
         F().startSucceeds = false;
@@ -136,6 +173,60 @@ private slots:
         QVERIFY(!calls.contains(QStringLiteral("recent")));
     }
 };
+
+// The pages the applet viewer asks Quenlark to show: only what a browser
+// should be given, from this user's programs, through a private folder.
+void TestBrowser::viewerPages_data() {
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("opened");  // "" when refused
+    QTest::newRow("http") << QByteArray("http://example.com/a?b=1\n") << "http://example.com/a?b=1";
+    QTest::newRow("https, no newline") << QByteArray("https://example.com/") << "https://example.com/";
+    QTest::newRow("a file beside the page")
+        << QByteArray("file:/home/u/java/next.html\n") << "file:/home/u/java/next.html";
+    QTest::newRow("Japanese path") << QByteArray("file:/home/u/授業/次.html\n")
+                                   << "file:/home/u/授業/次.html";
+    QTest::newRow("javascript") << QByteArray("javascript:alert(1)\n") << "";
+    QTest::newRow("a program's scheme") << QByteArray("mailto:a@example.com\n") << "";
+    QTest::newRow("http without a host") << QByteArray("http:///etc/passwd\n") << "";
+    QTest::newRow("control character") << QByteArray("http://example.com/\x1b[2J\n") << "";
+    QTest::newRow("not UTF-8") << QByteArray("http://example.com/\xff\n") << "";
+    QTest::newRow("empty") << QByteArray("\n") << "";
+    QTest::newRow("too long") << "http://example.com/" + QByteArray(BrowseRequests::kMaxRequest, 'a') + '\n'
+                              << "";
+}
+
+void TestBrowser::viewerPages() {
+    QFETCH(QByteArray, request);
+    QFETCH(QString, opened);
+    QTemporaryDir dir;
+    QStringList asked;
+    BrowseRequests requests(dir.path() + QStringLiteral("/browse"), [&asked](const QString& address) {
+        asked << address;
+        return QString();
+    });
+    QVERIFY(!requests.socketPath().isEmpty());
+    struct stat st {};
+    QVERIFY(::stat(QFile::encodeName(dir.path() + QStringLiteral("/browse")).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 0077, 0u);
+    const QByteArray reply = Ask(requests.socketPath(), request);
+    QCOMPARE(asked, opened.isEmpty() ? QStringList() : QStringList{opened});
+    QVERIFY2(opened.isEmpty() ? reply.startsWith("NG ") : reply == "OK\n", reply.constData());
+}
+
+void TestBrowser::viewerPagesElsewhere() {
+    QTemporaryDir dir;
+    // A browser that cannot start: the viewer is told why.
+    BrowseRequests failing(dir.path() + QStringLiteral("/browse"),
+                           [](const QString&) { return QStringLiteral("xdg-open が見つかりません"); });
+    QCOMPARE(Ask(failing.socketPath(), "https://example.com/\n"),
+             QByteArray("NG xdg-open が見つかりません\n"));
+    // A folder others can open, or a link, is no place for the socket.
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/open")));
+    QFile::setPermissions(dir.path() + QStringLiteral("/open"), QFileDevice::Permissions(0x7777));
+    QVERIFY(BrowseRequests(dir.path() + QStringLiteral("/open"), {}).socketPath().isEmpty());
+    QVERIFY(QFile::link(dir.path() + QStringLiteral("/browse"), dir.path() + QStringLiteral("/link")));
+    QVERIFY(BrowseRequests(dir.path() + QStringLiteral("/link"), {}).socketPath().isEmpty());
+}
 
 QTEST_MAIN(TestBrowser)
 #include "tst_browser.moc"

@@ -28,7 +28,6 @@ import java.awt.Toolkit;
 import java.awt.event.KeyEvent;
 import java.awt.event.WindowAdapter;
 import java.awt.event.WindowEvent;
-import java.io.File;
 import java.io.IOException;
 import java.io.InputStream;
 import java.lang.reflect.Constructor;
@@ -541,19 +540,10 @@ final class AppletWindow implements AppletStub, AppletContext {
         showDocument(url, "_self");
     }
 
-    /** Opens the page in the desktop's browser, in a session of its own so it outlives the viewer. */
+    /** Opens the page in the desktop's browser, which outlives the viewer. */
     @Override
     public void showDocument(URL url, String target) {
-        if (url == null) return;
-        try {
-            new ProcessBuilder("setsid", "-f", "xdg-open", url.toString())
-                .redirectInput(ProcessBuilder.Redirect.from(new File("/dev/null")))
-                .redirectOutput(ProcessBuilder.Redirect.DISCARD)
-                .redirectError(ProcessBuilder.Redirect.DISCARD)
-                .start();
-        } catch (IOException e) {
-            System.out.println("ブラウザで " + url + " を開けません: " + e.getMessage());
-        }
+        if (url != null) Browser.open(url);
     }
 
     @Override

@@ -1,0 +1,140 @@
+// Addresses the applet viewer asks the desktop's browser to show (see
+// BrowseRequests.h). A request is one line, the address; the answer is one
+// line, "OK" or "NG " and the reason, and the connection ends.
+#include "BrowseRequests.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// A folder of this user's that nobody else may open, never a link.
+bool PrivateFolder(const QByteArray& path) {
+    if (::mkdir(path.constData(), S_IRWXU) != 0 && errno != EEXIST) return false;
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+           (st.st_mode & 077) == 0;
+}
+
+// The user id of the process at the other end of a connection; -1 unknown.
+long PeerUid(int fd) {
+    ucred cred{};
+    socklen_t size = sizeof cred;
+    return ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 ? long(cred.uid) : -1;
+}
+
+}  // namespace
+
+BrowseRequests::BrowseRequests(const QString& folder, Opener open, QObject* parent)
+    : QObject(parent), m_open(std::move(open)) {
+    const QByteArray dir = QFile::encodeName(folder);
+    const QByteArray path = dir + "/socket";
+    sockaddr_un address{};
+    if (!PrivateFolder(dir) || size_t(path.size()) >= sizeof address.sun_path) return;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    // A socket left by a Quenlark that was killed: there is only one Quenlark.
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode)) ::unlink(path.constData());
+    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (m_listener < 0) return;
+    if (::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(m_listener, kMaxClients) != 0) {
+        ::close(m_listener);
+        m_listener = -1;
+        return;
+    }
+    m_path = QFile::decodeName(path);
+    m_listening = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_listening, &QSocketNotifier::activated, this, &BrowseRequests::accept);
+}
+
+BrowseRequests::~BrowseRequests() {
+    for (auto it = m_clients.begin(); it != m_clients.end(); ++it) ::close(it.key());
+    if (m_listener < 0) return;
+    ::close(m_listener);
+    ::unlink(QFile::encodeName(m_path).constData());
+}
+
+QString BrowseRequests::socketPath() const { return m_path; }
+
+QString BrowseRequests::Address(const QByteArray& request, QString* why) {
+    auto refuse = [why](const QString& reason) {
+        if (why) *why = reason;
+        return QString();
+    };
+    QByteArray line = request;
+    if (line.endsWith('\n')) line.chop(1);
+    if (line.isEmpty()) return refuse(QStringLiteral("アドレスがありません"));
+    if (line.size() > kMaxRequest) return refuse(QStringLiteral("アドレスが長すぎます"));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8.decode(line);
+    if (utf8.hasError()) return refuse(QStringLiteral("アドレスが UTF-8 ではありません"));
+    for (QChar c : text)
+        if (c.category() == QChar::Other_Control)
+            return refuse(QStringLiteral("アドレスに制御文字があります"));
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || !(scheme == u"http" || scheme == u"https" || scheme == u"file"))
+        return refuse(QStringLiteral("ブラウザで開けるアドレス (http、https、file) ではありません"));
+    if (scheme != u"file" && url.host().isEmpty())
+        return refuse(QStringLiteral("アドレスにホスト名がありません"));
+    return text;
+}
+
+void BrowseRequests::accept() {
+    while (m_clients.size() < kMaxClients) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        // Only this user's own programs may have a browser opened.
+        if (PeerUid(fd) != long(::getuid())) {
+            ::close(fd);
+            continue;
+        }
+        auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this, fd] { read(fd); });
+        m_clients.insert(fd, Client{notifier, {}});
+    }
+    // Full: the rest wait until a client is done.
+    m_listening->setEnabled(false);
+}
+
+void BrowseRequests::read(int fd) {
+    Client& client = m_clients[fd];
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        client.request.append(buffer, n);
+        if (client.request.size() > kMaxRequest + 1) break;
+    }
+    const bool ended = n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+    const qsizetype newline = client.request.indexOf('\n');
+    if (newline < 0 && !ended && client.request.size() <= kMaxRequest + 1) return;
+    QString why;
+    const QString address = Address(newline < 0 ? client.request : client.request.left(newline + 1), &why);
+    if (!address.isEmpty()) why = m_open(address);
+    answer(fd, why.isEmpty() ? QByteArray("OK\n") : "NG " + why.toUtf8() + '\n');
+}
+
+void BrowseRequests::answer(int fd, const QByteArray& reply) {
+    // A line of a few bytes fits any socket buffer; a client that left gets
+    // nothing (MSG_NOSIGNAL: no SIGPIPE).
+    [[maybe_unused]] ssize_t n = ::send(fd, reply.constData(), size_t(reply.size()), MSG_NOSIGNAL);
+    Client client = m_clients.take(fd);
+    client.notifier->setEnabled(false);
+    client.notifier->deleteLater();
+    ::close(fd);
+    if (m_listening) {
+        m_listening->setEnabled(true);
+        accept();
+    }
+}
