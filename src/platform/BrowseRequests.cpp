@@ -3,17 +3,18 @@
 // line, "OK" or "NG " and the reason, and the connection ends.
 #include "BrowseRequests.h"
 
+#include "ProcessRules.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 #include <QStringDecoder>
 #include <QUrl>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -38,21 +39,13 @@ BrowseRequests::BrowseRequests(const QString& folder, Opener open, QObject* pare
     : QObject(parent), m_open(std::move(open)) {
     const QByteArray dir = QFile::encodeName(folder);
     const QByteArray path = dir + "/socket";
-    sockaddr_un address{};
-    if (!PrivateFolder(dir) || size_t(path.size()) >= sizeof address.sun_path) return;
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    if (!PrivateFolder(dir)) return;
     // A socket left by a Quenlark that was killed: there is only one Quenlark.
     struct stat st {};
     if (::lstat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode)) ::unlink(path.constData());
-    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    m_listener = ProcessRules::UnixSocket(QFile::decodeName(path), true);
     if (m_listener < 0) return;
-    if (::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listener, kMaxClients) != 0) {
-        ::close(m_listener);
-        m_listener = -1;
-        return;
-    }
+    ::fcntl(m_listener, F_SETFL, ::fcntl(m_listener, F_GETFL) | O_NONBLOCK);
     m_path = QFile::decodeName(path);
     m_listening = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
     connect(m_listening, &QSocketNotifier::activated, this, &BrowseRequests::accept);
@@ -129,12 +122,8 @@ void BrowseRequests::answer(int fd, const QByteArray& reply) {
     // A line of a few bytes fits any socket buffer; a client that left gets
     // nothing (MSG_NOSIGNAL: no SIGPIPE).
     [[maybe_unused]] ssize_t n = ::send(fd, reply.constData(), size_t(reply.size()), MSG_NOSIGNAL);
-    Client client = m_clients.take(fd);
-    client.notifier->setEnabled(false);
-    client.notifier->deleteLater();
-    ::close(fd);
-    if (m_listening) {
-        m_listening->setEnabled(true);
-        accept();
-    }
+    int closing = fd;
+    ProcessRules::StopWatching(m_clients.take(fd).notifier, &closing);
+    m_listening->setEnabled(true);
+    accept();
 }

@@ -16,7 +16,9 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cerrno>
@@ -49,10 +51,16 @@ KeptEnvironment& Kept() {
     return k;
 }
 
+// The null-ended array exec takes, after the entries changed.
+void PointAtEntries(KeptEnvironment& k) {
+    k.pointers.clear();
+    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
+    k.pointers.push_back(nullptr);
+}
+
 void KeepEnvironment() {
     KeptEnvironment& k = Kept();
     k.entries.clear();
-    k.pointers.clear();
     for (char** e = environ; e && *e; ++e) {
         // The desktop's start-up notice belongs to Quenlark's own start; a
         // program started later must not answer it.
@@ -65,8 +73,7 @@ void KeepEnvironment() {
     // per-user copy of a system install lies elsewhere.
     const QString programs = ProgramsFolder();
     if (!programs.isEmpty()) k.entries << "QUENLARK_PROGRAMS=" + QFile::encodeName(programs);
-    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
-    k.pointers.push_back(nullptr);
+    PointAtEntries(k);
     k.runtimeDir = qgetenv("XDG_RUNTIME_DIR");
     k.kept = true;
 }
@@ -97,9 +104,7 @@ void SetStartVariable(const QByteArray& name, const QByteArray& value) {
     const QByteArray prefix = name + '=';
     k.entries.removeIf([&prefix](const QByteArray& e) { return e.startsWith(prefix); });
     k.entries << prefix + value;
-    k.pointers.clear();
-    for (QByteArray& e : k.entries) k.pointers.push_back(e.data());
-    k.pointers.push_back(nullptr);
+    PointAtEntries(k);
 }
 
 QString UserRuntimeFolder() {
@@ -302,6 +307,30 @@ bool WakeOnPipe(int pipe[2], std::function<void()> woken) {
         woken();
     });
     return true;
+}
+
+void StopWatching(QSocketNotifier* notifier, int* fd) {
+    if (notifier) {
+        notifier->setEnabled(false);
+        notifier->deleteLater();
+    }
+    if (*fd >= 0) ::close(*fd);
+    *fd = -1;
+}
+
+int UnixSocket(const QString& path, bool listening) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (size_t(name.size()) >= sizeof address.sun_path) return -1;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    auto* a = reinterpret_cast<sockaddr*>(&address);
+    if (fd >= 0 && (listening ? ::bind(fd, a, sizeof address) == 0 && ::listen(fd, 8) == 0
+                              : ::connect(fd, a, sizeof address) == 0))
+        return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
 }
 
 bool HasEnded(qint64 pid) {

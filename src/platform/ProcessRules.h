@@ -13,6 +13,8 @@
 
 class QObject;
 
+class QSocketNotifier;
+
 namespace ProcessRules {
 
 // A program and its arguments as the null-ended array exec takes; the words
@@ -56,6 +58,14 @@ bool HasEnded(qint64 pid);
 // a byte to `pipe[1]`; `woken` runs on the loop once the bytes are drained.
 // False when the pipe cannot be made (then `pipe` stays {-1, -1}).
 bool WakeOnPipe(int pipe[2], std::function<void()> woken);
+
+// Stops watching a descriptor and closes it (then `*fd` is -1): the notifier,
+// which may be the one whose signal runs now, is disabled and deleted later.
+void StopWatching(QSocketNotifier* notifier, int* fd);
+
+// A Unix stream socket at `path`, close-on-exec: listening there (bound, with
+// a few clients let wait), or connected to it; -1 when that fails.
+int UnixSocket(const QString& path, bool listening);
 
 }  // namespace ProcessRules
 

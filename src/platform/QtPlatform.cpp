@@ -186,13 +186,8 @@ struct ErrorTail {
         }
     }
     void finish() {
-        if (notifier) {
-            notifier->setEnabled(false);
-            notifier->deleteLater();
-            notifier = nullptr;
-        }
-        if (fd >= 0) ::close(fd);
-        fd = -1;
+        ProcessRules::StopWatching(notifier, &fd);
+        notifier = nullptr;
     }
     // At most the last five lines, as text.
     QString lastLines() const {

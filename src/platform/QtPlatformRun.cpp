@@ -20,6 +20,16 @@ RunProcess* Ensure(std::unique_ptr<RunProcess>& run, const std::function<void()>
     }
     return run.get();
 }
+// Starts the desktop's browser on a page, apart from every run; "" when it
+// started, else why not.
+QString OpenInDesktopBrowser(const QString& address) {
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty())
+        return QStringLiteral("xdg-open が見つかりません (sudo apt install xdg-utils で入ります)");
+    qint64 pid = 0;
+    QString why;
+    return ProcessRules::SpawnDetached(opener, {address}, &pid, &why) ? QString() : why;
+}
 }  // namespace
 
 bool QtPlatform::startRun(const QString& commandLine, QString* error) {
@@ -67,16 +77,7 @@ bool QtPlatform::startApplet(const QString& commandLine, QString* error) {
         // The viewer's showDocument: the desktop's browser, started by
         // Quenlark apart from the viewer, so that it outlives it.
         m_browse = std::make_unique<BrowseRequests>(
-            PrivateRuntimeFolder(windowsFolder()) + QStringLiteral("/quenlark-browse"),
-            [](const QString& address) {
-                const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-                if (opener.isEmpty())
-                    return QStringLiteral(
-                        "xdg-open が見つかりません (sudo apt install xdg-utils で入ります)");
-                qint64 pid = 0;
-                QString why;
-                return ProcessRules::SpawnDetached(opener, {address}, &pid, &why) ? QString() : why;
-            });
+            PrivateRuntimeFolder(windowsFolder()) + QStringLiteral("/quenlark-browse"), OpenInDesktopBrowser);
         if (!m_browse->socketPath().isEmpty())
             SetStartVariable(BrowseRequests::kVariable, QFile::encodeName(m_browse->socketPath()));
     }

@@ -233,13 +233,8 @@ void RunProcess::closeInput() {
 }
 
 void RunProcess::dropInput() {
-    if (m_writable) {
-        m_writable->setEnabled(false);
-        m_writable->deleteLater();
-        m_writable = nullptr;
-    }
-    if (m_input >= 0) ::close(m_input);
-    m_input = -1;
+    ProcessRules::StopWatching(m_writable, &m_input);
+    m_writable = nullptr;
     m_pending.clear();
     m_info.inputOpen = false;
 }

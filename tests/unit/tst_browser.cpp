@@ -3,6 +3,7 @@
 #include "FakePlatform.h"
 #include "TestFiles.h"
 #include "platform/BrowseRequests.h"
+#include "platform/ProcessRules.h"
 #include "run/BrowserCommand.h"
 #include "run/RunCommands.h"
 #include "settings/Qlk.h"
@@ -16,7 +17,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using namespace Qlk;
@@ -26,15 +26,8 @@ using namespace TestFiles;
 namespace {
 // One request to the viewer's socket, as the viewer makes it; the answer.
 QByteArray Ask(const QString& socket, const QByteArray& request) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = QFile::encodeName(socket);
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        ::close(fd);
-        return "no connection";
-    }
+    const int fd = ProcessRules::UnixSocket(socket, false);
+    if (fd < 0) return "no connection";
     [[maybe_unused]] ssize_t n = ::write(fd, request.constData(), size_t(request.size()));
     ::shutdown(fd, SHUT_WR);
     ::fcntl(fd, F_SETFL, O_NONBLOCK);

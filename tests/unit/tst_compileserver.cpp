@@ -4,6 +4,7 @@
 // not the user's; a server that no longer serves is replaced.
 #include "TestFiles.h"
 #include "platform/CompileServer.h"
+#include "platform/ProcessRules.h"
 
 #include <QDirIterator>
 #include <QEventLoop>
@@ -16,7 +17,6 @@
 
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,21 +80,6 @@ Outcome RunIn(const QString& program, const QStringList& args, const QString& di
 }
 
 // A Unix socket at `path`: listening, or connected; -1 on failure.
-int UnixSocket(const QString& path, bool listening) {
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(path);
-    if (size_t(name.size()) >= sizeof address.sun_path) return -1;
-    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    auto* a = reinterpret_cast<sockaddr*>(&address);
-    if (fd >= 0 && (listening ? ::bind(fd, a, sizeof address) == 0 && ::listen(fd, 4) == 0
-                              : ::connect(fd, a, sizeof address) == 0))
-        return fd;
-    if (fd >= 0) ::close(fd);
-    return -1;
-}
-
 QString MakeFolder(const QString& dir, const Files& files) {
     for (const auto& [name, bytes] : files) WriteFile(dir + u'/' + name, bytes);
     return dir;
@@ -139,7 +124,7 @@ void TestCompileServer::initTestCase() {
 
 // How many compiles the server has run, from its own state request.
 int TestCompileServer::served() {
-    const int fd = UnixSocket(folder() + QStringLiteral("/socket"), false);
+    const int fd = ProcessRules::UnixSocket(folder() + QStringLiteral("/socket"), false);
     if (fd < 0 || ::write(fd, "QLK1S", 5) != 5) return -1;
     QByteArray text;
     char buffer[256];
@@ -247,7 +232,7 @@ void TestCompileServer::fallsBackToJavac() {
     QList<int> connections;
     std::unique_ptr<QSocketNotifier> fake;
     if (server != QStringLiteral("none")) {
-        const int listener = UnixSocket(dir + QStringLiteral("/socket"), true);
+        const int listener = ProcessRules::UnixSocket(dir + QStringLiteral("/socket"), true);
         QVERIFY(listener >= 0);
         fake = std::make_unique<QSocketNotifier>(listener, QSocketNotifier::Read);
         QObject::connect(fake.get(), &QSocketNotifier::activated, [&, listener] {
