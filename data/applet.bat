@@ -48,7 +48,7 @@ fi
 
 if ! command -v java >/dev/null 2>&1; then
     echo "java が見つかりません。JDK をインストールしてください。"
-    echo "  例: sudo apt install openjdk-17-jdk"
+    echo "  例: sudo apt install default-jdk"
     exit 1
 fi
 if [ "${status:-}" = 78 ]; then
@@ -59,9 +59,10 @@ if [ "${status:-}" = 78 ]; then
     echo "      sudo update-alternatives --config java"
 elif [ "${status:-}" = old ]; then
     echo "この JDK ($(java -version 2>&1 | head -n 1)) は古く、アプレットビューアを動かせません。"
-    echo "JDK 17 から 25 までのどれかをインストールし、java コマンドがそれを指すようにしてください。"
-    echo "  例: sudo apt install openjdk-17-jdk"
+    echo "JDK 17 以降をインストールし、java と javac のコマンドがそれを指すようにしてください。"
+    echo "  例: sudo apt install default-jdk"
     echo "      sudo update-alternatives --config java"
+    echo "      sudo update-alternatives --config javac"
 else
     echo "アプレットビューア ($viewer) が見つかりません。Quenlark をインストールし直してください。"
 fi
