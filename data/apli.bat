@@ -21,7 +21,7 @@ exec >>"$result" 2>&1              # 以下の出力はすべて result.txt へ
 
 if ! command -v java >/dev/null 2>&1; then
     echo "java が見つかりません。JDK をインストールしてください。"
-    echo "  例: sudo apt install openjdk-17-jdk-headless"
+    echo "  例: sudo apt install default-jdk"
     exit 1
 fi
 cd "$1" || { echo "フォルダに移動できません: $1"; exit 1; }

@@ -18,6 +18,7 @@ for f in compile.bat apli.bat applet.bat temp.java temp.html temp.htm result.txt
 done
 [ -x "$work/q/compile.bat" ] || fail "scripts lost their mode"
 [ -s "$work/q/quenlark-viewer.jar" ] || fail "the applet viewer is not beside the program"
+[ -s "$work/q/quenlark-applet-api.jar" ] || fail "our Applet API is not beside the program"
 [ -x "$work/q/quenlark-javac" ] && [ -f "$work/q/quenlark-compiler.jar" ] || fail "compile server not beside the program"
 
 echo "# edited by the user" >>"$work/q/compile.bat"

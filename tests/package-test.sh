@@ -27,6 +27,7 @@ dpkg-deb -c "$deb" | awk '{print $1, $6, $7, $8}' | sed 's| \./| /|; s| *$||' >"
 for path in /usr/lib/quenlark/quenlark /usr/lib/quenlark/quenlark-run /usr/lib/quenlark/compile.bat /usr/lib/quenlark/apli.bat \
     /usr/lib/quenlark/applet.bat /usr/lib/quenlark/notepad.exe /usr/lib/quenlark/temp.java \
     /usr/lib/quenlark/result.txt /usr/lib/quenlark/Quenlark.hlp /usr/share/quenlark/quenlark-viewer.jar \
+    /usr/share/quenlark/quenlark-applet-api.jar \
     /usr/share/applications/org.quenlark.Quenlark.desktop \
     /usr/share/metainfo/org.quenlark.Quenlark.metainfo.xml \
     /usr/share/icons/hicolor/16x16/apps/quenlark.png /usr/share/icons/hicolor/128x128/apps/quenlark.png \
@@ -36,6 +37,8 @@ done
 grep -q '^l.* /usr/bin/quenlark -> \.\./lib/quenlark/quenlark$' "$work/list" || fail "no /usr/bin/quenlark link"
 grep -q '^l.* /usr/lib/quenlark/quenlark-viewer.jar -> \.\./\.\./share/quenlark/quenlark-viewer.jar$' "$work/list" ||
     fail "the applet viewer is not linked in beside the program"
+grep -q '^l.* /usr/lib/quenlark/quenlark-applet-api.jar -> \.\./\.\./share/quenlark/quenlark-applet-api.jar$' "$work/list" ||
+    fail "our Applet API is not linked in beside the program"
 for script in compile.bat apli.bat applet.bat notepad.exe; do
     grep -q "^-rwxr-xr-x /usr/lib/quenlark/$script\$" "$work/list" || fail "$script not executable"
 done

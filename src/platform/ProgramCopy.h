@@ -25,11 +25,12 @@ inline constexpr char kManifest[] = ".quenlark-installed";
 
 // The programs shipped beside Quenlark that are no files of the user's: never
 // copied, since the scripts find them in the install through
-// $QUENLARK_PROGRAMS (the applet viewer, the compile server and its client),
-// or Quenlark beside itself (each run's supervisor).
+// $QUENLARK_PROGRAMS (the applet viewer and our Applet API, the compile server
+// and its client), or Quenlark beside itself (each run's supervisor).
 inline const QStringList kShippedPrograms = {
-    QStringLiteral("quenlark-viewer.jar"), QStringLiteral("quenlark-compiler.jar"),
-    QStringLiteral("quenlark-javac"), QStringLiteral("quenlark-run")};
+    QStringLiteral("quenlark-viewer.jar"), QStringLiteral("quenlark-applet-api.jar"),
+    QStringLiteral("quenlark-compiler.jar"), QStringLiteral("quenlark-javac"),
+    QStringLiteral("quenlark-run")};
 
 // True when the program folder is a system install: under /usr, or not owned
 // by the user. Root running a build folder of its own is not one.

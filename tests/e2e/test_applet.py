@@ -3,7 +3,10 @@ the applet's area at the page's size in the applet's colour, its output in
 result.txt and no result window, the keyboard focus, 再読み込み after a
 recompile, a page shown in the browser that outlives the viewer, an animation
 and a Swing applet on one page, a class not compiled yet, and no viewer left
-behind by a second press or by closing Quenlark."""
+behind by a second press or by closing Quenlark. Then once more on our own
+Applet API, as on a JDK without one: compiled by ｺﾝﾊﾟｲﾙ実行 with the same
+warnings as against the JDK's, the textbook applet, its parameter, status line
+and reload, and the Swing applet."""
 import os
 import subprocess
 import sys
@@ -36,7 +39,16 @@ public class Hello extends Applet {
             public void keyPressed(KeyEvent e) { System.out.println("key " + e.getKeyChar()); }
         });
     }
-    public void start() { System.out.println("start"); }
+    public void start() {
+        System.out.println("start");
+        showStatus("動いています " + isActive());
+        EventQueue.invokeLater(() -> {  // after the status line has changed
+            Container window = getParent();
+            while (!(window instanceof Frame)) window = window.getParent();
+            for (Component c : window.getComponents())
+                if (c instanceof Label) System.out.println("status line: " + ((Label) c).getText());
+        });
+    }
     public void paint(Graphics g) {
         g.setColor(new Color(%s));
         g.fillRect(0, 0, getWidth(), getHeight());
@@ -88,6 +100,8 @@ public class Swing extends JApplet {
                 g.fillRect(0, 0, getWidth(), getHeight());
             }
         });
+        add(new JLabel("OK"));
+        System.out.println("swing content " + getContentPane().getComponentCount() + " " + (getRootPane().getParent() == this));
     }
 }
 """)
@@ -152,16 +166,23 @@ def result_file():
         return ""
 
 
-def viewers():
-    """Process ids of the running applet viewers."""
+def viewers(patched=None):
+    """Process ids of the running applet viewers that this test's Quenlark
+    started (they have its private HOME, wherever they were reparented);
+    with `patched`, only those with (True) or without our Applet API."""
+    mark = b"\0HOME=" + os.fsencode(e.HOME) + b"\0"
     found = []
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as f:
-                if b"quenlark-viewer.jar" in f.read():
-                    found.append(pid)
+                cmdline = f.read()
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                environ = b"\0" + f.read()
         except OSError:
-            pass
+            continue
+        if b"quenlark-viewer.jar" in cmdline and mark in environ and \
+                patched in (None, b"--patch-module" in cmdline):
+            found.append(pid)
     return found
 
 
@@ -178,8 +199,9 @@ e.check(e.wait_for(lambda: area_of(BLUE), 10, what="blue area") == (240, 160), "
 e.check(qlk.result_frame() is None, "the applet run opens no result window")
 e.key("q", window="Hello - アプレット")
 e.check(e.wait_for(lambda: "key q" in result_file(), 10, what="key"), "the applet has the keyboard focus")
+e.check("status line: 動いています true" in result_file(), "showStatus reaches the status line; the applet is active")
 first_viewer = viewers()
-e.check(len(first_viewer) == 1, "one viewer runs")
+e.check(len(first_viewer) == 1 and viewers(patched=False) == first_viewer, "one viewer runs, on the JDK's Applet API")
 
 # A recompile and 再読み込み: the new class, after stop and destroy of the old one.
 source("Hello.java", HELLO % "0xC03020")
@@ -205,6 +227,7 @@ e.wait_window("Swing - アプレット", 30)
 e.wait_window("Anim - アプレット", 30)
 e.check("Hello - アプレット" not in e.windows(), "the earlier viewer's window is gone")
 e.check(e.wait_for(lambda: area_of((0xE0, 0xB0, 0x10)), 10, what="swing area") == (180, 100), "a JApplet paints")
+e.check("swing content 1 true" in result_file(), "a JApplet adds to its content pane, its root pane is its child")
 e.check(e.wait_for(lambda: "frame 5 of Swing" in result_file(), 20, what="frames"),
         "an animation thread repaints through a buffer; getApplet finds the other applet")
 e.check(e.wait_for(lambda: area_of((0x30, 0xA0, 0x50)), 10, what="anim area") == (200, 120), "the animation paints")
@@ -225,4 +248,46 @@ e.check("Exception" not in result_file(), "no stack trace of the viewer")
 e.close_window("Quenlark")
 e.check(e.wait_exit(qlk.proc) == 0, "program ends normally")
 e.check(e.wait_for(lambda: not viewers(), 10, what="viewer gone") is True, "no viewer outlives Quenlark")
+
+
+def warnings(text):
+    return [line for line in text.splitlines() if ": warning: " in line or "警告:" in line]
+
+
+# Our own Applet API, as the scripts use it on a JDK without one (26 and
+# later), told here to use it on this JDK.
+source("Hello.java", HELLO % "0x2060C0")
+jdk_says = subprocess.run(["javac", "-encoding", "UTF-8", "Hello.java", "Swing.java"], cwd=FOLDER,
+                          capture_output=True, text=True).stderr
+os.environ["QUENLARK_APPLET_API"] = "ours"
+qlk = e.Session({"JavaFileFolder0": FOLDER})
+for name in ("Hello", "Swing"):
+    qlk.set_name(name)
+    qlk.press("ｺﾝﾊﾟｲﾙ実行")
+    qlk.wait_result(f"コンパイルが終わりました: {name}.java")
+    e.check(warnings(result_file()) and set(warnings(result_file())) <= set(warnings(jdk_says)),
+            f"{name}.java compiles against our API with the JDK's deprecation warnings")
+qlk.set_name("Hello")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+e.wait_window("Hello - アプレット", 30)
+e.wait_for(lambda: "status line:" in result_file(), 30, what="status line")
+e.check(result_file().startswith("init こんにちは & さようなら\nstart\n"), "ours: init, start, the parameter")
+e.check("status line: 動いています true" in result_file(), "ours: showStatus and isActive")
+e.check(e.wait_for(lambda: area_of(BLUE), 10, what="blue area") == (240, 160), "ours: the applet's area")
+ours = viewers(patched=True)
+e.check(len(ours) == 1 and viewers() == ours, "the viewer runs on our Applet API")
+source("Hello.java", HELLO % "0xC03020")
+compile_java("Hello.java")
+e.key("ctrl+r", window="Hello - アプレット")
+e.check(e.wait_for(lambda: area_of(RED), 20, what="red area") == (240, 160), "ours: 再読み込み")
+e.check("stop\ndestroy\ninit " in result_file(), "ours: stop and destroy before the new init")
+qlk.set_name("Two")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+e.wait_window("Swing - アプレット", 30)
+e.check(e.wait_for(lambda: area_of((0xE0, 0xB0, 0x10)), 10, what="swing area") == (180, 100), "ours: a JApplet paints")
+e.check(e.wait_for(lambda: "swing content 1 true" in result_file(), 10, what="swing"),
+        "ours: a JApplet adds to its content pane, its root pane is its child")
+e.close_window("Quenlark")
+e.check(e.wait_exit(qlk.proc) == 0, "program ends normally")
+e.check(e.wait_for(lambda: not viewers(), 10, what="viewer gone") is True, "no viewer on our API outlives Quenlark")
 e.finish()
