@@ -35,12 +35,31 @@ namespace {
 
 const QString kAppName = QStringLiteral("Quenlark");
 const double kInnerWidth = 1710;
-const double kInnerHeight = 3645;
 
-// The window's height by the panels shown, [browser panel][folder panel], and
-// the folder panel's top by whether the browser panel is shown above it.
-constexpr double kFormHeight[2][2] = {{2760, 3480}, {3600, 4330}};
-constexpr double kPathTop[2] = {2040, 2880};
+// The window's layout in twips. The run panel holds a button for each run
+// kind, one below the other; the panels below it and the window's heights
+// are counted from the run panel's bottom edge.
+constexpr double kRunPanelTop = 360;
+constexpr double kRunButtonTop = 240;   // of the first button, in the panel
+constexpr double kRunButtonStep = 480;  // from one button's top to the next
+constexpr double kRunButtonHeight = 375;
+constexpr double kRunPanelMargin = 120;  // below the last button
+// The browser panel's top; the folder panel's top by whether the browser
+// panel is shown above it; the window's height by the panels shown,
+// [browser panel][folder panel].
+constexpr double kBrowserTopBelowRun = -15;
+constexpr double kPathTopBelowRun[2] = {-15, 825};
+constexpr double kFormHeightBelowRun[2][2] = {{705, 1425}, {1545, 2275}};
+
+double RunPanelHeight() {
+    return kRunButtonTop + kRunButtonStep * double(Run::Kinds().size() - 1) + kRunButtonHeight +
+           kRunPanelMargin;
+}
+double RunPanelBottom() { return kRunPanelTop + RunPanelHeight(); }
+double PathTop(bool browserShown) { return RunPanelBottom() + kPathTopBelowRun[browserShown]; }
+double FormHeight(bool browserShown, bool pathShown) {
+    return RunPanelBottom() + kFormHeightBelowRun[browserShown][pathShown];
+}
 // How long after the window shows the compile server starts.
 constexpr int kCompileServerDelayMs = 1000;
 
@@ -67,7 +86,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     PlainToolTips::Install();
     BuildControls();
     BuildMenu();
-    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY},
+    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, FormHeight(true, true), kFrameX, kMainFrameY},
              true);
     Result::SetMainWindow(this);
     Run::ServeResultWindows();
@@ -102,7 +121,7 @@ void frmExection::BuildControls() {
         return box;
     };
     // Created in the window's own control order.
-    fmePath = frame("fmePath", QStringLiteral("フォルダ選択"), {23, 2880, 1656, 735});
+    fmePath = frame("fmePath", QStringLiteral("フォルダ選択"), {23, PathTop(true), 1656, 735});
     optPathGroup = new QButtonGroup(this);
     optPathGroup->setExclusive(true);
     const QString folderCaptions[3] = {QStringLiteral("１"), QStringLiteral("2"), QStringLiteral("3")};
@@ -124,7 +143,8 @@ void frmExection::BuildControls() {
     optPath[0]->setIcon(Picture(QStringLiteral("folder.png")));
     optPath[0]->setChecked(true);
 
-    fmeBrowser = frame("fmeBrowser", QStringLiteral("ブラウザと設定"), {23, 2040, 1656, 855});
+    fmeBrowser = frame("fmeBrowser", QStringLiteral("ブラウザと設定"),
+                       {23, RunPanelBottom() + kBrowserTopBelowRun, 1656, 855});
     cmdSetting = new QToolButton(fmeBrowser);
     cmdSetting->setObjectName(QStringLiteral("cmdSetting"));
     cmdSetting->setAccessibleName(QStringLiteral("設定"));
@@ -146,17 +166,16 @@ void frmExection::BuildControls() {
     }
     cmdBrowser[0]->setIcon(Picture(QStringLiteral("browser.png")));
 
-    fmeCompile = frame("fmeCompile", QStringLiteral("実行"), {23, 360, 1656, 1695});
-    const QString runCaptions[3] = {QStringLiteral("ｺﾝﾊﾟｲﾙ実行"), QStringLiteral("ｱﾌﾟﾚｯﾄ実行"),
-                                    QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝ実行")};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(runCaptions[i], fmeCompile);
+    fmeCompile = frame("fmeCompile", QStringLiteral("実行"), {23, kRunPanelTop, 1656, RunPanelHeight()});
+    for (int i = 0; i < Run::Kinds().size(); ++i) {
+        const QString& caption = Run::Kinds()[i].caption;
+        auto* b = new QPushButton(caption, fmeCompile);
         b->setObjectName(QStringLiteral("cmdExection%1").arg(i));
-        b->setAccessibleName(runCaptions[i]);
+        b->setAccessibleName(caption);
         b->setFont(Fonts::PGothic(9));
         b->setAutoDefault(false);
-        PlaceControl(b, {120, 240.0 + 480 * i, 1395, 375});
-        cmdExection[i] = b;
+        PlaceControl(b, {120, kRunButtonTop + kRunButtonStep * i, 1395, kRunButtonHeight});
+        cmdExection << b;
         connect(b, &QPushButton::clicked, this, [this, i] { cmdExection_Click(i); });
     }
 
@@ -174,9 +193,10 @@ void frmExection::BuildControls() {
     connect(cmdSetting, &QToolButton::clicked, this, &frmExection::cmdSetting_Click);
 
     // Tab order: name box, run buttons, browser buttons, settings, folders.
-    QWidget* order[] = {cmbName,       cmdExection[0], cmdExection[1], cmdExection[2], cmdBrowser[0],
-                        cmdBrowser[1], cmdSetting,     optPath[0],     optPath[1],     optPath[2]};
-    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    QList<QWidget*> order{cmbName};
+    for (QPushButton* b : cmdExection) order << b;
+    order << cmdBrowser[0] << cmdBrowser[1] << cmdSetting << optPath[0] << optPath[1] << optPath[2];
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
     cmbName->setFocus();
 }
 
@@ -229,16 +249,17 @@ void frmExection::BuildMenu() {
     connect(mnuEnd, &QAction::triggered, this, &frmExection::mnuEnd_Click);
     connect(mnuShowResult, &QAction::triggered, this, &frmExection::mnuShowResult_Click);
 
-    // Keys that work from every window of the program: F8 compiles, F5 runs
-    // the application, Ctrl+Break (the X server sends Break, which a menu
-    // shortcut does not catch) stops the run.
+    // Keys that work from every window of the program: each run kind's key
+    // (F8 compiles, F5 runs the application) presses its button, Ctrl+Break
+    // (the X server sends Break, which a menu shortcut does not catch) stops
+    // the run.
     auto key = [this](QKeySequence sequence, auto handler) {
         auto* shortcut = new QShortcut(sequence, this);
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, handler);
     };
-    key(QKeySequence(Qt::Key_F8), [this] { cmdExection[0]->click(); });
-    key(QKeySequence(Qt::Key_F5), [this] { cmdExection[2]->click(); });
+    for (int i = 0; i < Run::Kinds().size(); ++i)
+        if (!Run::Kinds()[i].key.isEmpty()) key(Run::Kinds()[i].key, [this, i] { cmdExection[i]->click(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Pause), [] { Run::Console::instance()->Stop(); });
 }
 
@@ -421,6 +442,12 @@ void frmExection::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
+QPushButton* frmExection::RunButton(RunKind kind) const {
+    for (int i = 0; i < Run::Kinds().size(); ++i)
+        if (Run::Kinds()[i].kind == kind) return cmdExection[i];
+    return nullptr;
+}
+
 int frmExection::SelectedFolder() const {
     for (int i = 0; i < kFolderCount; ++i)
         if (optPath[i]->isChecked()) return i;
@@ -453,8 +480,8 @@ void frmExection::mnuSelectBrowser_Click() {
     const bool shown = !mnuSelectBrowser->isChecked();  // the state after the click
     const bool path = mnuSelectPath->isChecked();
     if (!shown) fmeBrowser->hide();
-    if (path) SetPathTop(kPathTop[shown]);
-    SetFormHeight(this, kFormHeight[shown][path]);
+    if (path) SetPathTop(PathTop(shown));
+    SetFormHeight(this, FormHeight(shown, path));
     if (shown) fmeBrowser->show();
     mnuSelectBrowser->setChecked(shown);
 }
@@ -462,8 +489,8 @@ void frmExection::mnuSelectBrowser_Click() {
 void frmExection::mnuSelectPath_Click() {
     const bool shown = !mnuSelectPath->isChecked();  // the state after the click
     const bool browser = mnuSelectBrowser->isChecked();
-    if (shown) SetPathTop(kPathTop[browser]);
-    SetFormHeight(this, kFormHeight[browser][shown]);
+    if (shown) SetPathTop(PathTop(browser));
+    SetFormHeight(this, FormHeight(browser, shown));
     fmePath->setVisible(shown);
     mnuSelectPath->setChecked(shown);
 }
@@ -491,7 +518,7 @@ void frmExection::mnuEnd_Click() {
     QApplication::exit(0);
 }
 
-void frmExection::cmdExection_Click(int Index) { Run::Execution(Index, Context()); }
+void frmExection::cmdExection_Click(int Index) { Run::Execute(Run::Kinds().at(Index).kind, Context()); }
 void frmExection::cmdBrowser_Click(int Index) { Run::Browser(Index, Context()); }
 void frmExection::mnuJavaMake_Click() { Sources::MakeNew(QStringLiteral(".java"), Context()); }
 void frmExection::mnuHtmlMake_Click() { Sources::MakeNew(S.HtmlExtension, Context()); }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include "dialogs/MainWindowFace.h"
+#include "result/RunState.h"
 #include "settings/CommandContext.h"
 #include "settings/StoreKeys.h"
 
+#include <QList>
 #include <QMainWindow>
 
 class QAction;
@@ -51,6 +53,8 @@ public:
     QComboBox* nameBox() override { return cmbName; }
     QWidget* mainWindow() override { return this; }
 
+    // The run button of a kind.
+    QPushButton* RunButton(RunKind kind) const;
     // The selected folder button, -1 when none is.
     int SelectedFolder() const;
     CommandContext Context();
@@ -60,7 +64,7 @@ public:
     QGroupBox* fmeCompile;
     QGroupBox* fmeBrowser;
     QGroupBox* fmePath;
-    QPushButton* cmdExection[3];
+    QList<QPushButton*> cmdExection;  // one for each run kind, in the table's order
     QToolButton* cmdBrowser[Qlk::kBrowserCount];
     QToolButton* cmdSetting;
     QToolButton* optPath[Qlk::kFolderCount];

@@ -28,10 +28,9 @@ public:
     static Console* instance();
 
     // Starts a command line as the run; a live run is killed first.
-    // `folder` is the source folder it works in, `compile` tells a compile
-    // from a program's run.
+    // `folder` is the source folder it works in, `kind` what it runs.
     bool Start(const QString& commandLine, QString* error, const QString& folder = QString(),
-               bool compile = false);
+               RunKind kind = RunKind::Application);
     // SIGTERM to the run's group, SIGKILL after the grace if anything of it
     // is still alive.
     void Stop();
@@ -50,8 +49,6 @@ public:
     QString Folder() const;
     // Tells where the selected source folder is asked for.
     void SetSelectedFolder(std::function<QString()> selected);
-    // The kind of the run started last.
-    bool Compile() const { return m_compile; }
     bool Live() const { return Info().live(); }
     bool TakesInput() const;
     // The run-state part of the status line, now.
@@ -81,7 +78,7 @@ private:
     QString m_folder;
     bool m_started = false;
     std::function<QString()> m_selected;
-    bool m_compile = false;
+    RunKind m_kind = RunKind::Application;  // of the run started last
     RunState m_told;
     quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it

@@ -125,7 +125,7 @@ void TestHostile::classNames() {
         WriteFile(w.folder + u'/' + file, "class X {}\n");
     }
     w.form->cmbName->setEditText(name);
-    w.form->cmdExection[0]->click();
+    w.form->RunButton(RunKind::Compile)->click();
     if (starts) {
         QCOMPARE(w.fake->started.size(), 1);
         QCOMPARE(w.fake->started[0].commandLine, w.fake->programDir + QStringLiteral("/compile.bat ") +
@@ -166,7 +166,7 @@ void TestHostile::folders() {
         QFile::remove(w.fake->programDir + QStringLiteral("/compile.bat"));
     }
     w.form->cmbName->setEditText(QStringLiteral("Hello"));
-    w.form->cmdExection[0]->click();
+    w.form->RunButton(RunKind::Compile)->click();
     if (kind == QStringLiteral("vanishes")) {
         // The start itself succeeds; the script is the one to find no folder.
         QCOMPARE(w.fake->started.size(), 1);
@@ -293,7 +293,7 @@ void TestHostile::hundredQuickPresses() {
     WriteFile(w.folder + QStringLiteral("/Hello.java"), "class Hello {}\n");
     w.StandInScript();
     w.form->cmbName->setEditText(QStringLiteral("Hello"));
-    for (int i = 0; i < 100; ++i) w.form->cmdExection[0]->click();
+    for (int i = 0; i < 100; ++i) w.form->RunButton(RunKind::Compile)->click();
     QCOMPARE(w.fake->started.size(), 100);
     QVERIFY(w.fake->boxes.isEmpty());
     // Every script ran, and the window still answers events.
@@ -303,7 +303,7 @@ void TestHostile::hundredQuickPresses() {
     bool answered = false;
     QTimer::singleShot(0, w.form.get(), [&] { answered = true; });
     QTRY_VERIFY(answered);
-    QVERIFY(w.form->isVisible() && w.form->cmdExection[0]->isEnabled());
+    QVERIFY(w.form->isVisible() && w.form->RunButton(RunKind::Compile)->isEnabled());
 }
 
 QTEST_MAIN(TestHostile)
