@@ -1,5 +1,7 @@
 #include "frmExection.h"
 
+#include "Startup.h"
+
 #include "dialogs/About.h"
 #include "dialogs/Options.h"
 #include "result/Result.h"
@@ -10,7 +12,6 @@
 #include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
-#include "sources/ShippedEditor.h"
 #include "sources/SourceCommands.h"
 #include "widgets/Fonts.h"
 #include "widgets/PlainToolTips.h"
@@ -96,6 +97,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     });
     Run::Console::instance()->SetSelectedFolder([this] { return Context().folder(); });
     Options::SetMainWindow(this);
+    connect(Changes(), &SettingsSignals::applied, this, &frmExection::SettingsApplied);
 }
 
 frmExection::~frmExection() {
@@ -264,30 +266,45 @@ void frmExection::BuildMenu() {
 }
 
 bool frmExection::Form_Load() {
-    // A second copy tells the user and ends.
-    if (!P().claimSingleInstance()) {
-        P().beep();
-        P().messageBox(nullptr, QStringLiteral("「Quenlark」 はすでに起動しています。"),
-                       QStringLiteral("おしらせ"), MsgIcon::Information, MsgButtons::Ok);
-        return false;
-    }
-    // Only now, as the one running copy, may leftovers of its own cut-short
-    // writes be cleaned up.
-    P().removeStaleTemporaryFiles();
-    // The per-user copy of a system install's files, brought up to date once.
-    P().syncProgramFolder();
-
-    // Help file beside the program, else its bare name.
+    if (!Startup::ClaimSingleInstance()) return false;
+    Startup::PrepareProgramFolder();
     const QString programFolder = P().programFolder();
-    QString help = programFolder;
-    if (!help.endsWith(u'/')) help += u'/';
-    help += QStringLiteral("Quenlark.hlp");
-    S.HelpFilePath = P().fileExists(help) ? help : QStringLiteral("Quenlark.hlp");
-
+    S.HelpFilePath = Startup::HelpFilePath(programFolder);
     S.WindowsFolder = P().windowsFolder();
 
+    bool historySizeUnset = false;
+    const Settings loaded = LoadSettings(S.WindowsFolder, &historySizeUnset);
+    TakeSettings(loaded, historySizeUnset);
+
+    if (!Startup::SeedResultFile(programFolder, S.WindowsFolder)) return false;
+    Startup::SeedDefaultEditor(programFolder, S.WindowsFolder);
+
+    const bool positioned = RestoreWindowState();
+    S.ResultFileTime = P().fileStamp(S.WindowsFolder + QStringLiteral("result.txt"));
+
+    if (QLineEdit* edit = cmbName->lineEdit()) edit->setSelection(0, 30);
+
+    ScaleForm(this);
+    // With no saved position the window opens in the middle of the screen.
+    if (!positioned) CenterForm(this);
+
+    optPath[1]->setIcon(optPath[0]->icon());
+    optPath[2]->setIcon(optPath[0]->icon());
+    cmdBrowser[1]->setIcon(cmdBrowser[0]->icon());
+
+    show();
+    // The compile server starts once the window is up, so start-up never
+    // waits for it; a compile before it serves runs javac.
+    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().startCompileServer(); });
+    return true;
+}
+
+// The loaded settings go into the shared settings in this order: a settings
+// dialog built on the way (no folder at all) shows only what came before it
+// until the window is shown.
+void frmExection::TakeSettings(const Settings& loaded, bool historySizeUnset) {
     for (int i = 0; i < kFolderCount; ++i) {
-        S.JavaFileFolder[i] = ReadSetting(kSetting, Key::JavaFileFolder(i));
+        S.JavaFileFolder[i] = loaded.JavaFileFolder[i];
         setFolderTooltip(i, S.JavaFileFolder[i]);
     }
 
@@ -301,76 +318,27 @@ bool frmExection::Form_Load() {
         Options::Show(0);
     }
 
-    S.JavaEdit = ReadSetting(kSetting, Key::JavaEdit);
-    if (S.JavaEdit.isEmpty()) S.JavaEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
-    S.HtmlEdit = ReadSetting(kSetting, Key::HtmlEdit);
-    if (S.HtmlEdit.isEmpty()) S.HtmlEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
-
-    for (int j = 0; j < kBrowserCount; ++j) S.Browser[j] = ReadSetting(kSetting, Key::Browser(j));
-    for (int j = 0; j < kBrowserCount; ++j) S.BrowserName[j] = ReadSetting(kSetting, Key::BrowserName(j));
+    S.JavaEdit = loaded.JavaEdit;
+    S.HtmlEdit = loaded.HtmlEdit;
+    for (int j = 0; j < kBrowserCount; ++j) S.Browser[j] = loaded.Browser[j];
+    for (int j = 0; j < kBrowserCount; ++j) S.BrowserName[j] = loaded.BrowserName[j];
     for (int j = 0; j < kBrowserCount; ++j) setBrowserTooltip(j, BrowserTooltip(j));
 
-    S.RecentNumber = ReadSetting(kRecent, Key::RecentNumber);
-    if (S.RecentNumber.isEmpty()) {
-        S.RecentNumber = QStringLiteral("10");
-        Options::SetLabel7(QStringLiteral("10"));
-    }
+    // The default history size shows in the settings dialog's label too,
+    // which builds the dialog hidden.
+    S.RecentNumber = loaded.RecentNumber;
+    if (historySizeUnset) Options::SetLabel7(S.RecentNumber);
     LoadRecent(cmbName);
 
-    S.HtmlExtension = ReadSetting(kSetting, Key::Html);
-    if (S.HtmlExtension.isEmpty()) S.HtmlExtension = QStringLiteral(".html");
-    S.CompileServer = ReadSetting(kSetting, Key::CompileServer) != QStringLiteral("False");
+    S.HtmlExtension = loaded.HtmlExtension;
+    S.CompileServer = loaded.CompileServer;
+}
 
-    // The result file must exist in the data folder; the copy beside the
-    // program seeds it.
-    const QString resultFile = S.WindowsFolder + QStringLiteral("result.txt");
-    if (!P().fileExists(resultFile)) {
-        const QString seed = programFolder + QStringLiteral("/result.txt");
-        if (!P().fileExists(seed)) {
-            P().messageBox(nullptr,
-                           QStringLiteral("Windwosﾌｫﾙﾀﾞに 「result.txt」 を作ってください。\n\n"
-                                          "このﾌｧｲﾙは結果を表示するときに使います。"),
-                           kErrorTitle, MsgIcon::Information, MsgButtons::Ok);
-            return false;
-        }
-        // Never over a result file that turned up meanwhile.
-        Platform::CopyRules onlyWhenMissing;
-        onlyWhenMissing.onlyWhenMissing = true;
-        QString reason;
-        if (!P().copyFile(seed, resultFile, &reason, onlyWhenMissing)) {
-            P().messageBox(nullptr,
-                           QStringLiteral("「result.txt」 をコピーできませんでした。\n\nコピー元: ") + seed +
-                               QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") +
-                               reason,
-                           kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
-            return false;
-        }
-    }
-    // The default editor: a missing copy in the data folder is seeded from
-    // beside the program, and so is an empty one that a copy cut short by a
-    // full disk left behind, and an unchanged copy of an earlier version; a
-    // copy the user edited stays. A failed copy is reported as a failed
-    // seed of the result file is, and start-up goes on without it.
-    const QString notepad = S.WindowsFolder + QStringLiteral("notepad.exe");
-    const QString notepadSeed = programFolder + QStringLiteral("/notepad.exe");
-    if (P().fileExists(notepadSeed)) {
-        const FileStamp copy = P().fileStamp(notepad);
-        const bool emptied = copy.exists && copy.size == 0 && P().fileStamp(notepadSeed).size > 0;
-        QByteArray old;
-        const bool outdated = copy.exists && copy.size > 0 && copy.size < 64 * 1024 &&
-                              P().readFile(notepad, 0, -1, &old, nullptr) &&
-                              ShippedEditor::IsEarlierShippedCopy(old);
-        QString reason;
-        if ((!P().fileExists(notepad) || emptied || outdated) && !P().copyFile(notepadSeed, notepad, &reason))
-            P().messageBox(nullptr,
-                           QStringLiteral("「notepad.exe」 をコピーできませんでした。\n\nコピー元: ") +
-                               notepadSeed + QStringLiteral("\nコピー先: ") + notepad +
-                               QStringLiteral("\n理由: ") + reason,
-                           kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
-    }
-
-    // Always on top: the toggle flips the mark, so it is set to the opposite
-    // of the stored state first.
+// Always on top, the selected folder, the panels and the position, as the
+// last close by the close box left them. True when a position was stored.
+bool frmExection::RestoreWindowState() {
+    // The toggle flips the mark, so it is set to the opposite of the stored
+    // state first.
     mnuBefore->setChecked(ReadSetting(kSetting, Key::FormBefore) != QStringLiteral("True"));
     mnuBefore_Click();
 
@@ -391,28 +359,9 @@ bool frmExection::Form_Load() {
 
     const QString left = ReadSetting(kSetting, Key::MainLeft);
     const QString top = ReadSetting(kSetting, Key::MainTop);
-    const bool positioned = !left.isEmpty() && !top.isEmpty();
-    if (positioned) {
-        SetFormLeft(this, TwipsFromStored(Val(left)));
-        SetFormTop(this, TwipsFromStored(Val(top)));
-    }
-
-    S.ResultFileTime = P().fileStamp(resultFile);
-
-    if (QLineEdit* edit = cmbName->lineEdit()) edit->setSelection(0, 30);
-
-    ScaleForm(this);
-    // With no saved position the window opens in the middle of the screen.
-    if (!positioned) CenterForm(this);
-
-    optPath[1]->setIcon(optPath[0]->icon());
-    optPath[2]->setIcon(optPath[0]->icon());
-    cmdBrowser[1]->setIcon(cmdBrowser[0]->icon());
-
-    show();
-    // The compile server starts once the window is up, so start-up never
-    // waits for it; a compile before it serves runs javac.
-    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().startCompileServer(); });
+    if (left.isEmpty() || top.isEmpty()) return false;
+    SetFormLeft(this, TwipsFromStored(Val(left)));
+    SetFormTop(this, TwipsFromStored(Val(top)));
     return true;
 }
 
@@ -470,6 +419,16 @@ void frmExection::setFolderTooltip(int index, const QString& text) {
 }
 
 void frmExection::setBrowserTooltip(int index, const QString& text) { cmdBrowser[index]->setToolTip(text); }
+
+// After an apply of the settings dialog: the tooltip of each changed
+// folder, both browser tooltips always, and the history for a new size,
+// keeping what is typed in the name box.
+void frmExection::SettingsApplied(const SettingsChange& change) {
+    for (int i = 0; i < kFolderCount; ++i)
+        if (change.folder[i]) setFolderTooltip(i, S.JavaFileFolder[i]);
+    for (int j = 0; j < kBrowserCount; ++j) setBrowserTooltip(j, BrowserTooltip(j));
+    if (change.recentNumber) ReloadRecent(cmbName);
+}
 
 void frmExection::cmdSetting_Click() { Options::Show(); }
 void frmExection::mnuSetting_Click() { Options::Show(); }

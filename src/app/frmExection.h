@@ -5,6 +5,7 @@
 #include "dialogs/MainWindowFace.h"
 #include "result/RunState.h"
 #include "settings/CommandContext.h"
+#include "settings/Settings.h"
 #include "settings/StoreKeys.h"
 
 #include <QList>
@@ -48,10 +49,13 @@ public:
     void mnuOpenHtml_Click();
 
     // MainWindowFace
-    void setFolderTooltip(int index, const QString& text) override;
-    void setBrowserTooltip(int index, const QString& text) override;
-    QComboBox* nameBox() override { return cmbName; }
     QWidget* mainWindow() override { return this; }
+
+    // Tooltips: a folder button's shows its folder, else "設定ナシ".
+    void setFolderTooltip(int index, const QString& text);
+    void setBrowserTooltip(int index, const QString& text);
+    // Refreshes what shows the settings after the settings dialog applied.
+    void SettingsApplied(const Qlk::SettingsChange& change);
 
     // The run button of a kind.
     QPushButton* RunButton(RunKind kind) const;
@@ -88,6 +92,8 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    void TakeSettings(const Qlk::Settings& loaded, bool historySizeUnset);
+    bool RestoreWindowState();
     void SetPathTop(double top);
     bool m_unloaded = false;
 };
