@@ -6,6 +6,7 @@
 #include "platform/FileRules.h"
 #include "platform/IniStore.h"
 #include "platform/Platform.h"
+#include "settings/Qlk.h"
 
 #include <QList>
 #include <QQueue>
@@ -161,4 +162,7 @@ public:
     FakePlatform* operator->() { return fake.get(); }
     FakePlatform& operator*() { return *fake; }
     std::unique_ptr<FakePlatform> fake;
+
+private:
+    Qlk::PlatformScope m_installed;
 };

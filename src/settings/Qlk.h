@@ -34,9 +34,23 @@ struct SharedSettings : Settings, RunTimeValues {
 
 extern SharedSettings S;
 
-// The platform in use; the program sets the real one, tests a fake.
+// The platform in use; the program installs the real one, tests a fake.
 Platform& P();
 void SetPlatform(Platform* platform);
+
+// Installs a platform for as long as it lives and puts back the one before
+// on every way out, so that nothing is left pointing at a platform that is
+// gone: main and every test install theirs through one.
+class PlatformScope {
+public:
+    explicit PlatformScope(Platform& platform);
+    ~PlatformScope();
+    PlatformScope(const PlatformScope&) = delete;
+    PlatformScope& operator=(const PlatformScope&) = delete;
+
+private:
+    Platform* m_previous;
+};
 
 inline const QString kNotSet = QStringLiteral("設定ナシ");
 

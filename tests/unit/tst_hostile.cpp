@@ -55,12 +55,12 @@ public:
 struct Window {
     std::unique_ptr<StartingFake> owner = std::make_unique<StartingFake>();
     StartingFake* fake = owner.get();
+    PlatformScope installed{*fake};
     QString folder;
     std::unique_ptr<frmExection> form;
 
     Window() {
         S = SharedSettings();
-        SetPlatform(fake);
         folder = fake->root() + QStringLiteral("/java");
         QDir().mkpath(folder);
         WriteFile(fake->programDir + QStringLiteral("/result.txt"), "");
@@ -71,7 +71,6 @@ struct Window {
     ~Window() {
         form.reset();
         Result::Discard();
-        SetPlatform(nullptr);
     }
     // A compile script that only notes each start in a file.
     void StandInScript() {
@@ -206,7 +205,7 @@ void TestHostile::storeValues() {
     QFETCH(QString, value);
     auto fake = std::make_unique<StartingFake>();
     S = SharedSettings();
-    SetPlatform(fake.get());
+    const PlatformScope installed(*fake);
     WriteFile(fake->programDir + QStringLiteral("/result.txt"), "");
     fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), fake->root());
     fake->presetSetting(kSetting, QStringLiteral("frmExectionLeft"), QStringLiteral("100"));
@@ -234,7 +233,6 @@ void TestHostile::storeValues() {
         QCOMPARE(key.startsWith(QStringLiteral("recent/")) ? fake->storedValue(kRecent, key.mid(7))
                                                            : fake->storedValue(kSetting, key),
                  value);
-    SetPlatform(nullptr);
 }
 
 void TestHostile::resultFile_data() {
