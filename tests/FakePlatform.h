@@ -6,6 +6,7 @@
 #include "platform/FileRules.h"
 #include "platform/IniStore.h"
 #include "platform/Platform.h"
+#include "run/RunConsole.h"
 #include "settings/Qlk.h"
 
 #include <QList>
@@ -165,4 +166,5 @@ public:
 
 private:
     Qlk::PlatformScope m_installed;
+    Run::ConsoleScope m_console;  // ends first, while the fake is installed
 };

@@ -41,6 +41,8 @@ Console* Console::instance() {
     return g_console;
 }
 
+Console* Console::made() { return g_console; }
+
 Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
     m_kill->setSingleShot(true);
     m_kill->setInterval(kStopGraceMs);
@@ -106,6 +108,22 @@ void ServeResultWindows() {
 }
 
 void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
+
+void Console::Forget() {
+    m_kill->stop();
+    m_tick->stop();
+    P().setRunListener({});
+    m_folder.clear();
+    m_started = false;
+    m_kind = RunKind::Application;
+    m_told = RunState();
+    m_limitRead = 0;
+    m_resultAtStart = FileStamp();
+}
+
+ConsoleScope::~ConsoleScope() {
+    if (Console* console = Console::made()) console->Forget();
+}
 
 // The platform in use tells this console of every change of the run.
 void Console::Listen() {

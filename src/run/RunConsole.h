@@ -26,6 +26,8 @@ public:
     static constexpr int kExitGraceMs = 500;
 
     static Console* instance();
+    // The console when one was made, else null.
+    static Console* made();
 
     // Starts a command line as the run; a live run is killed first.
     // `folder` is the source folder it works in, `kind` what it runs.
@@ -60,6 +62,9 @@ public:
     void Serve(frmResultText* window);
 
     void setStopGraceMs(int ms);
+    // Forgets the run, as a console before any run: its timers stop and the
+    // platform no longer tells it of the run.
+    void Forget();
 
 signals:
     // The run's state changed (once per change; while a run is live, its
@@ -82,6 +87,17 @@ private:
     RunState m_told;
     quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it
+};
+
+// For the life of a block the console serves the platform installed in it;
+// at the block's end the console forgets the run, so nothing of it reaches
+// the platform after the block, however the block was left.
+class ConsoleScope {
+public:
+    ConsoleScope() = default;
+    ~ConsoleScope();
+    ConsoleScope(const ConsoleScope&) = delete;
+    ConsoleScope& operator=(const ConsoleScope&) = delete;
 };
 
 // Serves every result window from now on: the app and the tests call this

@@ -56,6 +56,7 @@ struct Window {
     std::unique_ptr<StartingFake> owner = std::make_unique<StartingFake>();
     StartingFake* fake = owner.get();
     PlatformScope installed{*fake};
+    Run::ConsoleScope consoleServes;
     QString folder;
     std::unique_ptr<frmExection> form;
 

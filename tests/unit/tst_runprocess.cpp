@@ -124,6 +124,7 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     QFETCH(bool, killed);
     QtPlatform platform;
     const Qlk::PlatformScope installed(platform);
+    const Run::ConsoleScope consoleServes;
     Run::Console* console = Run::Console::instance();
     console->setStopGraceMs(400);
     const OnExit graceBack([console] { console->setStopGraceMs(Run::Console::kStopGraceMs); });
