@@ -172,6 +172,20 @@ void TestCompileServer::sameAsJavac_data() {
         << Files{{"lib/L.java", "public class L {}\n"}, {"Hello.java", "public class Hello { L l; }\n"}}
         << utf8 + QStringList{"Hello.java"} << QStringList{"LC_ALL=C.UTF-8", "CLASSPATH=lib"} << 1;
     QTest::newRow("no arguments: usage") << Files{} << QStringList{} << cUtf8 << 1;
+    // What compile.bat adds for a JDK without the Applet API goes through as
+    // it is, and only once: given twice, javac fails.
+    const QStringList patched{"--patch-module", "java.desktop=api", "--add-exports",
+                              "java.desktop/java.applet=ALL-UNNAMED"};
+    const Files applet{
+        {"api/java/applet/Note.java",
+         "package java.applet;\npublic class Note { public static String t() { return \"n\"; } }\n"},
+        {"Ap.java",
+         "import java.applet.*;\npublic class Ap extends Applet {\n"
+         "    public void init() { showStatus(Note.t()); }\n}\n"}};
+    QTest::newRow("a patched java.desktop")
+        << applet << utf8 + patched + QStringList{"-Xlint:all", "Ap.java"} << cUtf8 << 1;
+    QTest::newRow("the patch options twice")
+        << applet << utf8 + patched + patched + QStringList{"Ap.java"} << cUtf8 << 1;
     // What only the launcher's JVM would do the same way: javac runs.
     QTest::newRow("launcher option -J-Xss")
         << Files{{"Hello.java", kHello}} << utf8 + QStringList{"-J-Xss4m", "Hello.java"} << cUtf8 << 0;
