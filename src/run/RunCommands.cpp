@@ -90,8 +90,9 @@ void Execution(int Index, const CommandContext& context) {
             }
             const QString line =
                 program + QStringLiteral("/compile.bat") + u' ' + F + u' ' + source + QStringLiteral(".java");
-            // A server that ended or went silent is replaced now, for the
-            // compiles after this one (this one runs javac meanwhile).
+            // A server that ended, went silent or belongs to another JDK than
+            // the javac on PATH is replaced now, for the compiles after this
+            // one (this one runs javac meanwhile).
             if (S.CompileServer) P().startCompileServer();
             if (!Start(context, line, true, true)) return;
             if (context.showResult) context.showResult();
