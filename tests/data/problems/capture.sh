@@ -630,6 +630,29 @@ public class Header {
     }
 }
 J
+# Mistakes that no hint is sure of.
+put TwoStrings.java <<'J'
+public class TwoStrings {
+    public static void main(String[] args) {
+        System.out.println("a" "b");
+    }
+}
+J
+put NoParamType.java <<'J'
+public class NoParamType {
+    static int add(a, b) {
+        return a + b;
+    }
+}
+J
+put Spelling.java <<'J'
+public class Spelling {
+    public static void main(String[] args) {
+        String s = "abc";
+        System.out.println(s.lenght());
+    }
+}
+J
 
 # Programs that stop at run time.
 put Div.java <<'J'
@@ -798,7 +821,7 @@ for k in semi-comment:SemiComment undeclared-assign:Ten out-of-scope:Kazu own-me
     uninit:Uninit not-statement:NotStmt string-gt:StrGt twice:Twice unreachable:Unreach \
     no-type:NoType for-comma:ForComma header-semi:HeadSemi type-call:TypeCall io:Io \
     void-use:VoidUse deref:Deref modifier-local:ModLocal modifier-private:ModPrivate \
-    header:Header; do
+    header:Header two-strings:TwoStrings no-param-type:NoParamType spelling:Spelling; do
     compile "${k%%:*}" . "${k#*:}.java"
     cp "${k#*:}.java" "$out/${k#*:}.java.txt"  # the hints read the source
 done
@@ -839,6 +862,7 @@ for k in zero:Div string-index:StrIdx substring:SubIdx list-index:ListIdx recurs
     run "${k%%:*}" "${k#*:}"
 done
 [ -f classes/Paint.class ] && run applet-main Paint
+cp Paint.java "$out/Paint.java.txt"  # the hint reads whether it is an applet
 run decimal-input Ask "3.5
 "
 (cp plain/NullLocal.class classes/ && run null-nameless NullLocal)
