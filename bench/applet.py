@@ -13,6 +13,8 @@ import subprocess
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import qlk_e2e as e
 
@@ -72,7 +74,7 @@ def read_result():
 
 qlk = e.Session({"JavaFileFolder0": folder})
 qlk.set_name("Painted")
-button = e.find(qlk.main, name="ｱﾌﾟﾚｯﾄ実行", role="push button")
+button = e.find(qlk.main, name="ｱﾌﾟﾚｯﾄ実行", role=pyatspi.ROLE_PUSH_BUTTON)
 box = button.queryComponent().getExtents(e.pyatspi.DESKTOP_COORDS)
 subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2)], check=True)
 

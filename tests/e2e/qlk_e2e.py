@@ -124,12 +124,17 @@ def _walk(node, depth=0):
 
 
 def find_all(root, name=None, role=None):
+    """The nodes under `root` with that accessible name and role. A role is
+    a pyatspi.ROLE_* constant: its name differs between AT-SPI versions
+    ("push button" became "button"), the constant does not."""
+    if isinstance(role, str):
+        raise TypeError(f"role {role!r}: give a pyatspi.ROLE_* constant, not a role name")
     out = []
     for node in _walk(root):
         try:
             if name is not None and node.name != name:
                 continue
-            if role is not None and node.getRoleName() != role:
+            if role is not None and node.getRole() != role:
                 continue
         except Exception:
             continue
@@ -139,7 +144,7 @@ def find_all(root, name=None, role=None):
 
 def find(root, name=None, role=None, timeout=10.0):
     return wait_for(lambda: (find_all(root, name, role) or [None])[0], timeout,
-                    what=f"accessible {role or ''} {name or ''}")
+                    what=f"accessible {'' if role is None else role} {name or ''}")
 
 
 def window_node(application, title, timeout=10.0):
@@ -265,8 +270,8 @@ class Session:
         self.proc = start(program)
         wait_window("Quenlark")
         self.app = app()
-        self.main = find(self.app, name="Quenlark", role="frame")
-        self.name_box = find(find(self.main, role="combo box"), role="text")
+        self.main = find(self.app, name="Quenlark", role=pyatspi.ROLE_FRAME)
+        self.name_box = find(find(self.main, role=pyatspi.ROLE_COMBO_BOX), role=pyatspi.ROLE_TEXT)
 
     def set_name(self, text):
         """Types a class name into the main window's name box."""
@@ -275,11 +280,11 @@ class Session:
 
     def press(self, caption):
         """Presses a button of the main window by its caption."""
-        press(find(self.main, name=caption, role="push button"))
+        press(find(self.main, name=caption, role=pyatspi.ROLE_PUSH_BUTTON))
 
     def result_frame(self):
         """The result window, or None while it is not open."""
-        frames = find_all(self.app, name="出力結果", role="frame")
+        frames = find_all(self.app, name="出力結果", role=pyatspi.ROLE_FRAME)
         return frames[0] if frames else None
 
     def result_text(self):
@@ -291,7 +296,7 @@ class Session:
     def status(self):
         """The run's state on the result window's status line."""
         frame = self.result_frame()
-        for node in find_all(frame, role="label") if frame else []:
+        for node in find_all(frame, role=pyatspi.ROLE_LABEL) if frame else []:
             if tooltip_of(node) == "実行の状態":
                 return node.name
         return ""
