@@ -86,11 +86,54 @@ def activate_window(title):
     subprocess.run(["wmctrl", "-a", title], check=False)
 
 
+_MODIFIERS = {"alt", "ctrl", "control", "shift", "super", "meta"}
+_xlib = None
+
+
+def _keycode(name):
+    """The key that gives the keysym `name` with no modifier held, as a
+    keycode for xdotool; None when no key gives it alone.
+
+    xdotool looks a keysym up on every level of the keyboard map and may
+    take a level that needs a modifier: with newer keyboard maps, whose
+    function keys give the same keysym on their Alt level too, `xdotool key
+    F4` presses Alt with it (Alt+F4 closes the window). A keycode is pressed
+    as it is, so the key arrives as a learner's keyboard sends it."""
+    global _xlib
+    if _xlib is None:
+        import ctypes
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XStringToKeysym.restype = ctypes.c_ulong
+        x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XkbKeycodeToKeysym.restype = ctypes.c_ulong
+        x11.XkbKeycodeToKeysym.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int, ctypes.c_int]
+        _xlib = (x11, x11.XOpenDisplay(None))
+    x11, display = _xlib
+    sym = x11.XStringToKeysym(name.encode())
+    code = x11.XKeysymToKeycode(display, sym) if sym and display else 0
+    # xdotool reads a number as a keycode only where it is no keysym name:
+    # the digits 0 to 9 are names of their own.
+    if code < 10 or x11.XkbKeycodeToKeysym(display, code, 0, 0) != sym:
+        return None
+    return str(code)
+
+
+def _chord(chord):
+    """A chord such as "ctrl+shift+F4" with its keys as plain keycodes."""
+    parts = chord.split("+")
+    keys = [p if p.lower() in _MODIFIERS else (_keycode(p) or p) for p in parts]
+    return "+".join(keys)
+
+
 def key(*keys, window=None):
     if window:
         activate_window(window)
         time.sleep(0.2)
-    subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=False)
+    subprocess.run(["xdotool", "key", "--delay", "60", *map(_chord, keys)], check=False)
 
 
 def type_text(text):
