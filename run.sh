@@ -1,5 +1,5 @@
 #!/bin/bash
-# Installs what a fresh Debian 12 lacks, builds Quenlark and starts it.
+# Installs what a fresh Debian (12, 13 or testing/unstable) lacks, builds Quenlark and starts it.
 # `./run.sh --build-only` stops after the build (CI uses it to run the
 # README's two commands in order without a desktop).
 set -euo pipefail

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Installs what a fresh Debian 12 lacks, builds Quenlark and runs every test:
+# Installs what a fresh Debian (12, 13 or testing/unstable) lacks, builds Quenlark and runs every test:
 # unit and widget tests offscreen, the fuzz corpora, the install, and the
 # end-to-end tests under Xvfb; then the whole suite again in a build with
 # AddressSanitizer and UndefinedBehaviorSanitizer.

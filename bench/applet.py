@@ -17,6 +17,8 @@ import subprocess
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import qlk_e2e as e
 
@@ -86,7 +88,7 @@ def session(api):
         os.environ.pop("QUENLARK_APPLET_API", None)
     qlk = e.Session({"JavaFileFolder0": folder})
     qlk.set_name("Painted")
-    button = [n for n in e.find_all(qlk.main, name="ｱﾌﾟﾚｯﾄ実行") if n.getRole() == e.pyatspi.ROLE_PUSH_BUTTON][0]
+    button = e.find(qlk.main, name="ｱﾌﾟﾚｯﾄ実行", role=pyatspi.ROLE_PUSH_BUTTON)
     box = button.queryComponent().getExtents(e.pyatspi.DESKTOP_COORDS)
     subprocess.run(["xdotool", "mousemove", str(box.x + box.width // 2), str(box.y + box.height // 2)], check=True)
     return qlk

@@ -25,6 +25,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <unistd.h>
+
 using namespace Qlk;
 
 namespace {

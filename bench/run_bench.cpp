@@ -2,6 +2,7 @@
 // baseline measured in the same run. Run under a display, e.g.
 //   tests/e2e/run-in-xvfb.sh build/bench/run_bench [latency|flood|start|big|compiler|digits|all]
 // Uses the real platform with private temporary XDG folders.
+#include "BenchFiles.h"
 #include "Median.h"
 #include "platform/QtPlatform.h"
 #include "result/Result.h"
@@ -65,12 +66,6 @@ double ResetPeak() {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
     if (f.open(QIODevice::WriteOnly)) f.write("5");
     return StatusMiB("VmRSS");
-}
-
-void WriteWhole(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(bytes);
 }
 
 // Runs the event loop until `done` or the timeout; returns the elapsed ms.
@@ -431,7 +426,7 @@ void Big(const QString& file) {
         QElapsedTimer b;
         b.start();
         QFile f(file);
-        f.open(QIODevice::ReadOnly);
+        OpenOrExit(f, QIODevice::ReadOnly);
         plain.setPlainText(QStringDecoder(QStringDecoder::Utf8).decode(f.readAll()));
         QCoreApplication::processEvents();
         whole << b.nsecsElapsed() / 1e6;

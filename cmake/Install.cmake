@@ -94,4 +94,26 @@ while it is written. The interface is in Japanese.
 The scripts and templates the buttons use are copied into each user's data
 folder at start-up, where the user may edit them; edits are kept when the
 package is upgraded.")
+# The package's lintian overrides. From Debian 13 on, lintian reports
+# AppStream's request for a homepage (appstream-metadata-validation-failed),
+# which the project cannot meet yet; Debian 12's lintian knows no such tag
+# and rejects an override of it (alien-tag). A package is built on the
+# release it is for, so the builder's release decides.
+set(qlk_overrides ${CMAKE_SOURCE_DIR}/packaging/quenlark.lintian-overrides)
+file(READ ${qlk_overrides} qlk_overrides_text)
+# The release's major number; testing and unstable have none.
+set(qlk_os_major "")
+if(EXISTS /etc/os-release)
+  file(STRINGS /etc/os-release qlk_os_version REGEX "^VERSION_ID=")
+  string(REGEX REPLACE "^VERSION_ID=\"?([0-9]+).*$" "\\1" qlk_os_major "${qlk_os_version}")
+endif()
+if(qlk_os_major STREQUAL "" OR qlk_os_major GREATER 12)
+  file(READ ${qlk_overrides}.appstream qlk_appstream_text)
+  string(APPEND qlk_overrides_text "${qlk_appstream_text}")
+endif()
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${qlk_overrides} ${qlk_overrides}.appstream)
+file(WRITE ${CMAKE_BINARY_DIR}/quenlark.lintian-overrides "${qlk_overrides_text}")
+install(FILES ${CMAKE_BINARY_DIR}/quenlark.lintian-overrides DESTINATION share/lintian/overrides
+  RENAME quenlark COMPONENT system EXCLUDE_FROM_ALL)
+
 include(CPack)

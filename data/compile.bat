@@ -70,7 +70,7 @@ if ! iconv -f UTF-8 -t UTF-8 "$2" >/dev/null 2>&1; then
 fi
 javac=javac
 [ -x "$QUENLARK_PROGRAMS/quenlark-javac" ] && javac="$QUENLARK_PROGRAMS/quenlark-javac"
-if compile -J-Dfile.encoding=UTF-8 -J-Dstdout.encoding=UTF-8 -J-Dstderr.encoding=UTF-8 \
+if compile -g -J-Dfile.encoding=UTF-8 -J-Dstdout.encoding=UTF-8 -J-Dstderr.encoding=UTF-8 \
          -encoding "$encoding" "$2"; then
     echo "コンパイルが終わりました: $2"
 else

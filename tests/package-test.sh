@@ -55,8 +55,22 @@ for need in "default-jdk | java-sdk" xdg-utils libqt6widgets6 libc6; do
 done
 
 desktop-file-validate "$source/packaging/org.quenlark.Quenlark.desktop" || fail "desktop entry"
-appstreamcli validate --no-net "$source/packaging/org.quenlark.Quenlark.metainfo.xml" >"$work/as.log" 2>&1 ||
-    { cat "$work/as.log"; fail "metainfo"; }
+# AppStream 1.0 and later ask for a homepage (url-homepage-missing, a
+# warning). The project has no address yet, and none is made up: that one
+# tag counts as an info, and lintian's report of it is overridden in
+# packaging/quenlark.lintian-overrides. Older validators do not know the tag
+# and ask for no homepage. Every other finding fails as before, in the
+# metainfo alone and in the package's tree as lintian checks it.
+as_override=--override=url-homepage-missing=info
+appstreamcli validate --no-net "$as_override" "$source/packaging/org.quenlark.Quenlark.metainfo.xml" \
+    >"$work/as.log" 2>&1 || true
+grep -q "'url-homepage-missing' is not recognized" "$work/as.log" && as_override=
+appstreamcli validate --no-net $as_override "$source/packaging/org.quenlark.Quenlark.metainfo.xml" \
+    >"$work/as.log" 2>&1 || { cat "$work/as.log"; fail "metainfo"; }
+mkdir "$work/tree"
+dpkg-deb -x "$deb" "$work/tree"
+appstreamcli validate-tree --no-net $as_override "$work/tree" >"$work/as-tree.log" 2>&1 ||
+    { cat "$work/as-tree.log"; fail "metainfo in the package"; }
 lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
     { cat "$work/lintian.log"; fail "lintian"; }
 echo "1 passed, 0 failed"

@@ -7,19 +7,21 @@
 # the edit and refreshes apli.bat; removing the package leaves the user's
 # files alone.
 #
-# Needs root, debootstrap and network to the Debian mirror, so it is not part
+# Needs root, debootstrap and network to the Debian mirror, which it reads
+# from this machine's apt sources (tools/debian-mirror.sh), so it is not part
 # of ./test.sh. Takes a few minutes plus the downloads.
 #   tools/deb-chroot-check.sh
 # QLK_CHROOT_BASE  the debootstrap result, made once and reused
 #                  (default /var/tmp/quenlark-bookworm-base)
 # QLK_CHROOT_WORK  packages and the chroot of this run, made anew
 #                  (default /var/tmp/quenlark-deb-check)
-# QLK_MIRROR       the Debian mirror (default http://deb.debian.org/debian)
 set -euo pipefail
 src=$(cd "$(dirname "$0")/.." && pwd)
+. "$src/tools/debian-mirror.sh"
 base=${QLK_CHROOT_BASE:-/var/tmp/quenlark-bookworm-base}
 work=${QLK_CHROOT_WORK:-/var/tmp/quenlark-deb-check}
-mirror=${QLK_MIRROR:-http://deb.debian.org/debian}
+mirror=$(qlk_debian_mirror)
+security=$(qlk_debian_mirror security 2>/dev/null) || security=
 jail=$work/root
 
 [ "$(id -u)" -eq 0 ] || { echo "Run as root: the check makes a chroot." >&2; exit 2; }
@@ -81,8 +83,11 @@ if [ ! -f "$base/etc/debian_version" ]; then
 fi
 cp -a "$base" "$jail"
 cat /etc/resolv.conf >"$jail/etc/resolv.conf"
-printf 'deb %s bookworm main\ndeb %s bookworm-updates main\ndeb http://deb.debian.org/debian-security bookworm-security main\n' \
-    "$mirror" "$mirror" >"$jail/etc/apt/sources.list"
+{
+    echo "deb $mirror bookworm main"
+    echo "deb $mirror bookworm-updates main"
+    [ -z "$security" ] || echo "deb $security bookworm-security main"
+} >"$jail/etc/apt/sources.list"
 printf '#!/bin/sh\nexit 101\n' >"$jail/usr/sbin/policy-rc.d" && chmod 755 "$jail/usr/sbin/policy-rc.d"
 mount -t proc proc "$jail/proc" && mounted+=("$jail/proc")
 mount -t sysfs sysfs "$jail/sys" && mounted+=("$jail/sys")

@@ -1,9 +1,14 @@
 # The Debian packages Quenlark needs, in one place; sourced by run.sh and
 # test.sh. Installs what is missing when run as root or through sudo.
 
-# To build and run the program: the JDK builds the applet viewer, and its
-# desktop part lets learners' programs and applets open windows.
-QLK_RUN_PACKAGES="cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk openjdk-17-jdk xdg-utils"
+# Every name here is in Debian 12, 13 and testing/unstable alike: nothing
+# tied to one release's version numbers.
+# To build and run the program: the JDK builds the Java programs beside it.
+# default-jdk is each release's own JDK (17 on Debian 12, 21 on 13, the
+# newest on testing), and the full one: its headless part has javac, but the
+# desktop part is what lets learners' programs, applets and the viewer open
+# windows.
+QLK_RUN_PACKAGES="cmake g++ make qt6-base-dev qt6-translations-l10n fonts-noto-cjk default-jdk xdg-utils"
 # To run the tests: a private X server, a window manager, an accessibility bus;
 # the tools that build and check the Debian package.
 QLK_TEST_PACKAGES="xvfb openbox wmctrl xdotool x11-utils dbus at-spi2-core python3 python3-pyatspi imagemagick dpkg-dev desktop-file-utils appstream lintian"

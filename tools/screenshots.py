@@ -13,6 +13,8 @@ import sys
 import tempfile
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import qlk_e2e as e  # noqa: E402
 
@@ -86,8 +88,8 @@ def shoot(title, name, *others):
 
 
 def status(app):
-    for frame in e.find_all(app, name=RESULT, role="frame"):
-        for node in e.find_all(frame, role="label"):
+    for frame in e.find_all(app, name=RESULT, role=pyatspi.ROLE_FRAME):
+        for node in e.find_all(frame, role=pyatspi.ROLE_LABEL):
             if e.tooltip_of(node) == "実行の状態":
                 return node.name
     return ""
@@ -97,10 +99,10 @@ os.makedirs(OUT, exist_ok=True)
 proc = e.start()
 e.wait_window(MAIN)
 app = e.app()
-main = e.find(app, name=MAIN, role="frame")
+main = e.find(app, name=MAIN, role=pyatspi.ROLE_FRAME)
 
 # The class name typed as a learner types it.
-name_box = e.find(e.find(main, name="クラス名", role="combo box"), role="text")
+name_box = e.find(e.find(main, name="クラス名", role=pyatspi.ROLE_COMBO_BOX), role=pyatspi.ROLE_TEXT)
 name_box.queryComponent().grabFocus()
 time.sleep(0.3)
 e.type_text("Bad")
@@ -108,7 +110,7 @@ e.wait_for(lambda: e.text_of(name_box) == "Bad", 5, what="the typed name")
 shoot(MAIN, "main-window.png")
 
 # A real compile: javac's error marked in red, the counts on the status line.
-e.press_key(MAIN, e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+e.press_key(MAIN, e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role=pyatspi.ROLE_PUSH_BUTTON))
 e.wait_window(RESULT)
 e.wait_for(lambda: "エラー 1" in status(app) and "終了" in status(app), 90, 0.2,
            what="the compile to end with its error counted")
@@ -117,7 +119,7 @@ shoot(RESULT, "result-window.png")
 # Where the result window opens at first: beside the main window.
 shoot(RESULT, "beside.png", MAIN)
 
-e.press_key(MAIN, e.find(main, name=OPTIONS, role="push button"))
+e.press_key(MAIN, e.find(main, name=OPTIONS, role=pyatspi.ROLE_PUSH_BUTTON))
 e.wait_window(OPTIONS)
 time.sleep(0.5)
 shoot(OPTIONS, "settings-dialog.png")

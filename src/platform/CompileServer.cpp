@@ -50,11 +50,22 @@ CompileServer::CompileServer(const QString& runtimeFolder, const QString& progra
 
 CompileServer::~CompileServer() { stop(); }
 
-QString CompileServer::JavaBesideJavac() {
-    const QString javac = QStandardPaths::findExecutable(QStringLiteral("javac"));
-    if (javac.isEmpty()) return QString();
-    const QString java =
-        QFileInfo(QFileInfo(javac).canonicalFilePath()).absolutePath() + QStringLiteral("/java");
+CompileServer::Javac CompileServer::JavacOnPath() {
+    Javac javac;
+    const QString found = QStandardPaths::findExecutable(QStringLiteral("javac"));
+    if (found.isEmpty()) return javac;
+    javac.path = QFileInfo(found).canonicalFilePath();
+    struct stat st {};
+    if (javac.path.isEmpty() || ::stat(QFile::encodeName(javac.path).constData(), &st) != 0) return Javac();
+    javac.device = st.st_dev;
+    javac.inode = st.st_ino;
+    javac.changedNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    return javac;
+}
+
+QString CompileServer::JavaBeside(const Javac& javac) {
+    if (javac.path.isEmpty()) return QString();
+    const QString java = QFileInfo(javac.path).absolutePath() + QStringLiteral("/java");
     return QFileInfo(java).isExecutable() ? java : QString();
 }
 
@@ -88,7 +99,10 @@ bool CompileServer::serving() const {
 }
 
 bool CompileServer::ensureRunning(QString* error) {
-    if (serving()) return true;
+    // A server of another JDK than the one compile.bat finds would refuse
+    // every compile: it is replaced like one that no longer serves.
+    const Javac javac = JavacOnPath();
+    if (serving() && javac == m_javac) return true;
     stop();
     if (m_folder.isEmpty()) {
         if (error) *error = QStringLiteral("no private run-time folder");
@@ -104,7 +118,7 @@ bool CompileServer::ensureRunning(QString* error) {
         return false;
     }
     ::unlink((folder + "/stale").constData());
-    const QString java = JavaBesideJavac();
+    const QString java = JavaBeside(javac);
     const QString& jar = m_jar;
     if (java.isEmpty() || !QFileInfo(jar).isFile()) {
         if (error)
@@ -156,6 +170,7 @@ bool CompileServer::ensureRunning(QString* error) {
     ::setpriority(PRIO_PROCESS, id_t(pid), kNiceness);
     m_pid = pid;
     m_input = input[1];
+    m_javac = javac;
     m_started.start();
     return true;
 }

@@ -1,5 +1,6 @@
 // The warm compile server's process, as Quenlark keeps it: started after the
-// main window shows, replaced when it no longer serves, ended at shut-down.
+// main window shows, replaced when it no longer serves or when the javac on
+// PATH is no longer the one it was started for, ended at shut-down.
 #pragma once
 
 #include <QElapsedTimer>
@@ -17,9 +18,10 @@ public:
     CompileServer(const CompileServer&) = delete;
     CompileServer& operator=(const CompileServer&) = delete;
 
-    // Starts the server at a low priority unless one of ours still serves
-    // (running, its socket in place and ours, no client found it silent).
-    // Never waits for it; false with the reason when it cannot start.
+    // Starts the server at a low priority, with the java beside the javac on
+    // PATH, unless one of ours still serves (running, its socket in place and
+    // ours, no client found it silent) for that same javac. Never waits for
+    // it; false with the reason when it cannot start.
     bool ensureRunning(QString* error);
     // Ends the server: its socket goes, it is waited for briefly.
     void stop();
@@ -32,8 +34,18 @@ public:
 
     // The folder name inside the run-time folder (the client finds it so).
     static constexpr const char* kFolderName = "quenlark-compiler";
-    // The java beside the javac found on PATH, links resolved; "" when none.
-    static QString JavaBesideJavac();
+    // The javac found on PATH, links resolved, and what tells it from another
+    // file at the same path (a JDK updated in place): found with a path
+    // lookup and a stat, no JVM started.
+    struct Javac {
+        QString path;  // "" when there is none
+        quint64 device = 0, inode = 0;
+        qint64 changedNs = 0;
+        bool operator==(const Javac&) const = default;
+    };
+    static Javac JavacOnPath();
+    // The java beside that javac; "" when none.
+    static QString JavaBeside(const Javac& javac);
     // The server's command line: java's options and the jar with its folder.
     static QStringList Arguments(const QString& folder, const QString& jar);
 
@@ -42,6 +54,7 @@ private:
 
     QString m_folder;
     QString m_jar;
+    Javac m_javac;     // the javac the running server compiles for
     qint64 m_pid = 0;  // the server; ended when it is no child left to wait for
     int m_input = -1;  // the writing end of its standard input
     bool m_held = false;

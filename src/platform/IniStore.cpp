@@ -134,7 +134,7 @@ QString IniStore::encodeValue(const QString& value) {
                 break;
             default:
                 if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                    out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+                    out += QStringLiteral("\\x%1").arg(uint(c.unicode()), 2, 16, QChar(u'0'));
                 else
                     out += c;
         }

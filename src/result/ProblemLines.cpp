@@ -111,8 +111,12 @@ bool ReadFrame(QStringView line, LineInfo& info) {
     if (qualified.contains(u' ')) return false;
     const qsizetype slash = qualified.lastIndexOf(u'/');
     const QStringView name = qualified.sliced(slash + 1);
-    // (After a hidden class's "/" the name starts with its address.)
-    if (!name.contains(u'.') || name.startsWith(u'.') || !IsNameChars(name)) return false;
+    // (After a hidden class's "/" the name starts with its address.) A
+    // constructor's frame names the method "<init>".
+    QStringView plain = name;
+    for (QStringView special : {u".<init>", u".<clinit>"})
+        if (plain.endsWith(special)) plain.chop(special.size());
+    if (!plain.contains(u'.') || plain.startsWith(u'.') || !IsNameChars(plain)) return false;
     info.type = LineInfo::Frame;
     info.name = name.toString();
     if (slash >= 0) {
@@ -230,21 +234,37 @@ void ProblemScanner::reset() {
     m_seen = m_summary = {};
     m_message = {};
     m_crash = {};
+    m_lineHint = {};
 }
 
 void ProblemScanner::addLine(QStringView line, bool continued) {
     readOne(line, continued);
+    if (m_lineHint.open && m_lines >= m_lineHint.until) {
+        m_lineHint.open = false;
+        addHint(m_lines, m_lineHint.text);
+    }
     ++m_lines;
 }
 
 void ProblemScanner::finish() {
     closeMessage();
     m_crash.open = false;
+    if (m_lineHint.open && m_lines > 0) addHint(m_lines - 1, m_lineHint.text);
+    m_lineHint.open = false;
 }
 
 void ProblemScanner::readOne(QStringView line, bool continuation) {
     if (continuation) return;
     const LineInfo info = ReadLine(line);
+    if (info.type == LineInfo::Plain || info.type == LineInfo::Exception) {
+        const LearnerHints::LineHint hint = LearnerHints::ForLine(line, [this](const QString& file) {
+            return m_folder.source ? m_folder.source(resolveMessage(file)) : QString();
+        });
+        if (!hint.text.isEmpty()) {
+            if (m_lineHint.open) addHint(m_lines - 1, m_lineHint.text);
+            m_lineHint = {true, m_lines + hint.linesUnder, hint.text};
+        }
+    }
     switch (info.type) {
         case LineInfo::Error:
         case LineInfo::Warning:
@@ -299,6 +319,7 @@ void ProblemScanner::onMessage(const LineInfo& info) {
     m_message.lastLine = m_lines;
     m_message.text.file = info.path;
     m_message.text.message = info.text;
+    m_message.text.line = info.line;
 }
 
 // The lines javac prints under a message: the source line, a caret under
@@ -375,7 +396,7 @@ void ProblemScanner::onFrame(const LineInfo& info) {
         head->fileLine = info.line;
     }
     m_crash.open = false;
-    const QString hint = LearnerHints::ForCrash(m_crash.text);
+    const QString hint = LearnerHints::ForCrash(m_crash.text, m_folder.path);
     if (!hint.isEmpty()) addHint(m_lines, hint);
 }
 

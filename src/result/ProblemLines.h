@@ -145,6 +145,14 @@ private:
         LearnerHints::CompilerMessage text;
     } m_message;
 
+    // A hint for a line of java's launcher, given once the lines under it
+    // (up to line `until`) are read.
+    struct LineHint {
+        bool open = false;
+        qint64 until = 0;
+        QString text;
+    } m_lineHint;
+
     // The exception whose first linked frame has not arrived yet.
     struct Crash {
         bool open = false;

@@ -41,3 +41,9 @@ QWidget* Current() { return g_window; }
 void Discard() { delete g_window.data(); }
 
 }  // namespace Result
+
+// The hub's meta-object code is compiled here, where frmResultText is
+// complete. In the build's shared moc unit the type of made()'s argument
+// would be tested while incomplete and defined by a later moc file in the
+// same unit, which gcc 16 warns of (-Wsfinae-incomplete).
+#include "moc_Result.cpp"

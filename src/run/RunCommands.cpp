@@ -90,8 +90,9 @@ void Execute(RunKind kind, const CommandContext& context) {
         return;
     }
     const QString line = program + u'/' + row.script + u' ' + F + u' ' + *argument;
-    // A server that ended or went silent is replaced now, for the compiles
-    // after this one (this one runs javac meanwhile).
+    // A server that ended, went silent or belongs to another JDK than the
+    // javac on PATH is replaced now, for the compiles after this one (this
+    // one runs javac meanwhile).
     if (row.holdsCompileServer && S.CompileServer) P().startCompileServer();
     if (!Start(context, line, row)) return;
     if (row.showsResult && context.showResult) context.showResult();

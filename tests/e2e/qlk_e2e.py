@@ -86,11 +86,54 @@ def activate_window(title):
     subprocess.run(["wmctrl", "-a", title], check=False)
 
 
+_MODIFIERS = {"alt", "ctrl", "control", "shift", "super", "meta"}
+_xlib = None
+
+
+def _keycode(name):
+    """The key that gives the keysym `name` with no modifier held, as a
+    keycode for xdotool; None when no key gives it alone.
+
+    xdotool looks a keysym up on every level of the keyboard map and may
+    take a level that needs a modifier: with newer keyboard maps, whose
+    function keys give the same keysym on their Alt level too, `xdotool key
+    F4` presses Alt with it (Alt+F4 closes the window). A keycode is pressed
+    as it is, so the key arrives as a learner's keyboard sends it."""
+    global _xlib
+    if _xlib is None:
+        import ctypes
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XStringToKeysym.restype = ctypes.c_ulong
+        x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+        x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XkbKeycodeToKeysym.restype = ctypes.c_ulong
+        x11.XkbKeycodeToKeysym.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int, ctypes.c_int]
+        _xlib = (x11, x11.XOpenDisplay(None))
+    x11, display = _xlib
+    sym = x11.XStringToKeysym(name.encode())
+    code = x11.XKeysymToKeycode(display, sym) if sym and display else 0
+    # xdotool reads a number as a keycode only where it is no keysym name:
+    # the digits 0 to 9 are names of their own.
+    if code < 10 or x11.XkbKeycodeToKeysym(display, code, 0, 0) != sym:
+        return None
+    return str(code)
+
+
+def _chord(chord):
+    """A chord such as "ctrl+shift+F4" with its keys as plain keycodes."""
+    parts = chord.split("+")
+    keys = [p if p.lower() in _MODIFIERS else (_keycode(p) or p) for p in parts]
+    return "+".join(keys)
+
+
 def key(*keys, window=None):
     if window:
         activate_window(window)
         time.sleep(0.2)
-    subprocess.run(["xdotool", "key", "--delay", "60", *keys], check=False)
+    subprocess.run(["xdotool", "key", "--delay", "60", *map(_chord, keys)], check=False)
 
 
 def type_text(text):
@@ -124,12 +167,17 @@ def _walk(node, depth=0):
 
 
 def find_all(root, name=None, role=None):
+    """The nodes under `root` with that accessible name and role. A role is
+    a pyatspi.ROLE_* constant: its name differs between AT-SPI versions
+    ("push button" became "button"), the constant does not."""
+    if isinstance(role, str):
+        raise TypeError(f"role {role!r}: give a pyatspi.ROLE_* constant, not a role name")
     out = []
     for node in _walk(root):
         try:
             if name is not None and node.name != name:
                 continue
-            if role is not None and node.getRoleName() != role:
+            if role is not None and node.getRole() != role:
                 continue
         except Exception:
             continue
@@ -139,7 +187,7 @@ def find_all(root, name=None, role=None):
 
 def find(root, name=None, role=None, timeout=10.0):
     return wait_for(lambda: (find_all(root, name, role) or [None])[0], timeout,
-                    what=f"accessible {role or ''} {name or ''}")
+                    what=f"accessible {'' if role is None else role} {name or ''}")
 
 
 def window_node(application, title, timeout=10.0):
@@ -265,8 +313,8 @@ class Session:
         self.proc = start(program)
         wait_window("Quenlark")
         self.app = app()
-        self.main = find(self.app, name="Quenlark", role="frame")
-        self.name_box = find(find(self.main, role="combo box"), role="text")
+        self.main = find(self.app, name="Quenlark", role=pyatspi.ROLE_FRAME)
+        self.name_box = find(find(self.main, role=pyatspi.ROLE_COMBO_BOX), role=pyatspi.ROLE_TEXT)
 
     def set_name(self, text):
         """Types a class name into the main window's name box."""
@@ -275,11 +323,11 @@ class Session:
 
     def press(self, caption):
         """Presses a button of the main window by its caption."""
-        press(find(self.main, name=caption, role="push button"))
+        press(find(self.main, name=caption, role=pyatspi.ROLE_PUSH_BUTTON))
 
     def result_frame(self):
         """The result window, or None while it is not open."""
-        frames = find_all(self.app, name="出力結果", role="frame")
+        frames = find_all(self.app, name="出力結果", role=pyatspi.ROLE_FRAME)
         return frames[0] if frames else None
 
     def result_text(self):
@@ -291,7 +339,7 @@ class Session:
     def status(self):
         """The run's state on the result window's status line."""
         frame = self.result_frame()
-        for node in find_all(frame, role="label") if frame else []:
+        for node in find_all(frame, role=pyatspi.ROLE_LABEL) if frame else []:
             if tooltip_of(node) == "実行の状態":
                 return node.name
         return ""

@@ -6,6 +6,8 @@ import subprocess
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -44,15 +46,15 @@ def near(a, b, slack=2):
 
 def open_result(a):
     """A compile opens the result window."""
-    main = e.find(a, name="Quenlark", role="frame")
-    e.find(e.find(main, role="combo box"), role="text").queryEditableText().setTextContents("Hello")
-    e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+    main = e.find(a, name="Quenlark", role=pyatspi.ROLE_FRAME)
+    e.find(e.find(main, role=pyatspi.ROLE_COMBO_BOX), role=pyatspi.ROLE_TEXT).queryEditableText().setTextContents("Hello")
+    e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role=pyatspi.ROLE_PUSH_BUTTON))
     e.wait_window("出力結果")
 
 
 def close_result(a):
-    frame = e.find(a, name="出力結果", role="frame")
-    e.press(e.find(frame, name="終了(X)", role="menu item"))
+    frame = e.find(a, name="出力結果", role=pyatspi.ROLE_FRAME)
+    e.press(e.find(frame, name="終了(X)", role=pyatspi.ROLE_MENU_ITEM))
     e.wait_no_window("出力結果")
 
 

@@ -6,6 +6,8 @@ import stat
 import subprocess
 import sys
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -29,8 +31,8 @@ before = tmp_entries()
 proc = e.start()
 e.wait_window("Quenlark")
 e.check(os.path.exists(os.path.join(runtime, "quenlark.lock")), "lock in the user's runtime folder")
-main = e.find(e.app(), name="Quenlark", role="frame")
-e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+main = e.find(e.app(), name="Quenlark", role=pyatspi.ROLE_FRAME)
+e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role=pyatspi.ROLE_PUSH_BUTTON))
 aliases = os.path.join(runtime, "quenlark-aliases")
 e.wait_for(lambda: os.path.isdir(aliases), 10, what="alias folder")
 e.check(mode(aliases) == 0o700, "alias folder is 0700")
@@ -73,8 +75,8 @@ env["XDG_DATA_HOME"] = spaced_data
 before = tmp_entries()
 proc = subprocess.Popen([e.PROGRAM], cwd=e.HOME, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
 e.wait_window("Quenlark")
-main = e.find(e.app(), name="Quenlark", role="frame")
-e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+main = e.find(e.app(), name="Quenlark", role=pyatspi.ROLE_FRAME)
+e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role=pyatspi.ROLE_PUSH_BUTTON))
 made = lambda: [n for n in tmp_entries() - before if n.startswith("quenlark-")]
 e.wait_for(lambda: made() and os.listdir(os.path.join("/tmp", made()[0])), 10, what="private alias folder")
 alias_root = os.path.join("/tmp", made()[0])

@@ -7,6 +7,8 @@ import subprocess
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -23,14 +25,14 @@ a = e.app()
 
 
 def compile_hello():
-    main = e.find(a, name="Quenlark", role="frame")
-    e.find(e.find(main, role="combo box"), role="text").queryEditableText().setTextContents("Hello")
-    e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role="push button"))
+    main = e.find(a, name="Quenlark", role=pyatspi.ROLE_FRAME)
+    e.find(e.find(main, role=pyatspi.ROLE_COMBO_BOX), role=pyatspi.ROLE_TEXT).queryEditableText().setTextContents("Hello")
+    e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", role=pyatspi.ROLE_PUSH_BUTTON))
     e.wait_window("出力結果")
 
 
 def text_node():
-    return e.find(e.find(a, name="出力結果", role="frame"), name="出力結果の内容")
+    return e.find(e.find(a, name="出力結果", role=pyatspi.ROLE_FRAME), name="出力結果の内容")
 
 
 def wait_shown(fragment, timeout=30):
@@ -56,8 +58,8 @@ def above(title):
 
 
 def menu_item(caption):
-    frame = e.find(a, name="出力結果", role="frame")
-    return e.find(frame, name=caption, role="menu item")
+    frame = e.find(a, name="出力結果", role=pyatspi.ROLE_FRAME)
+    return e.find(frame, name=caption, role=pyatspi.ROLE_MENU_ITEM)
 
 
 def geometry(title):

@@ -5,6 +5,8 @@ import os
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -46,7 +48,7 @@ e.check(os.path.isfile(os.path.join(SPACED, "Hello.class")), "Hello.class writte
 e.check("error" not in qlk.result_text(), "the old error is gone from the window")
 qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
 qlk.wait_result("こんにちは 0")
-e.check(len(e.find_all(qlk.app, name="出力結果", role="frame")) == 1, "one result window")
+e.check(len(e.find_all(qlk.app, name="出力結果", role=pyatspi.ROLE_FRAME)) == 1, "one result window")
 
 # The plain folder: output of a running program shows while it runs.
 e.press(e.find(qlk.main, name="フォルダ2"))

@@ -5,6 +5,8 @@ import stat
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -100,7 +102,7 @@ e.check(e.find(about, name="ﾊﾞｰｼﾞｮﾝ 2.0.1") is not None, "version 
 menu("v")
 time.sleep(0.8)
 e.check(e.windows().count(TITLE) == 1, "a second command shows the same box")
-e.press(e.find(about, name="ＯＫ", role="push button"))
+e.press(e.find(about, name="ＯＫ", role=pyatspi.ROLE_PUSH_BUTTON))
 e.wait_no_window(TITLE)
 e.check(TITLE not in e.windows(), "OK closes the box")
 

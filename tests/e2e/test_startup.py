@@ -3,6 +3,8 @@ import os
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -14,7 +16,7 @@ box = e.find(a, name="ﾌｫﾙﾀﾞ選択")
 e.check("Javaﾌｧｲﾙ(*.java)" in " ".join(n.name for n in e.find_all(box)), "folder message names the java files")
 e.key("Return", window="ﾌｫﾙﾀﾞ選択")
 e.wait_window("Quenlark")
-main = e.find(a, name="Quenlark", role="frame")
+main = e.find(a, name="Quenlark", role=pyatspi.ROLE_FRAME)
 e.check(e.find(main, name="ｺﾝﾊﾟｲﾙ実行") is not None, "main window shows the compile button")
 e.check(os.path.isfile(os.path.join(e.DATA_DIR, "result.txt")), "result.txt copied into the data folder")
 e.check(os.stat(e.DATA_DIR).st_mode & 0o777 == 0o700, "data folder is private")

@@ -11,6 +11,8 @@ import subprocess
 import sys
 import time
 
+import pyatspi
+
 sys.path.insert(0, os.path.dirname(__file__))
 import qlk_e2e as e
 
@@ -25,7 +27,7 @@ proc = subprocess.Popen(["valgrind", "--tool=memcheck", "--log-file=" + log, "--
                          "--track-origins=no", e.PROGRAM], env=dict(os.environ, QT_ACCESSIBILITY="1"))
 e.wait_window("Quenlark", timeout=120)
 a = e.app(timeout=120)
-main = e.find(a, name="Quenlark", role="frame", timeout=60)
+main = e.find(a, name="Quenlark", role=pyatspi.ROLE_FRAME, timeout=60)
 e.press(e.find(main, name="ｺﾝﾊﾟｲﾙ実行", timeout=60))
 e.wait_window("出力結果", timeout=120)
 e.wait_for(lambda: os.path.exists(os.path.join(src, "Hello.class")), timeout=120, what="Hello.class")

@@ -136,7 +136,7 @@ void TestAppletApi::whatTheLearnerReads_data() {
         << "applet.bat"
         << "no API jar" << QByteArray("Quenlark の Applet API (");
     QTest::newRow("compile.bat, JDK 27 without our API") << "compile.bat"
-                                                         << "no API jar" << QByteArray("javac -J");
+                                                         << "no API jar" << QByteArray("javac -g -J");
     QTest::newRow("applet.bat, a JDK that says nothing and has no API")
         << "applet.bat"
         << "viewer exits 78" << kExports + " -jar ";

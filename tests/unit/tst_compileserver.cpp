@@ -1,7 +1,8 @@
 // The warm compile server and its client against javac itself: the same
 // output, exit status and class files for the same sources and arguments;
 // javac's result when the server is missing, silent, dies mid-compile or is
-// not the user's; a server that no longer serves is replaced.
+// not the user's; a server that no longer serves, or that another JDK's
+// javac on PATH has made useless, is replaced.
 #include "TestFiles.h"
 #include "platform/CompileServer.h"
 #include "platform/ProcessRules.h"
@@ -9,7 +10,9 @@
 #include <QDirIterator>
 #include <QEventLoop>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtEndian>
@@ -85,6 +88,35 @@ QString MakeFolder(const QString& dir, const Files& files) {
     return dir;
 }
 
+// The bin folder of the JDK whose javac is on PATH, links resolved.
+QString JdkBin() {
+    return QFileInfo(QFileInfo(QStandardPaths::findExecutable(QStringLiteral("javac"))).canonicalFilePath())
+        .absolutePath();
+}
+
+// The value of `name` in the environment the process was started with.
+QByteArray StartVariable(qint64 pid, const QByteArray& name) {
+    QFile f(QStringLiteral("/proc/%1/environ").arg(pid));
+    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
+    for (const QByteArray& entry : f.readAll().split('\0'))
+        if (entry.startsWith(name + '=')) return entry.mid(name.size() + 1);
+    return QByteArray();
+}
+
+// True while the process runs `program` (its executable, links resolved).
+bool Runs(qint64 pid, const char* program) {
+    return QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).canonicalFilePath() ==
+           QFileInfo(QLatin1String(program)).canonicalFilePath();
+}
+
+// Points the link at `target` (made under another name, then renamed over).
+void PointLink(const QString& link, const QString& target) {
+    QFile::remove(link + QStringLiteral(".new"));
+    QVERIFY(QFile::link(target, link + QStringLiteral(".new")));
+    QVERIFY(::rename(QFile::encodeName(link + QStringLiteral(".new")).constData(),
+                     QFile::encodeName(link).constData()) == 0);
+}
+
 // True while the process is stopped (its state in /proc/PID/stat).
 bool Stopped(qint64 pid) {
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -103,6 +135,8 @@ private slots:
     void fallsBackToJavac();
     void replacesServerThatNoLongerServes();
     void abandonedCompileEndsTheServer();
+    void replacedWhenJavacChanges();
+    void servesAnotherJdk();
     void cleanupTestCase() { m_server.reset(); }
 
 private:
@@ -172,6 +206,20 @@ void TestCompileServer::sameAsJavac_data() {
         << Files{{"lib/L.java", "public class L {}\n"}, {"Hello.java", "public class Hello { L l; }\n"}}
         << utf8 + QStringList{"Hello.java"} << QStringList{"LC_ALL=C.UTF-8", "CLASSPATH=lib"} << 1;
     QTest::newRow("no arguments: usage") << Files{} << QStringList{} << cUtf8 << 1;
+    // What compile.bat adds for a JDK without the Applet API goes through as
+    // it is, and only once: given twice, javac fails.
+    const QStringList patched{"--patch-module", "java.desktop=api", "--add-exports",
+                              "java.desktop/java.applet=ALL-UNNAMED"};
+    const Files applet{
+        {"api/java/applet/Note.java",
+         "package java.applet;\npublic class Note { public static String t() { return \"n\"; } }\n"},
+        {"Ap.java",
+         "import java.applet.*;\npublic class Ap extends Applet {\n"
+         "    public void init() { showStatus(Note.t()); }\n}\n"}};
+    QTest::newRow("a patched java.desktop")
+        << applet << utf8 + patched + QStringList{"-Xlint:all", "Ap.java"} << cUtf8 << 1;
+    QTest::newRow("the patch options twice")
+        << applet << utf8 + patched + patched + QStringList{"Ap.java"} << cUtf8 << 1;
     // What only the launcher's JVM would do the same way: javac runs.
     QTest::newRow("launcher option -J-Xss")
         << Files{{"Hello.java", kHello}} << utf8 + QStringList{"-J-Xss4m", "Hello.java"} << cUtf8 << 0;
@@ -318,6 +366,98 @@ void TestCompileServer::abandonedCompileEndsTheServer() {
     QTRY_VERIFY_WITH_TIMEOUT(m_server->pid() != pid, 60000);
     QVERIFY(m_server->ensureRunning(nullptr));
     QVERIFY(m_server->pid() > 0 && m_server->pid() != pid);
+}
+
+// ｺﾝﾊﾟｲﾙ実行 checks the javac on PATH: a PATH whose javac link is switched
+// between two JDK folders replaces the server, started with the java beside
+// the new javac; an unchanged javac keeps it. The second folder is a stand-in
+// whose programs run the real JDK's, marking the process they become.
+void TestCompileServer::replacedWhenJavacChanges() {
+    const QString real = JdkBin();
+    QVERIFY(!real.isEmpty());
+    QTemporaryDir dir;
+    const QString standIn = dir.path() + QStringLiteral("/jdk/bin");
+    auto writeStandIn = [&](const QByteArray& mark) {
+        for (const char* program : {"java", "javac"})
+            WriteFile(standIn + u'/' + QLatin1String(program),
+                      "#!/bin/sh\nQLK_STAND_IN=" + mark + " exec '" + QFile::encodeName(real) + '/' +
+                          program + "' \"$@\"\n",
+                      true);
+    };
+    writeStandIn("1");
+    const QString link = dir.path() + QStringLiteral("/bin/javac");
+    QVERIFY(QDir().mkpath(dir.path() + QStringLiteral("/bin")));
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    qputenv("PATH", QFile::encodeName(dir.path() + QStringLiteral("/bin")));
+
+    struct Step {
+        const char* what;
+        QString javac;      // the link's target, "" for no javac on PATH
+        QByteArray update;  // the stand-in's programs rewritten with this mark first
+        bool replaced;
+        QByteArray mark;  // what the new server's process is marked with
+    };
+    const QList<Step> steps = {
+        {"the same javac, through a link", real + QStringLiteral("/javac"), {}, false, {}},
+        {"another JDK chosen", standIn + QStringLiteral("/javac"), {}, true, "1"},
+        {"that JDK updated in place", standIn + QStringLiteral("/javac"), "2", true, "2"},
+        {"the first one again", real + QStringLiteral("/javac"), {}, true, {}},
+        {"no javac", QString(), {}, true, {}},
+    };
+    qint64 before = m_server->pid();
+    for (const Step& step : steps) {
+        if (!step.update.isEmpty()) writeStandIn(step.update);
+        if (step.javac.isEmpty())
+            QVERIFY(QFile::remove(link));
+        else
+            PointLink(link, step.javac);
+        const bool started = m_server->ensureRunning(nullptr);
+        const qint64 now = m_server->pid();
+        QVERIFY2(started == !step.javac.isEmpty(), step.what);
+        QVERIFY2((now != before) == step.replaced, step.what);
+        // The stand-in's programs mark the process once they have run.
+        if (now > 0)
+            QTRY_VERIFY2_WITH_TIMEOUT(
+                StartVariable(now, "QLK_STAND_IN") == step.mark && !Runs(now, "/bin/sh"), step.what, 10000);
+        before = now;
+    }
+}
+
+// A server replaced for another JDK serves that JDK's compiles with that
+// javac's result (the server runs on every JDK from 17 up). Needs a second
+// JDK on the machine.
+void TestCompileServer::servesAnotherJdk() {
+    const QString current = JdkBin();
+    QString other;
+    for (const QFileInfo& jdk :
+         QDir(QStringLiteral("/usr/lib/jvm")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString bin = QFileInfo(jdk.filePath() + QStringLiteral("/bin/javac")).canonicalPath();
+        if (!bin.isEmpty() && bin != current && QFileInfo(bin + QStringLiteral("/java")).isExecutable())
+            other = bin;
+    }
+    if (other.isEmpty()) QSKIP("needs a second JDK in /usr/lib/jvm");
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    const QByteArray path = QFile::encodeName(other) + ':' + oldPath;
+    qputenv("PATH", path);
+    QVERIFY(m_server->ensureRunning(nullptr));
+    QVERIFY(Runs(m_server->pid(), qPrintable(other + QStringLiteral("/java"))));
+    QTRY_VERIFY_WITH_TIMEOUT(served() >= 0, 120000);
+    const int before = served();
+    const QStringList args = kScriptFlags + QStringList{"-Xlint:all", "-encoding", "UTF-8", "Hello.java"};
+    const QStringList env{QStringLiteral("LC_ALL=C.UTF-8"),
+                          QStringLiteral("XDG_RUNTIME_DIR=") + m_runtime.path(),
+                          QStringLiteral("PATH=") + QFile::decodeName(path)};
+    const QString base = m_work.path() + QStringLiteral("/other");
+    const Outcome viaServer =
+        RunIn(kClient, args, MakeFolder(base + "/server", {{"Hello.java", kWarnings}}), env);
+    QCOMPARE(served(), before + 1);
+    const Outcome viaJavac = RunIn(other + QStringLiteral("/javac"), args,
+                                   MakeFolder(base + "/javac", {{"Hello.java", kWarnings}}), env);
+    QCOMPARE(viaServer.output, viaJavac.output);
+    QCOMPARE(viaServer.status, viaJavac.status);
+    QCOMPARE(viaServer.classes, viaJavac.classes);
 }
 
 QTEST_GUILESS_MAIN(TestCompileServer)

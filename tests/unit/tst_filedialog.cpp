@@ -2,6 +2,7 @@
 // executables only under the first filter, everything under the second, and
 // a cancel that returns nothing. The dialog is driven from inside its own
 // loop and always closed.
+#include "TestFiles.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -30,13 +31,7 @@ QStringList Shown(QFileDialog* dialog) {
     return names;
 }
 
-void Make(const QString& path, QFile::Permissions mode) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write("#!/bin/sh\n");
-    f.close();
-    f.setPermissions(mode);
-}
+void Make(const QString& path, QFile::Permissions mode) { TestFiles::WriteFile(path, "#!/bin/sh\n", mode); }
 
 }  // namespace
 

@@ -4,10 +4,12 @@
 #include "FakePlatform.h"
 #include "app/HelpNames.h"
 #include "app/frmExection.h"
+#include "result/LearnerHints.h"
 #include "result/Result.h"
 #include "settings/Qlk.h"
 #include "widgets/HelpWindow.h"
 
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -30,6 +32,7 @@ private slots:
     void shownText_data();
     void shownText();
     void namesEveryMenuItemAndKey();
+    void listsTheHintsThatFire();
 };
 
 void TestHelpWindow::shownText_data() {
@@ -88,6 +91,28 @@ void TestHelpWindow::namesEveryMenuItemAndKey() {
     help.showTopic(qEnvironmentVariable("QLK_DATA_DIR") + QStringLiteral("/Quenlark.hlp"), 0);
     for (const QString& name : items + keyNames + Names(HelpNames::kTopics))
         QVERIFY2(help.shownText().contains(name), qPrintable(name));
+}
+
+// The help's list of hints is the hint table's: no hint it does not name,
+// nothing it promises that no rule gives.
+void TestHelpWindow::listsTheHintsThatFire() {
+    QFile file(qEnvironmentVariable("QLK_DATA_DIR") + QStringLiteral("/Quenlark.hlp"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString help = QString::fromUtf8(file.readAll());
+    const qsizetype from = help.indexOf(QStringLiteral("<h2 id=\"hints\">"));
+    QVERIFY(from >= 0);
+    const QString section = help.mid(from, help.indexOf(QStringLiteral("<h2"), from + 1) - from);
+    static const QRegularExpression item(QStringLiteral("<li>(.*?)</li>"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QStringList listed;
+    for (const QRegularExpressionMatch& m : item.globalMatch(section)) {
+        QString text = m.captured(1).remove(tag).simplified();
+        text.replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+            .replace(QStringLiteral("&gt;"), QStringLiteral(">"));
+        listed << text.replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    }
+    QCOMPARE(listed, LearnerHints::HelpItems());
 }
 
 QTEST_MAIN(TestHelpWindow)

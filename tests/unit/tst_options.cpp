@@ -2,6 +2,7 @@
 // writes and refreshes, the folder lists, the program pickers, keys and its
 // life from build to close.
 #include "FakePlatform.h"
+#include "TestFiles.h"
 #include "app/frmExection.h"
 #include "dialogs/Options.h"
 #include "dialogs/frmOptions.h"
@@ -306,7 +307,7 @@ private slots:
         const QString root = tmp.path();
         for (const char* sub : {"src", "src/Beta", "src/alpha", "src/.hidden", "other"})
             QDir(root).mkpath(sub);
-        QFile(root + QStringLiteral("/src/file.txt")).open(QIODevice::WriteOnly);
+        TestFiles::Touch(root + QStringLiteral("/src/file.txt"));
         QDir::setCurrent(root + QStringLiteral("/src"));
         frmOptions* d = Open();
         QCOMPARE(d->Dir1->path(), root + QStringLiteral("/src"));
@@ -443,7 +444,8 @@ private slots:
 
     void keys() {
         frmOptions* d = Open();
-        QApplication::setActiveWindow(d);
+        d->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(d));
         // Enter in a box applies nothing.
         d->txtFolderPath[2]->setFocus();
         QTest::keyClicks(d->txtFolderPath[2], QStringLiteral("/typed"));

@@ -112,6 +112,10 @@ class TestProblemLines : public QObject {
 private slots:
     void capturedOutput_data();
     void capturedOutput();
+    void hintOnEveryJdk_data();
+    void hintOnEveryJdk();
+    void silentOnEveryJdk_data();
+    void silentOnEveryJdk();
     void anySplitGivesTheSameResult_data();
     void anySplitGivesTheSameResult();
     void readsOneLine_data();
@@ -189,9 +193,22 @@ void TestProblemLines::capturedOutput_data() {
          4,
          0,
          {"4 ヒント: フォルダに Helper.java があります。helper は Helper の書き間違い"}},
-        {"warning.javac", kCapture, {"Warn.java"}, {"W 0 Warn.java:6", "E 3 Warn.java:9"}, 1, 1, {}},
+        {"warning.javac",
+         kCapture,
+         {"Warn.java"},
+         {"W 0 Warn.java:6", "E 3 Warn.java:9"},
+         1,
+         1,
+         {"5 ヒント: \"text\" は文字列 (String) なので、int には入りません"}},
         {"spaced-absolute.javac", kCapture, {}, {"E 0 my folder/Spaced.java:3"}, 1, 0, {}},
-        {"package.javac", myFolder, {"shapes/Cube.java"}, {"E 0 shapes/Cube.java:4"}, 1, 0, {}},
+        {"package.javac",
+         myFolder,
+         {"shapes/Cube.java"},
+         {"E 0 shapes/Cube.java:4"},
+         1,
+         0,
+         {"2 ヒント: \"1\" は \" \" で囲まれているので文字列 (String) です。数として使うなら \" \" "
+          "を付けずに 1"}},
         // Four frames of the JDK's own classes stand before the learner's,
         // even with a Scanner.java of the learner's in the folder.
         {"scanner-int.java",
@@ -263,7 +280,8 @@ void TestProblemLines::capturedOutput_data() {
          0,
          {"4 ヒント: 変数 totl はありません。total の書き間違い",
           "9 ヒント: 変数 Total はありません。total の書き間違いではありませんか (大文字",
-          "14 ヒント: メソッド shw はありません。show の書き間違い"}},
+          "14 ヒント: メソッド shw はありません。show の書き間違い",
+          "19 ヒント: 変数 count はどこにも宣言されていません"}},
         {"lower-case.javac",
          kCapture,
          {"Lower.java"},
@@ -285,7 +303,7 @@ void TestProblemLines::capturedOutput_data() {
          {"X 0 >5 Ask.java:6", "F 5 Ask.java:6"},
          0,
          0,
-         {"5 ヒント: 数を読むところに、数でない入力がありました"}},
+         {"5 ヒント: nextInt が読めるのは整数 (12 や -5) だけです"}},
         // The trace's head after a prompt printed without a line break.
         {"prompt.java",
          kCapture,
@@ -294,6 +312,14 @@ void TestProblemLines::capturedOutput_data() {
          0,
          0,
          {"5 ヒント: 入力が足りません"}},
+        // The launcher's message of three lines, the hint under the last.
+        {"no-main.java",
+         kCapture,
+         {"NoMain.java"},
+         {},
+         0,
+         0,
+         {"2 ヒント: クラス NoMain に、実行を始める main"}},
         // No source in the folder: nothing to open, and no hint.
         {"array.java", kCapture, {}, {"X 0"}, 0, 0, {}},
     };
@@ -327,6 +353,232 @@ void TestProblemLines::capturedOutput() {
     QCOMPARE(r.hints.size(), hints.size());
     for (qsizetype i = 0; i < hints.size(); ++i)
         QVERIFY2(r.hints[i].startsWith(hints[i]), qPrintable(r.hints[i]));
+}
+
+// The captures of each JDK: 17's beside the script, 21's and 25's where
+// their text differs.
+static void AddEveryJdk(const char* name, const QStringList& files, const QStringList& hints) {
+    for (const char* jdk : {"", "jdk21/", "jdk25/"}) {
+        for (const char* language : {"en", "ja"}) {
+            QString file = QStringLiteral("%1%2.%3.txt")
+                               .arg(QLatin1String(jdk), QLatin1String(name), QLatin1String(language));
+            if (!QFileInfo::exists(QStringLiteral(QLK_TEST_DATA "/problems/") + file))
+                file = QStringLiteral("%1.%2.txt").arg(QLatin1String(name), QLatin1String(language));
+            QTest::addRow("%s%s %s", jdk, name, language) << file << files << hints;
+        }
+    }
+}
+
+// Each hint under the real output of the mistake it explains, the same on
+// JDK 17, 21 and 25 in both languages, and no other hint under that output.
+void TestProblemLines::hintOnEveryJdk_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("hints");  // the start of each hint after its prefix
+    struct Row {
+        const char* name;
+        QStringList files, hints;
+    };
+    // The number of the mistake in the list of what learners hit, then
+    // the capture, the sources in its folder and the hints.
+    const QList<Row> rows = {
+        // 1, 2: a missing ";" at a line's end or before its comment.
+        {"semicolon.javac", {"Semi.java"}, {"この行の終わりに ; (セミコロン)"}},
+        {"semi-comment.javac",
+         {"SemiComment.java"},
+         {"; (セミコロン) が足りないようです。文の終わり (コメントの前)"}},
+        // 3, 4, 5: names misspelt or never declared.
+        {"near-name.javac",
+         {"Sum.java"},
+         {"変数 totl はありません。total の",
+          "変数 Total はありません。total の書き間違いではありませんか (大文字",
+          "メソッド shw はありません。show の", "変数 count はどこにも宣言されていません"}},
+        // "ten2 = 90;" with a ten1: a declaration without its type, never
+        // a misspelt ten1.
+        {"undeclared-assign.javac",
+         {"Ten.java"},
+         {"変数 ten2 は宣言されていません。新しい変数なら、型を付けて int ten2 = 90; と宣言します。",
+          "変数 ten2 はどこにも宣言されていません"}},
+        // kazu after its loop, with a kazu2 elsewhere: out of its braces.
+        {"out-of-scope.javac", {"Kazu.java"}, {"変数 kazu は宣言されていますが、ここでは使えません"}},
+        {"own-method.javac", {"OwnMethod.java"}, {"クラス OwnMethod にはメソッド keisan がありません"}},
+        // 6, 7, 8: names of the JDK.
+        {"jdk-method-case.javac",
+         {"JdkCase.java"},
+         {"nextint ではなく nextInt と書きます", "Length ではなく length と書きます"}},
+        {"print-case.javac",
+         {"PrintCase.java"},
+         {"Println ではなく println と書きます", "Sqrt ではなく sqrt と書きます"}},
+        {"package-typo.javac", {"Typo.java"}, {"Sytem ではなく System と書きます"}},
+        {"lower-case.javac",
+         {"Lower.java"},
+         {"scanner ではなく Scanner", "string ではなく String", "system ではなく System"}},
+        {"no-import.javac",
+         {"NoImport.java"},
+         {"Scanner を使うには、ファイルの先頭 (class の行より前) に import java.util.Scanner;"}},
+        // 9, 10: an array's length(), a string's length, new forgotten.
+        {"length.javac",
+         {"Len.java"},
+         {"配列の長さは ( ) を付けずに 配列名.length",
+          "文字列 (String) の長さは ( ) を付けて 変数名.length()"}},
+        {"no-new.javac", {"NoNew.java"}, {"Scanner はクラスです。オブジェクトを作るときは、前に new"}},
+        // 11, 12: "(" left open, "(" closed by "]".
+        {"paren.javac", {"Paren.java"}, {"( に対応する ) が足りません"}},
+        {"bracket.javac", {"Bracket.java"}, {"( に対応する ) が足りません", "( を ] で閉じています"}},
+        // 13, 14: statements outside a method, lines outside the class.
+        {"extra-brace.javac",
+         {"ExtraBrace.java"},
+         {"この行はメソッドの外 (クラスの { } のすぐ内側)", "この行はクラスの { } の外にあります"}},
+        {"extra-end.javac", {"ExtraEnd.java"}, {"この行はクラスの { } の外にあります"}},
+        {"outside.javac", {"Outside.java"}, {"この行はメソッドの外 (クラスの { } のすぐ内側)"}},
+        // 15, 16, 17: literals and full-width characters.
+        {"quote.javac", {"Quote.java"}, {"文字列の \" が閉じていません"}},
+        {"char-literal.javac", {"CharLit.java"}, {"' ' で囲めるのは 1 文字 (char) だけです"}},
+        {"zenkaku.javac",
+         {"Zenkaku.java"},
+         {"全角の空白が入っています", "全角の「；」が入っています。半角の ; で"}},
+        // 18, 19: conditions.
+        {"assign-if.javac",
+         {"AssignIf.java"},
+         {"= は値を入れる記号 (代入) です。等しいか比べるときは == と書きます: (x == 100)"}},
+        {"if-semi.javac",
+         {"IfSemi.java"},
+         {"if (…) のすぐ後に ; があるので、if はそこで終わっています。4 行目の if"}},
+        // 20 to 37.
+        {"no-return.javac",
+         {"NoReturn.java"},
+         {"値を返すメソッドなのに、return を通らずに終わる道があります"}},
+        {"args.javac",
+         {"Args.java"},
+         {"メソッド add が受け取る引数は (int,int) ですが、呼び出しでは (int) を",
+          "\"1\" は \" \" で囲まれているので文字列"}},
+        {"string-int.javac",
+         {"StrInt.java"},
+         {"\"20\" は \" \" で囲まれているので文字列 (String) です。数として使うなら \" \" を付けずに 20",
+          "nextLine() が読むのは 1 行の文字列"}},
+        {"lossy.javac", {"Lossy.java"}, {"double の値は、そのままでは int の変数に入りません"}},
+        {"non-static.javac",
+         {"NonStatic.java"},
+         {"main は static なので、static の付いていないメソッド show を",
+          "main は static なので、static の付いていない変数 count を"}},
+        {"uninit.javac", {"Uninit.java"}, {"変数 total に値が入らないまま使われることがあります"}},
+        {"not-statement.javac",
+         {"NotStmt.java"},
+         {"この行は計算するだけで、その結果をどこにも入れていません。x = x + 1;"}},
+        {"string-gt.javac", {"StrGt.java"}, {"文字列 (String) と数は > で比べられません"}},
+        {"twice.javac", {"Twice.java"}, {"変数 x はこのメソッドの中ですでに宣言されています"}},
+        {"unreachable.javac", {"Unreach.java"}, {"この文は実行されることがありません"}},
+        {"no-type.javac", {"NoType.java"}, {"メソッドの名前の前には戻り値の型が要ります"}},
+        {"for-comma.javac", {"ForComma.java"}, {"for の ( ) の中は , ではなく ; で"}},
+        {"header-semi.javac", {"HeadSemi.java"}, {"メソッドの ( ) の後に ; があります"}},
+        {"type-call.javac",
+         {"TypeCall.java"},
+         {"メソッドを呼ぶときは、引数に型を書きません。wa(int a, int b) ではなく wa(a, b)"}},
+        {"io.javac", {"Io.java"}, {"ここで呼んでいるメソッドは IOException (例外) を投げることがあります"}},
+        {"void-use.javac",
+         {"VoidUse.java"},
+         {"void のメソッドは値を返せません", "値を返さない (void の) メソッドの結果を使おうとしています"}},
+        {"deref.javac", {"Deref.java"}, {"int は数や文字そのもの (基本型) なので"}},
+        {"public-name.javac", {"Hello.java"}, {"public クラス Hallo は Hallo.java"}},
+        // A modifier on a variable inside a method: the modifier goes, the
+        // errors javac gives after it get no hint.
+        {"modifier-local.javac",
+         {"ModLocal.java"},
+         {"メソッドの中の変数には public、private、static を付けません。int kaisu = 0; と"}},
+        {"modifier-private.javac",
+         {"ModPrivate.java"},
+         {"メソッドの中の変数には public、private、static を付けません。int count; と"}},
+        // A method header without "{", with or without a modifier (JDK 25
+        // stops at the header).
+        {"header.javac",
+         {"Header.java"},
+         {"この行の終わりに { が足りない", "?この行はクラスの { } の外にあります"}},
+        {"open-brace.javac",
+         {"Open.java"},
+         {"この行の終わりに { が足りない", "?この行はクラスの { } の外にあります"}},
+        {"method-brace.javac", {"Mid.java"}, {"この行より前で } が足りない"}},
+        {"eof-brace.javac", {"Brace.java"}, {"} が足りません"}},
+        {"applet-removal.javac", {"AppletHello.java"}, {"これは警告で、エラーではありません。"}},
+        // 38 to 44, at run time.
+        {"zero.java", {"Div.java"}, {"0 で割り算をしました"}},
+        {"string-index.java", {"StrIdx.java"}, {"文字列の範囲の外を使いました"}},
+        {"substring.java", {"SubIdx.java"}, {"長さ 3 の文字列で、位置 1 から 5 までを取り出そうとしました"}},
+        {"list-index.java",
+         {"ListIdx.java"},
+         {"要素 3 個のリストの位置 3 を使いました。使える位置は 0 から 2"}},
+        {"recursion.java", {"Recur.java"}, {"メソッドが自分自身を呼び続けて終わりませんでした"}},
+        {"no-main.java", {"NoMain.java"}, {"クラス NoMain に、実行を始める main メソッドがありません"}},
+        {"applet-main.java",
+         {"Paint.java"},
+         {"Paint はアプレット (Applet を継承したクラス) なので、ｱﾌﾟﾘｹｰｼｮﾝ実行 では動きません。ｱﾌﾟﾚｯﾄ実行"}},
+        {"applet-gone.java", {"Paint.java"}, {"このクラスはアプレットなので、ｱﾌﾟﾘｹｰｼｮﾝ実行 では動きません"}},
+        {"parse-double.java", {"Dbl.java"}, {"「abc」は数に変換できません"}},
+        {"cast.java", {"Cast.java"}, {"String の値を (Integer) で Integer に変えようとしました"}},
+        // "3.5" is a number, but no integer.
+        {"decimal.java",
+         {"Decimal.java"},
+         {"「3.5」は小数です。Integer.parseInt が変換できるのは整数だけです"}},
+        {"decimal-input.java", {"Ask.java"}, {"nextInt が読めるのは整数 (12 や -5) だけです"}},
+        {"mismatch.java", {"Ask.java"}, {"nextInt が読めるのは整数 (12 や -5) だけです"}},
+        {"file.java",
+         {"ReadFile.java"},
+         {"ファイル data.txt が見つかりません。プログラムは data.txt を、ソースのフォルダ "
+          "/tmp/quenlark-capture の中で"}},
+        {"path.java",
+         {"ReadPath.java"},
+         {"ファイル data.txt が見つかりません。プログラムは data.txt を、ソースのフォルダ "
+          "/tmp/quenlark-capture の中で"}},
+        {"wrong-name.java", {"Box.java"}, {"このクラスは shapes.Box (パッケージ shapes のクラス) です"}},
+        // Null: named after compiling with -g, in general words without.
+        {"null-local.java", {"NullLocal.java"}, {"name が null のまま使われました"}},
+        {"null-nameless.java", {"NullLocal.java"}, {"null (何も入っていない変数) を使おうとしました"}},
+        {"class-version.java",
+         {"NullLocal.java"},
+         {"NullLocal は Java 25 の javac でコンパイルされていて、Java 17 の java では動きません。java と "
+          "javac が別の "
+          "JDK のものです。sudo update-alternatives --config java と sudo update-alternatives --config "
+          "javac"}},
+    };
+    for (const Row& row : rows) AddEveryJdk(row.name, row.files, row.hints);
+}
+
+void TestProblemLines::hintOnEveryJdk() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, hints);
+    const Result r = Feed(ReadData(file), FakeFolder(kCapture, files));
+    // In order, each one once; one marked "?" may be missing (a JDK that
+    // stops before the message it explains).
+    qsizetype at = 0;
+    for (QString hint : hints) {
+        const bool optional = hint.startsWith(u'?');
+        if (optional) hint.remove(0, 1);
+        const bool there =
+            at < r.hints.size() && r.hints[at].section(u' ', 1).startsWith(LearnerHints::kPrefix + hint);
+        QVERIFY2(there || optional, qPrintable(QStringLiteral("%1\n%2").arg(hint, r.hints.join(u'\n'))));
+        if (there) ++at;
+    }
+    QVERIFY2(at == r.hints.size(), qPrintable(r.hints.join(u'\n')));
+}
+
+// Output that no hint is sure of, on every JDK.
+void TestProblemLines::silentOnEveryJdk_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("hints");
+    // A ")" expected where a "+" is missing; parameters without types (a
+    // header, not a statement outside a method); a misspelling that is no
+    // slip of case or of one letter.
+    AddEveryJdk("two-strings.javac", {"TwoStrings.java"}, {});
+    AddEveryJdk("no-param-type.javac", {"NoParamType.java"}, {});
+    AddEveryJdk("spelling.javac", {"Spelling.java"}, {});
+}
+
+void TestProblemLines::silentOnEveryJdk() {
+    QFETCH(QString, file);
+    QFETCH(QStringList, files);
+    const Result r = Feed(ReadData(file), FakeFolder(kCapture, files));
+    QVERIFY2(r.hints.isEmpty(), qPrintable(r.hints.join(u'\n')));
 }
 
 void TestProblemLines::anySplitGivesTheSameResult_data() {

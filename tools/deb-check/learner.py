@@ -12,6 +12,8 @@ QLK_E2E_HOME set):
 import os
 import sys
 
+import pyatspi
+
 sys.path.insert(0, os.environ["QLK_E2E_DIR"])
 import qlk_e2e as e
 
@@ -32,24 +34,24 @@ def start_main():
     proc = e.start()
     e.wait_window("Quenlark", 30)
     a = e.app(timeout=30)
-    main = e.find(a, name="Quenlark", role="frame")
+    main = e.find(a, name="Quenlark", role=pyatspi.ROLE_FRAME)
     return proc, a, main
 
 
 def set_name(main, text):
-    box = e.find(e.find(main, role="combo box"), role="text")
+    box = e.find(e.find(main, role=pyatspi.ROLE_COMBO_BOX), role=pyatspi.ROLE_TEXT)
     box.queryEditableText().setTextContents(text)
     e.wait_for(lambda: e.text_of(box) == text, 5, what="name " + text)
 
 
 def result_text(a):
-    frames = e.find_all(a, name="出力結果", role="frame")
+    frames = e.find_all(a, name="出力結果", role=pyatspi.ROLE_FRAME)
     nodes = e.find_all(frames[0], name="出力結果の内容") if frames else []
     return e.text_of(nodes[0]) if nodes else ""
 
 
 def run(a, main, caption, fragment):
-    e.press(e.find(main, name=caption, role="push button"))
+    e.press(e.find(main, name=caption, role=pyatspi.ROLE_PUSH_BUTTON))
     e.wait_window("出力結果", 30)
     try:
         e.wait_for(lambda: fragment in result_text(a), 90, 0.2, what="result " + fragment)

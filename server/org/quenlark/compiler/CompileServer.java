@@ -6,6 +6,7 @@ package org.quenlark.compiler;
 import java.io.IOException;
 import java.io.InputStream;
 import java.io.PrintStream;
+import java.io.PrintWriter;
 import java.net.StandardProtocolFamily;
 import java.net.UnixDomainSocketAddress;
 import java.nio.channels.FileChannel;
@@ -21,6 +22,7 @@ import java.nio.file.attribute.UserPrincipal;
 import java.util.Locale;
 import java.util.concurrent.atomic.AtomicBoolean;
 import java.util.concurrent.locks.ReentrantLock;
+import java.util.spi.ToolProvider;
 
 /**
  * Started by Quenlark in its private run-time folder (the process's working
@@ -41,6 +43,7 @@ public final class CompileServer {
     private final ReentrantLock compileLock = new ReentrantLock();
     private final Path folder;
     private final Path javacPath;
+    private final ToolProvider javac;
     private final UserPrincipal owner;
     private volatile long lastActivity = System.nanoTime();
     private long compiles;
@@ -49,6 +52,9 @@ public final class CompileServer {
         this.folder = folder;
         javacPath = Path.of(System.getProperty("java.home"), "bin", "javac").toRealPath();
         owner = Files.getOwner(Path.of("/proc/self"));
+        // The JDK's own compiler through its public tool entry point, so that
+        // this program runs on every JDK from 17 up as it is built.
+        javac = ToolProvider.findFirst("javac").orElseThrow(() -> new IOException("no javac in this JDK"));
     }
 
     public static void main(String[] args) throws Exception {
@@ -240,6 +246,9 @@ public final class CompileServer {
 
     // Runs the compiler as the javac launcher does, with this request's
     // working folder, class path from the environment, locale and output.
+    // Each run makes a fresh compiler with its own state; it writes through
+    // writers that flush at each line, as the launcher's do, so the output
+    // streams as it comes.
     private int compile(CompileRequest request, FrameSink sink) {
         PrintStream oldOut = System.out, oldErr = System.err;
         Locale oldLocale = Locale.getDefault();
@@ -252,7 +261,11 @@ public final class CompileServer {
             PrintStream err = new PrintStream(sink.stream('E'), true, StandardCharsets.UTF_8);
             System.setOut(out);
             System.setErr(err);
-            int status = new com.sun.tools.javac.main.Main("javac").compile(request.args).exitCode;
+            PrintWriter outWriter = new PrintWriter(out, true);
+            PrintWriter errWriter = new PrintWriter(err, true);
+            int status = javac.run(outWriter, errWriter, request.args);
+            outWriter.flush();
+            errWriter.flush();
             out.flush();
             err.flush();
             ++compiles;
