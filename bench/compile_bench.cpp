@@ -145,7 +145,7 @@ int main(int argc, char* argv[]) {
         Until([&] { return w->Text1->toPlainText() == QStringLiteral("waiting\n"); }, 10000);
         QElapsedTimer t;
         t.start();
-        Run::Execution(0, context);
+        Run::Execute(RunKind::Compile, context);
         Until([&] { return w->Text1->toPlainText().contains(done); }, 60000);
         return t.nsecsElapsed() / 1e6;
     };

@@ -357,7 +357,7 @@ void Start(const QString& root) {
         QFile::remove(mark);
         QElapsedTimer t;
         t.start();
-        Run::Execution(0, context);
+        Run::Execute(RunKind::Compile, context);
         const double returned = t.nsecsElapsed() / 1e6;
         const double ran = waitMark(t);
         if (keep) {

@@ -247,16 +247,12 @@ QString FakePlatform::openFileDialog(QWidget*, const QString& title) {
 
 QStringList FakePlatform::volumes() { return volumeList; }
 
-FakeScope::FakeScope() : fake(std::make_unique<FakePlatform>()) {
+FakeScope::FakeScope() : fake(std::make_unique<FakePlatform>()), m_installed(*fake) {
     Qlk::S = Qlk::SharedSettings();
     Qlk::ResetWriteFailureNotice();
-    Qlk::SetPlatform(fake.get());
 }
 
-FakeScope::~FakeScope() {
-    Qlk::SetPlatform(nullptr);
-    Qlk::S = Qlk::SharedSettings();
-}
+FakeScope::~FakeScope() { Qlk::S = Qlk::SharedSettings(); }
 
 bool FakePlatform::startApplet(const QString& commandLine, QString* error) {
     return startProcess(commandLine, WindowStyle::Hidden, error);

@@ -6,6 +6,8 @@
 #include "platform/FileRules.h"
 #include "platform/IniStore.h"
 #include "platform/Platform.h"
+#include "run/RunConsole.h"
+#include "settings/Qlk.h"
 
 #include <QList>
 #include <QQueue>
@@ -161,4 +163,8 @@ public:
     FakePlatform* operator->() { return fake.get(); }
     FakePlatform& operator*() { return *fake; }
     std::unique_ptr<FakePlatform> fake;
+
+private:
+    Qlk::PlatformScope m_installed;
+    Run::ConsoleScope m_console;  // ends first, while the fake is installed
 };

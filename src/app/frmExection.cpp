@@ -1,5 +1,7 @@
 #include "frmExection.h"
 
+#include "Startup.h"
+
 #include "dialogs/About.h"
 #include "dialogs/Options.h"
 #include "result/Result.h"
@@ -10,7 +12,6 @@
 #include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
-#include "sources/ShippedEditor.h"
 #include "sources/SourceCommands.h"
 #include "widgets/Fonts.h"
 #include "widgets/PlainToolTips.h"
@@ -35,12 +36,31 @@ namespace {
 
 const QString kAppName = QStringLiteral("Quenlark");
 const double kInnerWidth = 1710;
-const double kInnerHeight = 3645;
 
-// The window's height by the panels shown, [browser panel][folder panel], and
-// the folder panel's top by whether the browser panel is shown above it.
-constexpr double kFormHeight[2][2] = {{2760, 3480}, {3600, 4330}};
-constexpr double kPathTop[2] = {2040, 2880};
+// The window's layout in twips. The run panel holds a button for each run
+// kind, one below the other; the panels below it and the window's heights
+// are counted from the run panel's bottom edge.
+constexpr double kRunPanelTop = 360;
+constexpr double kRunButtonTop = 240;   // of the first button, in the panel
+constexpr double kRunButtonStep = 480;  // from one button's top to the next
+constexpr double kRunButtonHeight = 375;
+constexpr double kRunPanelMargin = 120;  // below the last button
+// The browser panel's top; the folder panel's top by whether the browser
+// panel is shown above it; the window's height by the panels shown,
+// [browser panel][folder panel].
+constexpr double kBrowserTopBelowRun = -15;
+constexpr double kPathTopBelowRun[2] = {-15, 825};
+constexpr double kFormHeightBelowRun[2][2] = {{705, 1425}, {1545, 2275}};
+
+double RunPanelHeight() {
+    return kRunButtonTop + kRunButtonStep * double(Run::Kinds().size() - 1) + kRunButtonHeight +
+           kRunPanelMargin;
+}
+double RunPanelBottom() { return kRunPanelTop + RunPanelHeight(); }
+double PathTop(bool browserShown) { return RunPanelBottom() + kPathTopBelowRun[browserShown]; }
+double FormHeight(bool browserShown, bool pathShown) {
+    return RunPanelBottom() + kFormHeightBelowRun[browserShown][pathShown];
+}
 // How long after the window shows the compile server starts.
 constexpr int kCompileServerDelayMs = 1000;
 
@@ -67,7 +87,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     PlainToolTips::Install();
     BuildControls();
     BuildMenu();
-    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, kInnerHeight + kMainFrameY, kFrameX, kMainFrameY},
+    InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, FormHeight(true, true), kFrameX, kMainFrameY},
              true);
     Result::SetMainWindow(this);
     Run::ServeResultWindows();
@@ -77,6 +97,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     });
     Run::Console::instance()->SetSelectedFolder([this] { return Context().folder(); });
     Options::SetMainWindow(this);
+    connect(Changes(), &SettingsSignals::applied, this, &frmExection::SettingsApplied);
 }
 
 frmExection::~frmExection() {
@@ -102,7 +123,7 @@ void frmExection::BuildControls() {
         return box;
     };
     // Created in the window's own control order.
-    fmePath = frame("fmePath", QStringLiteral("フォルダ選択"), {23, 2880, 1656, 735});
+    fmePath = frame("fmePath", QStringLiteral("フォルダ選択"), {23, PathTop(true), 1656, 735});
     optPathGroup = new QButtonGroup(this);
     optPathGroup->setExclusive(true);
     const QString folderCaptions[3] = {QStringLiteral("１"), QStringLiteral("2"), QStringLiteral("3")};
@@ -124,7 +145,8 @@ void frmExection::BuildControls() {
     optPath[0]->setIcon(Picture(QStringLiteral("folder.png")));
     optPath[0]->setChecked(true);
 
-    fmeBrowser = frame("fmeBrowser", QStringLiteral("ブラウザと設定"), {23, 2040, 1656, 855});
+    fmeBrowser = frame("fmeBrowser", QStringLiteral("ブラウザと設定"),
+                       {23, RunPanelBottom() + kBrowserTopBelowRun, 1656, 855});
     cmdSetting = new QToolButton(fmeBrowser);
     cmdSetting->setObjectName(QStringLiteral("cmdSetting"));
     cmdSetting->setAccessibleName(QStringLiteral("設定"));
@@ -146,17 +168,16 @@ void frmExection::BuildControls() {
     }
     cmdBrowser[0]->setIcon(Picture(QStringLiteral("browser.png")));
 
-    fmeCompile = frame("fmeCompile", QStringLiteral("実行"), {23, 360, 1656, 1695});
-    const QString runCaptions[3] = {QStringLiteral("ｺﾝﾊﾟｲﾙ実行"), QStringLiteral("ｱﾌﾟﾚｯﾄ実行"),
-                                    QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝ実行")};
-    for (int i = 0; i < 3; ++i) {
-        auto* b = new QPushButton(runCaptions[i], fmeCompile);
+    fmeCompile = frame("fmeCompile", QStringLiteral("実行"), {23, kRunPanelTop, 1656, RunPanelHeight()});
+    for (int i = 0; i < Run::Kinds().size(); ++i) {
+        const QString& caption = Run::Kinds()[i].caption;
+        auto* b = new QPushButton(caption, fmeCompile);
         b->setObjectName(QStringLiteral("cmdExection%1").arg(i));
-        b->setAccessibleName(runCaptions[i]);
+        b->setAccessibleName(caption);
         b->setFont(Fonts::PGothic(9));
         b->setAutoDefault(false);
-        PlaceControl(b, {120, 240.0 + 480 * i, 1395, 375});
-        cmdExection[i] = b;
+        PlaceControl(b, {120, kRunButtonTop + kRunButtonStep * i, 1395, kRunButtonHeight});
+        cmdExection << b;
         connect(b, &QPushButton::clicked, this, [this, i] { cmdExection_Click(i); });
     }
 
@@ -174,9 +195,10 @@ void frmExection::BuildControls() {
     connect(cmdSetting, &QToolButton::clicked, this, &frmExection::cmdSetting_Click);
 
     // Tab order: name box, run buttons, browser buttons, settings, folders.
-    QWidget* order[] = {cmbName,       cmdExection[0], cmdExection[1], cmdExection[2], cmdBrowser[0],
-                        cmdBrowser[1], cmdSetting,     optPath[0],     optPath[1],     optPath[2]};
-    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
+    QList<QWidget*> order{cmbName};
+    for (QPushButton* b : cmdExection) order << b;
+    order << cmdBrowser[0] << cmdBrowser[1] << cmdSetting << optPath[0] << optPath[1] << optPath[2];
+    for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
     cmbName->setFocus();
 }
 
@@ -229,44 +251,60 @@ void frmExection::BuildMenu() {
     connect(mnuEnd, &QAction::triggered, this, &frmExection::mnuEnd_Click);
     connect(mnuShowResult, &QAction::triggered, this, &frmExection::mnuShowResult_Click);
 
-    // Keys that work from every window of the program: F8 compiles, F5 runs
-    // the application, Ctrl+Break (the X server sends Break, which a menu
-    // shortcut does not catch) stops the run.
+    // Keys that work from every window of the program: each run kind's key
+    // (F8 compiles, F5 runs the application) presses its button, Ctrl+Break
+    // (the X server sends Break, which a menu shortcut does not catch) stops
+    // the run.
     auto key = [this](QKeySequence sequence, auto handler) {
         auto* shortcut = new QShortcut(sequence, this);
         shortcut->setContext(Qt::ApplicationShortcut);
         connect(shortcut, &QShortcut::activated, this, handler);
     };
-    key(QKeySequence(Qt::Key_F8), [this] { cmdExection[0]->click(); });
-    key(QKeySequence(Qt::Key_F5), [this] { cmdExection[2]->click(); });
+    for (int i = 0; i < Run::Kinds().size(); ++i)
+        if (!Run::Kinds()[i].key.isEmpty()) key(Run::Kinds()[i].key, [this, i] { cmdExection[i]->click(); });
     key(QKeySequence(Qt::CTRL | Qt::Key_Pause), [] { Run::Console::instance()->Stop(); });
 }
 
 bool frmExection::Form_Load() {
-    // A second copy tells the user and ends.
-    if (!P().claimSingleInstance()) {
-        P().beep();
-        P().messageBox(nullptr, QStringLiteral("「Quenlark」 はすでに起動しています。"),
-                       QStringLiteral("おしらせ"), MsgIcon::Information, MsgButtons::Ok);
-        return false;
-    }
-    // Only now, as the one running copy, may leftovers of its own cut-short
-    // writes be cleaned up.
-    P().removeStaleTemporaryFiles();
-    // The per-user copy of a system install's files, brought up to date once.
-    P().syncProgramFolder();
-
-    // Help file beside the program, else its bare name.
+    if (!Startup::ClaimSingleInstance()) return false;
+    Startup::PrepareProgramFolder();
     const QString programFolder = P().programFolder();
-    QString help = programFolder;
-    if (!help.endsWith(u'/')) help += u'/';
-    help += QStringLiteral("Quenlark.hlp");
-    S.HelpFilePath = P().fileExists(help) ? help : QStringLiteral("Quenlark.hlp");
-
+    S.HelpFilePath = Startup::HelpFilePath(programFolder);
     S.WindowsFolder = P().windowsFolder();
 
+    bool historySizeUnset = false;
+    const Settings loaded = LoadSettings(S.WindowsFolder, &historySizeUnset);
+    TakeSettings(loaded, historySizeUnset);
+
+    if (!Startup::SeedResultFile(programFolder, S.WindowsFolder)) return false;
+    Startup::SeedDefaultEditor(programFolder, S.WindowsFolder);
+
+    const bool positioned = RestoreWindowState();
+    S.ResultFileTime = P().fileStamp(S.WindowsFolder + QStringLiteral("result.txt"));
+
+    if (QLineEdit* edit = cmbName->lineEdit()) edit->setSelection(0, 30);
+
+    ScaleForm(this);
+    // With no saved position the window opens in the middle of the screen.
+    if (!positioned) CenterForm(this);
+
+    optPath[1]->setIcon(optPath[0]->icon());
+    optPath[2]->setIcon(optPath[0]->icon());
+    cmdBrowser[1]->setIcon(cmdBrowser[0]->icon());
+
+    show();
+    // The compile server starts once the window is up, so start-up never
+    // waits for it; a compile before it serves runs javac.
+    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().startCompileServer(); });
+    return true;
+}
+
+// The loaded settings go into the shared settings in this order: a settings
+// dialog built on the way (no folder at all) shows only what came before it
+// until the window is shown.
+void frmExection::TakeSettings(const Settings& loaded, bool historySizeUnset) {
     for (int i = 0; i < kFolderCount; ++i) {
-        S.JavaFileFolder[i] = ReadSetting(kSetting, Key::JavaFileFolder(i));
+        S.JavaFileFolder[i] = loaded.JavaFileFolder[i];
         setFolderTooltip(i, S.JavaFileFolder[i]);
     }
 
@@ -280,76 +318,27 @@ bool frmExection::Form_Load() {
         Options::Show(0);
     }
 
-    S.JavaEdit = ReadSetting(kSetting, Key::JavaEdit);
-    if (S.JavaEdit.isEmpty()) S.JavaEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
-    S.HtmlEdit = ReadSetting(kSetting, Key::HtmlEdit);
-    if (S.HtmlEdit.isEmpty()) S.HtmlEdit = S.WindowsFolder + QStringLiteral("notepad.exe");
-
-    for (int j = 0; j < kBrowserCount; ++j) S.Browser[j] = ReadSetting(kSetting, Key::Browser(j));
-    for (int j = 0; j < kBrowserCount; ++j) S.BrowserName[j] = ReadSetting(kSetting, Key::BrowserName(j));
+    S.JavaEdit = loaded.JavaEdit;
+    S.HtmlEdit = loaded.HtmlEdit;
+    for (int j = 0; j < kBrowserCount; ++j) S.Browser[j] = loaded.Browser[j];
+    for (int j = 0; j < kBrowserCount; ++j) S.BrowserName[j] = loaded.BrowserName[j];
     for (int j = 0; j < kBrowserCount; ++j) setBrowserTooltip(j, BrowserTooltip(j));
 
-    S.RecentNumber = ReadSetting(kRecent, Key::RecentNumber);
-    if (S.RecentNumber.isEmpty()) {
-        S.RecentNumber = QStringLiteral("10");
-        Options::SetLabel7(QStringLiteral("10"));
-    }
+    // The default history size shows in the settings dialog's label too,
+    // which builds the dialog hidden.
+    S.RecentNumber = loaded.RecentNumber;
+    if (historySizeUnset) Options::SetLabel7(S.RecentNumber);
     LoadRecent(cmbName);
 
-    S.HtmlExtension = ReadSetting(kSetting, Key::Html);
-    if (S.HtmlExtension.isEmpty()) S.HtmlExtension = QStringLiteral(".html");
-    S.CompileServer = ReadSetting(kSetting, Key::CompileServer) != QStringLiteral("False");
+    S.HtmlExtension = loaded.HtmlExtension;
+    S.CompileServer = loaded.CompileServer;
+}
 
-    // The result file must exist in the data folder; the copy beside the
-    // program seeds it.
-    const QString resultFile = S.WindowsFolder + QStringLiteral("result.txt");
-    if (!P().fileExists(resultFile)) {
-        const QString seed = programFolder + QStringLiteral("/result.txt");
-        if (!P().fileExists(seed)) {
-            P().messageBox(nullptr,
-                           QStringLiteral("Windwosﾌｫﾙﾀﾞに 「result.txt」 を作ってください。\n\n"
-                                          "このﾌｧｲﾙは結果を表示するときに使います。"),
-                           kErrorTitle, MsgIcon::Information, MsgButtons::Ok);
-            return false;
-        }
-        // Never over a result file that turned up meanwhile.
-        Platform::CopyRules onlyWhenMissing;
-        onlyWhenMissing.onlyWhenMissing = true;
-        QString reason;
-        if (!P().copyFile(seed, resultFile, &reason, onlyWhenMissing)) {
-            P().messageBox(nullptr,
-                           QStringLiteral("「result.txt」 をコピーできませんでした。\n\nコピー元: ") + seed +
-                               QStringLiteral("\nコピー先: ") + resultFile + QStringLiteral("\n理由: ") +
-                               reason,
-                           kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
-            return false;
-        }
-    }
-    // The default editor: a missing copy in the data folder is seeded from
-    // beside the program, and so is an empty one that a copy cut short by a
-    // full disk left behind, and an unchanged copy of an earlier version; a
-    // copy the user edited stays. A failed copy is reported as a failed
-    // seed of the result file is, and start-up goes on without it.
-    const QString notepad = S.WindowsFolder + QStringLiteral("notepad.exe");
-    const QString notepadSeed = programFolder + QStringLiteral("/notepad.exe");
-    if (P().fileExists(notepadSeed)) {
-        const FileStamp copy = P().fileStamp(notepad);
-        const bool emptied = copy.exists && copy.size == 0 && P().fileStamp(notepadSeed).size > 0;
-        QByteArray old;
-        const bool outdated = copy.exists && copy.size > 0 && copy.size < 64 * 1024 &&
-                              P().readFile(notepad, 0, -1, &old, nullptr) &&
-                              ShippedEditor::IsEarlierShippedCopy(old);
-        QString reason;
-        if ((!P().fileExists(notepad) || emptied || outdated) && !P().copyFile(notepadSeed, notepad, &reason))
-            P().messageBox(nullptr,
-                           QStringLiteral("「notepad.exe」 をコピーできませんでした。\n\nコピー元: ") +
-                               notepadSeed + QStringLiteral("\nコピー先: ") + notepad +
-                               QStringLiteral("\n理由: ") + reason,
-                           kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
-    }
-
-    // Always on top: the toggle flips the mark, so it is set to the opposite
-    // of the stored state first.
+// Always on top, the selected folder, the panels and the position, as the
+// last close by the close box left them. True when a position was stored.
+bool frmExection::RestoreWindowState() {
+    // The toggle flips the mark, so it is set to the opposite of the stored
+    // state first.
     mnuBefore->setChecked(ReadSetting(kSetting, Key::FormBefore) != QStringLiteral("True"));
     mnuBefore_Click();
 
@@ -370,28 +359,9 @@ bool frmExection::Form_Load() {
 
     const QString left = ReadSetting(kSetting, Key::MainLeft);
     const QString top = ReadSetting(kSetting, Key::MainTop);
-    const bool positioned = !left.isEmpty() && !top.isEmpty();
-    if (positioned) {
-        SetFormLeft(this, TwipsFromStored(Val(left)));
-        SetFormTop(this, TwipsFromStored(Val(top)));
-    }
-
-    S.ResultFileTime = P().fileStamp(resultFile);
-
-    if (QLineEdit* edit = cmbName->lineEdit()) edit->setSelection(0, 30);
-
-    ScaleForm(this);
-    // With no saved position the window opens in the middle of the screen.
-    if (!positioned) CenterForm(this);
-
-    optPath[1]->setIcon(optPath[0]->icon());
-    optPath[2]->setIcon(optPath[0]->icon());
-    cmdBrowser[1]->setIcon(cmdBrowser[0]->icon());
-
-    show();
-    // The compile server starts once the window is up, so start-up never
-    // waits for it; a compile before it serves runs javac.
-    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().startCompileServer(); });
+    if (left.isEmpty() || top.isEmpty()) return false;
+    SetFormLeft(this, TwipsFromStored(Val(left)));
+    SetFormTop(this, TwipsFromStored(Val(top)));
     return true;
 }
 
@@ -421,6 +391,12 @@ void frmExection::closeEvent(QCloseEvent* event) {
     QApplication::quit();
 }
 
+QPushButton* frmExection::RunButton(RunKind kind) const {
+    for (int i = 0; i < Run::Kinds().size(); ++i)
+        if (Run::Kinds()[i].kind == kind) return cmdExection[i];
+    return nullptr;
+}
+
 int frmExection::SelectedFolder() const {
     for (int i = 0; i < kFolderCount; ++i)
         if (optPath[i]->isChecked()) return i;
@@ -444,6 +420,16 @@ void frmExection::setFolderTooltip(int index, const QString& text) {
 
 void frmExection::setBrowserTooltip(int index, const QString& text) { cmdBrowser[index]->setToolTip(text); }
 
+// After an apply of the settings dialog: the tooltip of each changed
+// folder, both browser tooltips always, and the history for a new size,
+// keeping what is typed in the name box.
+void frmExection::SettingsApplied(const SettingsChange& change) {
+    for (int i = 0; i < kFolderCount; ++i)
+        if (change.folder[i]) setFolderTooltip(i, S.JavaFileFolder[i]);
+    for (int j = 0; j < kBrowserCount; ++j) setBrowserTooltip(j, BrowserTooltip(j));
+    if (change.recentNumber) ReloadRecent(cmbName);
+}
+
 void frmExection::cmdSetting_Click() { Options::Show(); }
 void frmExection::mnuSetting_Click() { Options::Show(); }
 
@@ -453,8 +439,8 @@ void frmExection::mnuSelectBrowser_Click() {
     const bool shown = !mnuSelectBrowser->isChecked();  // the state after the click
     const bool path = mnuSelectPath->isChecked();
     if (!shown) fmeBrowser->hide();
-    if (path) SetPathTop(kPathTop[shown]);
-    SetFormHeight(this, kFormHeight[shown][path]);
+    if (path) SetPathTop(PathTop(shown));
+    SetFormHeight(this, FormHeight(shown, path));
     if (shown) fmeBrowser->show();
     mnuSelectBrowser->setChecked(shown);
 }
@@ -462,8 +448,8 @@ void frmExection::mnuSelectBrowser_Click() {
 void frmExection::mnuSelectPath_Click() {
     const bool shown = !mnuSelectPath->isChecked();  // the state after the click
     const bool browser = mnuSelectBrowser->isChecked();
-    if (shown) SetPathTop(kPathTop[browser]);
-    SetFormHeight(this, kFormHeight[browser][shown]);
+    if (shown) SetPathTop(PathTop(browser));
+    SetFormHeight(this, FormHeight(browser, shown));
     fmePath->setVisible(shown);
     mnuSelectPath->setChecked(shown);
 }
@@ -491,7 +477,7 @@ void frmExection::mnuEnd_Click() {
     QApplication::exit(0);
 }
 
-void frmExection::cmdExection_Click(int Index) { Run::Execution(Index, Context()); }
+void frmExection::cmdExection_Click(int Index) { Run::Execute(Run::Kinds().at(Index).kind, Context()); }
 void frmExection::cmdBrowser_Click(int Index) { Run::Browser(Index, Context()); }
 void frmExection::mnuJavaMake_Click() { Sources::MakeNew(QStringLiteral(".java"), Context()); }
 void frmExection::mnuHtmlMake_Click() { Sources::MakeNew(S.HtmlExtension, Context()); }

@@ -3,9 +3,12 @@
 #pragma once
 
 #include "dialogs/MainWindowFace.h"
+#include "result/RunState.h"
 #include "settings/CommandContext.h"
+#include "settings/Settings.h"
 #include "settings/StoreKeys.h"
 
+#include <QList>
 #include <QMainWindow>
 
 class QAction;
@@ -46,11 +49,16 @@ public:
     void mnuOpenHtml_Click();
 
     // MainWindowFace
-    void setFolderTooltip(int index, const QString& text) override;
-    void setBrowserTooltip(int index, const QString& text) override;
-    QComboBox* nameBox() override { return cmbName; }
     QWidget* mainWindow() override { return this; }
 
+    // Tooltips: a folder button's shows its folder, else "設定ナシ".
+    void setFolderTooltip(int index, const QString& text);
+    void setBrowserTooltip(int index, const QString& text);
+    // Refreshes what shows the settings after the settings dialog applied.
+    void SettingsApplied(const Qlk::SettingsChange& change);
+
+    // The run button of a kind.
+    QPushButton* RunButton(RunKind kind) const;
     // The selected folder button, -1 when none is.
     int SelectedFolder() const;
     CommandContext Context();
@@ -60,7 +68,7 @@ public:
     QGroupBox* fmeCompile;
     QGroupBox* fmeBrowser;
     QGroupBox* fmePath;
-    QPushButton* cmdExection[3];
+    QList<QPushButton*> cmdExection;  // one for each run kind, in the table's order
     QToolButton* cmdBrowser[Qlk::kBrowserCount];
     QToolButton* cmdSetting;
     QToolButton* optPath[Qlk::kFolderCount];
@@ -84,6 +92,8 @@ protected:
 private:
     void BuildControls();
     void BuildMenu();
+    void TakeSettings(const Qlk::Settings& loaded, bool historySizeUnset);
+    bool RestoreWindowState();
     void SetPathTop(double top);
     bool m_unloaded = false;
 };

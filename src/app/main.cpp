@@ -37,7 +37,7 @@ int main(int argc, char* argv[]) {
     // reaped (each run has its own supervisor besides).
     ProcessRules::AdoptOrphans();
     QtPlatform platform;
-    Qlk::SetPlatform(&platform);
+    const Qlk::PlatformScope installed(platform);
     int result = 0;
     {
         frmExection main;
@@ -51,6 +51,5 @@ int main(int argc, char* argv[]) {
         });
         if (main.Form_Load()) result = app.exec();
     }
-    Qlk::SetPlatform(nullptr);
     return result;
 }

@@ -1,17 +1,12 @@
-// The narrow face of the main window through which the settings dialog
-// refreshes it after an apply.
+// The narrow face of the main window that the settings dialog sees: the
+// window whose icon it takes and whose first showing it waits for. What the
+// dialog applies reaches the main window through the settings' own signal.
 #pragma once
 
-#include <QString>
-
-class QComboBox;
 class QWidget;
 
 class MainWindowFace {
 public:
     virtual ~MainWindowFace() = default;
-    virtual void setFolderTooltip(int index, const QString& text) = 0;
-    virtual void setBrowserTooltip(int index, const QString& text) = 0;
-    virtual QComboBox* nameBox() = 0;
     virtual QWidget* mainWindow() = 0;
 };

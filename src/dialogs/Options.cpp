@@ -2,7 +2,6 @@
 
 #include "frmOptions.h"
 
-#include <QLabel>
 #include <QPointer>
 #include <QTabWidget>
 
@@ -32,7 +31,7 @@ void Show(int page) {
     dialog->activateWindow();
 }
 
-void SetLabel7(const QString& text) { Built()->Label7->setText(text); }
+void SetLabel7(const QString& text) { Built()->SetLabel7(text); }
 
 QWidget* Current() { return g_dialog; }
 

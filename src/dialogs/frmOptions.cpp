@@ -1,7 +1,6 @@
 #include "frmOptions.h"
 
 #include "MainWindowFace.h"
-#include "settings/History.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
 #include "widgets/FolderLists.h"
@@ -319,7 +318,10 @@ void frmOptions::Form_Load() {
     FillFromSettings();
 }
 
+// The dialog's copy starts as the shared settings are now; every control's
+// handler keeps its part of the copy as the control shows it.
 void frmOptions::FillFromSettings() {
+    m_edit = S;
     for (int i = 0; i < kFolderCount; ++i) txtFolderPath[i]->setText(S.JavaFileFolder[i]);
     txtEditPath[0]->setText(S.JavaEdit);
     txtEditPath[1]->setText(S.HtmlEdit);
@@ -332,7 +334,7 @@ void frmOptions::FillFromSettings() {
         optHtml[1]->setChecked(true);
     // The label shows the stored text as it is until the bar moves; a stored
     // size the bar cannot show is clamped like the history clamps it.
-    Label7->setText(S.RecentNumber);
+    SetLabel7(S.RecentNumber);
     HScroll1->setValue(ClampRecentCount(S.RecentNumber));
     cmdOK->setEnabled(false);
     cmdApply->setEnabled(false);
@@ -344,22 +346,40 @@ void frmOptions::MarkChanged() {
     cmdOK->setEnabled(true);
 }
 
-void frmOptions::txtFolderPath_Change(int) { MarkChanged(); }
+void frmOptions::txtFolderPath_Change(int Index) {
+    m_edit.JavaFileFolder[Index] = txtFolderPath[Index]->text();
+    MarkChanged();
+}
 
-void frmOptions::txtEditPath_Change(int) { MarkChanged(); }
+void frmOptions::txtEditPath_Change(int Index) {
+    (Index == 0 ? m_edit.JavaEdit : m_edit.HtmlEdit) = txtEditPath[Index]->text();
+    MarkChanged();
+}
 
-void frmOptions::txtBrowserPath_Change(int) { MarkChanged(); }
+void frmOptions::txtBrowserPath_Change(int Index) {
+    m_edit.Browser[Index] = txtBrowserPath[Index]->text();
+    MarkChanged();
+}
 
-void frmOptions::txtBrowserName_Change(int) { MarkChanged(); }
+void frmOptions::txtBrowserName_Change(int Index) {
+    m_edit.BrowserName[Index] = txtBrowserName[Index]->text();
+    MarkChanged();
+}
+
+void frmOptions::SetLabel7(const QString& text) {
+    Label7->setText(text);
+    m_edit.RecentNumber = text;
+}
 
 void frmOptions::HScroll1_Change() {
-    Label7->setText(u' ' + QString::number(HScroll1->value()));
+    SetLabel7(u' ' + QString::number(HScroll1->value()));
     StableAccessible::ValueChanged(Label7);
     MarkChanged();
 }
 
 void frmOptions::optHtml_Click(int Index) {
     const QString candidate = Index == 0 ? QStringLiteral(".htm") : QStringLiteral(".html");
+    m_edit.HtmlExtension = candidate;
     if (candidate == S.HtmlExtension) return;
     m_extensionChanged = true;
     MarkChanged();
@@ -399,53 +419,14 @@ void frmOptions::cmdSelectBrowser_Click(int Index) {
     txtBrowserPath[Index]->setText(file);
 }
 
-namespace {
-// Writes a text setting when its box differs from the shared value.
-void ApplyText(const QLineEdit* box, QString& shared, const QString& key) {
-    const QString text = box->text();
-    if (text == shared) return;
-    shared = text;
-    WriteSetting(kSetting, key, text);
-}
-}  // namespace
-
 void frmOptions::cmdApply_Click() {
-    const SettingsBatch batch;  // everything applied in one rewrite
-    // Folders, each with the tooltip of its folder button.
-    for (int i = 0; i < kFolderCount; ++i) {
-        const QString T = txtFolderPath[i]->text();  // T: the folder as typed
-        if (T == S.JavaFileFolder[i]) continue;
-        S.JavaFileFolder[i] = T;
-        WriteSetting(kSetting, Key::JavaFileFolder(i), T);
-        if (m_main) m_main->setFolderTooltip(i, T.isEmpty() ? kNotSet : T);
-    }
-    ApplyText(txtEditPath[0], S.JavaEdit, Key::JavaEdit);
-    ApplyText(txtEditPath[1], S.HtmlEdit, Key::HtmlEdit);
-    ApplyText(txtBrowserPath[0], S.Browser[0], Key::Browser(0));
-    ApplyText(txtBrowserPath[1], S.Browser[1], Key::Browser(1));
-    ApplyText(txtBrowserName[0], S.BrowserName[0], Key::BrowserName(0));
-    ApplyText(txtBrowserName[1], S.BrowserName[1], Key::BrowserName(1));
-
-    // Browser tooltips, whether or not anything changed.
-    if (m_main)
-        for (int j = 0; j < kBrowserCount; ++j) m_main->setBrowserTooltip(j, BrowserTooltip(j));
-
-    // History size: the label holds the digits, after a space once the bar
-    // moved. A new size re-reads the history, keeping the name box's text.
-    QString N = Label7->text();  // N: the history size as shown
-    while (N.startsWith(u' ')) N.remove(0, 1);
-    if (N != S.RecentNumber) {
-        S.RecentNumber = N;
-        WriteSetting(kRecent, Key::RecentNumber, N);
-        if (m_main) ReloadRecent(m_main->nameBox());
-    }
-
-    // The extension, on every apply once the user chose the other one.
-    if (m_extensionChanged) {
-        S.HtmlExtension = optHtml[0]->isChecked() ? QStringLiteral(".htm") : QStringLiteral(".html");
-        WriteSetting(kSetting, Key::Html, S.HtmlExtension);
-    }
-
+    // One rewrite for the whole apply; a failed one is told once all is done.
+    const SettingsBatch batch;
+    // The history size is the label's digits, after a space once the bar
+    // moved.
+    Settings edited = m_edit;
+    while (edited.RecentNumber.startsWith(u' ')) edited.RecentNumber.remove(0, 1);
+    SaveSettings(edited, m_extensionChanged);
     cmdApply->setEnabled(false);
     cmdOK->setEnabled(false);
 }

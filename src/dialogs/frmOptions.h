@@ -2,6 +2,7 @@
 // extension of HTML pages, edited as copies and written on "更新" or "OK".
 #pragma once
 
+#include "settings/Settings.h"
 #include "settings/StoreKeys.h"
 
 #include <QWidget>
@@ -42,6 +43,9 @@ public:
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdHelp_Click();
+
+    // Shows a history size in the label; apply takes it from there.
+    void SetLabel7(const QString& text);
 
     bool extensionChanged() const { return m_extensionChanged; }
 
@@ -97,5 +101,6 @@ private:
     void MarkChanged();
 
     MainWindowFace* m_main;
+    Qlk::Settings m_edit;  // the settings as the controls show them
     bool m_extensionChanged = false;
 };

@@ -4,13 +4,17 @@
 
 #include <QString>
 
+// What a run button starts. Before the first run the result window reads
+// its text as a program's output.
+enum class RunKind { Compile, Applet, Application };
+
 struct RunState {
-    quint64 serial = 0;       // grows with every start; 0 before the first
-    bool live = false;        // a process of the run is alive
-    bool takesInput = false;  // its standard input can still be written
-    bool compile = false;     // a compile, not a program's run
-    QString folder;           // the source folder it works in
-    QString text;             // its state as the status line says it
+    quint64 serial = 0;                   // grows with every start; 0 before the first
+    bool live = false;                    // a process of the run is alive
+    bool takesInput = false;              // its standard input can still be written
+    RunKind kind = RunKind::Application;  // what was started last
+    QString folder;                       // the source folder it works in
+    QString text;                         // its state as the status line says it
 
     bool ended() const { return serial != 0 && !live; }
     bool operator==(const RunState&) const = default;

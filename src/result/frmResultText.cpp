@@ -264,8 +264,8 @@ void frmResultText::Replaced() {
 // crashed the first line of its exception.
 void frmResultText::Finished() {
     ShowCounts();
-    const qint64 first =
-        marks().first(m_run.compile ? ProblemLines::Kind::Error : ProblemLines::Kind::Exception);
+    const qint64 first = marks().first(m_run.kind == RunKind::Compile ? ProblemLines::Kind::Error
+                                                                      : ProblemLines::Kind::Exception);
     if (first >= 0) m_steps->select(first, true);
 }
 

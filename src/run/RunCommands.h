@@ -1,13 +1,14 @@
-// The compile, applet and application buttons.
+// The run buttons: the compile, applet and application commands.
 #pragma once
 
+#include "RunKinds.h"
 #include "settings/CommandContext.h"
 
 namespace Run {
 
-void Execution(int index, const CommandContext& context);
-// The text of the missing-page message, shared by the applet and browser
-// buttons: it always names ".html".
-QString HtmlMissingText(const QString& name);
+// Tests the file the kind needs in the selected source folder, starts the
+// kind's script beside the program with the folder and the name, and
+// returns at once.
+void Execute(RunKind kind, const CommandContext& context);
 
 }  // namespace Run

@@ -1,6 +1,7 @@
 // The run's console and the run-state texts of the status line.
 #include "RunConsole.h"
 
+#include "RunKinds.h"
 #include "result/Result.h"
 #include "result/frmResultText.h"
 #include "settings/Qlk.h"
@@ -40,6 +41,8 @@ Console* Console::instance() {
     return g_console;
 }
 
+Console* Console::made() { return g_console; }
+
 Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
     m_kill->setSingleShot(true);
     m_kill->setInterval(kStopGraceMs);
@@ -54,7 +57,7 @@ Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
 // every second then.
 void Console::Tell() {
     const RunState state = State();
-    P().holdCompileServer(state.live && state.compile);
+    P().holdCompileServer(state.live && KindOf(state.kind).holdsCompileServer);
     if (state.live && !m_tick->isActive()) m_tick->start();
     if (!state.live) m_tick->stop();
     if (state == m_told) return;
@@ -79,7 +82,7 @@ RunState Console::State() const {
     s.serial = info.serial;
     s.live = info.live();
     s.takesInput = info.live() && info.inputOpen;
-    s.compile = m_compile;
+    s.kind = m_kind;
     s.folder = Folder();
     s.text = StateText();
     return s;
@@ -106,6 +109,22 @@ void ServeResultWindows() {
 
 void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
 
+void Console::Forget() {
+    m_kill->stop();
+    m_tick->stop();
+    P().setRunListener({});
+    m_folder.clear();
+    m_started = false;
+    m_kind = RunKind::Application;
+    m_told = RunState();
+    m_limitRead = 0;
+    m_resultAtStart = FileStamp();
+}
+
+ConsoleScope::~ConsoleScope() {
+    if (Console* console = Console::made()) console->Forget();
+}
+
 // The platform in use tells this console of every change of the run.
 void Console::Listen() {
     QPointer<Console> self(this);
@@ -114,12 +133,12 @@ void Console::Listen() {
     });
 }
 
-bool Console::Start(const QString& commandLine, QString* error, const QString& folder, bool compile) {
+bool Console::Start(const QString& commandLine, QString* error, const QString& folder, RunKind kind) {
     Listen();
     m_kill->stop();
     m_folder = folder;
     m_started = true;
-    m_compile = compile;
+    m_kind = kind;
     m_resultAtStart = P().fileStamp(ResultPath());
     const bool ok = P().startRun(commandLine, error);
     Tell();

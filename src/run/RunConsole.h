@@ -26,12 +26,13 @@ public:
     static constexpr int kExitGraceMs = 500;
 
     static Console* instance();
+    // The console when one was made, else null.
+    static Console* made();
 
     // Starts a command line as the run; a live run is killed first.
-    // `folder` is the source folder it works in, `compile` tells a compile
-    // from a program's run.
+    // `folder` is the source folder it works in, `kind` what it runs.
     bool Start(const QString& commandLine, QString* error, const QString& folder = QString(),
-               bool compile = false);
+               RunKind kind = RunKind::Application);
     // SIGTERM to the run's group, SIGKILL after the grace if anything of it
     // is still alive.
     void Stop();
@@ -50,8 +51,6 @@ public:
     QString Folder() const;
     // Tells where the selected source folder is asked for.
     void SetSelectedFolder(std::function<QString()> selected);
-    // The kind of the run started last.
-    bool Compile() const { return m_compile; }
     bool Live() const { return Info().live(); }
     bool TakesInput() const;
     // The run-state part of the status line, now.
@@ -63,6 +62,9 @@ public:
     void Serve(frmResultText* window);
 
     void setStopGraceMs(int ms);
+    // Forgets the run, as a console before any run: its timers stop and the
+    // platform no longer tells it of the run.
+    void Forget();
 
 signals:
     // The run's state changed (once per change; while a run is live, its
@@ -81,10 +83,21 @@ private:
     QString m_folder;
     bool m_started = false;
     std::function<QString()> m_selected;
-    bool m_compile = false;
+    RunKind m_kind = RunKind::Application;  // of the run started last
     RunState m_told;
     quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it
+};
+
+// For the life of a block the console serves the platform installed in it;
+// at the block's end the console forgets the run, so nothing of it reaches
+// the platform after the block, however the block was left.
+class ConsoleScope {
+public:
+    ConsoleScope() = default;
+    ~ConsoleScope();
+    ConsoleScope(const ConsoleScope&) = delete;
+    ConsoleScope& operator=(const ConsoleScope&) = delete;
 };
 
 // Serves every result window from now on: the app and the tests call this

@@ -22,6 +22,10 @@ Platform& P() {
 
 void SetPlatform(Platform* platform) { g_platform = platform; }
 
+PlatformScope::PlatformScope(Platform& platform) : m_previous(g_platform) { g_platform = &platform; }
+
+PlatformScope::~PlatformScope() { g_platform = m_previous; }
+
 QString ReadSetting(const QString& section, const QString& key) { return P().readSetting(section, key); }
 
 namespace {

@@ -1,6 +1,7 @@
 // Shared procedures and the shared in-memory settings of Quenlark.
 #pragma once
 
+#include "Settings.h"
 #include "StoreKeys.h"
 #include "platform/Platform.h"
 #include "widgets/SharedTexts.h"
@@ -15,28 +16,41 @@ class QWidget;
 
 namespace Qlk {
 
-// The settings every command reads while the program runs. One instance,
-// filled at start-up and changed by the settings dialog.
-struct SharedSettings {
-    QString WindowsFolder;  // the data folder, always ending in "/"
-    QString JavaFileFolder[kFolderCount];
-    QString JavaEdit;
-    QString HtmlEdit;
-    QString Browser[kBrowserCount];
-    QString BrowserName[kBrowserCount];
-    QString HtmlExtension;
-    QString RecentNumber;  // history size as count text, as stored
-    QStringList Recent;    // history slots, slot 0 newest
-    FileStamp ResultFileTime;
+// What the program finds or keeps while it runs, besides its settings: set
+// by start-up (the stamp also by the result window) and kept for the whole
+// run, across result windows and settings dialogs.
+struct RunTimeValues {
+    QString WindowsFolder;     // the data folder, always ending in "/"
+    FileStamp ResultFileTime;  // result.txt as last shown
     QString HelpFilePath;
-    bool CompileServer = true;  // the warm compile server runs behind compile.bat
+};
+
+// The settings every command reads while the program runs, with the history
+// slots and the run-time values beside them. One instance, filled at
+// start-up and changed by the settings dialog's apply.
+struct SharedSettings : Settings, RunTimeValues {
+    QStringList Recent;  // history slots, slot 0 newest
 };
 
 extern SharedSettings S;
 
-// The platform in use; the program sets the real one, tests a fake.
+// The platform in use; the program installs the real one, tests a fake.
 Platform& P();
 void SetPlatform(Platform* platform);
+
+// Installs a platform for as long as it lives and puts back the one before
+// on every way out, so that nothing is left pointing at a platform that is
+// gone: main and every test install theirs through one.
+class PlatformScope {
+public:
+    explicit PlatformScope(Platform& platform);
+    ~PlatformScope();
+    PlatformScope(const PlatformScope&) = delete;
+    PlatformScope& operator=(const PlatformScope&) = delete;
+
+private:
+    Platform* m_previous;
+};
 
 inline const QString kNotSet = QStringLiteral("設定ナシ");
 

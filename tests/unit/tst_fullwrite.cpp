@@ -31,7 +31,7 @@ int TryWrites(const QString& folder, const QString& sources) {
     int wrong = 0;
     {
         FakePlatform fake(folder + QStringLiteral("/Quenlark.ini"));
-        SetPlatform(&fake);
+        const PlatformScope installed(fake);
         {
             const SettingsBatch batch;
             WriteSetting(kSetting, QStringLiteral("Big"), QString(kBig, u'x'));
@@ -43,7 +43,6 @@ int TryWrites(const QString& folder, const QString& sources) {
             fake.boxes[0].text.endsWith(
                 QStringLiteral("\n\n\nこのまま使えますが、変更した設定は次回の起動時には残りません。")))
             wrong |= 1;
-        SetPlatform(nullptr);
     }
     QString error;
     if (FileRules::CopyReplacing(sources + QStringLiteral("/big.java"),

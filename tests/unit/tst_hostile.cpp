@@ -55,12 +55,13 @@ public:
 struct Window {
     std::unique_ptr<StartingFake> owner = std::make_unique<StartingFake>();
     StartingFake* fake = owner.get();
+    PlatformScope installed{*fake};
+    Run::ConsoleScope consoleServes;
     QString folder;
     std::unique_ptr<frmExection> form;
 
     Window() {
         S = SharedSettings();
-        SetPlatform(fake);
         folder = fake->root() + QStringLiteral("/java");
         QDir().mkpath(folder);
         WriteFile(fake->programDir + QStringLiteral("/result.txt"), "");
@@ -71,7 +72,6 @@ struct Window {
     ~Window() {
         form.reset();
         Result::Discard();
-        SetPlatform(nullptr);
     }
     // A compile script that only notes each start in a file.
     void StandInScript() {
@@ -125,7 +125,7 @@ void TestHostile::classNames() {
         WriteFile(w.folder + u'/' + file, "class X {}\n");
     }
     w.form->cmbName->setEditText(name);
-    w.form->cmdExection[0]->click();
+    w.form->RunButton(RunKind::Compile)->click();
     if (starts) {
         QCOMPARE(w.fake->started.size(), 1);
         QCOMPARE(w.fake->started[0].commandLine, w.fake->programDir + QStringLiteral("/compile.bat ") +
@@ -166,7 +166,7 @@ void TestHostile::folders() {
         QFile::remove(w.fake->programDir + QStringLiteral("/compile.bat"));
     }
     w.form->cmbName->setEditText(QStringLiteral("Hello"));
-    w.form->cmdExection[0]->click();
+    w.form->RunButton(RunKind::Compile)->click();
     if (kind == QStringLiteral("vanishes")) {
         // The start itself succeeds; the script is the one to find no folder.
         QCOMPARE(w.fake->started.size(), 1);
@@ -206,7 +206,7 @@ void TestHostile::storeValues() {
     QFETCH(QString, value);
     auto fake = std::make_unique<StartingFake>();
     S = SharedSettings();
-    SetPlatform(fake.get());
+    const PlatformScope installed(*fake);
     WriteFile(fake->programDir + QStringLiteral("/result.txt"), "");
     fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), fake->root());
     fake->presetSetting(kSetting, QStringLiteral("frmExectionLeft"), QStringLiteral("100"));
@@ -234,7 +234,6 @@ void TestHostile::storeValues() {
         QCOMPARE(key.startsWith(QStringLiteral("recent/")) ? fake->storedValue(kRecent, key.mid(7))
                                                            : fake->storedValue(kSetting, key),
                  value);
-    SetPlatform(nullptr);
 }
 
 void TestHostile::resultFile_data() {
@@ -293,7 +292,7 @@ void TestHostile::hundredQuickPresses() {
     WriteFile(w.folder + QStringLiteral("/Hello.java"), "class Hello {}\n");
     w.StandInScript();
     w.form->cmbName->setEditText(QStringLiteral("Hello"));
-    for (int i = 0; i < 100; ++i) w.form->cmdExection[0]->click();
+    for (int i = 0; i < 100; ++i) w.form->RunButton(RunKind::Compile)->click();
     QCOMPARE(w.fake->started.size(), 100);
     QVERIFY(w.fake->boxes.isEmpty());
     // Every script ran, and the window still answers events.
@@ -303,7 +302,7 @@ void TestHostile::hundredQuickPresses() {
     bool answered = false;
     QTimer::singleShot(0, w.form.get(), [&] { answered = true; });
     QTRY_VERIFY(answered);
-    QVERIFY(w.form->isVisible() && w.form->cmdExection[0]->isEnabled());
+    QVERIFY(w.form->isVisible() && w.form->RunButton(RunKind::Compile)->isEnabled());
 }
 
 QTEST_MAIN(TestHostile)

@@ -3,7 +3,7 @@
 // life from build to close.
 #include "FakePlatform.h"
 #include "TestFiles.h"
-#include "dialogs/MainWindowFace.h"
+#include "app/frmExection.h"
 #include "dialogs/Options.h"
 #include "dialogs/frmOptions.h"
 #include "settings/Qlk.h"
@@ -16,38 +16,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <memory>
 
 using namespace Qlk;
 
 namespace {
-
-// Stands in for the main window: records the tooltips it is given and owns
-// a name box.
-class TestFace : public MainWindowFace {
-public:
-    TestFace() {
-        combo = new QComboBox(&window);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        window.show();
-    }
-    void setFolderTooltip(int index, const QString& text) override {
-        folderTips << QStringLiteral("%1=%2").arg(index).arg(text);
-    }
-    void setBrowserTooltip(int index, const QString& text) override {
-        browserTips << QStringLiteral("%1=%2").arg(index).arg(text);
-    }
-    QComboBox* nameBox() override { return combo; }
-    QWidget* mainWindow() override { return &window; }
-
-    QWidget window;
-    QComboBox* combo;
-    QStringList folderTips, browserTips;
-};
 
 QStringList Items(const QComboBox* combo) {
     QStringList out;
@@ -63,7 +41,8 @@ class TestOptions : public QObject {
     Q_OBJECT
 private:
     std::unique_ptr<FakeScope> fake;
-    std::unique_ptr<TestFace> face;
+    std::unique_ptr<frmExection> main;  // shown, as after start-up
+    std::unique_ptr<QSignalSpy> applies;
     QString savedCwd;
 
     frmOptions* Open(int page = -1) {
@@ -82,6 +61,14 @@ private:
         S.RecentNumber = QStringLiteral("10");
         S.HelpFilePath = QStringLiteral("/prog/Quenlark.hlp");
     }
+    QStringList Tips(QToolButton* const (&buttons)[2]) const {
+        return {buttons[0]->toolTip(), buttons[1]->toolTip()};
+    }
+    QStringList FolderTips() const {
+        QStringList tips;
+        for (QToolButton* b : main->optPath) tips << b->toolTip();
+        return tips;
+    }
     int WritesOf(const QString& key) const {
         int n = 0;
         for (const auto& w : (*fake)->writes) n += w.key == key;
@@ -92,14 +79,15 @@ private slots:
     void init() {
         savedCwd = QDir::currentPath();
         fake = std::make_unique<FakeScope>();
-        face = std::make_unique<TestFace>();
-        Options::SetMainWindow(face.get());
         StoreSettings();
+        main = std::make_unique<frmExection>();
+        main->show();
+        applies = std::make_unique<QSignalSpy>(Changes(), &SettingsSignals::applied);
     }
     void cleanup() {
         Options::Discard();
-        Options::SetMainWindow(nullptr);
-        face.reset();
+        applies.reset();
+        main.reset();
         fake.reset();
         QDir::setCurrent(savedCwd);
     }
@@ -135,7 +123,7 @@ private slots:
         Flush();
         QVERIFY(!Options::Current());
         QVERIFY((*fake)->writes.isEmpty());
-        QVERIFY(face->browserTips.isEmpty());
+        QCOMPARE(applies->count(), 0);
     }
 
     void editAndUndoWritesNothingButResetsBrowserTooltips() {
@@ -146,15 +134,15 @@ private slots:
         d->cmdApply->click();
         QVERIFY((*fake)->writes.isEmpty());
         // Name, else path, else "設定ナシ".
-        QCOMPARE(face->browserTips,
-                 (QStringList{QStringLiteral("0=/opt/web/browse"), QStringLiteral("1=Second")}));
+        QCOMPARE(applies->count(), 1);
+        QCOMPARE(Tips(main->cmdBrowser),
+                 (QStringList{QStringLiteral("/opt/web/browse"), QStringLiteral("Second")}));
         QVERIFY(!d->cmdOK->isEnabled() && !d->cmdApply->isEnabled());
         QVERIFY(d->isVisible());
 
         d->txtBrowserPath[0]->clear();
         d->cmdApply->click();
-        QCOMPARE(face->browserTips.mid(2),
-                 (QStringList{QStringLiteral("0=設定ナシ"), QStringLiteral("1=Second")}));
+        QCOMPARE(Tips(main->cmdBrowser), (QStringList{QStringLiteral("設定ナシ"), QStringLiteral("Second")}));
     }
 
     void eachChangedBoxWritesItsOwnKey_data() {
@@ -200,14 +188,15 @@ private slots:
         QCOMPARE(WritesOf(QStringLiteral("JavaFileFolder1")), 1);
         QCOMPARE(WritesOf(QStringLiteral("JavaFileFolder0")), 0);
         QCOMPARE(S.JavaFileFolder[1], QString());
-        QCOMPARE(face->folderTips, (QStringList{QStringLiteral("1=設定ナシ"), QStringLiteral("2=/new")}));
+        // Only the changed folders' tooltips are set; the first one's was never.
+        QCOMPARE(FolderTips(), (QStringList{QString(), QStringLiteral("設定ナシ"), QStringLiteral("/new")}));
     }
 
     void historySizeReloadsSlotsKeepingTheNameBoxText() {
         for (int k = 0; k < 9; ++k)
             if (k != 3) (*fake)->presetSetting(kRecent, QString::number(k), QString(QChar(u'A' + k)));
-        face->combo->addItems({QStringLiteral("old1"), QStringLiteral("old2")});
-        face->combo->setEditText(QStringLiteral("Typed"));
+        main->cmbName->addItems({QStringLiteral("old1"), QStringLiteral("old2")});
+        main->cmbName->setEditText(QStringLiteral("Typed"));
         frmOptions* d = Open();
         QCOMPARE(d->Label7->text(), QStringLiteral(" 10"));
         d->HScroll1->setValue(7);
@@ -217,9 +206,9 @@ private slots:
         QCOMPARE((*fake)->storedValue(kRecent, QStringLiteral("Number")), QStringLiteral("7"));
         QCOMPARE(S.RecentNumber, QStringLiteral("7"));
         const QStringList expected{"A", "B", "C", "", "E", "F", "G"};
-        QCOMPARE(Items(face->combo), expected);
+        QCOMPARE(Items(main->cmbName), expected);
         QCOMPARE(S.Recent, expected);
-        QCOMPARE(face->combo->currentText(), QStringLiteral("Typed"));
+        QCOMPARE(main->cmbName->currentText(), QStringLiteral("Typed"));
         // Slots above the new size stay in the store.
         QCOMPARE((*fake)->storedValue(kRecent, QStringLiteral("8")), QStringLiteral("I"));
     }
@@ -244,7 +233,7 @@ private slots:
         QFETCH(int, bar);
         QFETCH(QString, written);
         S.RecentNumber = stored;
-        face->combo->addItem(QStringLiteral("kept"));
+        main->cmbName->addItem(QStringLiteral("kept"));
         frmOptions* d = Open();
         QCOMPARE(d->HScroll1->value(), bar);
         QVERIFY(!d->cmdApply->isEnabled());
@@ -253,7 +242,7 @@ private slots:
         d->cmdApply->click();
         QCOMPARE((*fake)->storedValue(kRecent, QStringLiteral("Number")), written);
         QCOMPARE(S.RecentNumber, written.isEmpty() ? stored : written);
-        QCOMPARE(face->combo->count(), written.isEmpty() ? 1 : ClampRecentCount(written));
+        QCOMPARE(main->cmbName->count(), written.isEmpty() ? 1 : ClampRecentCount(written));
     }
 
     void labelSetFromOutsideStaysUntilTheBarMoves() {
@@ -449,7 +438,7 @@ private slots:
         Flush();
         QCOMPARE(S.BrowserName[0], QStringLiteral("Web"));
         QCOMPARE((*fake)->storedValue(kSetting, QStringLiteral("BrowserName0")), QStringLiteral("Web"));
-        QCOMPARE(face->browserTips.first(), QStringLiteral("0=Web"));
+        QCOMPARE(main->cmdBrowser[0]->toolTip(), QStringLiteral("Web"));
         QCOMPARE(WritesOf(QStringLiteral("BrowserName0")), 1);
     }
 

@@ -194,7 +194,7 @@ void TestPlatformEdges::resultFileNeverBlocks() {
 // takes its place before the open. The read ends at once, as unreadable.
 void TestPlatformEdges::resultWindowReadsASwappedInFifoAsUnreadable() {
     auto fake = std::make_unique<SwappingFake>();
-    Qlk::SetPlatform(fake.get());
+    const Qlk::PlatformScope installed(*fake);
     const QString path = fake->dataFolder + QStringLiteral("result.txt");
     const QString fifo = fake->dataFolder + QStringLiteral("fifo");
     WriteFile(path, "old output\n");
@@ -214,7 +214,6 @@ void TestPlatformEdges::resultWindowReadsASwappedInFifoAsUnreadable() {
     QFile::remove(path);
     WriteFile(path, "new output\n");
     QCOMPARE(reader.read(fake->fileStamp(path)).text, QStringLiteral("new output\n"));
-    Qlk::SetPlatform(nullptr);
 }
 
 // ---- Bare command names are looked for on PATH, as the start does.

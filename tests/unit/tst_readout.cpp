@@ -40,11 +40,7 @@ void Hover(QWidget* w) {
 
 class NoMainWindow : public MainWindowFace {
 public:
-    void setFolderTooltip(int, const QString&) override {}
-    void setBrowserTooltip(int, const QString&) override {}
-    QComboBox* nameBox() override { return &combo; }
     QWidget* mainWindow() override { return nullptr; }
-    QComboBox combo;
 };
 
 }  // namespace

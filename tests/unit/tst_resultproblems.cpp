@@ -60,9 +60,9 @@ struct Bench {
     ~Bench() { delete w; }
 
     // A run in the folder; its output is then written with Output().
-    void Start(bool compile) {
+    void Start(RunKind kind) {
         QString error;
-        QVERIFY(Run::Console::instance()->Start(QStringLiteral("/bin/true"), &error, folder, compile));
+        QVERIFY(Run::Console::instance()->Start(QStringLiteral("/bin/true"), &error, folder, kind));
         TestFiles::WriteFile(result, {});
         w->Timer1_Timer();
     }
@@ -161,13 +161,13 @@ void TestResultProblems::marking() {
     QFETCH(int, cut);
     QFETCH(QStringList, marks);
     Bench b;
-    b.Start(false);
+    b.Start(RunKind::Application);
     b.Output(output.left(cut));
     b.Output(output.mid(cut));
     b.End();
     QCOMPARE(Marks(b.w), marks);
     // Text that arrives under a marked line is plain.
-    b.Start(false);
+    b.Start(RunKind::Application);
     b.Output("Bad.java:3: error: x\n");
     b.Output("plain after\n");
     QCOMPARE(Marks(b.w).mid(0, 2), QStringList({"error", "plain"}));
@@ -177,7 +177,7 @@ void TestResultProblems::marking() {
 // back; each opens the file at its line with the "+LINE FILE" of gedit.
 void TestResultProblems::stepsAndOpens() {
     Bench b;
-    b.Start(true);
+    b.Start(RunKind::Compile);
     b.Output(
         "Bad.java:3: error: ';' expected\n        int x = 1\n                 ^\n"
         "Bad.java:7: warning: [removal] x\n        y\n        ^\n"
@@ -209,7 +209,7 @@ void TestResultProblems::stepsAndOpens() {
 // the frame's source at its line; on a JDK frame nothing starts.
 void TestResultProblems::doubleClickOpensFrame() {
     Bench b;
-    b.Start(false);
+    b.Start(RunKind::Application);
     b.Output(Sample("scanner-int.java.en.txt"));
     b.End();
     const QString ask = b.folder + QStringLiteral("/Ask.java");
@@ -236,7 +236,7 @@ void TestResultProblems::doubleClickOpensFrame() {
 
 void TestResultProblems::missingSourceIsNotStarted() {
     Bench b;
-    b.Start(true);
+    b.Start(RunKind::Compile);
     b.Output("Gone.java:2: error: x\n1 error\n");
     b.End();
     b.w->mnuNext->trigger();
@@ -250,7 +250,7 @@ void TestResultProblems::missingSourceIsNotStarted() {
 // selected, not with the last lines.
 void TestResultProblems::compileEndShowsFirstError() {
     Bench b;
-    b.Start(true);
+    b.Start(RunKind::Compile);
     QByteArray out;
     for (int i = 0; i < 5; ++i) out += "Note: something\n";
     for (int i = 0; i < 40; ++i)
@@ -279,14 +279,14 @@ void TestResultProblems::compileEndShowsFirstError() {
     // first error, selected.
     QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:2: error: f"));
     // A program that crashed shows the first line of its exception.
-    b.Start(false);
+    b.Start(RunKind::Application);
     b.Output(out + "Exception in thread \"main\" java.lang.RuntimeException: x\n\tat Ask.main(Ask.java:6)\n" +
              out);
     b.End();
     QCOMPARE(b.w->Text1->cursorForPosition(QPoint(2, 2)).block().text(),
              QStringLiteral("Exception in thread \"main\" java.lang.RuntimeException: x"));
     // Without one, a program's run never jumps.
-    b.Start(false);
+    b.Start(RunKind::Application);
     b.Output(out);
     b.End();
     QCOMPARE(b.w->Text1->verticalScrollBar()->value(), b.w->Text1->verticalScrollBar()->maximum());
@@ -296,7 +296,7 @@ void TestResultProblems::compileEndShowsFirstError() {
 // selection, the view stays.
 void TestResultProblems::followsOnlyAtTheEnd() {
     Bench b;
-    b.Start(false);
+    b.Start(RunKind::Application);
     QByteArray lines;
     for (int i = 0; i < 200; ++i) lines += QByteArray::number(i) + '\n';
     b.Output(lines);
@@ -323,7 +323,7 @@ void TestResultProblems::followsOnlyAtTheEnd() {
 // is not a run is never taken to have ended.
 void TestResultProblems::outputAfterTheEndStaysInLine() {
     Bench b;
-    b.Start(true);
+    b.Start(RunKind::Compile);
     b.Output("Bad.java:1: error: a\nBad.java:2: err");
     b.End();
     QCOMPARE(Marks(b.w), (QStringList{"error", "plain"}));
@@ -336,7 +336,7 @@ void TestResultProblems::outputAfterTheEndStaysInLine() {
 // right lines.
 void TestResultProblems::trimmedTextKeepsLines() {
     Bench b;
-    b.Start(true);
+    b.Start(RunKind::Compile);
     const QByteArray filler(100, 'x');
     for (int round = 0; round < 4; ++round) {
         QByteArray out;
@@ -372,7 +372,7 @@ void TestResultProblems::find() {
     QFETCH(int, highlights);
     QFETCH(QString, label);
     Bench b;
-    b.Start(false);
+    b.Start(RunKind::Application);
     b.Output("one Error\ntwo error\nシンボルが見つかりません\nthree ERROR\n");
     b.End();
     b.w->Text1->moveCursor(QTextCursor::Start);

@@ -1,6 +1,7 @@
 // The result window: what it notices of result.txt and how it shows it, its
 // geometry and always-on-top state, and its life as the one result window.
 #include "FakePlatform.h"
+#include "OnExit.h"
 #include "TestFiles.h"
 #include "result/Result.h"
 #include "result/frmResultText.h"
@@ -637,6 +638,7 @@ void TestResultWindow::endClosesOnlyThisWindow() {
     QWidget main;
     main.setWindowIcon(QIcon(QPixmap(16, 16)));
     Result::SetMainWindow(&main);
+    const OnExit unset([] { Result::SetMainWindow(nullptr); });
     main.show();
     frmResultText* w = s.Open();
     QCOMPARE(w->windowIcon().cacheKey(), main.windowIcon().cacheKey());
@@ -647,7 +649,6 @@ void TestResultWindow::endClosesOnlyThisWindow() {
     QTRY_VERIFY(!guard);
     QVERIFY(!Result::Current());
     QVERIFY(main.isVisible());
-    Result::SetMainWindow(nullptr);
 }
 
 // The main window's exit command ends the program without the result

@@ -4,12 +4,15 @@
 #include "TestFiles.h"
 #include "app/frmExection.h"
 #include "result/Result.h"
+#include "run/RunKinds.h"
+#include "settings/Placement.h"
 #include "settings/Qlk.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -60,9 +63,9 @@ struct Bench {
         for (int i = 0; i < 3; ++i) form->optPath[i]->setChecked(i == index);
         form->optPathGroup->setExclusive(true);
     }
-    void Click(int index, const QString& name) {
+    void Click(RunKind kind, const QString& name) {
         form->cmbName->setEditText(name);
-        form->cmdExection[index]->click();
+        form->RunButton(kind)->click();
     }
 };
 
@@ -71,6 +74,8 @@ struct Bench {
 class TestRunCommands : public QObject {
     Q_OBJECT
 private slots:
+    void kindRows_data();
+    void kindRows();
     void buttons_data();
     void buttons();
     void spacedFolderGetsSpaceFreeForm();
@@ -80,8 +85,73 @@ private slots:
     void typedNameIsUsedAsTyped();
 };
 
+// Each row of the run-kind table is a button of the main window, in the
+// table's order, that starts its own script with the folder and its form of
+// the name, in its own slot, from its button or its key.
+void TestRunCommands::kindRows_data() {
+    QTest::addColumn<RunKind>("kind");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<int>("position");  // among the buttons and in the tab order
+    QTest::addColumn<int>("key");       // 0 for none
+    QTest::addColumn<QString>("file");  // created in folder 0
+    QTest::addColumn<QString>("line");  // with the extension ".htm" configured
+    QTest::addColumn<bool>("asRun");    // else in the applet viewer's slot
+    QTest::addColumn<bool>("result");   // the result window comes up
+    QTest::addColumn<int>("serverStarts");
+    QTest::newRow("compile") << RunKind::Compile << "ｺﾝﾊﾟｲﾙ実行" << 0 << int(Qt::Key_F8) << "jp/Hello.java"
+                             << "{P}/compile.bat {F} jp/Hello.java" << true << true << 1;
+    QTest::newRow("applet") << RunKind::Applet << "ｱﾌﾟﾚｯﾄ実行" << 1 << 0 << "jp.Hello.html"
+                            << "{P}/applet.bat {F} jp.Hello.htm" << false << false << 0;
+    QTest::newRow("application") << RunKind::Application << "ｱﾌﾟﾘｹｰｼｮﾝ実行" << 2 << int(Qt::Key_F5)
+                                 << "jp/Hello.class"
+                                 << "{P}/apli.bat {F} jp.Hello" << true << true << 0;
+}
+
+void TestRunCommands::kindRows() {
+    QFETCH(RunKind, kind);
+    QFETCH(QString, caption);
+    QFETCH(int, position);
+    QFETCH(int, key);
+    QFETCH(QString, file);
+    QFETCH(QString, line);
+    QFETCH(bool, asRun);
+    QFETCH(bool, result);
+    QFETCH(int, serverStarts);
+
+    Bench b;
+    QCOMPARE(b.form->cmdExection.size(), 3);
+    QPushButton* button = b.form->RunButton(kind);
+    QCOMPARE(button, b.form->cmdExection[position]);
+    QCOMPARE(button->objectName(), QStringLiteral("cmdExection%1").arg(position));
+    QCOMPARE(button->text(), caption);
+    QCOMPARE(button->accessibleName(), caption);
+    QCOMPARE(ControlTwips(button), QRectF(120, 240 + 480 * position, 1395, 375));
+    QCOMPARE(ControlTwips(b.form->fmeCompile), QRectF(23, 360, 1656, 1695));
+    if (position > 0) QCOMPARE(b.form->cmdExection[position - 1]->nextInFocusChain(), button);
+
+    S.HtmlExtension = QStringLiteral(".htm");
+    Touch(b.folders[0] + u'/' + file);
+    b.Select(0);
+    b.form->cmbName->setEditText(QStringLiteral("jp.Hello"));
+    if (key) {
+        b.form->show();
+        QVERIFY(QTest::qWaitForWindowActive(b.form.get()));
+        QTest::keyClick(b.form.get(), Qt::Key(key));
+    } else {
+        button->click();
+    }
+    QString expected = line;
+    expected.replace(QStringLiteral("{P}"), b.fake->programDir).replace(QStringLiteral("{F}"), b.folders[0]);
+    QCOMPARE(b.fake->started.size(), 1);
+    QCOMPARE(b.fake->started[0].commandLine, expected);
+    QCOMPARE(b.fake->run.serial, quint64(asRun));
+    QCOMPARE(Result::Current() != nullptr, result);
+    QCOMPARE(b.fake->compileServerStarts, serverStarts);
+    QCOMPARE(S.Recent.value(0), QStringLiteral("jp.Hello"));
+}
+
 void TestRunCommands::buttons_data() {
-    QTest::addColumn<int>("index");
+    QTest::addColumn<RunKind>("kind");
     QTest::addColumn<int>("folder");  // selected folder button, -1 for none
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QStringList>("files");  // created in folder 0
@@ -94,74 +164,79 @@ void TestRunCommands::buttons_data() {
     const QString htmlTitle = QStringLiteral("htmlﾌｧｲﾙが見つかりません");
     const QString classTitle = QStringLiteral("classﾌｧｲﾙが見つかりません");
 
-    QTest::newRow("compile") << 0 << 0 << ".html" << QStringList{"Hello.java"} << "Hello"
+    QTest::newRow("compile") << RunKind::Compile << 0 << ".html" << QStringList{"Hello.java"} << "Hello"
                              << "{P}/compile.bat {F} Hello.java"
                              << ""
                              << "";
-    QTest::newRow("compile, source missing") << 0 << 0 << ".html" << QStringList{"Hello.class"} << "Hello"
-                                             << "" << javaTitle << "Hello" + kJavaText;
-    QTest::newRow("applet") << 1 << 0 << ".html" << QStringList{"Hello.html"} << "Hello"
+    QTest::newRow("compile, source missing")
+        << RunKind::Compile << 0 << ".html" << QStringList{"Hello.class"} << "Hello"
+        << "" << javaTitle << "Hello" + kJavaText;
+    QTest::newRow("applet") << RunKind::Applet << 0 << ".html" << QStringList{"Hello.html"} << "Hello"
                             << "{P}/applet.bat {F} Hello.html"
                             << ""
                             << "";
     QTest::newRow("applet with .htm: needs .html, passes .htm")
-        << 1 << 0 << ".htm" << QStringList{"Hello.html"} << "Hello"
+        << RunKind::Applet << 0 << ".htm" << QStringList{"Hello.html"} << "Hello"
         << "{P}/applet.bat {F} Hello.htm"
         << ""
         << "";
     QTest::newRow("applet with .htm and only an .htm page")
-        << 1 << 0 << ".htm" << QStringList{"Hello.htm"} << "Hello"
+        << RunKind::Applet << 0 << ".htm" << QStringList{"Hello.htm"} << "Hello"
         << "" << htmlTitle << "Hello" + kHtmlText;
     QTest::newRow("application passes the bare name")
-        << 2 << 0 << ".html" << QStringList{"Hello.class"} << "Hello"
+        << RunKind::Application << 0 << ".html" << QStringList{"Hello.class"} << "Hello"
         << "{P}/apli.bat {F} Hello"
         << ""
         << "";
-    QTest::newRow("application before compiling") << 2 << 0 << ".html" << QStringList{"Hello.java"} << "Hello"
-                                                  << "" << classTitle << "Hello" + kClassText;
-    QTest::newRow("empty name, hidden files do not count") << 0 << 0 << ".html" << QStringList{".java"} << ""
-                                                           << "" << javaTitle << kJavaText;
+    QTest::newRow("application before compiling")
+        << RunKind::Application << 0 << ".html" << QStringList{"Hello.java"} << "Hello"
+        << "" << classTitle << "Hello" + kClassText;
+    QTest::newRow("empty name, hidden files do not count")
+        << RunKind::Compile << 0 << ".html" << QStringList{".java"} << ""
+        << "" << javaTitle << kJavaText;
     QTest::newRow("name already ending in .java")
-        << 0 << 0 << ".html" << QStringList{"Hello.java"} << "Hello.java"
+        << RunKind::Compile << 0 << ".html" << QStringList{"Hello.java"} << "Hello.java"
         << "" << javaTitle << "Hello.java" + kJavaText;
     QTest::newRow("wildcard name goes into the line as typed")
-        << 0 << 0 << ".html" << QStringList{"Hello.java"} << "He*o"
+        << RunKind::Compile << 0 << ".html" << QStringList{"Hello.java"} << "He*o"
         << "{P}/compile.bat {F} He*o.java"
         << ""
         << "";
     QTest::newRow("name with a space")
-        << 2 << 0 << ".html" << QStringList{"Hello World.class"} << "Hello World"
+        << RunKind::Application << 0 << ".html" << QStringList{"Hello World.class"} << "Hello World"
         << "{P}/apli.bat {F} Hello World"
         << ""
         << "";
     // A class in a package, typed as java takes it.
     const QStringList pkgSource{"jp/example/PkgHello.java"}, pkgClass{"jp/example/PkgHello.class"};
     QTest::newRow("compile, package class with points")
-        << 0 << 0 << ".html" << pkgSource << "jp.example.PkgHello"
+        << RunKind::Compile << 0 << ".html" << pkgSource << "jp.example.PkgHello"
         << "{P}/compile.bat {F} jp/example/PkgHello.java"
         << ""
         << "";
     QTest::newRow("application, package class with points")
-        << 2 << 0 << ".html" << pkgClass << "jp.example.PkgHello"
+        << RunKind::Application << 0 << ".html" << pkgClass << "jp.example.PkgHello"
         << "{P}/apli.bat {F} jp.example.PkgHello"
         << ""
         << "";
     QTest::newRow("a name with points that passes as typed")
-        << 0 << 0 << ".html" << QStringList{"a.b.java", "a/b.java"} << "a.b"
+        << RunKind::Compile << 0 << ".html" << QStringList{"a.b.java", "a/b.java"} << "a.b"
         << "{P}/compile.bat {F} a.b.java"
         << ""
         << "";
     QTest::newRow("a pattern with points stays a pattern")
-        << 0 << 0 << ".html" << pkgSource << "jp.example.Pkg*"
+        << RunKind::Compile << 0 << ".html" << pkgSource << "jp.example.Pkg*"
         << "" << javaTitle << "jp.example.Pkg*" + kJavaText;
-    QTest::newRow("folder that does not exist") << 0 << 2 << ".html" << QStringList{"Hello.java"} << "Hello"
-                                                << "" << javaTitle << "Hello" + kJavaText;
-    QTest::newRow("no folder selected") << 0 << -1 << ".html" << QStringList{"Hello.java"} << "Hello"
-                                        << "" << javaTitle << "Hello" + kJavaText;
+    QTest::newRow("folder that does not exist")
+        << RunKind::Compile << 2 << ".html" << QStringList{"Hello.java"} << "Hello"
+        << "" << javaTitle << "Hello" + kJavaText;
+    QTest::newRow("no folder selected")
+        << RunKind::Compile << -1 << ".html" << QStringList{"Hello.java"} << "Hello"
+        << "" << javaTitle << "Hello" + kJavaText;
 }
 
 void TestRunCommands::buttons() {
-    QFETCH(int, index);
+    QFETCH(RunKind, kind);
     QFETCH(int, folder);
     QFETCH(QString, extension);
     QFETCH(QStringList, files);
@@ -174,7 +249,7 @@ void TestRunCommands::buttons() {
     S.HtmlExtension = extension;
     for (const QString& f : files) Touch(b.folders[0] + u'/' + f);
     b.Select(folder);
-    b.Click(index, name);
+    b.Click(kind, name);
 
     auto& fake = *b.fake;
     if (line.isEmpty()) {
@@ -196,9 +271,10 @@ void TestRunCommands::buttons() {
     QString expected = line;
     expected.replace(QStringLiteral("{P}"), fake.programDir).replace(QStringLiteral("{F}"), b.folders[0]);
     QCOMPARE(fake.started[0].commandLine, expected);
-    QCOMPARE(fake.started[0].style, index == 1 ? WindowStyle::Hidden : WindowStyle::MinimizedNoFocus);
+    QCOMPARE(fake.started[0].style,
+             kind == RunKind::Applet ? WindowStyle::Hidden : WindowStyle::MinimizedNoFocus);
     // The result window comes up for compile and application runs only.
-    QCOMPARE(Result::Current() != nullptr, index != 1);
+    QCOMPARE(Result::Current() != nullptr, kind != RunKind::Applet);
     if (Result::Current()) QVERIFY(Result::Current()->isVisible());
     QCOMPARE(S.Recent.value(0), name);
     QCOMPARE(fake.storedValue(kRecent, QStringLiteral("0")), name);
@@ -211,7 +287,7 @@ void TestRunCommands::spacedFolderGetsSpaceFreeForm() {
     Bench b;
     Touch(b.folders[1] + QStringLiteral("/Hello.java"));
     b.Select(1);
-    b.Click(0, QStringLiteral("Hello"));
+    b.Click(RunKind::Compile, QStringLiteral("Hello"));
     QCOMPARE(b.fake->started.size(), 1);
     const QStringList words = b.fake->started[0].commandLine.split(u' ');
     QCOMPARE(words.size(), 3);
@@ -228,7 +304,7 @@ void TestRunCommands::eventsInOrder() {
     Bench b;
     Touch(b.folders[0] + QStringLiteral("/Hello.class"));
     b.Select(0);
-    b.Click(2, QStringLiteral("Hello"));
+    b.Click(RunKind::Application, QStringLiteral("Hello"));
     const QStringList& ev = b.fake->events;
     QCOMPARE(ev.size(), 2 + 10);
     QVERIFY(ev[0].startsWith(QStringLiteral("start:")));
@@ -237,14 +313,14 @@ void TestRunCommands::eventsInOrder() {
 }
 
 void TestRunCommands::failedStartIsToldAndRecordsNothing() {
-    for (int index = 0; index < 3; ++index) {
+    for (const Run::Kind& row : Run::Kinds()) {
         Bench b;
         Touch(b.folders[0] + QStringLiteral("/Hello.java"));
         Touch(b.folders[0] + QStringLiteral("/Hello.html"));
         Touch(b.folders[0] + QStringLiteral("/Hello.class"));
         b.fake->startSucceeds = false;
         b.Select(0);
-        b.Click(index, QStringLiteral("Hello"));
+        b.Click(row.kind, QStringLiteral("Hello"));
         QCOMPARE(b.fake->boxes.size(), 1);
         const auto& box = b.fake->boxes[0];
         QCOMPARE(box.title, QStringLiteral("Quenlark ｴﾗｰ"));
@@ -262,10 +338,10 @@ void TestRunCommands::resultWindowOnceForTwoPresses() {
     Bench b;
     Touch(b.folders[0] + QStringLiteral("/Hello.java"));
     b.Select(0);
-    b.Click(0, QStringLiteral("Hello"));
+    b.Click(RunKind::Compile, QStringLiteral("Hello"));
     QWidget* first = Result::Current();
     QVERIFY(first);
-    b.Click(0, QStringLiteral("Hello"));
+    b.Click(RunKind::Compile, QStringLiteral("Hello"));
     QCOMPARE(Result::Current(), first);
     QCOMPARE(b.fake->started.size(), 2);
     QCOMPARE(b.fake->topmostCalls.size(), 1);  // loaded once
@@ -279,14 +355,14 @@ void TestRunCommands::typedNameIsUsedAsTyped() {
     Touch(b.folders[0] + QStringLiteral("/hello.java"));
     Touch(b.folders[0] + QStringLiteral("/He.java"));
     b.Select(0);
-    b.Click(0, QStringLiteral("Hello"));  // now in the history
+    b.Click(RunKind::Compile, QStringLiteral("Hello"));  // now in the history
     b.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(b.form.get()));
     for (const QString& typed : {QStringLiteral("hello"), QStringLiteral("He")}) {
         b.form->cmbName->setEditText(QString());
         b.form->cmbName->setFocus();
         QTest::keyClicks(b.form->cmbName, typed);
-        QTest::mouseClick(b.form->cmdExection[0], Qt::LeftButton);
+        QTest::mouseClick(b.form->RunButton(RunKind::Compile), Qt::LeftButton);
         QCOMPARE(b.fake->started.last().commandLine.section(u' ', 2), typed + QStringLiteral(".java"));
         QCOMPARE(b.form->cmbName->currentText(), typed);
     }

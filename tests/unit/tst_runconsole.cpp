@@ -162,11 +162,11 @@ void TestRunConsole::statusTexts() {
 // compile server while it runs.
 void TestRunConsole::oneLiveRun() {
     Bench b;
-    b.form->cmdExection[0]->click();
+    b.form->RunButton(RunKind::Compile)->click();
     QVERIFY(Run::Console::instance()->Live());
     QVERIFY(b.fake->compileServerHeld);
-    b.form->cmdExection[1]->click();
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Applet)->click();
+    b.form->RunButton(RunKind::Application)->click();
     QVERIFY(!b.fake->compileServerHeld);
     QCOMPARE(b.signalsAndStarts(), QStringList({"compile.bat", "applet.bat", "signal:9", "apli.bat"}));
     QCOMPARE(b.fake->appletStops, 0);
@@ -176,7 +176,7 @@ void TestRunConsole::oneLiveRun() {
     QVERIFY(b.window()->StatusText().startsWith(QStringLiteral("実行中")));
     // An ended run is not killed by the next start.
     b.fake->endRun(0);
-    b.form->cmdExection[0]->click();
+    b.form->RunButton(RunKind::Compile)->click();
     QCOMPARE(b.fake->runSignals, QList<int>({9}));
     b.fake->endRun(0);
     QVERIFY(!b.fake->compileServerHeld);
@@ -201,7 +201,7 @@ void TestRunConsole::stopSequence() {
     Run::Console::instance()->Stop();
     QVERIFY(b.fake->runSignals.isEmpty());
 
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Application)->click();
     b.fake->ignoresTerm = ignoresTerm;
     b.fake->groupLingers = lingers;
     frmResultText* w = b.window();
@@ -223,7 +223,7 @@ void TestRunConsole::stopSequence() {
 void TestRunConsole::graceCountsFromTheFirstPress() {
     Bench b;
     Run::Console::instance()->setStopGraceMs(100);
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Application)->click();
     b.fake->ignoresTerm = true;
     for (int i = 0; i < 10; ++i) {
         b.window()->cmdStop->click();
@@ -239,7 +239,7 @@ void TestRunConsole::limitNoteNeedsOutputOfTheRun() {
     QFile big(b.result);
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(200 * 1024));
     big.close();
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Application)->click();
     b.fake->run.fileLimit = 100 * 1024;
     QVERIFY(!Run::Console::instance()->StateText().contains(QStringLiteral("上限")));
     QVERIFY(big.open(QIODevice::Append) && big.write("output\n") > 0);
@@ -262,7 +262,7 @@ void TestRunConsole::shutDownAndExitStopTheRun() {
     QFETCH(bool, ignoresTerm);
     QFETCH(QList<int>, sent);
     Bench b;
-    b.form->cmdExection[0]->click();
+    b.form->RunButton(RunKind::Compile)->click();
     b.fake->ignoresTerm = ignoresTerm;
     QElapsedTimer t;
     t.start();
@@ -295,7 +295,7 @@ void TestRunConsole::consoleControls() {
     QCOMPARE(enabled(), QList<bool>({false, false, false}));
     QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中のプログラムはありません"));
 
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Application)->click();
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
     QCOMPARE(w->focusWidget(), w->txtInput);
     QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (0 秒経過)"));
@@ -317,7 +317,7 @@ void TestRunConsole::consoleControls() {
 
     // A closed window shows the run that was started meanwhile when reopened.
     w->close();
-    b.form->cmdExection[0]->click();
+    b.form->RunButton(RunKind::Compile)->click();
     w = b.window();
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
     QCOMPARE(w->focusWidget(), w->txtInput);
@@ -328,7 +328,7 @@ void TestRunConsole::consoleControls() {
 void TestRunConsole::typedLines() {
     Bench b;
     WriteFile(b.result, "数を入力してください: ");
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Application)->click();
     frmResultText* w = b.window();
     QTest::keyClicks(w->txtInput, QStringLiteral("21"));
     QTest::keyClick(w->txtInput, Qt::Key_Return);
@@ -366,7 +366,7 @@ void TestRunConsole::typedLines() {
 void TestRunConsole::refusedInputStaysInTheBox() {
     Bench b;
     WriteFile(b.result, "prompt: ");
-    b.form->cmdExection[2]->click();
+    b.form->RunButton(RunKind::Application)->click();
     frmResultText* w = b.window();
     b.fake->inputRoom = 4;
     w->txtInput->setText(QStringLiteral("12345"));

@@ -2,6 +2,7 @@
 // that a stop takes whole, the kill after the grace, writing to a program
 // that has ended, the descriptors a child sees, the file-size limit, the
 // descendants the run holds on to, and the transcript's append.
+#include "OnExit.h"
 #include "TestFiles.h"
 #include "platform/QtPlatform.h"
 #include "platform/RunProcess.h"
@@ -122,9 +123,11 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     QFETCH(QString, script);
     QFETCH(bool, killed);
     QtPlatform platform;
-    Qlk::SetPlatform(&platform);
+    const Qlk::PlatformScope installed(platform);
+    const Run::ConsoleScope consoleServes;
     Run::Console* console = Run::Console::instance();
     console->setStopGraceMs(400);
+    const OnExit graceBack([console] { console->setStopGraceMs(Run::Console::kStopGraceMs); });
     const QString pidFile = m_dir.path() + QStringLiteral("/grandchild");
     QFile::remove(pidFile);
     QVERIFY(platform.startRun(QString(), nullptr) == false);  // nothing to start
@@ -149,8 +152,6 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     QTRY_VERIFY(!platform.runInfo().live());
     QVERIFY(platform.runInfo().stopSent);
     QVERIFY(console->StateText().startsWith(QStringLiteral("停止しました")));
-    console->setStopGraceMs(Run::Console::kStopGraceMs);
-    Qlk::SetPlatform(nullptr);
 }
 
 void TestRunProcess::writingToAnEndedProgram_data() {

@@ -93,7 +93,7 @@ void TestStoreKeys::fullSessionWritesOnlyTableKeys() {
         // A compile in the chosen folder fills the larger history.
         TestFiles::Touch(java.filePath(QStringLiteral("f1/Other.java")));
         w.cmbName->setEditText(QStringLiteral("Other"));
-        w.cmdExection[0]->click();
+        w.RunButton(RunKind::Compile)->click();
         Result::Show();
         w.Form_Unload();
     }
