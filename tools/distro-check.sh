@@ -237,10 +237,11 @@ step_package() {
 # The learner's first start: the folder message, then the main window.
 first_start='
 set -u
-Xvfb :7 -screen 0 1280x1024x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
-for i in $(seq 100); do [ -e /tmp/.X11-unix/X7 ] && break; sleep 0.1; done
-export DISPLAY=:7
-runuser -u learner -- env -i PATH=/usr/bin:/bin HOME=/home/learner LANG=C.UTF-8 DISPLAY=:7 \
+# A display no other X server holds, also one outside this system.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>/tmp/display >/tmp/xvfb.log 2>&1 &
+for i in $(seq 100); do [ -s /tmp/display ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n 1 /tmp/display)"
+runuser -u learner -- env -i PATH=/usr/bin:/bin HOME=/home/learner LANG=C.UTF-8 DISPLAY="$DISPLAY" \
     /usr/bin/quenlark >/tmp/quenlark.log 2>&1 &
 shown() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 start=$(date +%s%N)

@@ -14,16 +14,17 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display number nobody uses.
-for n in $(seq 100 199); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -noreset -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# Xvfb takes the first display that no other server holds, also one whose
+# socket only shows in another root or chroot (the abstract socket is shared),
+# and writes its number into the file.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 x_pid=$!
-for _ in $(seq 1 100); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+for _ in $(seq 1 200); do
+    [ -s "$work/display" ] && break
     sleep 0.05
 done
+[ -s "$work/display" ] || { echo "Xvfb did not start:" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+display=":$(head -n 1 "$work/display")"
 export DISPLAY="$display"
 openbox >"$work/openbox.log" 2>&1 &
 wm_pid=$!
