@@ -93,6 +93,8 @@ mount -t proc proc "$jail/proc" && mounted+=("$jail/proc")
 mount -t sysfs sysfs "$jail/sys" && mounted+=("$jail/sys")
 mount --bind /dev "$jail/dev" && mounted+=("$jail/dev")
 mount --bind /dev/pts "$jail/dev/pts" && mounted+=("$jail/dev/pts")
+# The learner's shared memory: the folder under the bound /dev is root's.
+mount -t tmpfs -o mode=1777 tmpfs "$jail/dev/shm" && mounted+=("$jail/dev/shm")
 mount -t tmpfs -o mode=1777 tmpfs "$jail/tmp" && mounted+=("$jail/tmp")
 mkdir -m 1777 "$jail/tmp/.X11-unix"
 echo "debian_version $(cat "$jail/etc/debian_version"), $(in_jail dpkg-query -W -f='.\n' | wc -l) packages"

@@ -91,8 +91,9 @@ if STEP == "first":
     # The learner edits compile.bat in their copy: one more line of output.
     script = os.path.join(COPY, "compile.bat")
     lines = read(script).splitlines(keepends=True)
-    at = next(i for i, line in enumerate(lines) if line.startswith("if javac"))
-    lines.insert(at, EDIT + "\n")
+    # Right after the line that sends all output into result.txt.
+    at = next(i for i, line in enumerate(lines) if line.startswith("exec >>"))
+    lines.insert(at + 1, EDIT + "\n")
     with open(script, "w", encoding="utf-8") as f:
         f.writelines(lines)
 
