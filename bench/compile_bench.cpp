@@ -4,6 +4,7 @@
 // the server starts; the server's resident memory after 100 compiles and its
 // processor time while idle. Run under a display:
 //   tests/e2e/run-in-xvfb.sh build/bench/compile_bench [rounds]
+#include "BenchFiles.h"
 #include "Median.h"
 #include "platform/CompileServer.h"
 #include "platform/QtPlatform.h"
@@ -30,12 +31,6 @@
 using namespace Qlk;
 
 namespace {
-
-void WriteWhole(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    f.write(bytes);
-}
 
 // Runs the event loop until `done` or the timeout. It sleeps between events
 // as the program does: a loop that polled would take one of the machine's
@@ -81,7 +76,7 @@ struct Bench : QtPlatform {
 
 qint64 StatusField(qint64 pid, const char* field) {
     QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    f.open(QIODevice::ReadOnly);
+    OpenOrExit(f, QIODevice::ReadOnly);
     for (const QByteArray& line : f.readAll().split('\n'))
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
@@ -90,7 +85,7 @@ qint64 StatusField(qint64 pid, const char* field) {
 
 double CpuMs(qint64 pid) {
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    f.open(QIODevice::ReadOnly);
+    OpenOrExit(f, QIODevice::ReadOnly);
     const QList<QByteArray> fields = f.readAll().split(')').value(1).split(' ');
     return (fields.value(12).toLongLong() + fields.value(13).toLongLong()) * 1000.0 / sysconf(_SC_CLK_TCK);
 }

@@ -863,6 +863,16 @@ QString SourceOfClass(const QString& name) {
     return QString(name).replace(u'.', u'/') + QStringLiteral(".java");
 }
 
+// Matches a pattern in a view of a line: matchView from Qt 6.5 on, where
+// match of a view is deprecated; match before it.
+QRegularExpressionMatch MatchIn(const QRegularExpression& pattern, QStringView text) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    return pattern.matchView(text);
+#else
+    return pattern.match(text);
+#endif
+}
+
 // "Error: Main method not found in class Paint": run as an application.
 LineHint MainNotFound(QStringView line, const SourceText& source) {
     static const QRegularExpression english(Re(QStringLiteral(
@@ -871,8 +881,8 @@ LineHint MainNotFound(QStringView line, const SourceText& source) {
         Re(QStringLiteral("^エラー: "
                           "メイン・メソッドがクラス([\\w$.]+)"
                           "で見つかりません。次のようにメイン・メソッドを定義してください。$")));
-    QRegularExpressionMatch match = english.match(line);
-    if (!match.hasMatch()) match = japanese.match(line);
+    QRegularExpressionMatch match = MatchIn(english, line);
+    if (!match.hasMatch()) match = MatchIn(japanese, line);
     if (!match.hasMatch()) return {};
     const QString name = match.captured(1);
     static const QRegularExpression applet(
@@ -897,7 +907,7 @@ LineHint AppletGone(QStringView line, const SourceText&) {
     static const QRegularExpression gone(QStringLiteral(
         "^(?:Caused by: |原因: |Exception in thread \"main\" )java\\.lang\\.NoClassDefFoundError: "
         "(?:java/applet/Applet|javax/swing/JApplet)$"));
-    if (!gone.match(line).hasMatch()) return {};
+    if (!MatchIn(gone, line).hasMatch()) return {};
     return {kPrefix + QStringLiteral(
                           "このクラスはアプレットなので、ｱﾌﾟﾘｹｰｼｮﾝ実行 では動きません (この JDK の java には"
                           "アプレットの仕組みがありません)。ｱﾌﾟﾚｯﾄ実行 で動かします。"),
@@ -910,7 +920,7 @@ LineHint WrongName(QStringView line, const SourceText&) {
     static const QRegularExpression wrong(
         Re(QStringLiteral("^(?:Caused by: |原因: )java\\.lang\\.NoClassDefFoundError: ([\\w$/]+) \\(wrong "
                           "name: ([\\w$/]+)\\)$")));
-    const QRegularExpressionMatch match = wrong.match(line);
+    const QRegularExpressionMatch match = MatchIn(wrong, line);
     if (!match.hasMatch()) return {};
     const QString full = match.captured(2).replace(u'/', u'.');
     const qsizetype dot = full.lastIndexOf(u'.');
@@ -930,7 +940,7 @@ LineHint ClassVersion(QStringView line, const SourceText&) {
         "java\\.lang\\.UnsupportedClassVersionError: ([\\w$/.]+) has been compiled by a more "
         "recent version of the Java Runtime \\(class file version (\\d+)\\.\\d+\\), this version "
         "of the Java Runtime only recognizes class file versions up to (\\d+)\\.\\d+$")));
-    const QRegularExpressionMatch match = newer.match(line);
+    const QRegularExpressionMatch match = MatchIn(newer, line);
     if (!match.hasMatch()) return {};
     // Class file version 61 is Java 17, 69 is Java 25.
     const int built = match.captured(2).toInt() - 44, runs = match.captured(3).toInt() - 44;
