@@ -11,10 +11,10 @@ passed=0 failed=0
 
 # row NAME ARCHIVE SECURITY FILE=CONTENT...
 row() {
-    local name=$1 archive=$2 security=$3 spec got_a got_s
+    local name=$1 archive=$2 security=$3 entry got_a got_s
     shift 3
     rm -rf "$work/root" && mkdir -p "$work/root/etc/apt/sources.list.d"
-    for spec in "$@"; do printf '%b' "${spec#*=}" >"$work/root/etc/apt/${spec%%=*}"; done
+    for entry in "$@"; do printf '%b' "${entry#*=}" >"$work/root/etc/apt/${entry%%=*}"; done
     got_a=$(QLK_APT_ROOT=$work/root qlk_debian_mirror 2>/dev/null) || got_a=-
     got_s=$(QLK_APT_ROOT=$work/root qlk_debian_mirror security 2>/dev/null) || got_s=-
     if [ "$got_a $got_s" = "$archive $security" ]; then
