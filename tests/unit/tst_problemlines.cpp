@@ -114,8 +114,6 @@ private slots:
     void capturedOutput();
     void hintOnEveryJdk_data();
     void hintOnEveryJdk();
-    void silentOnEveryJdk_data();
-    void silentOnEveryJdk();
     void anySplitGivesTheSameResult_data();
     void anySplitGivesTheSameResult();
     void readsOneLine_data();
@@ -538,6 +536,13 @@ void TestProblemLines::hintOnEveryJdk_data() {
           "javac が別の "
           "JDK のものです。sudo update-alternatives --config java と sudo update-alternatives --config "
           "javac"}},
+        // Output that no hint is sure of: a ")" expected where a "+" is
+        // missing; parameters without types (a header, not a statement
+        // outside a method); a misspelling that is no slip of case or of one
+        // letter.
+        {"two-strings.javac", {"TwoStrings.java"}, {}},
+        {"no-param-type.javac", {"NoParamType.java"}, {}},
+        {"spelling.javac", {"Spelling.java"}, {}},
     };
     for (const Row& row : rows) AddEveryJdk(row.name, row.files, row.hints);
 }
@@ -559,26 +564,6 @@ void TestProblemLines::hintOnEveryJdk() {
         if (there) ++at;
     }
     QVERIFY2(at == r.hints.size(), qPrintable(r.hints.join(u'\n')));
-}
-
-// Output that no hint is sure of, on every JDK.
-void TestProblemLines::silentOnEveryJdk_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("hints");
-    // A ")" expected where a "+" is missing; parameters without types (a
-    // header, not a statement outside a method); a misspelling that is no
-    // slip of case or of one letter.
-    AddEveryJdk("two-strings.javac", {"TwoStrings.java"}, {});
-    AddEveryJdk("no-param-type.javac", {"NoParamType.java"}, {});
-    AddEveryJdk("spelling.javac", {"Spelling.java"}, {});
-}
-
-void TestProblemLines::silentOnEveryJdk() {
-    QFETCH(QString, file);
-    QFETCH(QStringList, files);
-    const Result r = Feed(ReadData(file), FakeFolder(kCapture, files));
-    QVERIFY2(r.hints.isEmpty(), qPrintable(r.hints.join(u'\n')));
 }
 
 void TestProblemLines::anySplitGivesTheSameResult_data() {
