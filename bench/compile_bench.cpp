@@ -62,16 +62,26 @@ QByteArray LongSource(const QByteArray& name) {
     return s;
 }
 
+// The real platform with the program folder and the compile server this
+// benchmark chose.
 struct Bench : QtPlatform {
-    QString programs;
-    CompileServer* server = nullptr;
-    QString programFolder() override { return programs; }
-    void startCompileServer() override {
-        if (server) server->ensureRunning(nullptr);
-    }
-    void holdCompileServer(bool hold) override {
-        if (server) server->hold(hold);
-    }
+    struct Folders : QtFiles {
+        using QtFiles::QtFiles;
+        QString programs;
+        QString programFolder() override { return programs; }
+    } folders{*this};
+    struct Keeper : CompileServerKeeper {
+        CompileServer* server = nullptr;
+        void start() override {
+            if (server) server->ensureRunning(nullptr);
+        }
+        void stop() override {}
+        void hold(bool hold) override {
+            if (server) server->hold(hold);
+        }
+    } keeper;
+    Files& files() override { return folders; }
+    CompileServerKeeper& compileServer() override { return keeper; }
 };
 
 qint64 StatusField(qint64 pid, const char* field) {
@@ -105,10 +115,10 @@ int main(int argc, char* argv[]) {
     const QString bin = QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../bin"));
     CompileServer server(runtime, bin);
     Bench platform;
-    platform.programs = bin;
-    platform.server = &server;
+    platform.folders.programs = bin;
+    platform.keeper.server = &server;
     SetPlatform(&platform);
-    S.WindowsFolder = platform.windowsFolder();
+    S.WindowsFolder = platform.files().windowsFolder();
     WriteWhole(S.WindowsFolder + QStringLiteral("result.txt"), "start\n");
     const QString folder = home.path() + QStringLiteral("/java");
     QDir().mkpath(folder);

@@ -325,12 +325,16 @@ void Start(const QString& root) {
     S.JavaFileFolder[0] = folder;
 
     struct BenchPlatform : QtPlatform {
-        QString dir;
-        QString programFolder() override { return dir; }
+        struct Folders : QtFiles {
+            using QtFiles::QtFiles;
+            QString dir;
+            QString programFolder() override { return dir; }
+        } folders{*this};
+        Files& files() override { return folders; }
     };
     auto* platform = static_cast<QtPlatform*>(&P());
     BenchPlatform bench;
-    bench.dir = program;
+    bench.folders.dir = program;
     SetPlatform(&bench);
     QComboBox box;
     box.setEditable(true);
@@ -460,7 +464,7 @@ bool StartRun(const QString& script) {
 }
 
 void WaitGone() {
-    Until([] { return !P().runGroupAlive(); }, 10000);
+    Until([] { return !P().run().alive(); }, 10000);
 }
 
 void ConsoleBench(const QString& root, const QString& file, const QString& self) {
@@ -483,7 +487,7 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
         const QByteArray mark = "mark:" + QByteArray::number(i) + '\n';
         QElapsedTimer t;
         t.start();
-        P().appendToFile(file, mark, nullptr);
+        P().files().appendToFile(file, mark, nullptr);
         Until([&] { return w->Text1->toPlainText().contains(QString::fromLatin1(mark.trimmed())); });
         base << t.nsecsElapsed() / 1e6;
         Pause(QRandomGenerator::global()->bounded(50, 150));
@@ -508,12 +512,12 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
         for (int i = 0; i < rounds; ++i) {
             WriteWhole(file, "");
             if (!StartRun(script)) break;
-            Until([&] { return P().fileStamp(file).size > 0; }, 10000);
+            Until([&] { return P().files().fileStamp(file).size > 0; }, 10000);
             Pause(300);
             QElapsedTimer t;
             t.start();
             if (kill)
-                P().signalRun(SIGKILL);
+                P().run().signal(SIGKILL);
             else
                 Run::Console::instance()->Stop();
             WaitGone();
@@ -586,11 +590,11 @@ int main(int argc, char* argv[]) {
     QtPlatform platform;
     SetPlatform(&platform);
     Run::ServeResultWindows();
-    S.WindowsFolder = platform.windowsFolder();
+    S.WindowsFolder = platform.files().windowsFolder();
     S.HtmlExtension = QStringLiteral(".html");
     const QString file = S.WindowsFolder + QStringLiteral("result.txt");
     WriteWhole(file, "start\n");
-    S.ResultFileTime = platform.fileStamp(file);
+    S.ResultFileTime = platform.files().fileStamp(file);
 
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("all");
     const int floodSeconds = argc > 2 ? atoi(argv[2]) : 30;

@@ -1,3 +1,4 @@
+// The fake roles and the records they keep.
 #include "FakePlatform.h"
 
 #include "TestFiles.h"
@@ -47,62 +48,66 @@ void FakePlatform::seedConfigured() {
 
 // A value whose write failed is read back as written, as the real store
 // keeps it in memory; it reaches the file with the next write that succeeds.
-QString FakePlatform::readSetting(const QString& section, const QString& key) {
-    for (qsizetype i = m_unsaved.size() - 1; i >= 0; --i)
-        if (m_unsaved[i].section == section && m_unsaved[i].key == key) return m_unsaved[i].value;
-    return m_store->read(section, key);
+QString FakeStore::readSetting(const QString& section, const QString& key) {
+    for (qsizetype i = f.m_unsaved.size() - 1; i >= 0; --i)
+        if (f.m_unsaved[i].section == section && f.m_unsaved[i].key == key) return f.m_unsaved[i].value;
+    return f.m_store->read(section, key);
 }
 
-bool FakePlatform::writeSetting(const QString& section, const QString& key, const QString& value) {
-    writes.append({section, key, value});
-    events << QStringLiteral("write:") + key;
-    if (!storeWritable) {
-        m_unsaved.append({section, key, value});
-        if (batchDepth == 0) return false;
-        m_batchFailed = true;
+bool FakeStore::writeSetting(const QString& section, const QString& key, const QString& value) {
+    f.writes.append({section, key, value});
+    f.events << QStringLiteral("write:") + key;
+    if (!f.storeWritable) {
+        f.m_unsaved.append({section, key, value});
+        if (f.batchDepth == 0) return false;
+        f.m_batchFailed = true;
         return true;
     }
-    for (const Write& w : std::exchange(m_unsaved, {})) m_store->write(w.section, w.key, w.value);
-    return m_store->write(section, key, value);
+    for (const FakePlatform::Write& w : std::exchange(f.m_unsaved, {}))
+        f.m_store->write(w.section, w.key, w.value);
+    return f.m_store->write(section, key, value);
 }
 
-void FakePlatform::beginSettingsBatch() {
-    ++batchDepth;
-    m_store->beginBatch();
+void FakeStore::beginSettingsBatch() {
+    ++f.batchDepth;
+    f.m_store->beginBatch();
 }
 
-bool FakePlatform::endSettingsBatch() {
-    if (batchDepth > 0) --batchDepth;
-    const bool written = m_store->endBatch();
-    if (batchDepth > 0) return true;
-    const bool failed = m_batchFailed;
-    m_batchFailed = false;
+bool FakeStore::endSettingsBatch() {
+    if (f.batchDepth > 0) --f.batchDepth;
+    const bool written = f.m_store->endBatch();
+    if (f.batchDepth > 0) return true;
+    const bool failed = f.m_batchFailed;
+    f.m_batchFailed = false;
     return written && !failed;
 }
 
-void FakePlatform::removeStaleTemporaryFiles() {
-    events << QStringLiteral("cleanup");
-    AtomicFile::removeStale(QFileInfo(m_store->path()).absolutePath(), 10 * 60);
-    AtomicFile::removeStale(dataFolder, 10 * 60);
+void FakeStore::removeStaleTemporaryFiles() {
+    f.events << QStringLiteral("cleanup");
+    AtomicFile::removeStale(QFileInfo(f.m_store->path()).absolutePath(), 10 * 60);
+    AtomicFile::removeStale(f.dataFolder, 10 * 60);
 }
 
-QString FakePlatform::settingsPath() const { return m_store->path(); }
-QString FakePlatform::lastSettingsError() const {
-    return storeWritable ? m_store->lastError() : QStringLiteral("Permission denied");
+QString FakeStore::settingsPath() const { return f.m_store->path(); }
+QString FakeStore::lastSettingsError() const {
+    return f.storeWritable ? f.m_store->lastError() : QStringLiteral("Permission denied");
 }
 
-bool FakePlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
-bool FakePlatform::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
+QString FakeFiles::windowsFolder() { return f.dataFolder; }
+QString FakeFiles::programFolder() { return f.programDir; }
 
-bool FakePlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
+bool FakeFiles::fileExists(const QString& path) { return FileRules::Exists(path); }
+bool FakeFiles::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
+
+bool FakeFiles::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
     return FileRules::CopyReplacing(from, to, error, rules);
 }
 
-FileStamp FakePlatform::fileStamp(const QString& path) { return FileRules::Stamp(path); }
+FileStamp FakeFiles::fileStamp(const QString& path) { return FileRules::Stamp(path); }
 
-bool FakePlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
-                            QString* error) {
-    if (unreadable.contains(path)) {
+bool FakeFiles::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                         QString* error) {
+    if (f.unreadable.contains(path)) {
         data->clear();
         if (error) *error = QStringLiteral("Permission denied");
         return false;
@@ -110,34 +115,35 @@ bool FakePlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes,
     return FileRules::ReadRange(path, offset, maxBytes, data, error);
 }
 
-QString FakePlatform::shortPath(const QString& folder) {
+QString FakeFiles::shortPath(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
     if (!folder.contains(u' ')) return folder;
-    return FileRules::AliasFor(folder, m_dir.path() + QStringLiteral("/aliases"));
+    return FileRules::AliasFor(folder, f.root() + QStringLiteral("/aliases"));
 }
 
-bool FakePlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {
+bool FakePlatform::recordStart(const QString& commandLine, Started::Via via, QString* error) {
     events << QStringLiteral("start:") + commandLine;
     if (!startSucceeds) {
         if (error) *error = QStringLiteral("No such file or directory");
         return false;
     }
-    started.append({commandLine, style});
+    started.append({commandLine, via});
     return true;
 }
 
-bool FakePlatform::startWithArguments(const QString& commandLine, const QStringList& extraArgs,
-                                      WindowStyle style, QString* error,
-                                      std::function<void(ExitStatus)> onEarlyFailure) {
+bool FakePrograms::startWithArguments(const QString& commandLine, const QStringList& extraArgs,
+                                      QString* error, std::function<void(ExitStatus)> onEarlyFailure) {
     const QString shown = extraArgs.isEmpty() ? commandLine : commandLine + u' ' + extraArgs.join(u' ');
-    events << QStringLiteral("start:") + shown;
-    if (!startSucceeds) {
+    f.events << QStringLiteral("start:") + shown;
+    if (!f.startSucceeds) {
         if (error) *error = QStringLiteral("No such file or directory");
         return false;
     }
-    started.append({shown, style, extraArgs, std::move(onEarlyFailure)});
+    f.started.append({shown, FakePlatform::Started::Program, extraArgs, std::move(onEarlyFailure)});
     return true;
 }
+
+qint64 FakePrograms::monotonicMs() { return f.clockMs; }
 
 bool FakePlatform::endEarly(int index, ExitStatus status) {
     if (index < 0 || index >= started.size() || !started[index].onEarlyFailure) return false;
@@ -146,106 +152,132 @@ bool FakePlatform::endEarly(int index, ExitStatus status) {
 }
 
 // Looks on the test's own PATH, as the real platform does.
-bool FakePlatform::foundOnPath(const QString& commandLine) {
+bool FakePrograms::foundOnPath(const QString& commandLine) {
     return ProcessRules::ProgramOnPath(commandLine);
 }
 
-bool FakePlatform::startRun(const QString& commandLine, QString* error) {
+FakeRun::FakeRun(FakePlatform& fake) : f(fake) {
+    m_grace.setSingleShot(true);
+    connect(&m_grace, &QTimer::timeout, this, [this] {
+        if (alive()) signal(9);
+    });
+}
+
+bool FakeRun::start(const QString& commandLine, QString* error) {
     // A command line that cannot start leaves the live run alone.
-    if (startSucceeds && run.live()) {
-        runSignals << 9;
-        events << QStringLiteral("signal:9");
+    if (f.startSucceeds && f.runState.live()) {
+        f.runSignals << 9;
+        f.events << QStringLiteral("signal:9");
     }
-    if (!startProcess(commandLine, WindowStyle::MinimizedNoFocus, error)) return false;
-    const quint64 serial = run.serial + 1;
-    run = RunInfo();
-    run.serial = serial;
-    run.phase = RunInfo::Running;
-    run.pid = 1000 + qint64(serial);
-    run.inputOpen = true;
-    run.startedMs = clockMs;
-    runInput.clear();
-    if (runListener) runListener();
+    if (!f.recordStart(commandLine, FakePlatform::Started::Run, error)) return false;
+    m_grace.stop();
+    const quint64 serial = f.runState.serial + 1;
+    f.runState = RunInfo();
+    f.runState.serial = serial;
+    f.runState.phase = RunInfo::Running;
+    f.runState.pid = 1000 + qint64(serial);
+    f.runState.inputOpen = true;
+    f.runState.startedMs = f.clockMs;
+    f.runInput.clear();
+    emit changed();
     return true;
 }
 
-bool FakePlatform::writeRunInput(const QByteArray& data) {
-    if (runInputRoom(data.size()) != RunInput::Takes) return false;
-    runInput += data;
-    events << QStringLiteral("input:") + QString::fromUtf8(data);
+RunInfo FakeRun::info() { return f.runState; }
+qint64 FakeRun::readFileLimit() { return f.runState.fileLimit; }
+
+RunInput FakeRun::inputRoom(qint64 bytes) {
+    return !f.runState.inputOpen ? RunInput::Closed : bytes > f.inputRoom ? RunInput::Full : RunInput::Takes;
+}
+
+bool FakeRun::write(const QByteArray& data) {
+    if (inputRoom(data.size()) != RunInput::Takes) return false;
+    f.runInput += data;
+    f.events << QStringLiteral("input:") + QString::fromUtf8(data);
     return true;
 }
 
-void FakePlatform::closeRunInput() {
-    run.inputOpen = false;
-    events << QStringLiteral("input-closed");
+void FakeRun::closeInput() {
+    f.runState.inputOpen = false;
+    f.events << QStringLiteral("input-closed");
 }
 
-void FakePlatform::signalRun(int signal) {
-    events << QStringLiteral("signal:%1").arg(signal);
-    runSignals << signal;
-    if (!runGroupAlive()) return;
-    run.stopSent = true;
+void FakeRun::signal(int signal) {
+    f.events << QStringLiteral("signal:%1").arg(signal);
+    f.runSignals << signal;
+    if (!alive()) return;
+    f.runState.stopSent = true;
     if (signal == 9) {
-        groupLingers = false;
-        if (run.live()) killRun(9);
-    } else if (signal == 15 && !ignoresTerm && run.live()) {
-        endRun(143);
+        f.groupLingers = false;
+        if (f.runState.live()) f.killRun(9);
+    } else if (signal == 15 && !f.ignoresTerm && f.runState.live()) {
+        f.endRun(143);
     }
 }
+
+void FakeRun::stop(int graceMs) {
+    if (!alive()) return;
+    signal(15);
+    if (!m_grace.isActive()) m_grace.start(graceMs);
+}
+
+bool FakeRun::alive() { return f.runState.live() || f.groupLingers; }
 
 void FakePlatform::endRun(int exitCode) {
-    run.phase = RunInfo::Exited;
-    run.exitCode = exitCode;
-    run.endedMs = clockMs;
-    run.inputOpen = false;
-    if (runListener) runListener();
+    runState.phase = RunInfo::Exited;
+    runState.exitCode = exitCode;
+    runState.endedMs = clockMs;
+    runState.inputOpen = false;
+    emit m_run.changed();
 }
 
 void FakePlatform::killRun(int signal) {
-    run.phase = RunInfo::Signalled;
-    run.signal = signal;
-    run.endedMs = clockMs;
-    run.inputOpen = false;
-    if (runListener) runListener();
+    runState.phase = RunInfo::Signalled;
+    runState.signal = signal;
+    runState.endedMs = clockMs;
+    runState.inputOpen = false;
+    emit m_run.changed();
 }
 
-bool FakePlatform::appendToFile(const QString& path, const QByteArray& data, QString* error) {
-    events << QStringLiteral("append:") + QString::fromUtf8(data);
+bool FakeFiles::appendToFile(const QString& path, const QByteArray& data, QString* error) {
+    f.events << QStringLiteral("append:") + QString::fromUtf8(data);
     return RunProcess::appendTo(path, data, error);
 }
 
-void FakePlatform::beep() {
-    ++beeps;
-    events << QStringLiteral("beep");
+void FakeDesktop::beep() {
+    ++f.beeps;
+    f.events << QStringLiteral("beep");
 }
 
-MsgResult FakePlatform::messageBox(QWidget*, const QString& text, const QString& title, MsgIcon icon,
-                                   MsgButtons buttons) {
-    const Box box{text, title, icon, buttons, DefaultButton(buttons)};
-    boxes.append(box);
-    events << QStringLiteral("box:") + title;
-    if (onBox) onBox(box);
-    if (!answers.isEmpty()) return answers.dequeue();
+MsgResult FakeDesktop::messageBox(QWidget*, const QString& text, const QString& title, MsgIcon icon,
+                                  MsgButtons buttons) {
+    const FakePlatform::Box box{text, title, icon, buttons, DefaultButton(buttons)};
+    f.boxes.append(box);
+    f.events << QStringLiteral("box:") + title;
+    if (f.onBox) f.onBox(box);
+    if (!f.answers.isEmpty()) return f.answers.dequeue();
     return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
 }
 
-void FakePlatform::setTopmost(QWidget*, bool on) {
-    topmostCalls << on;
-    events << (on ? QStringLiteral("topmost:on") : QStringLiteral("topmost:off"));
+void FakeDesktop::setTopmost(QWidget*, bool on) {
+    f.topmostCalls << on;
+    f.events << (on ? QStringLiteral("topmost:on") : QStringLiteral("topmost:off"));
 }
 
-void FakePlatform::showHelp(QWidget*, const QString& helpFile, int context) {
-    helpCalls << context;
-    events << QStringLiteral("help:%1:%2").arg(helpFile).arg(context);
+void FakeDesktop::showHelp(QWidget*, const QString& helpFile, int context) {
+    f.helpCalls << context;
+    f.events << QStringLiteral("help:%1:%2").arg(helpFile).arg(context);
 }
 
-QString FakePlatform::openFileDialog(QWidget*, const QString& title) {
-    dialogTitles << title;
-    return chosenFiles.isEmpty() ? QString() : chosenFiles.dequeue();
+QString FakeDesktop::openFileDialog(QWidget*, const QString& title) {
+    f.dialogTitles << title;
+    return f.chosenFiles.isEmpty() ? QString() : f.chosenFiles.dequeue();
 }
 
-QStringList FakePlatform::volumes() { return volumeList; }
+bool FakeDesktop::claimSingleInstance() { return !f.otherCopyRunning; }
+ScreenMetrics FakeDesktop::screen() { return f.metrics; }
+
+QStringList FakeFiles::volumes() { return f.volumeList; }
 
 FakeScope::FakeScope() : fake(std::make_unique<FakePlatform>()), m_installed(*fake) {
     Qlk::S = Qlk::SharedSettings();
@@ -254,11 +286,15 @@ FakeScope::FakeScope() : fake(std::make_unique<FakePlatform>()), m_installed(*fa
 
 FakeScope::~FakeScope() { Qlk::S = Qlk::SharedSettings(); }
 
-bool FakePlatform::startApplet(const QString& commandLine, QString* error) {
-    return startProcess(commandLine, WindowStyle::Hidden, error);
+bool FakeApplet::start(const QString& commandLine, QString* error) {
+    return f.recordStart(commandLine, FakePlatform::Started::Applet, error);
 }
 
-void FakePlatform::stopApplet() {
-    ++appletStops;
-    events << QStringLiteral("applet-stop");
+void FakeApplet::stop(int) {
+    ++f.appletStops;
+    f.events << QStringLiteral("applet-stop");
 }
+
+void FakeCompileServer::start() { ++f.compileServerStarts; }
+void FakeCompileServer::stop() { ++f.compileServerStops; }
+void FakeCompileServer::hold(bool hold) { f.compileServerHeld = hold; }

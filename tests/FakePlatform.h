@@ -1,6 +1,7 @@
-// A platform for tests: the store and folders live in a temporary folder,
-// message boxes are answered as the test says, and every call that reaches
-// the user or starts a program is recorded.
+// A platform for tests, one fake per role: the store and folders live in a
+// temporary folder, message boxes are answered as the test says, and every
+// call that reaches the user or starts a program is recorded in the one
+// FakePlatform that owns the roles.
 #pragma once
 
 #include "platform/FileRules.h"
@@ -12,7 +13,125 @@
 #include <QList>
 #include <QQueue>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <memory>
+
+class FakePlatform;
+
+class FakeStore : public SettingsStore {
+public:
+    explicit FakeStore(FakePlatform& fake) : f(fake) {}
+    QString readSetting(const QString& section, const QString& key) override;
+    bool writeSetting(const QString& section, const QString& key, const QString& value) override;
+    void beginSettingsBatch() override;
+    bool endSettingsBatch() override;
+    void removeStaleTemporaryFiles() override;
+    QString settingsPath() const override;
+    QString lastSettingsError() const override;
+
+private:
+    FakePlatform& f;
+};
+
+class FakeFiles : public Files {
+public:
+    explicit FakeFiles(FakePlatform& fake) : f(fake) {}
+    QString windowsFolder() override;
+    QString programFolder() override;
+    bool fileExists(const QString& path) override;
+    QStringList fileNames(const QString& folder) override { return FileRules::FileNames(folder); }
+    bool isProgramFile(const QString& path) override;
+    using Files::copyFile;
+    bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
+    FileStamp fileStamp(const QString& path) override;
+    bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                  QString* error) override;
+    QString shortPath(const QString& folder) override;
+    bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
+    QStringList volumes() override;
+
+protected:
+    FakePlatform& f;
+};
+
+class FakeDesktop : public Desktop {
+public:
+    explicit FakeDesktop(FakePlatform& fake) : f(fake) {}
+    void beep() override;
+    MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
+                         MsgButtons buttons) override;
+    void setTopmost(QWidget* window, bool on) override;
+    void showHelp(QWidget* parent, const QString& helpFile, int context) override;
+    bool claimSingleInstance() override;
+    ScreenMetrics screen() override;
+    QString openFileDialog(QWidget* parent, const QString& title) override;
+
+private:
+    FakePlatform& f;
+};
+
+class FakePrograms : public Programs {
+public:
+    explicit FakePrograms(FakePlatform& fake) : f(fake) {}
+    bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, QString* error,
+                            std::function<void(ExitStatus)> onEarlyFailure) override;
+    bool foundOnPath(const QString& commandLine) override;
+    qint64 monotonicMs() override;
+
+private:
+    FakePlatform& f;
+};
+
+// The run, simulated. A start while a run is live sends it SIGKILL first;
+// SIGTERM ends it with 143 (as java does) unless `ignoresTerm`; SIGKILL
+// ends it by the signal. The test ends it with endRun/killRun.
+class FakeRun : public RunSlot {
+public:
+    explicit FakeRun(FakePlatform& fake);
+    bool start(const QString& commandLine, QString* error) override;
+    RunInfo info() override;
+    qint64 readFileLimit() override;
+    RunInput inputRoom(qint64 bytes) override;
+    bool write(const QByteArray& data) override;
+    void closeInput() override;
+    void signal(int signal) override;
+    void stop(int graceMs) override;
+    bool alive() override;
+
+private:
+    FakePlatform& f;
+    QTimer m_grace;
+};
+
+// The applet viewer's slot: its starts are recorded among the started
+// programs, its stops counted.
+class FakeApplet : public RunSlot {
+public:
+    explicit FakeApplet(FakePlatform& fake) : f(fake) {}
+    bool start(const QString& commandLine, QString* error) override;
+    RunInfo info() override { return RunInfo(); }
+    qint64 readFileLimit() override { return -1; }
+    RunInput inputRoom(qint64) override { return RunInput::Closed; }
+    bool write(const QByteArray&) override { return false; }
+    void closeInput() override {}
+    void signal(int) override {}
+    void stop(int graceMs) override;
+    bool alive() override { return false; }
+
+private:
+    FakePlatform& f;
+};
+
+class FakeCompileServer : public CompileServerKeeper {
+public:
+    explicit FakeCompileServer(FakePlatform& fake) : f(fake) {}
+    void start() override;
+    void stop() override;
+    void hold(bool hold) override;
+
+private:
+    FakePlatform& f;
+};
 
 class FakePlatform : public Platform {
 public:
@@ -23,8 +142,11 @@ public:
         MsgResult defaultButton;  // what Enter would answer
     };
     struct Started {
+        // Which role started it: a program the user works in, the run, or
+        // the applet viewer.
+        enum Via { Program, Run, Applet };
         QString commandLine;  // with the extra arguments joined on, as the user would read it
-        WindowStyle style;
+        Via via;
         QStringList extraArgs = QStringList();                     // each one argument of its own
         std::function<void(ExitStatus)> onEarlyFailure = nullptr;  // set when an early failure is watched for
     };
@@ -35,6 +157,14 @@ public:
     // The store lives in the fake's temporary folder unless a path is given.
     explicit FakePlatform(const QString& storePath = QString());
     ~FakePlatform() override;
+
+    SettingsStore& store() override { return m_storeRole; }
+    Files& files() override { return m_files; }
+    Desktop& desktop() override { return m_desktop; }
+    Programs& programs() override { return m_programs; }
+    RunSlot& run() override { return m_run; }
+    RunSlot& applet() override { return m_applet; }
+    CompileServerKeeper& compileServer() override { return m_compileServer; }
 
     // Test controls.
     QString root() const { return m_dir.path(); }
@@ -74,84 +204,41 @@ public:
     // the first folder set, so start-up asks nothing.
     void seedConfigured();
 
-    QString readSetting(const QString& section, const QString& key) override;
-    bool writeSetting(const QString& section, const QString& key, const QString& value) override;
-    void beginSettingsBatch() override;
-    bool endSettingsBatch() override;
-    void removeStaleTemporaryFiles() override;
-    QString settingsPath() const override;
-    QString lastSettingsError() const override;
-    QString windowsFolder() override { return dataFolder; }
-    QString programFolder() override { return programDir; }
-    bool fileExists(const QString& path) override;
-    QStringList fileNames(const QString& folder) override { return FileRules::FileNames(folder); }
-    bool isProgramFile(const QString& path) override;
-    using Platform::copyFile;
-    bool copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) override;
-    FileStamp fileStamp(const QString& path) override;
-    bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
-                  QString* error) override;
-    QString shortPath(const QString& folder) override;
-    bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
-    bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle style,
-                            QString* error, std::function<void(ExitStatus)> onEarlyFailure) override;
-    bool foundOnPath(const QString& commandLine) override;
-    void beep() override;
-    MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
-                         MsgButtons buttons) override;
-    void setTopmost(QWidget* window, bool on) override;
-    void showHelp(QWidget* parent, const QString& helpFile, int context) override;
-    bool claimSingleInstance() override { return !otherCopyRunning; }
-    ScreenMetrics screen() override { return metrics; }
-    QString openFileDialog(QWidget* parent, const QString& title) override;
-    QStringList volumes() override;
+    // Records a start by the run, the applet slot or a program start
+    // without its extra arguments; fails as `startSucceeds` says.
+    virtual bool recordStart(const QString& commandLine, Started::Via via, QString* error);
 
-    // The run, simulated. A start while a run is live sends it SIGKILL first;
-    // SIGTERM ends it with 143 (as java does) unless `ignoresTerm`; SIGKILL
-    // ends it by the signal. The test ends it with endRun/killRun.
-    bool startRun(const QString& commandLine, QString* error) override;
-    RunInfo runInfo() override { return run; }
-    qint64 readRunFileLimit() override { return run.fileLimit; }
-    RunInput runInputRoom(qint64 bytes) override {
-        return !run.inputOpen ? RunInput::Closed : bytes > inputRoom ? RunInput::Full : RunInput::Takes;
-    }
-    bool writeRunInput(const QByteArray& data) override;
-    qint64 inputRoom = kRunInputBacklog;  // what the run's input takes now
-    void closeRunInput() override;
-    void signalRun(int signal) override;
-    bool runGroupAlive() override { return run.live() || groupLingers; }
-    void setRunListener(std::function<void()> changed) override { runListener = std::move(changed); }
-    bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
-    qint64 monotonicMs() override { return clockMs; }
-    void startCompileServer() override { ++compileServerStarts; }
-    void stopCompileServer() override { ++compileServerStops; }
-    void holdCompileServer(bool hold) override { compileServerHeld = hold; }
+    // The run's state and controls.
     void endRun(int exitCode);
     void killRun(int signal);
-    // The applet viewer's slot: recorded among the started programs (hidden).
-    bool startApplet(const QString& commandLine, QString* error) override;
-    void stopApplet() override;
-    int appletStops = 0;
-
-    RunInfo run;
+    RunInfo runState;                     // what the run slot reports
+    qint64 inputRoom = kRunInputBacklog;  // what the run's input takes now
     bool ignoresTerm = false;
     bool groupLingers = false;  // something of the group outlives its script
     qint64 clockMs = 100000;
     QList<int> runSignals;
+    QByteArray runInput;
+    int appletStops = 0;
     int compileServerStarts = 0;
     int compileServerStops = 0;
     bool compileServerHeld = false;
-    QByteArray runInput;
-    std::function<void()> runListener;
 
     QStringList dialogTitles;
     QStringList volumeList{QStringLiteral("/")};
 
 private:
+    friend class FakeStore;
     QTemporaryDir m_dir;
     std::unique_ptr<IniStore> m_store;
     bool m_batchFailed = false;  // a write in the open batch met an unwritable store
     QList<Write> m_unsaved;      // written while the store was unwritable, in order
+    FakeStore m_storeRole{*this};
+    FakeFiles m_files{*this};
+    FakeDesktop m_desktop{*this};
+    FakePrograms m_programs{*this};
+    FakeRun m_run{*this};
+    FakeApplet m_applet{*this};
+    FakeCompileServer m_compileServer{*this};
 };
 
 // Installs a fresh fake as the program's platform and resets the shared

@@ -65,7 +65,7 @@ double FormHeight(bool browserShown, bool pathShown) {
 constexpr int kCompileServerDelayMs = 1000;
 
 QIcon Picture(const QString& file) {
-    const QString path = P().programFolder() + u'/' + file;
+    const QString path = P().files().programFolder() + u'/' + file;
     return QFileInfo::exists(path) ? QIcon(path) : QIcon();
 }
 
@@ -79,7 +79,7 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     QIcon icon;
     for (const char* size : {"16", "32"}) {
         const QString path =
-            P().programFolder() + QStringLiteral("/quenlark-%1.png").arg(QLatin1String(size));
+            P().files().programFolder() + QStringLiteral("/quenlark-%1.png").arg(QLatin1String(size));
         if (QFileInfo::exists(path)) icon.addFile(path);
     }
     setWindowIcon(icon);
@@ -268,9 +268,9 @@ void frmExection::BuildMenu() {
 bool frmExection::Form_Load() {
     if (!Startup::ClaimSingleInstance()) return false;
     Startup::PrepareProgramFolder();
-    const QString programFolder = P().programFolder();
+    const QString programFolder = P().files().programFolder();
     S.HelpFilePath = Startup::HelpFilePath(programFolder);
-    S.WindowsFolder = P().windowsFolder();
+    S.WindowsFolder = P().files().windowsFolder();
 
     bool historySizeUnset = false;
     const Settings loaded = LoadSettings(S.WindowsFolder, &historySizeUnset);
@@ -280,7 +280,7 @@ bool frmExection::Form_Load() {
     Startup::SeedDefaultEditor(programFolder, S.WindowsFolder);
 
     const bool positioned = RestoreWindowState();
-    S.ResultFileTime = P().fileStamp(S.WindowsFolder + QStringLiteral("result.txt"));
+    S.ResultFileTime = P().files().fileStamp(S.WindowsFolder + QStringLiteral("result.txt"));
 
     if (QLineEdit* edit = cmbName->lineEdit()) edit->setSelection(0, 30);
 
@@ -295,7 +295,7 @@ bool frmExection::Form_Load() {
     show();
     // The compile server starts once the window is up, so start-up never
     // waits for it; a compile before it serves runs javac.
-    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().startCompileServer(); });
+    if (S.CompileServer) QTimer::singleShot(kCompileServerDelayMs, this, [] { P().compileServer().start(); });
     return true;
 }
 
@@ -310,8 +310,8 @@ void frmExection::TakeSettings(const Settings& loaded, bool historySizeUnset) {
 
     // No folder at all: ask for one in the settings dialog, and go on.
     if (S.JavaFileFolder[0].isEmpty() && S.JavaFileFolder[1].isEmpty() && S.JavaFileFolder[2].isEmpty()) {
-        P().beep();
-        P().messageBox(
+        P().desktop().beep();
+        P().desktop().messageBox(
             nullptr,
             QStringLiteral("コンパイルしたい Javaﾌｧｲﾙ(*.java) が置いてある\nフォルダ を選択してください"),
             QStringLiteral("ﾌｫﾙﾀﾞ選択"), MsgIcon::Information, MsgButtons::Ok);
@@ -369,7 +369,7 @@ void frmExection::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     Run::Console::instance()->StopForExit();
-    P().stopCompileServer();
+    P().compileServer().stop();
     // The window state and the result window's, in one rewrite.
     const SettingsBatch batch;
     WriteSetting(kSetting, Key::FormBefore, FlagText(mnuBefore->isChecked()));
@@ -460,7 +460,7 @@ void frmExection::SetPathTop(double top) {
     SetControlTwips(fmePath, r);
 }
 
-void frmExection::mnuHelp_Click() { P().showHelp(this, S.HelpFilePath, 0); }
+void frmExection::mnuHelp_Click() { P().desktop().showHelp(this, S.HelpFilePath, 0); }
 
 void frmExection::mnuVersion_Click() { About::Show(this); }
 

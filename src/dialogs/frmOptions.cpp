@@ -201,7 +201,7 @@ QWidget* frmOptions::BuildFolderPage() {
     Label3[1]->setBuddy(Dir1);
 
     // Both lists start at the current directory.
-    const QStringList volumes = P().volumes();
+    const QStringList volumes = P().files().volumes();
     Drive1->setVolumes(volumes);
     Dir1->setVolumes(volumes);
     if (!Dir1->setPath(QDir::currentPath(), nullptr) && !Dir1->setPath(QDir::homePath(), nullptr))
@@ -395,7 +395,7 @@ void frmOptions::Drive1_Change() {
 }
 
 void frmOptions::ShowDriveError(const QString& error) {
-    P().messageBox(this, error, kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    P().desktop().messageBox(this, error, kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 // The directory list's path goes into the folder box of the selected path
@@ -408,13 +408,13 @@ void frmOptions::Dir1_Change() {
 }
 
 void frmOptions::cmdSelectEdit_Click(int Index) {
-    const QString file = P().openFileDialog(this, QStringLiteral("ｴﾃﾞｨﾀ選択(Javaﾌｧｲﾙ表示)"));
+    const QString file = P().desktop().openFileDialog(this, QStringLiteral("ｴﾃﾞｨﾀ選択(Javaﾌｧｲﾙ表示)"));
     if (file.isEmpty()) return;
     txtEditPath[Index]->setText(file);
 }
 
 void frmOptions::cmdSelectBrowser_Click(int Index) {
-    const QString file = P().openFileDialog(this, QStringLiteral("ﾌﾞﾗｳｻﾞ選択"));
+    const QString file = P().desktop().openFileDialog(this, QStringLiteral("ﾌﾞﾗｳｻﾞ選択"));
     if (file.isEmpty()) return;
     txtBrowserPath[Index]->setText(file);
 }
@@ -443,7 +443,7 @@ void frmOptions::cmdHelp_Click() {
     // topic 4.
     const int page = SSTab1->currentIndex();
     const int context = page >= 0 && page < 3 ? page + 1 : 4;
-    P().showHelp(this, S.HelpFilePath, context);
+    P().desktop().showHelp(this, S.HelpFilePath, context);
 }
 
 void frmOptions::keyPressEvent(QKeyEvent* event) {

@@ -72,7 +72,7 @@ QStringList FileNames(const QString& folder) {
 // Copies through a temporary file beside the target that is renamed over it
 // once every byte is written and synced, so an existing target is replaced
 // whole or not at all.
-bool CopyReplacing(const QString& from, const QString& to, QString* error, const Platform::CopyRules& rules) {
+bool CopyReplacing(const QString& from, const QString& to, QString* error, const Files::CopyRules& rules) {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error) *error = in.errorString();

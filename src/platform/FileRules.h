@@ -28,7 +28,7 @@ FileStamp StampOf(const struct stat& st);
 // Up to `maxBytes` (all when negative) from `offset` of an ordinary file.
 bool ReadRange(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data, QString* error);
 bool CopyReplacing(const QString& from, const QString& to, QString* error,
-                   const Platform::CopyRules& rules = Platform::CopyRules());
+                   const Files::CopyRules& rules = Files::CopyRules());
 // Space-free alias of `folder` inside `aliasRoot` (created 0700).
 QString AliasFor(const QString& folder, const QString& aliasRoot);
 

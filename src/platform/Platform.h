@@ -1,7 +1,10 @@
-// The one seam between Quenlark and the operating system. The program uses
-// QtPlatform; tests use a fake that records every call.
+// The seam between Quenlark and the operating system, one narrow interface
+// per role, and the Platform that owns one of each. The program uses
+// QtPlatform's roles; tests use fakes that record every call.
 #pragma once
 
+#include <QByteArray>
+#include <QObject>
 #include <QRectF>
 #include <QString>
 #include <QStringList>
@@ -19,10 +22,6 @@ enum class MsgResult { Ok, Cancel, Yes, No };
 constexpr MsgResult DefaultButton(MsgButtons buttons) {
     return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
 }
-
-// How a started program shows itself. On this desktop none of the styles opens
-// a terminal; "hidden" and "minimized without focus" only differ in intent.
-enum class WindowStyle { NormalFocus, MinimizedNoFocus, Hidden };
 
 // Identity and state of a file at one moment: full-precision modification
 // time, size, device and inode. Two stamps are equal when nothing about the
@@ -87,12 +86,11 @@ struct RunInfo {
     bool live() const { return phase == Running; }
 };
 
-class Platform {
+// The per-user settings store. An absent key reads as "". A write reaches
+// the disk before it returns; false when it could not be written.
+class SettingsStore {
 public:
-    virtual ~Platform() = default;
-
-    // Per-user settings store. An absent key reads as "". A write reaches the
-    // disk before it returns; false when it could not be written.
+    virtual ~SettingsStore() = default;
     virtual QString readSetting(const QString& section, const QString& key) = 0;
     virtual bool writeSetting(const QString& section, const QString& key, const QString& value) = 0;
     // Writes between beginSettingsBatch() and the matching endSettingsBatch()
@@ -108,7 +106,12 @@ public:
     // Where the store lives and why the last write failed, for messages.
     virtual QString settingsPath() const = 0;
     virtual QString lastSettingsError() const = 0;
+};
 
+// The program's folders and the files Quenlark looks at, copies and reads.
+class Files {
+public:
+    virtual ~Files() = default;
     // The per-user data folder (holds result.txt), always ending in "/".
     virtual QString windowsFolder() = 0;
     // The folder of the running executable, without a trailing "/" (except "/"),
@@ -147,21 +150,18 @@ public:
                           QString* error) = 0;
     // Space-free form of a folder; empty when the folder does not exist.
     virtual QString shortPath(const QString& folder) = 0;
+    // Appends bytes to an ordinary file, never through a link and never
+    // blocking, opened with O_APPEND (the transcript of what was typed lands
+    // in order with a program's output).
+    virtual bool appendToFile(const QString& path, const QByteArray& data, QString* error) = 0;
+    // Mounted volumes, root first.
+    virtual QStringList volumes() = 0;
+};
 
-    // Starts an unquoted command line without waiting. On failure returns
-    // false with the reason; nothing is started then.
-    virtual bool startProcess(const QString& commandLine, WindowStyle style, QString* error) = 0;
-    // Starts a program the user works in (an editor, a browser): the command
-    // line splits as in startProcess, then each of `extraArgs` follows as one
-    // argument, whatever it holds. When the program fails within kEarlyExitMs
-    // of its start, `onEarlyFailure` runs once, later, on the UI thread.
-    virtual bool startWithArguments(const QString& commandLine, const QStringList& extraArgs,
-                                    WindowStyle style, QString* error,
-                                    std::function<void(ExitStatus)> onEarlyFailure) = 0;
-    // True when the program of a command line is a bare name (no folder)
-    // found on PATH, as the start finds it.
-    virtual bool foundOnPath(const QString& commandLine) = 0;
-
+// What the user sees and hears outside Quenlark's own windows' contents.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
     virtual void beep() = 0;
     virtual MsgResult messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
                                  MsgButtons buttons) = 0;
@@ -172,52 +172,88 @@ public:
     // True when this is the only running copy; holds the claim until exit.
     virtual bool claimSingleInstance() = 0;
     virtual ScreenMetrics screen() = 0;
-
     // Open-file dialog; returns the chosen path, or an empty string when the
     // user cancelled.
     virtual QString openFileDialog(QWidget* parent, const QString& title) = 0;
-    // Mounted volumes, root first.
-    virtual QStringList volumes() = 0;
+};
 
-    // The run: the script and every process it starts, even one that leaves
-    // its process group. Starting one while another is live kills all of the
-    // old one at once (SIGKILL) without waiting; its standard input is a pipe
-    // whose end only Quenlark holds. The listener is told of every change of
-    // the run's state (start, end).
-    virtual bool startRun(const QString& commandLine, QString* error) = 0;
-    virtual RunInfo runInfo() = 0;
-    // Reads the live run's file-size limit now (the script sets its own
-    // after it starts); later runInfo() calls report it. -1 when none.
-    virtual qint64 readRunFileLimit() = 0;
-    // Whether the run's standard input can take `bytes` more now.
-    virtual RunInput runInputRoom(qint64 bytes) = 0;
-    // Queues bytes for the run's standard input; false when it is closed,
-    // its program closed it, or its backlog is full.
-    virtual bool writeRunInput(const QByteArray& data) = 0;
-    virtual void closeRunInput() = 0;
-    // Sends a signal to every process of the run; nothing once all have ended.
-    virtual void signalRun(int signal) = 0;
-    // True while any process of the run is alive (not a zombie).
-    virtual bool runGroupAlive() = 0;
-    virtual void setRunListener(std::function<void()> changed) = 0;
-    // Appends bytes to an ordinary file, never through a link and never
-    // blocking, opened with O_APPEND (the transcript of what was typed lands
-    // in order with a program's output).
-    virtual bool appendToFile(const QString& path, const QByteArray& data, QString* error) = 0;
+// Programs the user works in (an editor, a browser), started apart from any
+// run, and the clock runs are timed by.
+class Programs {
+public:
+    virtual ~Programs() = default;
+    // Starts a command line without waiting: it splits at spaces into the
+    // program and its arguments, then each of `extraArgs` follows as one
+    // argument, whatever it holds. On failure returns false with the reason;
+    // nothing is started then. When the program fails within kEarlyExitMs of
+    // its start, `onEarlyFailure` runs once, later, on the UI thread.
+    virtual bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, QString* error,
+                                    std::function<void(ExitStatus)> onEarlyFailure) = 0;
+    // True when the program of a command line is a bare name (no folder)
+    // found on PATH, as the start finds it.
+    virtual bool foundOnPath(const QString& commandLine) = 0;
     virtual qint64 monotonicMs() = 0;
+};
 
-    // The applet viewer's slot, apart from the run: at most one applet script
-    // at a time, in a process group of its own, reading nothing. Starting one
-    // ends the one before with its whole group; stopApplet ends it. A compile
-    // or application run, and stopping the run, leave it alone.
-    virtual bool startApplet(const QString& commandLine, QString* error) = 0;
-    virtual void stopApplet() = 0;
+// A contained slot for one script at a time: the script and every process
+// it starts, even one that leaves its process group. Starting one while
+// another is live kills all of the old one at once (SIGKILL) without
+// waiting; its standard input is a pipe whose end only Quenlark holds.
+// `changed` is emitted at every change of the slot's state (start, end).
+class RunSlot : public QObject {
+    Q_OBJECT
+public:
+    virtual bool start(const QString& commandLine, QString* error) = 0;
+    virtual RunInfo info() = 0;
+    // Reads the live script's file-size limit now (the script sets its own
+    // after it starts); later info() calls report it. -1 when none.
+    virtual qint64 readFileLimit() = 0;
+    // Whether the standard input can take `bytes` more now.
+    virtual RunInput inputRoom(qint64 bytes) = 0;
+    // Queues bytes for the standard input; false when it is closed, its
+    // program closed it, or its backlog is full.
+    virtual bool write(const QByteArray& data) = 0;
+    virtual void closeInput() = 0;
+    // Sends a signal to every process of the slot; nothing once all have ended.
+    virtual void signal(int signal) = 0;
+    // SIGTERM to every process, and SIGKILL `graceMs` after the first call
+    // if anything is left (later calls never put the kill off); with no
+    // grace, SIGKILL at once.
+    virtual void stop(int graceMs) = 0;
+    void stop() { stop(0); }
+    // True while any process of the slot is alive (not a zombie).
+    virtual bool alive() = 0;
 
-    // The warm compile server behind compile.bat, no part of any run: started
-    // without waiting (or replaced, when it no longer serves), and ended.
-    virtual void startCompileServer() = 0;
-    virtual void stopCompileServer() = 0;
+signals:
+    void changed();
+};
+
+// The warm compile server behind compile.bat, no part of any run.
+class CompileServerKeeper {
+public:
+    virtual ~CompileServerKeeper() = default;
+    // Started without waiting (or replaced, when it no longer serves).
+    virtual void start() = 0;
+    virtual void stop() = 0;
     // True while a compile runs: a server still warming up then waits, so
     // that the javac serving this compile meanwhile is not slowed by it.
-    virtual void holdCompileServer(bool hold) = 0;
+    virtual void hold(bool hold) = 0;
+};
+
+// The owner of one object per role, built by main (tests build a fake one)
+// and reached through Qlk::P().
+class Platform {
+public:
+    virtual ~Platform() = default;
+    virtual SettingsStore& store() = 0;
+    virtual Files& files() = 0;
+    virtual Desktop& desktop() = 0;
+    virtual Programs& programs() = 0;
+    // The compile or application script the result window talks to.
+    virtual RunSlot& run() = 0;
+    // The applet viewer's slot, apart from the run: at most one applet
+    // script at a time, in a process group of its own, reading nothing. A
+    // compile or application run, and stopping the run, leave it alone.
+    virtual RunSlot& applet() = 0;
+    virtual CompileServerKeeper& compileServer() = 0;
 };

@@ -1,3 +1,4 @@
+// The real platform's store, files, desktop and programs.
 #include "QtPlatform.h"
 
 #include "AtomicFile.h"
@@ -40,14 +41,18 @@
 
 using FileRules::MakePrivateDir;
 
-QtPlatform::QtPlatform() {
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() { m_compileServer.stop(); }
+
+QtStore::QtStore(Platform& owner) : m_owner(owner) {
     QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     m_store = std::make_unique<IniStore>(config + QStringLiteral("/Quenlark/Quenlark.ini"));
 }
 
-QtPlatform::~QtPlatform() {
-    stopCompileServer();
-    if (m_help) delete m_help.data();
+QtFiles::QtFiles(Platform& owner) : m_owner(owner) {}
+
+QtFiles::~QtFiles() {
     if (!m_tempAliasRoot.isEmpty()) {
         // Only the links made here are in it; a link is removed, never followed.
         const QByteArray root = QFile::encodeName(m_tempAliasRoot);
@@ -59,31 +64,40 @@ QtPlatform::~QtPlatform() {
     }
 }
 
-QString QtPlatform::readSetting(const QString& section, const QString& key) {
+QtDesktop::QtDesktop(Platform& owner) : m_owner(owner) {}
+
+QtDesktop::~QtDesktop() {
+    if (m_help) delete m_help.data();
+}
+
+QtPrograms::QtPrograms() = default;
+QtPrograms::~QtPrograms() = default;
+
+QString QtStore::readSetting(const QString& section, const QString& key) {
     return m_store->read(section, key);
 }
 
-bool QtPlatform::writeSetting(const QString& section, const QString& key, const QString& value) {
+bool QtStore::writeSetting(const QString& section, const QString& key, const QString& value) {
     return m_store->write(section, key, value);
 }
 
-void QtPlatform::beginSettingsBatch() { m_store->beginBatch(); }
-bool QtPlatform::endSettingsBatch() { return m_store->endBatch(); }
+void QtStore::beginSettingsBatch() { m_store->beginBatch(); }
+bool QtStore::endSettingsBatch() { return m_store->endBatch(); }
 
 // Temporary files of ours older than this are left from a write that a
 // crash cut short; a younger one may belong to a copy on another machine
 // that shares this home.
 static const qint64 kStaleTemporarySeconds = 10 * 60;
 
-void QtPlatform::removeStaleTemporaryFiles() {
+void QtStore::removeStaleTemporaryFiles() {
     AtomicFile::removeStale(QFileInfo(m_store->path()).absolutePath(), kStaleTemporarySeconds);
-    AtomicFile::removeStale(windowsFolder(), kStaleTemporarySeconds);
+    AtomicFile::removeStale(m_owner.files().windowsFolder(), kStaleTemporarySeconds);
 }
 
-QString QtPlatform::settingsPath() const { return m_store->path(); }
-QString QtPlatform::lastSettingsError() const { return m_store->lastError(); }
+QString QtStore::settingsPath() const { return m_store->path(); }
+QString QtStore::lastSettingsError() const { return m_store->lastError(); }
 
-QString QtPlatform::windowsFolder() {
+QString QtFiles::windowsFolder() {
     if (m_dataFolder.isEmpty()) {
         QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         QString dir = base + QStringLiteral("/Quenlark");
@@ -95,11 +109,11 @@ QString QtPlatform::windowsFolder() {
 
 // The folder of the executable, or for a system install the per-user copy of
 // its files once start-up has synced it.
-QString QtPlatform::programFolder() {
+QString QtFiles::programFolder() {
     return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
 }
 
-void QtPlatform::syncProgramFolder() {
+void QtFiles::syncProgramFolder() {
     const QString installed = QCoreApplication::applicationDirPath();
     m_programFolder = installed;
     if (!ProgramCopy::IsSystemInstall(installed)) return;
@@ -108,32 +122,33 @@ void QtPlatform::syncProgramFolder() {
         ProgramCopy::Sync(installed, copy, QFileInfo(QCoreApplication::applicationFilePath()).fileName());
     if (outcome.usable) m_programFolder = copy;
     if (!outcome.failures.isEmpty())
-        messageBox(nullptr,
-                   QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
-                       outcome.failures.join(u'\n'),
-                   kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
+        m_owner.desktop().messageBox(
+            nullptr,
+            QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
+                outcome.failures.join(u'\n'),
+            kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
-bool QtPlatform::fileExists(const QString& path) { return FileRules::Exists(path); }
-bool QtPlatform::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
+bool QtFiles::fileExists(const QString& path) { return FileRules::Exists(path); }
+bool QtFiles::isProgramFile(const QString& path) { return FileRules::IsProgramFile(path); }
 
-QStringList QtPlatform::fileNames(const QString& folder) { return FileRules::FileNames(folder); }
+QStringList QtFiles::fileNames(const QString& folder) { return FileRules::FileNames(folder); }
 
-bool QtPlatform::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
+bool QtFiles::copyFile(const QString& from, const QString& to, QString* error, const CopyRules& rules) {
     return FileRules::CopyReplacing(from, to, error, rules);
 }
 
-FileStamp QtPlatform::fileStamp(const QString& path) { return FileRules::Stamp(path); }
+FileStamp QtFiles::fileStamp(const QString& path) { return FileRules::Stamp(path); }
 
-bool QtPlatform::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
-                          QString* error) {
+bool QtFiles::readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
+                       QString* error) {
     return FileRules::ReadRange(path, offset, maxBytes, data, error);
 }
 
 // The alias folder's own path must be space-free: under the user's runtime
 // folder, else under the data folder, else a private folder made with an
 // unpredictable name in the temporary folder (removed at exit).
-QString QtPlatform::aliasRoot() {
+QString QtFiles::aliasRoot() {
     for (QString base : {UserRuntimeFolder(), windowsFolder()}) {
         if (base.isEmpty() || base.contains(u' ')) continue;
         if (!base.endsWith(u'/')) base += u'/';
@@ -148,17 +163,13 @@ QString QtPlatform::aliasRoot() {
     return m_tempAliasRoot;
 }
 
-QString QtPlatform::shortPath(const QString& folder) {
+QString QtFiles::shortPath(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
     if (!folder.contains(u' ')) return folder;
     return FileRules::AliasFor(folder, aliasRoot());
 }
 
-bool QtPlatform::foundOnPath(const QString& commandLine) { return ProcessRules::ProgramOnPath(commandLine); }
-
-bool QtPlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {
-    return startWithArguments(commandLine, {}, style, error, {});
-}
+bool QtPrograms::foundOnPath(const QString& commandLine) { return ProcessRules::ProgramOnPath(commandLine); }
 
 namespace {
 
@@ -199,8 +210,8 @@ struct ErrorTail {
 
 }  // namespace
 
-bool QtPlatform::startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle,
-                                    QString* error, std::function<void(ExitStatus)> onEarlyFailure) {
+bool QtPrograms::startWithArguments(const QString& commandLine, const QStringList& extraArgs, QString* error,
+                                    std::function<void(ExitStatus)> onEarlyFailure) {
     QString program;
     QStringList args;
     if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
@@ -237,7 +248,7 @@ bool QtPlatform::startWithArguments(const QString& commandLine, const QStringLis
 // A program watched for an early failure that failed soon after its start is
 // reported once, from the event loop, so that a box it opens never runs
 // inside the reaper.
-void QtPlatform::ended(int waitStatus, qint64 startedAtMs, const QString& errorOutput,
+void QtPrograms::ended(int waitStatus, qint64 startedAtMs, const QString& errorOutput,
                        const std::function<void(ExitStatus)>& onEarlyFailure) {
     if (!onEarlyFailure || RunProcess::nowMs() - startedAtMs >= kEarlyExitMs) return;
     ExitStatus status;
@@ -250,10 +261,10 @@ void QtPlatform::ended(int waitStatus, qint64 startedAtMs, const QString& errorO
     QTimer::singleShot(0, m_children.get(), [onEarlyFailure, status] { onEarlyFailure(status); });
 }
 
-void QtPlatform::beep() { QApplication::beep(); }
+void QtDesktop::beep() { QApplication::beep(); }
 
-MsgResult QtPlatform::messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
-                                 MsgButtons buttons) {
+MsgResult QtDesktop::messageBox(QWidget* parent, const QString& text, const QString& title, MsgIcon icon,
+                                MsgButtons buttons) {
     QMessageBox box(parent);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
@@ -292,7 +303,7 @@ MsgResult QtPlatform::messageBox(QWidget* parent, const QString& text, const QSt
     }
 }
 
-void QtPlatform::setTopmost(QWidget* window, bool on) {
+void QtDesktop::setTopmost(QWidget* window, bool on) {
     // On a shown window the window manager's "above" state is changed in
     // place; QWidget::setWindowFlag would hide the window.
     if (window->isVisible() && window->windowHandle())
@@ -301,7 +312,7 @@ void QtPlatform::setTopmost(QWidget* window, bool on) {
         window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
 }
 
-void QtPlatform::showHelp(QWidget*, const QString& helpFile, int context) {
+void QtDesktop::showHelp(QWidget*, const QString& helpFile, int context) {
     if (!m_help) m_help = new HelpWindow();
     m_help->showTopic(helpFile, context);
 }
@@ -343,9 +354,9 @@ qint64 AgeMs(const QString& path) {
 // else in the data folder. A lock there may be left by another machine that
 // shares the home, by a host that was renamed, or be empty or unreadable:
 // unless its owner is verified as a live copy here, it is taken over.
-bool QtPlatform::claimSingleInstance() {
+bool QtDesktop::claimSingleInstance() {
     const QString runtime = UserRuntimeFolder();
-    QString dir = runtime.isEmpty() ? windowsFolder() : runtime;
+    QString dir = runtime.isEmpty() ? m_owner.files().windowsFolder() : runtime;
     if (!dir.endsWith(u'/')) dir += u'/';
     const QString path = dir + QStringLiteral("quenlark.lock");
     m_lock = std::make_unique<QLockFile>(path);
@@ -372,7 +383,7 @@ bool QtPlatform::claimSingleInstance() {
     return false;
 }
 
-ScreenMetrics QtPlatform::screen() {
+ScreenMetrics QtDesktop::screen() {
     ScreenMetrics m;
     QScreen* s = QGuiApplication::primaryScreen();
     if (!s) return m;
@@ -400,7 +411,7 @@ protected:
 };
 }  // namespace
 
-QString QtPlatform::openFileDialog(QWidget* parent, const QString& title) {
+QString QtDesktop::openFileDialog(QWidget* parent, const QString& title) {
     // The captions stay as the program names them; the pattern behind both is
     // "*", and the proxy below narrows the first to executable files.
     static const QString executablesCaption = QStringLiteral("実行ﾌｧｲﾙ(*.exe)");
@@ -423,7 +434,7 @@ QString QtPlatform::openFileDialog(QWidget* parent, const QString& title) {
     return dialog.selectedFiles().constFirst();
 }
 
-QStringList QtPlatform::volumes() {
+QStringList QtFiles::volumes() {
     QStringList out{QStringLiteral("/")};
     for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
         const QString root = v.rootPath();
@@ -431,3 +442,9 @@ QStringList QtPlatform::volumes() {
     }
     return out;
 }
+
+bool QtFiles::appendToFile(const QString& path, const QByteArray& data, QString* error) {
+    return RunProcess::appendTo(path, data, error);
+}
+
+qint64 QtPrograms::monotonicMs() { return RunProcess::nowMs(); }

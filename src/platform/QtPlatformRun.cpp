@@ -1,5 +1,5 @@
-// The real platform's run and the applet viewer's slot: a RunProcess each,
-// made on first use.
+// The real platform's run and the applet viewer's slot (a RunProcess each,
+// made on first use), and the compile server's keeper.
 #include "QtPlatform.h"
 
 #include "BrowseRequests.h"
@@ -13,13 +13,6 @@
 #include <signal.h>
 
 namespace {
-RunProcess* Ensure(std::unique_ptr<RunProcess>& run, const std::function<void()>& listener) {
-    if (!run) {
-        run = std::make_unique<RunProcess>();
-        run->setListener(listener);
-    }
-    return run.get();
-}
 // Starts the desktop's browser on a page, apart from every run; "" when it
 // started, else why not.
 QString OpenInDesktopBrowser(const QString& address) {
@@ -32,77 +25,83 @@ QString OpenInDesktopBrowser(const QString& address) {
 }
 }  // namespace
 
-bool QtPlatform::startRun(const QString& commandLine, QString* error) {
+QtRunSlot::QtRunSlot() = default;
+QtRunSlot::~QtRunSlot() = default;
+
+bool QtRunSlot::start(const QString& commandLine, QString* error) {
     QString program;
     QStringList args;
     if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
-    return Ensure(m_run, m_runListener)->start(program, args, error);
+    if (!m_run) {
+        m_run = std::make_unique<RunProcess>();
+        m_run->setListener([this] { emit changed(); });
+    }
+    return m_run->start(program, args, error);
 }
 
-RunInfo QtPlatform::runInfo() { return m_run ? m_run->info() : RunInfo(); }
+RunInfo QtRunSlot::info() { return m_run ? m_run->info() : RunInfo(); }
 
-qint64 QtPlatform::readRunFileLimit() { return m_run ? m_run->readFileLimit() : -1; }
+qint64 QtRunSlot::readFileLimit() { return m_run ? m_run->readFileLimit() : -1; }
 
-RunInput QtPlatform::runInputRoom(qint64 bytes) { return m_run ? m_run->inputRoom(bytes) : RunInput::Closed; }
+RunInput QtRunSlot::inputRoom(qint64 bytes) { return m_run ? m_run->inputRoom(bytes) : RunInput::Closed; }
 
-bool QtPlatform::writeRunInput(const QByteArray& data) { return m_run && m_run->write(data); }
+bool QtRunSlot::write(const QByteArray& data) { return m_run && m_run->write(data); }
 
-void QtPlatform::closeRunInput() {
+void QtRunSlot::closeInput() {
     if (m_run) m_run->closeInput();
 }
 
-void QtPlatform::signalRun(int signal) {
+void QtRunSlot::signal(int signal) {
     if (m_run) m_run->signal(signal);
 }
 
-bool QtPlatform::runGroupAlive() { return m_run && m_run->groupAlive(); }
-
-void QtPlatform::setRunListener(std::function<void()> changed) {
-    m_runListener = std::move(changed);
-    if (m_run) m_run->setListener(m_runListener);
+void QtRunSlot::stop(int graceMs) {
+    if (!m_run) return;
+    if (graceMs <= 0)
+        m_run->signal(SIGKILL);
+    else
+        m_run->stop(graceMs);
 }
 
-bool QtPlatform::appendToFile(const QString& path, const QByteArray& data, QString* error) {
-    return RunProcess::appendTo(path, data, error);
-}
+bool QtRunSlot::alive() { return m_run && m_run->groupAlive(); }
 
-qint64 QtPlatform::monotonicMs() { return RunProcess::nowMs(); }
+QtAppletSlot::QtAppletSlot(Platform& owner) : m_owner(owner) {}
+QtAppletSlot::~QtAppletSlot() = default;
 
-bool QtPlatform::startApplet(const QString& commandLine, QString* error) {
+bool QtAppletSlot::start(const QString& commandLine, QString* error) {
     QString program;
     QStringList args;
     if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
-    if (!m_applet) m_applet = std::make_unique<RunProcess>();
     if (!m_browse) {
         // The viewer's showDocument: the desktop's browser, started by
         // Quenlark apart from the viewer, so that it outlives it.
         m_browse = std::make_unique<BrowseRequests>(
-            PrivateRuntimeFolder(windowsFolder()) + QStringLiteral("/quenlark-browse"), OpenInDesktopBrowser);
+            PrivateRuntimeFolder(m_owner.files().windowsFolder()) + QStringLiteral("/quenlark-browse"),
+            OpenInDesktopBrowser);
         if (!m_browse->socketPath().isEmpty())
             SetStartVariable(BrowseRequests::kVariable, QFile::encodeName(m_browse->socketPath()));
     }
-    if (!m_applet->start(program, args, error)) return false;
+    if (!QtRunSlot::start(commandLine, error)) return false;
     // Nobody types to the viewer: its input ends at once.
-    m_applet->closeInput();
+    m_run->closeInput();
     return true;
 }
 
-void QtPlatform::stopApplet() {
-    if (m_applet) m_applet->signal(SIGKILL);
-}
+QtCompileServerKeeper::QtCompileServerKeeper(Platform& owner) : m_owner(owner) {}
+QtCompileServerKeeper::~QtCompileServerKeeper() = default;
 
-void QtPlatform::startCompileServer() {
-    if (!m_compileServer)
-        m_compileServer =
-            std::make_unique<CompileServer>(PrivateRuntimeFolder(windowsFolder()), ProgramsFolder());
+void QtCompileServerKeeper::start() {
+    if (!m_server)
+        m_server = std::make_unique<CompileServer>(PrivateRuntimeFolder(m_owner.files().windowsFolder()),
+                                                   ProgramsFolder());
     // A server that cannot start leaves compile.bat with javac: nothing to tell.
-    m_compileServer->ensureRunning(nullptr);
+    m_server->ensureRunning(nullptr);
 }
 
-void QtPlatform::stopCompileServer() {
-    if (m_compileServer) m_compileServer->stop();
+void QtCompileServerKeeper::stop() {
+    if (m_server) m_server->stop();
 }
 
-void QtPlatform::holdCompileServer(bool hold) {
-    if (m_compileServer) m_compileServer->hold(hold);
+void QtCompileServerKeeper::hold(bool hold) {
+    if (m_server) m_server->hold(hold);
 }

@@ -22,7 +22,7 @@ void ProblemSteps::step(bool backwards) {
     const bool moved = cursor.position() > 0 || cursor.hasSelection();
     const ProblemLines::Problem* stop = m_marks.stepFrom(cursor.blockNumber(), moved, m_navLine, backwards);
     if (!stop) {
-        Qlk::P().beep();
+        Qlk::P().desktop().beep();
         return;
     }
     open(*stop);

@@ -23,7 +23,7 @@ namespace {
 // Shift_JIS as Japanese editors save it.
 QString SourceText(const QString& path) {
     QByteArray bytes;
-    if (!P().readFile(path, 0, 256 * 1024, &bytes, nullptr)) return {};
+    if (!P().files().readFile(path, 0, 256 * 1024, &bytes, nullptr)) return {};
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     return utf8.hasError() ? Cp932Decoder().decode(bytes) : text;
@@ -61,7 +61,7 @@ ResultFollower::ResultFollower(const QString& path, QObject* parent)
         m_watcher->removePath(m_reader.path());
     });
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { schedule(true); });
-    watch(P().fileStamp(m_reader.path()));
+    watch(P().files().fileStamp(m_reader.path()));
 }
 
 void ResultFollower::setRun(const RunState& run) {
@@ -70,7 +70,7 @@ void ResultFollower::setRun(const RunState& run) {
 }
 
 void ResultFollower::refresh(bool fileReported) {
-    const FileStamp T = P().fileStamp(m_reader.path());  // T: the result file's stamp now
+    const FileStamp T = P().files().fileStamp(m_reader.path());  // T: the result file's stamp now
     watch(T);
     const bool same = T == S.ResultFileTime;
     // The same stamp is read again when the file system reported a change
@@ -113,7 +113,7 @@ void ResultFollower::schedule(bool reported) {
 void ResultFollower::finishIfEnded() {
     if (!m_run.ended() || m_run.serial == m_finished || m_more) return;
     // Output written just before the end may not have been read yet.
-    const FileStamp T = P().fileStamp(m_reader.path());  // T: the result file's stamp now
+    const FileStamp T = P().files().fileStamp(m_reader.path());  // T: the result file's stamp now
     if (!(T == S.ResultFileTime)) return refresh(false);
     m_finished = m_run.serial;
     if (m_marking) m_marks.finish(m_reader.lines());
@@ -145,8 +145,10 @@ void ResultFollower::show(const ResultReader::Update& update) {
         m_document->setPlainText(m_trimmed ? kTrimmedNote + u'\n' + update.text : update.text);
         ProblemLines::Folder folder;
         folder.path = m_run.folder;
-        folder.fileExists = [](const QString& path) { return P().fileStamp(path).exists; };  // "*" as named
-        folder.files = [path = m_run.folder] { return P().fileNames(path); };
+        folder.fileExists = [](const QString& path) {
+            return P().files().fileStamp(path).exists;
+        };  // "*" as named
+        folder.files = [path = m_run.folder] { return P().files().fileNames(path); };
         folder.source = [](const QString& path) { return SourceText(path); };
         m_marks.replaced(m_marking ? update : ResultReader::Update(), m_trimmed ? 1 : 0, std::move(folder));
         // A text read whole after its run ended is finished once read to its

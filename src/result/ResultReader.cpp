@@ -104,7 +104,7 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
 
     QByteArray bytes;
     if (now.size - m_offset > kTailBytes ||
-        !Qlk::P().readFile(m_path, m_offset, kSliceBytes, &bytes, nullptr))
+        !Qlk::P().files().readFile(m_path, m_offset, kSliceBytes, &bytes, nullptr))
         return readWhole(now);
     Update u;
     u.more = bytes.size() == kSliceBytes;
@@ -128,8 +128,10 @@ ResultReader::Update ResultReader::read(const FileStamp& now, bool whole) {
 bool ResultReader::sameFileGrown(const FileStamp& now) {
     if (m_offset < 0 || now.device != m_device || now.inode != m_inode || now.size < m_offset) return false;
     QByteArray head, tail;
-    if (!Qlk::P().readFile(m_path, m_headAt, m_head.size(), &head, nullptr) || head != m_head) return false;
-    if (!Qlk::P().readFile(m_path, m_offset - m_tail.size(), m_tail.size(), &tail, nullptr) || tail != m_tail)
+    if (!Qlk::P().files().readFile(m_path, m_headAt, m_head.size(), &head, nullptr) || head != m_head)
+        return false;
+    if (!Qlk::P().files().readFile(m_path, m_offset - m_tail.size(), m_tail.size(), &tail, nullptr) ||
+        tail != m_tail)
         return false;
     return true;
 }
@@ -144,7 +146,7 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
     }
     QByteArray bytes;
     // The file may still grow while it is read; take at most twice the tail.
-    if (!Qlk::P().readFile(m_path, start, 2 * kTailBytes, &bytes, nullptr)) {
+    if (!Qlk::P().files().readFile(m_path, start, 2 * kTailBytes, &bytes, nullptr)) {
         u.readFailed = true;
         return u;
     }

@@ -188,7 +188,7 @@ void frmResultText::Form_Load() {
 // fits, the design place, which lies near the bottom of a 1024 x 768 screen
 // and moves up and left on a smaller one until it fits.
 void frmResultText::PlaceOnScreen() {
-    const ScreenMetrics screen = P().screen();
+    const ScreenMetrics screen = P().desktop().screen();
     FormTwips f = GetForm(this);
     if (f.Left + f.Width > screen.width) f.Left = std::max(0.0, screen.width - f.Width);
     if (f.Top + f.Height > screen.height) f.Top = std::max(0.0, screen.height - f.Height);

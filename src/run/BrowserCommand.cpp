@@ -19,8 +19,8 @@ void Browser(int index, const CommandContext& context) {
     const QString B = index >= 0 && index < kBrowserCount ? S.Browser[index] : QString();  // B: the browser
 
     if (B.isEmpty()) {
-        P().beep();
-        P().messageBox(
+        P().desktop().beep();
+        P().desktop().messageBox(
             context.window,
             QStringLiteral("ブラウザが設定されていません。\n\n設定してからもう一度実行してください。"),
             QStringLiteral("ﾌﾞﾗｳｻﾞの設定"), MsgIcon::Exclamation, MsgButtons::Ok);
@@ -30,7 +30,7 @@ void Browser(int index, const CommandContext& context) {
 
     // A bare command name counts when the start would find it on PATH.
     if (!ProgramFound(B)) {
-        const MsgResult answer = P().messageBox(
+        const MsgResult answer = P().desktop().messageBox(
             context.window, B + QStringLiteral(" が見つかりません。\n\nもう一度設定し直してください。"),
             QStringLiteral("ﾌﾞﾗｳｻﾞが見つかりません"), MsgIcon::Exclamation, MsgButtons::OkCancel);
         if (answer == MsgResult::Ok && context.openOptions) context.openOptions(kBrowserPage);
@@ -39,9 +39,10 @@ void Browser(int index, const CommandContext& context) {
 
     const QString N = context.name;  // N: the class name as typed
     const QString page = F + u'/' + N + QStringLiteral(".html");
-    if (!P().fileExists(page)) {
-        P().messageBox(context.window, HtmlMissingText(N), QStringLiteral("htmlﾌｧｲﾙが見つかりません"),
-                       MsgIcon::Exclamation, MsgButtons::Ok);
+    if (!P().files().fileExists(page)) {
+        P().desktop().messageBox(context.window, HtmlMissingText(N),
+                                 QStringLiteral("htmlﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation,
+                                 MsgButtons::Ok);
         return;
     }
 
@@ -50,8 +51,9 @@ void Browser(int index, const CommandContext& context) {
     // whatever its folder holds.
     QString error;
     if (!StartOnFile(B, page, context.window, &error)) {
-        P().messageBox(context.window, B + QStringLiteral(" を起動できませんでした。\n\n") + error,
-                       QStringLiteral("ﾌﾞﾗｳｻﾞを起動できません"), MsgIcon::Exclamation, MsgButtons::Ok);
+        P().desktop().messageBox(context.window, B + QStringLiteral(" を起動できませんでした。\n\n") + error,
+                                 QStringLiteral("ﾌﾞﾗｳｻﾞを起動できません"), MsgIcon::Exclamation,
+                                 MsgButtons::Ok);
         return;
     }
     if (context.addRecent) context.addRecent();

@@ -23,14 +23,15 @@ const QString kLf = QStringLiteral("\n");
 bool Start(const CommandContext& context, const QString& commandLine, const Kind& row) {
     QString reason;
     if (row.slot == Slot::Run ? Console::instance()->Start(commandLine, &reason, context.folder(), row.kind)
-                              : P().startApplet(commandLine, &reason))
+                              : P().applet().start(commandLine, &reason))
         return true;
-    P().beep();
-    P().messageBox(context.window,
-                   QStringLiteral("次のコマンドを起動できませんでした。") + kLf + kLf + commandLine + kLf +
-                       kLf + QStringLiteral("理由: ") + reason + kLf + kLf +
-                       QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾌｫﾙﾀﾞにﾊﾞｯﾁﾌｧｲﾙがあり、読めるかどうか確かめてください。"),
-                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    P().desktop().beep();
+    P().desktop().messageBox(
+        context.window,
+        QStringLiteral("次のコマンドを起動できませんでした。") + kLf + kLf + commandLine + kLf + kLf +
+            QStringLiteral("理由: ") + reason + kLf + kLf +
+            QStringLiteral("ﾌﾟﾛｸﾞﾗﾑのﾌｫﾙﾀﾞにﾊﾞｯﾁﾌｧｲﾙがあり、読めるかどうか確かめてください。"),
+        kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
     return false;
 }
 
@@ -50,9 +51,9 @@ QString PackagePath(const QString& name) {
 // java takes a class; else as a path); nothing when the file is missing.
 std::optional<QString> FoundName(const QString& folder, const QString& name, const QString& extension,
                                  bool asClass) {
-    if (P().fileExists(folder + u'/' + name + extension)) return name;
+    if (P().files().fileExists(folder + u'/' + name + extension)) return name;
     const QString path = PackagePath(name);
-    if (path.isEmpty() || !P().fileExists(folder + u'/' + path + extension)) return std::nullopt;
+    if (path.isEmpty() || !P().files().fileExists(folder + u'/' + path + extension)) return std::nullopt;
     return asClass ? QString(path).replace(u'/', u'.') : path;
 }
 
@@ -64,7 +65,7 @@ std::optional<QString> ScriptArgument(const Kind& row, const QString& F, const Q
             if (const auto source = FoundName(F, N, row.tested, false)) return *source + row.tested;
             return std::nullopt;
         case NameForm::Page:
-            if (!P().fileExists(F + u'/' + N + row.tested)) return std::nullopt;
+            if (!P().files().fileExists(F + u'/' + N + row.tested)) return std::nullopt;
             return N + S.HtmlExtension;
         case NameForm::ClassName:
             return FoundName(F, N, row.tested, true);
@@ -78,22 +79,22 @@ void Execute(RunKind kind, const CommandContext& context) {
     const Kind& row = KindOf(kind);
     // Folder of the first selected folder button, then its space-free form;
     // the folder as stored is not used again.
-    const QString F = P().shortPath(context.folder());  // F: the folder, space-free
-    const QString program = P().programFolder();
+    const QString F = P().files().shortPath(context.folder());  // F: the folder, space-free
+    const QString program = P().files().programFolder();
     const QString N = context.name;  // N: the class name as typed
 
     const std::optional<QString> argument = ScriptArgument(row, F, N);
     if (!argument) {
-        P().beep();
-        P().messageBox(context.window, row.missingText(N), row.missingTitle, MsgIcon::Exclamation,
-                       MsgButtons::Ok);
+        P().desktop().beep();
+        P().desktop().messageBox(context.window, row.missingText(N), row.missingTitle, MsgIcon::Exclamation,
+                                 MsgButtons::Ok);
         return;
     }
     const QString line = program + u'/' + row.script + u' ' + F + u' ' + *argument;
     // A server that ended, went silent or belongs to another JDK than the
     // javac on PATH is replaced now, for the compiles after this one (this
     // one runs javac meanwhile).
-    if (row.holdsCompileServer && S.CompileServer) P().startCompileServer();
+    if (row.holdsCompileServer && S.CompileServer) P().compileServer().start();
     if (!Start(context, line, row)) return;
     if (row.showsResult && context.showResult) context.showResult();
     if (context.addRecent) context.addRecent();

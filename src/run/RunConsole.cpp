@@ -43,10 +43,7 @@ Console* Console::instance() {
 
 Console* Console::made() { return g_console; }
 
-Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
-    m_kill->setSingleShot(true);
-    m_kill->setInterval(kStopGraceMs);
-    connect(m_kill, &QTimer::timeout, this, &Console::KillIfLeft);
+Console::Console(QObject* parent) : QObject(parent) {
     m_tick = new QTimer(this);
     m_tick->setInterval(1000);
     connect(m_tick, &QTimer::timeout, this, &Console::Tick);
@@ -57,7 +54,7 @@ Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
 // every second then.
 void Console::Tell() {
     const RunState state = State();
-    P().holdCompileServer(state.live && KindOf(state.kind).holdsCompileServer);
+    P().compileServer().hold(state.live && KindOf(state.kind).holdsCompileServer);
     if (state.live && !m_tick->isActive()) m_tick->start();
     if (!state.live) m_tick->stop();
     if (state == m_told) return;
@@ -71,7 +68,7 @@ void Console::Tick() {
     const RunInfo info = Info();
     if (info.live() && m_limitRead != info.serial) {
         m_limitRead = info.serial;
-        P().readRunFileLimit();
+        P().run().readFileLimit();
     }
     Tell();
 }
@@ -107,12 +104,11 @@ void ServeResultWindows() {
     QObject::connect(Result::Windows(), &Result::Hub::made, Console::instance(), &Console::Serve);
 }
 
-void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
+void Console::setStopGraceMs(int ms) { m_graceMs = ms; }
 
 void Console::Forget() {
-    m_kill->stop();
     m_tick->stop();
-    P().setRunListener({});
+    disconnect(m_listening);
     m_folder.clear();
     m_started = false;
     m_kind = RunKind::Application;
@@ -125,22 +121,19 @@ ConsoleScope::~ConsoleScope() {
     if (Console* console = Console::made()) console->Forget();
 }
 
-// The platform in use tells this console of every change of the run.
+// The run of the platform in use tells this console of its every change.
 void Console::Listen() {
-    QPointer<Console> self(this);
-    P().setRunListener([self] {
-        if (self) self->Tell();
-    });
+    disconnect(m_listening);
+    m_listening = connect(&P().run(), &RunSlot::changed, this, &Console::Tell);
 }
 
 bool Console::Start(const QString& commandLine, QString* error, const QString& folder, RunKind kind) {
     Listen();
-    m_kill->stop();
     m_folder = folder;
     m_started = true;
     m_kind = kind;
-    m_resultAtStart = P().fileStamp(ResultPath());
-    const bool ok = P().startRun(commandLine, error);
+    m_resultAtStart = P().files().fileStamp(ResultPath());
+    const bool ok = P().run().start(commandLine, error);
     Tell();
     return ok;
 }
@@ -153,33 +146,26 @@ QString Console::Folder() const {
 void Console::SetSelectedFolder(std::function<QString()> selected) { m_selected = std::move(selected); }
 
 void Console::Stop() {
-    if (!P().runGroupAlive()) return;
-    P().signalRun(SIGTERM);
+    if (!P().run().alive()) return;
     // The grace counts from the first press: pressing again never puts the
     // kill off.
-    if (!m_kill->isActive()) m_kill->start();
-    Tell();
-}
-
-void Console::KillIfLeft() {
-    if (P().runGroupAlive()) P().signalRun(SIGKILL);
+    P().run().stop(m_graceMs);
     Tell();
 }
 
 void Console::StopForExit() {
-    m_kill->stop();
     // The applet viewer is no run, but it ends with Quenlark too.
-    P().stopApplet();
-    if (!P().runGroupAlive()) return;
-    P().signalRun(SIGTERM);
+    P().applet().stop();
+    if (!P().run().alive()) return;
+    P().run().signal(SIGTERM);
     const QDeadlineTimer until(kExitGraceMs);
-    while (P().runGroupAlive() && !until.hasExpired()) QThread::msleep(5);
-    if (P().runGroupAlive()) P().signalRun(SIGKILL);
+    while (P().run().alive() && !until.hasExpired()) QThread::msleep(5);
+    if (P().run().alive()) P().run().signal(SIGKILL);
 }
 
 bool Console::SendLine(const QString& line, QString* why) {
     const QByteArray bytes = line.toUtf8() + '\n';
-    const RunInput room = TakesInput() ? P().runInputRoom(bytes.size()) : RunInput::Closed;
+    const RunInput room = TakesInput() ? P().run().inputRoom(bytes.size()) : RunInput::Closed;
     if (room != RunInput::Takes) {
         if (why) *why = room == RunInput::Full ? kInputFull : kInputClosed;
         Tell();
@@ -189,8 +175,8 @@ bool Console::SendLine(const QString& line, QString* why) {
     // answers to it; the run was asked first whether it takes the line. A
     // transcript that cannot be written does not keep the line from the
     // program.
-    P().appendToFile(ResultPath(), bytes, nullptr);
-    if (P().writeRunInput(bytes)) return true;
+    P().files().appendToFile(ResultPath(), bytes, nullptr);
+    if (P().run().write(bytes)) return true;
     if (why) *why = kInputClosed;  // the program closed its input just now
     Tell();
     return false;
@@ -198,11 +184,11 @@ bool Console::SendLine(const QString& line, QString* why) {
 
 void Console::EndInput() {
     if (!TakesInput()) return;
-    P().closeRunInput();
+    P().run().closeInput();
     Tell();
 }
 
-RunInfo Console::Info() const { return P().runInfo(); }
+RunInfo Console::Info() const { return P().run().info(); }
 
 bool Console::TakesInput() const {
     const RunInfo info = Info();
@@ -213,9 +199,9 @@ QString Console::StateText() const {
     const RunInfo info = Info();
     // Only what the run wrote can have reached its limit: a result file it
     // never touched counts as empty, however large.
-    const FileStamp stamp = P().fileStamp(ResultPath());
+    const FileStamp stamp = P().files().fileStamp(ResultPath());
     const bool written = stamp.exists && stamp != m_resultAtStart;
-    return Run::StateText(info, P().monotonicMs(), written ? stamp.size : 0);
+    return Run::StateText(info, P().programs().monotonicMs(), written ? stamp.size : 0);
 }
 
 QString Seconds(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" 秒"); }

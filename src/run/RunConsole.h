@@ -74,12 +74,12 @@ signals:
 private:
     explicit Console(QObject* parent);
     void Listen();
-    void KillIfLeft();
     void Tell();
     void Tick();
 
-    QTimer* m_kill;
     QTimer* m_tick;
+    int m_graceMs = kStopGraceMs;
+    QMetaObject::Connection m_listening;  // to the run of the platform in use
     QString m_folder;
     bool m_started = false;
     std::function<QString()> m_selected;

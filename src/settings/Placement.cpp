@@ -25,8 +25,8 @@ const char* const kControlProp = "qlkTwips";
 const char* const kKindProp = "qlkKind";
 const char* const kFixedProp = "qlkFixedSize";
 
-double Tx() { return P().screen().twipsPerPixelX; }
-double Ty() { return P().screen().twipsPerPixelY; }
+double Tx() { return P().desktop().screen().twipsPerPixelX; }
+double Ty() { return P().desktop().screen().twipsPerPixelY; }
 
 int MenuPixels(QWidget* form) {
     if (auto* main = qobject_cast<QMainWindow*>(form); main && main->menuWidget())
@@ -124,7 +124,7 @@ void SetControlTwips(QWidget* control, const QRectF& t) {
 ControlKind KindOf(const QWidget* control) { return ControlKind(control->property(kKindProp).toInt()); }
 
 void CenterForm(QWidget* form) {
-    const ScreenMetrics screen = P().screen();
+    const ScreenMetrics screen = P().desktop().screen();
     FormTwips t = GetForm(form);
     t.Left = (screen.width - t.Width) / 2;
     t.Top = (screen.height - t.Height) / 2;

@@ -26,28 +26,31 @@ PlatformScope::PlatformScope(Platform& platform) : m_previous(g_platform) { g_pl
 
 PlatformScope::~PlatformScope() { g_platform = m_previous; }
 
-QString ReadSetting(const QString& section, const QString& key) { return P().readSetting(section, key); }
+QString ReadSetting(const QString& section, const QString& key) {
+    return P().store().readSetting(section, key);
+}
 
 namespace {
 void ReportWriteFailure() {
     if (g_writeFailureShown) return;
     g_writeFailureShown = true;
-    P().messageBox(nullptr,
-                   QStringLiteral("設定を保存できません。\n\n") + P().settingsPath() + u'\n' +
-                       P().lastSettingsError() +
-                       QStringLiteral("\n\nこのまま使えますが、変更した設定は次回の起動時には残りません。"),
-                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    P().desktop().messageBox(
+        nullptr,
+        QStringLiteral("設定を保存できません。\n\n") + P().store().settingsPath() + u'\n' +
+            P().store().lastSettingsError() +
+            QStringLiteral("\n\nこのまま使えますが、変更した設定は次回の起動時には残りません。"),
+        kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 }  // namespace
 
 void WriteSetting(const QString& section, const QString& key, const QString& value) {
-    if (!P().writeSetting(section, key, value)) ReportWriteFailure();
+    if (!P().store().writeSetting(section, key, value)) ReportWriteFailure();
 }
 
-SettingsBatch::SettingsBatch() { P().beginSettingsBatch(); }
+SettingsBatch::SettingsBatch() { P().store().beginSettingsBatch(); }
 
 SettingsBatch::~SettingsBatch() {
-    if (!P().endSettingsBatch()) ReportWriteFailure();
+    if (!P().store().endSettingsBatch()) ReportWriteFailure();
 }
 
 void ResetWriteFailureNotice() { g_writeFailureShown = false; }
@@ -125,10 +128,10 @@ void ConnectCheckMark(QAction* item, QObject* receiver, std::function<void()> ha
 
 void ToggleTopmost(QWidget* window, QAction* mnuBefore) {
     if (mnuBefore->isChecked()) {
-        P().setTopmost(window, false);
+        P().desktop().setTopmost(window, false);
         mnuBefore->setChecked(false);
     } else {
-        P().setTopmost(window, true);
+        P().desktop().setTopmost(window, true);
         mnuBefore->setChecked(true);
     }
 }

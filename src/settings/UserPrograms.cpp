@@ -7,7 +7,9 @@
 
 namespace Qlk {
 
-bool ProgramFound(const QString& setting) { return P().fileExists(setting) || P().foundOnPath(setting); }
+bool ProgramFound(const QString& setting) {
+    return P().files().fileExists(setting) || P().programs().foundOnPath(setting);
+}
 
 QString EarlyFailureText(const QString& commandLine, ExitStatus status) {
     const QString how = status.signal != 0 ? QStringLiteral("シグナル %1").arg(status.signal)
@@ -26,11 +28,10 @@ bool StartOnFile(const QString& setting, const QString& path, QWidget* window, Q
 bool StartWith(const QString& setting, const QStringList& arguments, QWidget* window, QString* reason) {
     const QString shown = setting + u' ' + arguments.join(u' ');
     QPointer<QWidget> parent(window);
-    return P().startWithArguments(setting, arguments, WindowStyle::NormalFocus, reason,
-                                  [parent, shown](ExitStatus s) {
-                                      P().messageBox(parent.data(), EarlyFailureText(shown, s), kErrorTitle,
-                                                     MsgIcon::Critical, MsgButtons::Ok);
-                                  });
+    return P().programs().startWithArguments(setting, arguments, reason, [parent, shown](ExitStatus s) {
+        P().desktop().messageBox(parent.data(), EarlyFailureText(shown, s), kErrorTitle, MsgIcon::Critical,
+                                 MsgButtons::Ok);
+    });
 }
 
 }  // namespace Qlk

@@ -25,23 +25,24 @@ const QString kJava = QStringLiteral(".java");
 void StartEditor(const QString& editor, const QStringList& arguments, const CommandContext& context) {
     QString reason;
     if (StartWith(editor, arguments, context.window, &reason)) return;
-    P().messageBox(context.window,
-                   QStringLiteral("エディタを起動できませんでした。\n\n") + editor + u' ' +
-                       arguments.join(u' ') + QStringLiteral("\n\n理由: ") + reason +
-                       QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
-                   kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    P().desktop().messageBox(context.window,
+                             QStringLiteral("エディタを起動できませんでした。\n\n") + editor + u' ' +
+                                 arguments.join(u' ') + QStringLiteral("\n\n理由: ") + reason +
+                                 QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
+                             kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
 }
 
 // The file-not-found message of the open commands; the two differ only in
 // their last line.
 void FileNotFound(const QString& path, const QString& lastLine, const CommandContext& context) {
-    P().beep();
-    P().messageBox(context.window,
-                   path +
-                       QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
-                                      "間違っている可能性があります。\n\n") +
-                       lastLine,
-                   QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
+    P().desktop().beep();
+    P().desktop().messageBox(
+        context.window,
+        path +
+            QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
+                           "間違っている可能性があります。\n\n") +
+            lastLine,
+        QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 // The program and arguments the editor's command line starts, split as
@@ -49,8 +50,8 @@ void FileNotFound(const QString& path, const QString& lastLine, const CommandCon
 bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
     const PathRules::SplitCommand split =
         PathRules::SplitCommandLine(setting, [](const QString& candidate, QString* resolved) {
-            if (candidate.contains(u'/')) return P().isProgramFile(candidate);
-            if (!P().foundOnPath(candidate)) return false;
+            if (candidate.contains(u'/')) return P().files().isProgramFile(candidate);
+            if (!P().programs().foundOnPath(candidate)) return false;
             *resolved = candidate;
             return true;
         });
@@ -67,9 +68,10 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     // The folder of the first selected folder button.
     const QString F = context.folder();  // F: the selected folder
     if (F.isEmpty()) {
-        P().messageBox(context.window,
-                       QStringLiteral("パスの設定がありません。\n設定した後、もう一度実行してください。"),
-                       QStringLiteral("設定がありません"), MsgIcon::Exclamation, MsgButtons::Ok);
+        P().desktop().messageBox(
+            context.window,
+            QStringLiteral("パスの設定がありません。\n設定した後、もう一度実行してください。"),
+            QStringLiteral("設定がありません"), MsgIcon::Exclamation, MsgButtons::Ok);
         return;
     }
 
@@ -79,8 +81,8 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     // An existing file is replaced only when the user says so. A name that
     // starts with a point is hidden from the file test, but the file is the
     // user's all the same and is not replaced unasked.
-    if (P().fileExists(T) || P().fileStamp(T).exists) {
-        const MsgResult answer = P().messageBox(
+    if (P().files().fileExists(T) || P().files().fileStamp(T).exists) {
+        const MsgResult answer = P().desktop().messageBox(
             context.window,
             T + QStringLiteral("\n\n はすでに存在しています。\n\n上書きしてもよろしいですか？"),
             QStringLiteral("ﾌｧｲﾙが存在しています"), MsgIcon::Exclamation, MsgButtons::YesNo);
@@ -90,20 +92,20 @@ void MakeNew(const QString& extension, const CommandContext& context) {
     // The copy replaces the target whole or not at all, keeping the mode of
     // a file it replaces; when it fails the user learns why and no editor is
     // started. The template's class-name placeholder becomes the typed name.
-    const QString templateFile = P().programFolder() + u'/' + QStringLiteral("temp") + E;
-    Platform::CopyRules rules;
+    const QString templateFile = P().files().programFolder() + u'/' + QStringLiteral("temp") + E;
+    Files::CopyRules rules;
     rules.placeholder = kClassNamePlaceholder;
     rules.replacement = N;
     QString reason;
-    if (!P().copyFile(templateFile, T, &reason, rules)) {
+    if (!P().files().copyFile(templateFile, T, &reason, rules)) {
         // The reason belongs to the template when it is not there, else to
         // the new file's place.
-        const QString failed = P().fileExists(templateFile) ? T : templateFile;
-        P().messageBox(context.window,
-                       QStringLiteral("ﾌｧｲﾙを作成できませんでした。\n\n作成するﾌｧｲﾙ: ") + T +
-                           QStringLiteral("\nひな形: ") + templateFile + QStringLiteral("\n\n理由: ") +
-                           failed + QStringLiteral(": ") + reason,
-                       kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+        const QString failed = P().files().fileExists(templateFile) ? T : templateFile;
+        P().desktop().messageBox(context.window,
+                                 QStringLiteral("ﾌｧｲﾙを作成できませんでした。\n\n作成するﾌｧｲﾙ: ") + T +
+                                     QStringLiteral("\nひな形: ") + templateFile +
+                                     QStringLiteral("\n\n理由: ") + failed + QStringLiteral(": ") + reason,
+                                 kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
         return;
     }
 
@@ -116,7 +118,7 @@ void OpenJava(const CommandContext& context) {
     const QString N = context.name;          // N: the class name as typed
     const QString T = F + u'/' + N + kJava;  // T: the file itself
     // No folder counts as a missing file.
-    if (F.isEmpty() || !P().fileExists(T)) {
+    if (F.isEmpty() || !P().files().fileExists(T)) {
         FileNotFound(T, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
         return;
     }
@@ -129,7 +131,7 @@ void OpenHtml(const CommandContext& context) {
     const QString E = S.HtmlExtension;   // E: the page extension
     // With no folder the page is looked for from the root.
     const QString T = F + u'/' + N + E;  // T: the file itself
-    if (!P().fileExists(T)) {
+    if (!P().files().fileExists(T)) {
         FileNotFound(T, QStringLiteral("もう一度確かめた後、実行してください。"), context);
         return;
     }
@@ -144,7 +146,7 @@ void OpenJavaAtLine(const QString& source, int line, QWidget* window) {
     // ("-e.java"). A relative path has no folder to start from (Quenlark's
     // own working folder is none of the user's): it counts as missing.
     const QString file = source.isEmpty() ? source : QDir::cleanPath(source);
-    if (!QDir::isAbsolutePath(file) || !P().fileStamp(file).exists) {
+    if (!QDir::isAbsolutePath(file) || !P().files().fileStamp(file).exists) {
         FileNotFound(file, QStringLiteral("もう一度確かめて見た後、実行してください。"), context);
         return;
     }

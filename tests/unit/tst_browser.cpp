@@ -147,7 +147,7 @@ private slots:
         QCOMPARE(F().started.size(), 1);
         QCOMPARE(F().started[0].commandLine,
                  S.Browser[0] + u' ' + S.JavaFileFolder[0] + QStringLiteral("/Hello.html"));
-        QCOMPARE(F().started[0].style, WindowStyle::NormalFocus);
+        QCOMPARE(F().started[0].via, FakePlatform::Started::Program);
         QCOMPARE(calls, QStringList{"recent"});
         QCOMPARE(F().beeps, 0);
     }

@@ -84,7 +84,7 @@ private slots:
         };
 
         QTimer::singleShot(50, drive);
-        const QString chosen = platform.openFileDialog(nullptr, QStringLiteral("ﾌﾞﾗｳｻﾞ選択"));
+        const QString chosen = platform.desktop().openFileDialog(nullptr, QStringLiteral("ﾌﾞﾗｳｻﾞ選択"));
         QCOMPARE(title, QStringLiteral("ﾌﾞﾗｳｻﾞ選択"));
         QCOMPARE(captions,
                  (QStringList{QStringLiteral("実行ﾌｧｲﾙ(*.exe)"), QStringLiteral("すべてのﾌｧｲﾙ(*.*)")}));
@@ -96,7 +96,8 @@ private slots:
 
         accept = false;
         QTimer::singleShot(50, drive);
-        QCOMPARE(platform.openFileDialog(nullptr, QStringLiteral("ｴﾃﾞｨﾀ選択(Javaﾌｧｲﾙ表示)")), QString());
+        QCOMPARE(platform.desktop().openFileDialog(nullptr, QStringLiteral("ｴﾃﾞｨﾀ選択(Javaﾌｧｲﾙ表示)")),
+                 QString());
         QCOMPARE(title, QStringLiteral("ｴﾃﾞｨﾀ選択(Javaﾌｧｲﾙ表示)"));
         QDir::setCurrent(saved);
     }

@@ -50,14 +50,14 @@ int TryWrites(const QString& folder, const QString& sources) {
         error.isEmpty())
         wrong |= 2;
     error.clear();
-    Platform::CopyRules missing;
+    Files::CopyRules missing;
     missing.onlyWhenMissing = true;
     if (FileRules::CopyReplacing(sources + QStringLiteral("/big.java"),
                                  folder + QStringLiteral("/result.txt"), &error, missing) ||
         error.isEmpty())
         wrong |= 4;
     error.clear();
-    Platform::CopyRules named;
+    Files::CopyRules named;
     named.placeholder = QStringLiteral("%CLASSNAME%");
     named.replacement = QStringLiteral("Hello");
     if (FileRules::CopyReplacing(sources + QStringLiteral("/temp.java"),

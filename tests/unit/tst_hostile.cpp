@@ -38,7 +38,7 @@ public:
         }
     }
     std::function<void()> beforeStart;
-    bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override {
+    bool recordStart(const QString& commandLine, Started::Via via, QString* error) override {
         if (beforeStart) beforeStart();
         events << QStringLiteral("start:") + commandLine;
         QString program;
@@ -46,7 +46,7 @@ public:
         if (!ProcessRules::ResolveCommand(commandLine, &program, &args, error)) return false;
         qint64 pid = 0;
         if (!ProcessRules::SpawnDetached(program, args, &pid, error)) return false;
-        started.append({commandLine, style});
+        started.append({commandLine, via});
         return true;
     }
 };

@@ -46,7 +46,8 @@ MsgResult ShowAndPressEnter(MsgButtons buttons, const QString& text, Seen* seen)
         });
     };
     QTimer::singleShot(0, drive);
-    return platform.messageBox(nullptr, text, QStringLiteral("title"), MsgIcon::Exclamation, buttons);
+    return platform.desktop().messageBox(nullptr, text, QStringLiteral("title"), MsgIcon::Exclamation,
+                                         buttons);
 }
 
 }  // namespace

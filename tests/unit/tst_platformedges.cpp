@@ -57,12 +57,19 @@ void PassWriter(const QString& fifo) {
 class SwappingFake : public FakePlatform {
 public:
     QString swapIn;  // moved over the looked-at file after the stamp
-    FileStamp fileStamp(const QString& path) override {
-        const FileStamp s = FileRules::Stamp(path);
-        if (!swapIn.isEmpty())
-            ::rename(QFile::encodeName(swapIn).constData(), QFile::encodeName(path).constData());
-        return s;
-    }
+    Files& files() override { return m_swapping; }
+
+private:
+    struct SwappingFiles : FakeFiles {
+        using FakeFiles::FakeFiles;
+        FileStamp fileStamp(const QString& path) override {
+            const FileStamp s = FileRules::Stamp(path);
+            const QString& swapIn = static_cast<SwappingFake&>(f).swapIn;
+            if (!swapIn.isEmpty())
+                ::rename(QFile::encodeName(swapIn).constData(), QFile::encodeName(path).constData());
+            return s;
+        }
+    } m_swapping{*this};
 };
 
 // The environment of a test platform: data and config below `home`.
@@ -200,20 +207,21 @@ void TestPlatformEdges::resultWindowReadsASwappedInFifoAsUnreadable() {
     WriteFile(path, "old output\n");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
     ResultReader reader(path);
-    QCOMPARE(reader.read(fake->fileStamp(path)).text, QStringLiteral("old output\n"));
+    QCOMPARE(reader.read(fake->files().fileStamp(path)).text, QStringLiteral("old output\n"));
 
     WriteFile(path, "old output\nmore\n");
     fake->swapIn = fifo;
     ResultReader::Update update;
-    QVERIFY2(FinishesWithin(
-                 2000, [&] { update = reader.read(fake->fileStamp(path)); }, [&] { PassWriter(path); }),
-             "the window blocked on the FIFO");
+    QVERIFY2(
+        FinishesWithin(
+            2000, [&] { update = reader.read(fake->files().fileStamp(path)); }, [&] { PassWriter(path); }),
+        "the window blocked on the FIFO");
     QVERIFY(update.readFailed);
     // Once an ordinary file is back, it is read again.
     fake->swapIn.clear();
     QFile::remove(path);
     WriteFile(path, "new output\n");
-    QCOMPARE(reader.read(fake->fileStamp(path)).text, QStringLiteral("new output\n"));
+    QCOMPARE(reader.read(fake->files().fileStamp(path)).text, QStringLiteral("new output\n"));
 }
 
 // ---- Bare command names are looked for on PATH, as the start does.
@@ -244,7 +252,7 @@ void TestPlatformEdges::programOnPath() {
                           QStringLiteral("/path-%1.txt").arg(QTest::currentDataTag()).replace(u' ', u'_')));
     QtPlatform platform;
     QString reason;
-    QVERIFY2(platform.startProcess(commandLine, WindowStyle::NormalFocus, &reason), qPrintable(reason));
+    QVERIFY2(platform.programs().startWithArguments(commandLine, {}, &reason, {}), qPrintable(reason));
 }
 
 // ---- The file reaches an editor or a browser as one argument.
@@ -278,8 +286,8 @@ void TestPlatformEdges::fileReachesTheProgramAsOneArgument() {
     qputenv("QLK_ARGS_OUT", QFile::encodeName(out));
     QtPlatform platform;
     QString reason;
-    QVERIFY2(platform.startWithArguments(setting.replace(QStringLiteral("{B}"), m_bin), {file},
-                                         WindowStyle::NormalFocus, &reason, {}),
+    QVERIFY2(platform.programs().startWithArguments(setting.replace(QStringLiteral("{B}"), m_bin), {file},
+                                                    &reason, {}),
              qPrintable(reason));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
     QString expected;
@@ -310,8 +318,8 @@ void TestPlatformEdges::earlyFailuresAreReportedOnce() {
         QString reason;
         std::function<void(ExitStatus)> watch;
         if (rows[i].watched) watch = [&reports, i](ExitStatus s) { reports[i] << s; };
-        QVERIFY2(platform.startWithArguments(rows[i].command, {QStringLiteral("/My Java/A.java")},
-                                             WindowStyle::NormalFocus, &reason, watch),
+        QVERIFY2(platform.programs().startWithArguments(rows[i].command, {QStringLiteral("/My Java/A.java")},
+                                                        &reason, watch),
                  qPrintable(reason));
     }
     // The late one ends after about six seconds; wait for it, then a little.
@@ -400,7 +408,7 @@ void TestPlatformEdges::singleInstanceLock() {
     bool got = false;
     {
         QtPlatform platform;
-        got = platform.claimSingleInstance();
+        got = platform.desktop().claimSingleInstance();
         if (got) {
             // The lock is ours now: it names this process.
             QLockFile probe(lockPath);
@@ -460,11 +468,11 @@ void TestPlatformEdges::aliasFolderIsSpaceFree() {
     QString alias, root;
     {
         QtPlatform platform;
-        alias = platform.shortPath(spaced);
+        alias = platform.files().shortPath(spaced);
         QVERIFY2(!alias.contains(u' '), qPrintable(alias));
         QCOMPARE(QFileInfo(alias).canonicalFilePath(), QFileInfo(spaced).canonicalFilePath());
         QVERIFY(FileRules::Exists(alias + QStringLiteral("/Hello.java")));
-        QCOMPARE(platform.shortPath(spaced), alias);  // stable while the program runs
+        QCOMPARE(platform.files().shortPath(spaced), alias);  // stable while the program runs
         root = QFileInfo(alias).path();
         QCOMPARE(ModeOf(root), mode_t(0700));
         if (where == QStringLiteral("runtime")) QCOMPARE(root, run + QStringLiteral("/quenlark-aliases"));
@@ -502,10 +510,10 @@ void TestPlatformEdges::childrenGetTheEnvironmentQuenlarkWasStartedWith() {
     WriteFile(m_bin + QStringLiteral("/env.bat"),
               "cd $1 || exit 1\n{ pwd -P; env; } > \"$2.tmp\"\nmv \"$2.tmp\" \"$2\"\n");
     QtPlatform platform;
-    const QString folder = platform.shortPath(spaced);
+    const QString folder = platform.files().shortPath(spaced);
     QString reason;
-    QVERIFY2(platform.startProcess(m_bin + QStringLiteral("/env.bat ") + folder + u' ' + out,
-                                   WindowStyle::Hidden, &reason),
+    QVERIFY2(platform.programs().startWithArguments(m_bin + QStringLiteral("/env.bat ") + folder + u' ' + out,
+                                                    {}, &reason, {}),
              qPrintable(reason));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
     const QStringList lines = QString::fromUtf8(ReadFile(out)).split(u'\n');

@@ -214,7 +214,7 @@ void TestProgramCopy::writableProgramFolderIsUsedAsItIs() {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     QVERIFY(!ProgramCopy::IsSystemInstall(QCoreApplication::applicationDirPath()));
     QtPlatform platform;
-    QCOMPARE(platform.programFolder(), QCoreApplication::applicationDirPath());
+    QCOMPARE(platform.files().programFolder(), QCoreApplication::applicationDirPath());
     QVERIFY(!QFile::exists(home.filePath(QStringLiteral("data/Quenlark/program"))));
 }
 

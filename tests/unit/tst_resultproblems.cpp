@@ -41,7 +41,7 @@ struct Bench {
         S.WindowsFolder = fake->dataFolder;
         result = fake->dataFolder + QStringLiteral("result.txt");
         TestFiles::WriteFile(result, {});
-        S.ResultFileTime = fake->fileStamp(result);
+        S.ResultFileTime = fake->files().fileStamp(result);
         folder = fake->root() + QStringLiteral("/my src");
         TestFiles::WriteFile(folder + QStringLiteral("/Bad.java"), "class Bad {}\n");
         TestFiles::WriteFile(folder + QStringLiteral("/Ask.java"), "class Ask {}\n");

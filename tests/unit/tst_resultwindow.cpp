@@ -35,7 +35,7 @@ struct Setup {
         S.WindowsFolder = fake->dataFolder;
         file = fake->dataFolder + QStringLiteral("result.txt");
         WriteFile(file, initial);
-        S.ResultFileTime = fake->fileStamp(file);
+        S.ResultFileTime = fake->files().fileStamp(file);
     }
     ~Setup() { Result::Discard(); }
     frmResultText* Open() {
@@ -158,7 +158,7 @@ void TestResultWindow::emptyAndUnreadableFiles() {
     s.fake->unreadable << s.file;
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QString());
-    QCOMPARE(S.ResultFileTime, s.fake->fileStamp(s.file));
+    QCOMPARE(S.ResultFileTime, s.fake->files().fileStamp(s.file));
     s.fake->unreadable.clear();
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QString());
@@ -437,10 +437,10 @@ void TestResultWindow::watcherShowsChangesWithoutTimer() {
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("seen at once\nand more\n"), 500);
     // A rewrite that keeps size and time (within one clock tick) is still
     // reported by the file system and read.
-    const FileStamp before = s.fake->fileStamp(s.file);
+    const FileStamp before = s.fake->files().fileStamp(s.file);
     WriteFile(s.file, "SEEN AT ONCE\nAND MORE\n");
     SetTime(s.file, before.mtimeNs / 1000000000, long(before.mtimeNs % 1000000000));
-    QCOMPARE(s.fake->fileStamp(s.file), before);
+    QCOMPARE(s.fake->files().fileStamp(s.file), before);
     QTRY_COMPARE_WITH_TIMEOUT(Shown(w), QStringLiteral("SEEN AT ONCE\nAND MORE\n"), 500);
 }
 

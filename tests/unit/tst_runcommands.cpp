@@ -45,7 +45,7 @@ struct Bench {
         S.RecentNumber = QStringLiteral("10");
         S.Recent = QStringList(10, QString());
         Touch(fake->dataFolder + QStringLiteral("result.txt"));
-        S.ResultFileTime = fake->fileStamp(fake->dataFolder + QStringLiteral("result.txt"));
+        S.ResultFileTime = fake->files().fileStamp(fake->dataFolder + QStringLiteral("result.txt"));
         folders[0] = fake->root() + QStringLiteral("/java");
         folders[1] = fake->root() + QStringLiteral("/My Java Files");
         folders[2] = fake->root() + QStringLiteral("/gone");
@@ -144,7 +144,7 @@ void TestRunCommands::kindRows() {
     expected.replace(QStringLiteral("{P}"), b.fake->programDir).replace(QStringLiteral("{F}"), b.folders[0]);
     QCOMPARE(b.fake->started.size(), 1);
     QCOMPARE(b.fake->started[0].commandLine, expected);
-    QCOMPARE(b.fake->run.serial, quint64(asRun));
+    QCOMPARE(b.fake->runState.serial, quint64(asRun));
     QCOMPARE(Result::Current() != nullptr, result);
     QCOMPARE(b.fake->compileServerStarts, serverStarts);
     QCOMPARE(S.Recent.value(0), QStringLiteral("jp.Hello"));
@@ -271,8 +271,8 @@ void TestRunCommands::buttons() {
     QString expected = line;
     expected.replace(QStringLiteral("{P}"), fake.programDir).replace(QStringLiteral("{F}"), b.folders[0]);
     QCOMPARE(fake.started[0].commandLine, expected);
-    QCOMPARE(fake.started[0].style,
-             kind == RunKind::Applet ? WindowStyle::Hidden : WindowStyle::MinimizedNoFocus);
+    QCOMPARE(fake.started[0].via,
+             kind == RunKind::Applet ? FakePlatform::Started::Applet : FakePlatform::Started::Run);
     // The result window comes up for compile and application runs only.
     QCOMPARE(Result::Current() != nullptr, kind != RunKind::Applet);
     if (Result::Current()) QVERIFY(Result::Current()->isVisible());

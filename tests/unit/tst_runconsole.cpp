@@ -43,7 +43,7 @@ struct Bench {
         S.Recent = QStringList(10, QString());
         result = fake->dataFolder + QStringLiteral("result.txt");
         Touch(result);
-        S.ResultFileTime = fake->fileStamp(result);
+        S.ResultFileTime = fake->files().fileStamp(result);
         const QString folder = fake->root() + QStringLiteral("/java");
         QDir().mkpath(folder);
         for (const char* ext : {".java", ".class", ".html"})
@@ -170,8 +170,8 @@ void TestRunConsole::oneLiveRun() {
     QVERIFY(!b.fake->compileServerHeld);
     QCOMPARE(b.signalsAndStarts(), QStringList({"compile.bat", "applet.bat", "signal:9", "apli.bat"}));
     QCOMPARE(b.fake->appletStops, 0);
-    QCOMPARE(b.fake->run.serial, quint64(2));
-    QVERIFY(b.fake->run.live());
+    QCOMPARE(b.fake->runState.serial, quint64(2));
+    QVERIFY(b.fake->runState.live());
     // The window shows the new run, not the killed one.
     QVERIFY(b.window()->StatusText().startsWith(QStringLiteral("実行中")));
     // An ended run is not killed by the next start.
@@ -211,7 +211,7 @@ void TestRunConsole::stopSequence() {
     QCOMPARE(b.fake->runSignals.value(0), 15);
     QTest::qWait(200);
     QCOMPARE(b.fake->runSignals, sent);
-    QVERIFY(!b.fake->run.live());
+    QVERIFY(!b.fake->runState.live());
     // 停止 stops the run only, never the applet viewer.
     QCOMPARE(b.fake->appletStops, 0);
     QVERIFY(!w->cmdStop->isEnabled());
@@ -240,7 +240,7 @@ void TestRunConsole::limitNoteNeedsOutputOfTheRun() {
     QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(200 * 1024));
     big.close();
     b.form->RunButton(RunKind::Application)->click();
-    b.fake->run.fileLimit = 100 * 1024;
+    b.fake->runState.fileLimit = 100 * 1024;
     QVERIFY(!Run::Console::instance()->StateText().contains(QStringLiteral("上限")));
     QVERIFY(big.open(QIODevice::Append) && big.write("output\n") > 0);
     big.close();
@@ -272,7 +272,7 @@ void TestRunConsole::shutDownAndExitStopTheRun() {
         b.form->Form_Unload();
     // Done before the handler returns, within the short grace.
     QCOMPARE(b.fake->runSignals, sent);
-    QVERIFY(!b.fake->run.live());
+    QVERIFY(!b.fake->runState.live());
     QVERIFY2(t.elapsed() < Run::Console::kExitGraceMs + 300, qPrintable(QString::number(t.elapsed())));
     QCOMPARE(b.fake->appletStops, 1);
     // Nothing live: shut-down does not wait.
@@ -347,10 +347,10 @@ void TestRunConsole::typedLines() {
     // the input.
     w->txtInput->setText(QStringLiteral("x"));
     QTest::keyClick(w->txtInput, Qt::Key_D, Qt::ControlModifier);
-    QVERIFY(b.fake->run.inputOpen);
+    QVERIFY(b.fake->runState.inputOpen);
     w->txtInput->clear();
     QTest::keyClick(w->txtInput, Qt::Key_D, Qt::ControlModifier);
-    QVERIFY(!b.fake->run.inputOpen);
+    QVERIFY(!b.fake->runState.inputOpen);
     QVERIFY(!w->txtInput->isEnabled());
     QVERIFY(w->cmdStop->isEnabled());
     QVERIFY(w->lblStatus->text().endsWith(QStringLiteral("入力は終わりました")));

@@ -154,15 +154,16 @@ void TestRunPlatform::shortPathRows() {
     const QString spaced = m_dir.path() + QStringLiteral("/short path/of java");
     QVERIFY(QDir().mkpath(spaced));
 
-    QCOMPARE(platform.shortPath(QString()), QString());
-    QCOMPARE(platform.shortPath(m_dir.path() + QStringLiteral("/not here")), QString());
-    QCOMPARE(platform.shortPath(m_files + QStringLiteral("/Hello.java")), QString());  // a file, not a folder
-    QCOMPARE(platform.shortPath(m_files), m_files);
-    const QString alias = platform.shortPath(spaced);
+    QCOMPARE(platform.files().shortPath(QString()), QString());
+    QCOMPARE(platform.files().shortPath(m_dir.path() + QStringLiteral("/not here")), QString());
+    QCOMPARE(platform.files().shortPath(m_files + QStringLiteral("/Hello.java")),
+             QString());  // a file, not a folder
+    QCOMPARE(platform.files().shortPath(m_files), m_files);
+    const QString alias = platform.files().shortPath(spaced);
     QVERIFY(!alias.contains(u' '));
     QVERIFY(alias.startsWith(home.path() + QStringLiteral("/run/")));
     QCOMPARE(QFileInfo(alias).canonicalFilePath(), QFileInfo(spaced).canonicalFilePath());
-    QCOMPARE(platform.shortPath(spaced), alias);
+    QCOMPARE(platform.files().shortPath(spaced), alias);
 }
 
 void TestRunPlatform::resolveCommand_data() {
@@ -241,9 +242,9 @@ void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
     qputenv("QLK_TEST_OUT", QFile::encodeName(out));
     QtPlatform platform;
     QString reason;
-    QVERIFY(platform.startProcess(
-        m_program + QStringLiteral("/apli.bat ") + m_files + QStringLiteral(" Hello World"),
-        WindowStyle::MinimizedNoFocus, &reason));
+    QVERIFY(platform.programs().startWithArguments(
+        m_program + QStringLiteral("/apli.bat ") + m_files + QStringLiteral(" Hello World"), {}, &reason,
+        {}));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 5000);
     QFile f(out);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -267,14 +268,14 @@ void TestRunPlatform::startRunsScriptDetachedWithSplitArguments() {
 void TestRunPlatform::startFailureGivesReason() {
     QtPlatform platform;
     QString reason;
-    QVERIFY(
-        !platform.startProcess(m_program + QStringLiteral("/nothing.bat a b"), WindowStyle::Hidden, &reason));
+    QVERIFY(!platform.programs().startWithArguments(m_program + QStringLiteral("/nothing.bat a b"), {},
+                                                    &reason, {}));
     QCOMPARE(reason, QString::fromLocal8Bit(strerror(ENOENT)));
     if (::geteuid() != 0) {  // root may read anything
         WriteFile(m_program + QStringLiteral("/locked.bat"), "exit 0\n", QFile::Permissions());
         QFile::setPermissions(m_program + QStringLiteral("/locked.bat"), QFile::Permissions());
-        QVERIFY(!platform.startProcess(m_program + QStringLiteral("/locked.bat a"), WindowStyle::Hidden,
-                                       &reason));
+        QVERIFY(!platform.programs().startWithArguments(m_program + QStringLiteral("/locked.bat a"), {},
+                                                        &reason, {}));
         QVERIFY2(reason.contains(QStringLiteral("locked.bat")), qPrintable(reason));
     }
 }
@@ -289,11 +290,11 @@ void TestRunPlatform::earlyFailureBringsItsErrorOutput() {
     QtPlatform platform;
     ExitStatus status;
     bool failed = false;
-    QVERIFY(platform.startWithArguments(editor, {QStringLiteral("Hello.java")}, WindowStyle::NormalFocus,
-                                        nullptr, [&](ExitStatus s) {
-                                            status = s;
-                                            failed = true;
-                                        }));
+    QVERIFY(platform.programs().startWithArguments(editor, {QStringLiteral("Hello.java")}, nullptr,
+                                                   [&](ExitStatus s) {
+                                                       status = s;
+                                                       failed = true;
+                                                   }));
     QTRY_VERIFY(failed);
     QCOMPARE(status.code, 1);
     QCOMPARE(status.errorOutput, QStringLiteral("warming up\nテキストエディタが見つかりません"));

@@ -130,7 +130,7 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     const OnExit graceBack([console] { console->setStopGraceMs(Run::Console::kStopGraceMs); });
     const QString pidFile = m_dir.path() + QStringLiteral("/grandchild");
     QFile::remove(pidFile);
-    QVERIFY(platform.startRun(QString(), nullptr) == false);  // nothing to start
+    QVERIFY(platform.run().start(QString(), nullptr) == false);  // nothing to start
     QString error;
     // The command line splits at spaces, so the script comes from a file.
     const QString scriptFile = m_dir.path() + QStringLiteral("/script.bat");
@@ -142,15 +142,15 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     QElapsedTimer t;
     t.start();
     console->Stop();
-    QTRY_VERIFY_WITH_TIMEOUT(!platform.runGroupAlive(), 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(!platform.run().alive(), 3000);
     const qint64 took = t.elapsed();
     QVERIFY(!Alive(grandchild));
     if (killed)
         QVERIFY2(took >= 350, qPrintable(QString::number(took)));
     else
         QVERIFY2(took < 350, qPrintable(QString::number(took)));
-    QTRY_VERIFY(!platform.runInfo().live());
-    QVERIFY(platform.runInfo().stopSent);
+    QTRY_VERIFY(!platform.run().info().live());
+    QVERIFY(platform.run().info().stopSent);
     QVERIFY(console->StateText().startsWith(QStringLiteral("停止しました")));
 }
 

@@ -124,7 +124,7 @@ private slots:
         QCOMPARE(f.beeps, 0);
         QCOMPARE(f.started.size(), 1);
         QCOMPARE(f.started[0].commandLine, (java ? S.JavaEdit : S.HtmlEdit) + u' ' + target);  // unquoted
-        QCOMPARE(f.started[0].style, WindowStyle::NormalFocus);
+        QCOMPARE(f.started[0].via, FakePlatform::Started::Program);
         QCOMPARE(S.HtmlExtension, htmlExtension);
         // The new name is not recorded in the history.
         QVERIFY(f.writes.isEmpty());
@@ -342,7 +342,7 @@ private slots:
             QCOMPARE(f.started.size(), 1);
             QCOMPARE(f.started[0].commandLine, (java ? S.JavaEdit : S.HtmlEdit) + u' ' + folderUsed + u'/' +
                                                    name + (java ? QStringLiteral(".java") : htmlExtension));
-            QCOMPARE(f.started[0].style, WindowStyle::NormalFocus);
+            QCOMPARE(f.started[0].via, FakePlatform::Started::Program);
         } else {
             const QString path = lookedFor.startsWith(u'!') ? lookedFor.mid(1) : f.root() + lookedFor;
             QVERIFY(f.started.isEmpty());

@@ -81,7 +81,7 @@ void TestStartup::freshStore() {
     // The result file was seeded and its stamp recorded.
     const QString result = fake->dataFolder + QStringLiteral("result.txt");
     QVERIFY(QFile::exists(result));
-    QCOMPARE(S.ResultFileTime, fake->fileStamp(result));
+    QCOMPARE(S.ResultFileTime, fake->files().fileStamp(result));
 
     // Design state: first folder, both panels, not on top, centred.
     QVERIFY(form.optPath[0]->isChecked());
@@ -200,7 +200,7 @@ void TestStartup::leftoversRemovedOnlyByTheRunningCopy() {
     QFETCH(bool, otherCopyRunning);
     FakeScope fake;
     fake->seedConfigured();
-    const QString config = QFileInfo(fake->settingsPath()).absolutePath() + u'/';
+    const QString config = QFileInfo(fake->store().settingsPath()).absolutePath() + u'/';
     const QString theirs[] = {config + QStringLiteral("Quenlark.ini.backup"),
                               config + QStringLiteral("Quenlark.ini.old123"),
                               fake->dataFolder + QStringLiteral("result.txt.ABCDEF")};

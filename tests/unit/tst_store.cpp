@@ -126,7 +126,7 @@ void TestStore::unwritableStoreIsReportedOnce() {
     WriteSetting(kSetting, QStringLiteral("ShowPath"), QStringLiteral("True"));
     QCOMPARE(fake->boxes.size(), 1);
     QCOMPARE(fake->boxes[0].title, QStringLiteral("Quenlark ｴﾗｰ"));
-    QVERIFY(fake->boxes[0].text.contains(fake->settingsPath()));
+    QVERIFY(fake->boxes[0].text.contains(fake->store().settingsPath()));
     QVERIFY(fake->boxes[0].text.contains(QStringLiteral("Permission denied")));
 
     // A real store in a folder that cannot be created reports the reason.

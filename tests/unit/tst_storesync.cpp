@@ -40,14 +40,14 @@ class TestStoreSync : public QObject {
 private slots:
     void writeIsSyncedBeforeItReplacesTheStore() {
         FakeScope fake;
-        g_storePath = fake->settingsPath();
+        g_storePath = fake->store().settingsPath();
         Qlk::WriteSetting(Qlk::kSetting, Qlk::Key::JavaEdit, QStringLiteral("/usr/bin/new"));
         const QList<Synced> synced = g_synced;
         g_storePath.clear();
         g_synced.clear();
 
         QCOMPARE(fake->storedValue(Qlk::kSetting, Qlk::Key::JavaEdit), QStringLiteral("/usr/bin/new"));
-        const QString folder = QFileInfo(fake->settingsPath()).absolutePath();
+        const QString folder = QFileInfo(fake->store().settingsPath()).absolutePath();
         bool file = false, folderAfter = false;
         for (const Synced& s : synced) {
             if (QFileInfo(s.path).absolutePath() == folder && s.storeBefore.isEmpty()) file = true;

@@ -118,7 +118,7 @@ private slots:
         // The setting's command line, then the file as one argument.
         QCOMPARE(F().started[0].extraArgs, QStringList{file});
         QCOMPARE(F().started[0].commandLine, setting + u' ' + file);
-        QCOMPARE(F().started[0].style, WindowStyle::NormalFocus);
+        QCOMPARE(F().started[0].via, FakePlatform::Started::Program);
     }
 
     // A program that fails soon after its start: one critical box with the
