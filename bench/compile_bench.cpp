@@ -132,7 +132,8 @@ int main(int argc, char* argv[]) {
     for (const char* n : {"Long", "Lang"}) WriteWhole(folder + "/" + n + ".java", LongSource(n));
 
     // The run's end reaches the result window as in the program.
-    Run::ServeResultWindows();
+    Run::Console console;
+    Run::ServeResultWindows(console);
     Result::Show();
     auto* w = static_cast<frmResultText*>(Result::Current());
     // One click of ｺﾝﾊﾟｲﾙ実行 until the window shows the compile finished;
@@ -150,7 +151,7 @@ int main(int argc, char* argv[]) {
         Until([&] { return w->Text1->toPlainText() == QStringLiteral("waiting\n"); }, 10000);
         QElapsedTimer t;
         t.start();
-        Run::Execute(RunKind::Compile, context);
+        Run::Execute(RunKind::Compile, context, console);
         Until([&] { return w->Text1->toPlainText().contains(done); }, 60000);
         return t.nsecsElapsed() / 1e6;
     };

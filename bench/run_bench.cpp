@@ -313,7 +313,7 @@ int Writer(const QString& file, int seconds, const QByteArray& kind) {
 // Click of the compile button until its script runs: the script marks its
 // start by creating a file. The baseline starts the same script with
 // posix_spawn directly.
-void Start(const QString& root) {
+void Start(const QString& root, Run::Console& console) {
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/bench-program");
     QDir().mkpath(program);
     const QString mark = root + QStringLiteral("/started");
@@ -361,7 +361,7 @@ void Start(const QString& root) {
         QFile::remove(mark);
         QElapsedTimer t;
         t.start();
-        Run::Execute(RunKind::Compile, context);
+        Run::Execute(RunKind::Compile, context, console);
         const double returned = t.nsecsElapsed() / 1e6;
         const double ran = waitMark(t);
         if (keep) {
@@ -454,9 +454,9 @@ void WriteScript(const QString& path, const QByteArray& body) {
     WriteWhole(path, "#!/bin/sh\nexec >>\"$QLK_RESULT\" 2>&1\n" + body + "\n");
 }
 
-bool StartRun(const QString& script) {
+bool StartRun(Run::Console& console, const QString& script) {
     QString error;
-    if (!Run::Console::instance()->Start(script, &error)) {
+    if (!console.Start(script, &error)) {
         std::printf("start failed: %s\n", qPrintable(error));
         return false;
     }
@@ -467,14 +467,14 @@ void WaitGone() {
     Until([] { return !P().run().alive(); }, 10000);
 }
 
-void ConsoleBench(const QString& root, const QString& file, const QString& self) {
+void ConsoleBench(Run::Console& console, const QString& root, const QString& file, const QString& self) {
     qputenv("QLK_RESULT", QFile::encodeName(file));
     frmResultText* w = OpenResult();
     const QString echo = root + QStringLiteral("/echo.bat");
     WriteScript(echo, "while IFS= read -r x; do echo \"echo:$x\"; done");
     QList<double> ours, base;
     WriteWhole(file, "");
-    if (!StartRun(echo)) return;
+    if (!StartRun(console, echo)) return;
     Pause(300);
     for (int i = 0; i < 20; ++i) {
         const QString line = QStringLiteral("line %1 入力").arg(i);
@@ -496,7 +496,7 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
         "Enter until echo shown: median %.1f ms (max %.1f); append by us until shown: median %.1f ms; "
         "ratio %.2f\n",
         Median(ours), *std::max_element(ours.begin(), ours.end()), Median(base), Median(ours) / Median(base));
-    Run::Console::instance()->Stop();
+    console.Stop();
     WaitGone();
 
     // Stop: java busy loop, shell ignoring SIGTERM, and the SIGKILL floor.
@@ -511,7 +511,7 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
         QList<double> times;
         for (int i = 0; i < rounds; ++i) {
             WriteWhole(file, "");
-            if (!StartRun(script)) break;
+            if (!StartRun(console, script)) break;
             Until([&] { return P().files().fileStamp(file).size > 0; }, 10000);
             Pause(300);
             QElapsedTimer t;
@@ -519,7 +519,7 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
             if (kill)
                 P().run().signal(SIGKILL);
             else
-                Run::Console::instance()->Stop();
+                console.Stop();
             WaitGone();
             times << t.nsecsElapsed() / 1e6;
         }
@@ -562,15 +562,15 @@ void ConsoleBench(const QString& root, const QString& file, const QString& self)
     const QString cat = root + QStringLiteral("/cat.bat");
     WriteScript(cat, "cat");
     WriteWhole(file, "");
-    StartRun(cat);
+    StartRun(console, cat);
     const double idle = typing(3000);
-    Run::Console::instance()->Stop();
+    console.Stop();
     WaitGone();
     const QString flood = root + QStringLiteral("/flood.bat");
     WriteWhole(flood, "exec '" + QFile::encodeName(self) + "' --writer \"$QLK_RESULT\" 8 lines\n");
-    StartRun(flood);
+    StartRun(console, flood);
     const double busy = typing(7000);
-    Run::Console::instance()->Stop();
+    console.Stop();
     WaitGone();
     std::printf(
         "typing while the run prints 10 MB/s: longest UI stall %.1f ms; typing to a quiet run %.1f ms\n",
@@ -589,7 +589,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QtPlatform platform;
     SetPlatform(&platform);
-    Run::ServeResultWindows();
+    Run::Console console;
+    Run::ServeResultWindows(console);
     S.WindowsFolder = platform.files().windowsFolder();
     S.HtmlExtension = QStringLiteral(".html");
     const QString file = S.WindowsFolder + QStringLiteral("result.txt");
@@ -599,7 +600,7 @@ int main(int argc, char* argv[]) {
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("all");
     const int floodSeconds = argc > 2 ? atoi(argv[2]) : 30;
     if (mode == "latency" || mode == "all") Latency(file);
-    if (mode == "start" || mode == "all") Start(home.path());
+    if (mode == "start" || mode == "all") Start(home.path(), console);
     if (mode == "flood" || mode == "all")
         Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, true);
     if (mode == "flood-endless") Flood(file, QCoreApplication::applicationFilePath(), floodSeconds, false);
@@ -609,7 +610,7 @@ int main(int argc, char* argv[]) {
     if (mode == "digits" || mode == "all")
         Problems(file, QCoreApplication::applicationFilePath(), "digits", std::min(floodSeconds, 10));
     if (mode == "console" || mode == "all")
-        ConsoleBench(home.path(), file, QCoreApplication::applicationFilePath());
+        ConsoleBench(console, home.path(), file, QCoreApplication::applicationFilePath());
     SetPlatform(nullptr);
     return 0;
 }

@@ -241,8 +241,9 @@ private:
     FakeCompileServer m_compileServer{*this};
 };
 
-// Installs a fresh fake as the program's platform and resets the shared
-// settings; removes it again when it goes out of scope.
+// Installs a fresh fake as the program's platform, with a console of its
+// own, and resets the shared settings; removes it again when it goes out
+// of scope.
 class FakeScope {
 public:
     FakeScope();
@@ -253,5 +254,7 @@ public:
 
 private:
     Qlk::PlatformScope m_installed;
-    Run::ConsoleScope m_console;  // ends first, while the fake is installed
+
+public:
+    Run::Console console;  // ends first, while the fake is installed
 };

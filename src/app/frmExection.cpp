@@ -71,7 +71,7 @@ QIcon Picture(const QString& file) {
 
 }  // namespace
 
-frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
+frmExection::frmExection(Run::Console& console, QWidget* parent) : QMainWindow(parent), m_console(console) {
     setObjectName(QStringLiteral("frmExection"));
     setWindowTitle(kAppName);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -90,12 +90,12 @@ frmExection::frmExection(QWidget* parent) : QMainWindow(parent) {
     InitForm(this, FormTwips{0, 0, kInnerWidth + kFrameX, FormHeight(true, true), kFrameX, kMainFrameY},
              true);
     Result::SetMainWindow(this);
-    Run::ServeResultWindows();
+    Run::ServeResultWindows(m_console);
     connect(Result::Windows(), &Result::Hub::made, this, [](frmResultText* window) {
         connect(window, &frmResultText::openLine, window,
                 [window](const QString& file, int line) { Sources::OpenJavaAtLine(file, line, window); });
     });
-    Run::Console::instance()->SetSelectedFolder([this] { return Context().folder(); });
+    m_console.SetSelectedFolder([this] { return Context().folder(); });
     Options::SetMainWindow(this);
     connect(Changes(), &SettingsSignals::applied, this, &frmExection::SettingsApplied);
 }
@@ -106,7 +106,7 @@ frmExection::~frmExection() {
     About::Discard();
     Options::SetMainWindow(nullptr);
     Result::SetMainWindow(nullptr);
-    Run::Console::instance()->SetSelectedFolder({});
+    m_console.SetSelectedFolder({});
 }
 
 void frmExection::BuildControls() {
@@ -262,7 +262,7 @@ void frmExection::BuildMenu() {
     };
     for (int i = 0; i < Run::Kinds().size(); ++i)
         if (!Run::Kinds()[i].key.isEmpty()) key(Run::Kinds()[i].key, [this, i] { cmdExection[i]->click(); });
-    key(QKeySequence(Qt::CTRL | Qt::Key_Pause), [] { Run::Console::instance()->Stop(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Pause), [this] { m_console.Stop(); });
 }
 
 bool frmExection::Form_Load() {
@@ -368,7 +368,7 @@ bool frmExection::RestoreWindowState() {
 void frmExection::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    Run::Console::instance()->StopForExit();
+    m_console.StopForExit();
     P().compileServer().stop();
     // The window state and the result window's, in one rewrite.
     const SettingsBatch batch;
@@ -470,14 +470,16 @@ void frmExection::mnuEnd_Click() {
     // Ends at once: nothing of the window's state, nor the result window's, is
     // written.
     m_unloaded = true;
-    Run::Console::instance()->StopForExit();
+    m_console.StopForExit();
     Result::Discard();
     Options::Discard();
     About::Discard();
     QApplication::exit(0);
 }
 
-void frmExection::cmdExection_Click(int Index) { Run::Execute(Run::Kinds().at(Index).kind, Context()); }
+void frmExection::cmdExection_Click(int Index) {
+    Run::Execute(Run::Kinds().at(Index).kind, Context(), m_console);
+}
 void frmExection::cmdBrowser_Click(int Index) { Run::Browser(Index, Context()); }
 void frmExection::mnuJavaMake_Click() { Sources::MakeNew(QStringLiteral(".java"), Context()); }
 void frmExection::mnuHtmlMake_Click() { Sources::MakeNew(S.HtmlExtension, Context()); }

@@ -17,11 +17,15 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QToolButton;
+namespace Run {
+class Console;
+}
 
 class frmExection : public QMainWindow, public MainWindowFace {
     Q_OBJECT
 public:
-    explicit frmExection(QWidget* parent = nullptr);
+    // `console` runs what the run buttons start; it outlives the window.
+    explicit frmExection(Run::Console& console, QWidget* parent = nullptr);
     ~frmExection() override;
 
     // Start-up. Returns false when the program must end before showing the
@@ -95,5 +99,6 @@ private:
     void TakeSettings(const Qlk::Settings& loaded, bool historySizeUnset);
     bool RestoreWindowState();
     void SetPathTop(double top);
+    Run::Console& m_console;
     bool m_unloaded = false;
 };

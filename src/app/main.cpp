@@ -40,12 +40,13 @@ int main(int argc, char* argv[]) {
     const Qlk::PlatformScope installed(platform);
     int result = 0;
     {
-        frmExection main;
+        Run::Console console;
+        frmExection main(console);
         FirstPaintProbe::InstallIfAsked(&main);
         // Logout or shutdown: the run stops and the program shuts down as
         // when its window is closed.
-        RunProcess::watchTerminationSignals([&main] {
-            Run::Console::instance()->StopForExit();
+        RunProcess::watchTerminationSignals([&main, &console] {
+            console.StopForExit();
             main.close();
             QApplication::quit();
         });

@@ -20,9 +20,9 @@ const QString kLf = QStringLiteral("\n");
 // Starts the command line in the kind's slot; a start that fails is told to
 // the user, naming the command line and the system's reason, and false is
 // returned.
-bool Start(const CommandContext& context, const QString& commandLine, const Kind& row) {
+bool Start(const CommandContext& context, const QString& commandLine, const Kind& row, Console& console) {
     QString reason;
-    if (row.slot == Slot::Run ? Console::instance()->Start(commandLine, &reason, context.folder(), row.kind)
+    if (row.slot == Slot::Run ? console.Start(commandLine, &reason, context.folder(), row.kind)
                               : P().applet().start(commandLine, &reason))
         return true;
     P().desktop().beep();
@@ -75,7 +75,7 @@ std::optional<QString> ScriptArgument(const Kind& row, const QString& F, const Q
 
 }  // namespace
 
-void Execute(RunKind kind, const CommandContext& context) {
+void Execute(RunKind kind, const CommandContext& context, Console& console) {
     const Kind& row = KindOf(kind);
     // Folder of the first selected folder button, then its space-free form;
     // the folder as stored is not used again.
@@ -95,7 +95,7 @@ void Execute(RunKind kind, const CommandContext& context) {
     // javac on PATH is replaced now, for the compiles after this one (this
     // one runs javac meanwhile).
     if (row.holdsCompileServer && S.CompileServer) P().compileServer().start();
-    if (!Start(context, line, row)) return;
+    if (!Start(context, line, row, console)) return;
     if (row.showsResult && context.showResult) context.showResult();
     if (context.addRecent) context.addRecent();
 }

@@ -6,9 +6,11 @@
 
 namespace Run {
 
+class Console;
+
 // Tests the file the kind needs in the selected source folder, starts the
-// kind's script beside the program with the folder and the name, and
-// returns at once.
-void Execute(RunKind kind, const CommandContext& context);
+// kind's script beside the program with the folder and the name (a run
+// through `console`), and returns at once.
+void Execute(RunKind kind, const CommandContext& context, Console& console);
 
 }  // namespace Run

@@ -6,9 +6,7 @@
 #include "result/frmResultText.h"
 #include "settings/Qlk.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QPointer>
 #include <QThread>
 #include <QTimer>
 
@@ -20,8 +18,6 @@ using namespace Qlk;
 namespace Run {
 
 namespace {
-
-QPointer<Console> g_console;
 
 const QString kInputClosed = QStringLiteral("プログラムは入力を受け付けていないため、送れませんでした");
 const QString kInputFull =
@@ -35,13 +31,6 @@ QString SignalText(int sig) {
 }
 
 }  // namespace
-
-Console* Console::instance() {
-    if (!g_console) g_console = new Console(QCoreApplication::instance());
-    return g_console;
-}
-
-Console* Console::made() { return g_console; }
 
 Console::Console(QObject* parent) : QObject(parent) {
     m_tick = new QTimer(this);
@@ -97,29 +86,11 @@ void Console::Serve(frmResultText* window) {
     window->SetRun(State());
 }
 
-void ServeResultWindows() {
-    static bool serving = false;
-    if (serving) return;
-    serving = true;
-    QObject::connect(Result::Windows(), &Result::Hub::made, Console::instance(), &Console::Serve);
+void ServeResultWindows(Console& console) {
+    QObject::connect(Result::Windows(), &Result::Hub::made, &console, &Console::Serve, Qt::UniqueConnection);
 }
 
 void Console::setStopGraceMs(int ms) { m_graceMs = ms; }
-
-void Console::Forget() {
-    m_tick->stop();
-    disconnect(m_listening);
-    m_folder.clear();
-    m_started = false;
-    m_kind = RunKind::Application;
-    m_told = RunState();
-    m_limitRead = 0;
-    m_resultAtStart = FileStamp();
-}
-
-ConsoleScope::~ConsoleScope() {
-    if (Console* console = Console::made()) console->Forget();
-}
 
 // The run of the platform in use tells this console of its every change.
 void Console::Listen() {

@@ -25,9 +25,9 @@ public:
     static constexpr int kStopGraceMs = 2000;
     static constexpr int kExitGraceMs = 500;
 
-    static Console* instance();
-    // The console when one was made, else null.
-    static Console* made();
+    // Made by whoever owns the run's user interface (main, a test) and
+    // handed to the windows and commands that use it.
+    explicit Console(QObject* parent = nullptr);
 
     // Starts a command line as the run; a live run is killed first.
     // `folder` is the source folder it works in, `kind` what it runs.
@@ -62,9 +62,6 @@ public:
     void Serve(frmResultText* window);
 
     void setStopGraceMs(int ms);
-    // Forgets the run, as a console before any run: its timers stop and the
-    // platform no longer tells it of the run.
-    void Forget();
 
 signals:
     // The run's state changed (once per change; while a run is live, its
@@ -72,7 +69,6 @@ signals:
     void stateChanged(const RunState& state);
 
 private:
-    explicit Console(QObject* parent);
     void Listen();
     void Tell();
     void Tick();
@@ -89,20 +85,10 @@ private:
     FileStamp m_resultAtStart;  // result.txt as the run found it
 };
 
-// For the life of a block the console serves the platform installed in it;
-// at the block's end the console forgets the run, so nothing of it reaches
-// the platform after the block, however the block was left.
-class ConsoleScope {
-public:
-    ConsoleScope() = default;
-    ~ConsoleScope();
-    ConsoleScope(const ConsoleScope&) = delete;
-    ConsoleScope& operator=(const ConsoleScope&) = delete;
-};
-
-// Serves every result window from now on: the app and the tests call this
-// once, before a result window is shown.
-void ServeResultWindows();
+// Lets `console` serve every result window made from now on, for as long as
+// it lives: the main window and the benchmarks call this before a result
+// window is shown; calling it again changes nothing.
+void ServeResultWindows(Console& console);
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
 // bytes (its limit shown when reached).

@@ -34,7 +34,7 @@ class TestDefaultEditor : public QObject {
     std::unique_ptr<FakeScope> fake;
 
     bool load() {
-        frmExection w;
+        frmExection w(fake->console);
         return w.Form_Load();
     }
 

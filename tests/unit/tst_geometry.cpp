@@ -19,7 +19,8 @@ namespace {
 // One life of a window: opened from the store, perhaps moved and resized by
 // the user, closed; returns the pixel geometry it had when it closed.
 QRect MainWindowLife(const QRect& userMoves) {
-    frmExection form;
+    Run::Console console;
+    frmExection form(console);
     if (!form.Form_Load()) return {};
     if (!userMoves.isNull()) form.move(userMoves.topLeft());
     const QRect shown(form.pos(), form.size());
@@ -121,7 +122,7 @@ void TestGeometry::designDensityStoreReadsAsStored() {
         QCOMPARE(f.Height, twips.height());
         Result::Discard();
     } else {
-        frmExection form;
+        frmExection form(fake.console);
         QVERIFY(form.Form_Load());
         QCOMPARE(GetForm(&form).Left, twips.x());
         QCOMPARE(GetForm(&form).Top, twips.y());

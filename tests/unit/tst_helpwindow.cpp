@@ -67,7 +67,7 @@ void TestHelpWindow::namesEveryMenuItemAndKey() {
     // What the windows have is in the list ...
     FakeScope fake;
     Qlk::S.WindowsFolder = fake->dataFolder;
-    frmExection form;
+    frmExection form(fake.console);
     Result::Show();
     auto* result = qobject_cast<QMainWindow*>(Result::Current());
     QVERIFY(result);

@@ -56,7 +56,7 @@ struct Window {
     std::unique_ptr<StartingFake> owner = std::make_unique<StartingFake>();
     StartingFake* fake = owner.get();
     PlatformScope installed{*fake};
-    Run::ConsoleScope consoleServes;
+    Run::Console console;
     QString folder;
     std::unique_ptr<frmExection> form;
 
@@ -66,7 +66,7 @@ struct Window {
         QDir().mkpath(folder);
         WriteFile(fake->programDir + QStringLiteral("/result.txt"), "");
         fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), folder);
-        form = std::make_unique<frmExection>();
+        form = std::make_unique<frmExection>(console);
         form->Form_Load();
     }
     ~Window() {
@@ -219,7 +219,8 @@ void TestHostile::storeValues() {
     else
         fake->presetSetting(kSetting, key, value);
     {
-        frmExection form;
+        Run::Console console;
+        frmExection form(console);
         QVERIFY(form.Form_Load());
         QVERIFY(form.cmbName->count() >= 0 && form.cmbName->count() <= 99);
         Result::Show();  // the result window reads its own keys

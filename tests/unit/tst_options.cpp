@@ -80,7 +80,7 @@ private slots:
         savedCwd = QDir::currentPath();
         fake = std::make_unique<FakeScope>();
         StoreSettings();
-        main = std::make_unique<frmExection>();
+        main = std::make_unique<frmExection>(fake->console);
         main->show();
         applies = std::make_unique<QSignalSpy>(Changes(), &SettingsSignals::applied);
     }

@@ -33,7 +33,7 @@ private slots:
         FakeScope fake;
         fake->installProgramFiles();
         QTemporaryDir java;
-        frmExection w;
+        frmExection w(fake.console);
         QVERIFY(w.Form_Load());
         QCOMPARE(fake->boxes.value(0).title, QStringLiteral("ﾌｫﾙﾀﾞ選択"));
         frmOptions* d = Dialog();
@@ -65,7 +65,7 @@ private slots:
         fake->presetSetting(kRecent, QStringLiteral("Number"), QStringLiteral("5"));
         fake->presetSetting(kSetting, QStringLiteral("Html"), QStringLiteral(".htm"));
         fake->presetSetting(kSetting, QStringLiteral("Browser0"), QStringLiteral("/opt/web"));
-        frmExection w;
+        frmExection w(fake.console);
         QVERIFY(w.Form_Load());
         frmOptions* d = Dialog();
         QVERIFY(d);
@@ -86,7 +86,7 @@ private slots:
         FakeScope fake;
         fake->installProgramFiles();
         fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder2"), QStringLiteral("/java"));
-        frmExection w;
+        frmExection w(fake.console);
         QVERIFY(w.Form_Load());
         QVERIFY(fake->boxes.isEmpty());
         frmOptions* d = Dialog();
@@ -118,7 +118,7 @@ private slots:
         fake->installProgramFiles();
         fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/java"));
         fake->presetSetting(kRecent, QStringLiteral("Number"), QStringLiteral("10"));
-        frmExection w;
+        frmExection w(fake.console);
         QVERIFY(w.Form_Load());
         QVERIFY(!Options::Current());
         w.cmdBrowser[1]->click();

@@ -74,7 +74,7 @@ void TestReadout::tooltipTextShownAsTyped() {
     QFETCH(QString, text);
     FakeScope fake;
     fake->seedConfigured();
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     QToolButton* button = browser ? form.cmdBrowser[1] : form.optPath[1];
     if (browser)
@@ -105,7 +105,7 @@ void TestReadout::nameBoxKeepsItsName() {
     QFETCH(QString, typed);
     FakeScope fake;
     fake->seedConfigured();
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     form.cmbName->setEditText(typed);
     QAccessibleInterface* box = QAccessible::queryAccessibleInterface(form.cmbName);

@@ -49,7 +49,7 @@ struct Bench {
         TestFiles::WriteFile(editor, "#!/bin/sh\n", true);
         S.JavaEdit = editor;
         w = new frmResultText(nullptr);
-        Run::Console::instance()->Serve(w);
+        fake.console.Serve(w);
         QObject::connect(w, &frmResultText::openLine, w,
                          [this](const QString& file, int line) { Sources::OpenJavaAtLine(file, line, w); });
         w->resize(600, 300);
@@ -62,7 +62,7 @@ struct Bench {
     // A run in the folder; its output is then written with Output().
     void Start(RunKind kind) {
         QString error;
-        QVERIFY(Run::Console::instance()->Start(QStringLiteral("/bin/true"), &error, folder, kind));
+        QVERIFY(fake.console.Start(QStringLiteral("/bin/true"), &error, folder, kind));
         TestFiles::WriteFile(result, {});
         w->Timer1_Timer();
     }

@@ -52,7 +52,7 @@ struct Bench {
         QDir().mkpath(folders[0]);
         QDir().mkpath(folders[1]);
         for (int i = 0; i < 3; ++i) S.JavaFileFolder[i] = folders[i];
-        form = std::make_unique<frmExection>();
+        form = std::make_unique<frmExection>(fake.console);
     }
     ~Bench() {
         form.reset();

@@ -49,10 +49,10 @@ struct Bench {
         for (const char* ext : {".java", ".class", ".html"})
             Touch(folder + QStringLiteral("/Hello") + QLatin1String(ext));
         S.JavaFileFolder[0] = folder;
-        form = std::make_unique<frmExection>();
+        form = std::make_unique<frmExection>(fake.console);
         form->optPath[0]->setChecked(true);
         form->cmbName->setEditText(QStringLiteral("Hello"));
-        Run::Console::instance()->setStopGraceMs(Run::Console::kStopGraceMs);
+        fake.console.setStopGraceMs(Run::Console::kStopGraceMs);
     }
     ~Bench() {
         form.reset();
@@ -163,7 +163,7 @@ void TestRunConsole::statusTexts() {
 void TestRunConsole::oneLiveRun() {
     Bench b;
     b.form->RunButton(RunKind::Compile)->click();
-    QVERIFY(Run::Console::instance()->Live());
+    QVERIFY(b.fake.console.Live());
     QVERIFY(b.fake->compileServerHeld);
     b.form->RunButton(RunKind::Applet)->click();
     b.form->RunButton(RunKind::Application)->click();
@@ -196,9 +196,9 @@ void TestRunConsole::stopSequence() {
     QFETCH(bool, lingers);
     QFETCH(QList<int>, sent);
     Bench b;
-    Run::Console::instance()->setStopGraceMs(60);
+    b.fake.console.setStopGraceMs(60);
     // No run: nothing to stop.
-    Run::Console::instance()->Stop();
+    b.fake.console.Stop();
     QVERIFY(b.fake->runSignals.isEmpty());
 
     b.form->RunButton(RunKind::Application)->click();
@@ -222,7 +222,7 @@ void TestRunConsole::stopSequence() {
 // Pressing 停止 again and again never puts the kill off.
 void TestRunConsole::graceCountsFromTheFirstPress() {
     Bench b;
-    Run::Console::instance()->setStopGraceMs(100);
+    b.fake.console.setStopGraceMs(100);
     b.form->RunButton(RunKind::Application)->click();
     b.fake->ignoresTerm = true;
     for (int i = 0; i < 10; ++i) {
@@ -241,10 +241,10 @@ void TestRunConsole::limitNoteNeedsOutputOfTheRun() {
     big.close();
     b.form->RunButton(RunKind::Application)->click();
     b.fake->runState.fileLimit = 100 * 1024;
-    QVERIFY(!Run::Console::instance()->StateText().contains(QStringLiteral("上限")));
+    QVERIFY(!b.fake.console.StateText().contains(QStringLiteral("上限")));
     QVERIFY(big.open(QIODevice::Append) && big.write("output\n") > 0);
     big.close();
-    QVERIFY(Run::Console::instance()->StateText().contains(QStringLiteral("上限")));
+    QVERIFY(b.fake.console.StateText().contains(QStringLiteral("上限")));
 }
 
 void TestRunConsole::shutDownAndExitStopTheRun_data() {
@@ -278,7 +278,7 @@ void TestRunConsole::shutDownAndExitStopTheRun() {
     // Nothing live: shut-down does not wait.
     b.fake->runSignals.clear();
     t.restart();
-    Run::Console::instance()->StopForExit();
+    b.fake.console.StopForExit();
     QVERIFY(b.fake->runSignals.isEmpty());
     QVERIFY(t.elapsed() < 100);
 }

@@ -124,8 +124,8 @@ void TestRunProcess::stopTakesTheWholeGroup() {
     QFETCH(bool, killed);
     QtPlatform platform;
     const Qlk::PlatformScope installed(platform);
-    const Run::ConsoleScope consoleServes;
-    Run::Console* console = Run::Console::instance();
+    Run::Console served;
+    Run::Console* console = &served;
     console->setStopGraceMs(400);
     const OnExit graceBack([console] { console->setStopGraceMs(Run::Console::kStopGraceMs); });
     const QString pidFile = m_dir.path() + QStringLiteral("/grandchild");

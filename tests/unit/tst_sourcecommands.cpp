@@ -74,7 +74,7 @@ private slots:
         S.JavaEdit = QStringLiteral("/opt/java edit");
         S.HtmlEdit = QStringLiteral("/opt/htmledit");
         S.HtmlExtension = QStringLiteral(".html");
-        w = std::make_unique<frmExection>();
+        w = std::make_unique<frmExection>(fake->console);
         select(0);
     }
     void cleanup() {

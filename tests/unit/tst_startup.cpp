@@ -51,7 +51,7 @@ private slots:
 void TestStartup::freshStore() {
     FakeScope fake;
     Install(*fake);
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
 
     // The folder message comes with a beep, before anything else is shown.
@@ -136,7 +136,7 @@ void TestStartup::storedKeyEdgeCases() {
         key.remove(QStringLiteral("recent/"));
         fake->presetSetting(section, key, pair.section(u'=', 1));
     }
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     QVERIFY(fake->boxes.isEmpty());  // a folder is configured
     QCOMPARE(form.optPath[1]->toolTip(), QStringLiteral("/src/two"));
@@ -164,7 +164,7 @@ void TestStartup::compileServerFollowsItsKey() {
     FakeScope fake;
     Install(*fake);
     if (!value.isNull()) fake->presetSetting(kSetting, QStringLiteral("CompileServer"), value);
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     QCOMPARE(fake->compileServerStarts, 0);  // not before the window is up
     QTest::qWait(1500);
@@ -178,7 +178,7 @@ void TestStartup::secondCopyEndsWithoutWriting() {
     Install(*fake);
     fake->otherCopyRunning = true;
     {
-        frmExection form;
+        frmExection form(fake.console);
         QVERIFY(!form.Form_Load());
         QVERIFY(!form.isVisible());
     }
@@ -213,7 +213,7 @@ void TestStartup::leftoversRemovedOnlyByTheRunningCopy() {
     }
     fake->otherCopyRunning = otherCopyRunning;
     {
-        frmExection form;
+        frmExection form(fake.console);
         QCOMPARE(form.Form_Load(), !otherCopyRunning);
     }
     for (const QString& path : theirs) QVERIFY2(QFile::exists(path), qPrintable(path));
@@ -224,7 +224,7 @@ void TestStartup::missingResultFileEndsWithoutWriting() {
     FakeScope fake;
     fake->presetSetting(kSetting, QStringLiteral("JavaFileFolder0"), QStringLiteral("/src"));
     {
-        frmExection form;
+        frmExection form(fake.console);
         QVERIFY(!form.Form_Load());
     }
     QCOMPARE(fake->beeps, 0);
@@ -243,7 +243,7 @@ void TestStartup::failedResultCopyNamesBothPaths() {
     QDir(fake->dataFolder).removeRecursively();
     WriteFile(fake->dataFolder.chopped(1), "not a folder");
     {
-        frmExection form;
+        frmExection form(fake.console);
         QVERIFY(!form.Form_Load());
     }
     QCOMPARE(fake->boxes.size(), 1);
@@ -259,7 +259,7 @@ void TestStartup::failedResultCopyNamesBothPaths() {
     second->seedConfigured();
     QVERIFY(QDir().mkpath(second->dataFolder + QStringLiteral("result.txt/inside")));
     {
-        frmExection form;
+        frmExection form(second.console);
         QVERIFY(!form.Form_Load());
     }
     QCOMPARE(second->boxes.size(), 1);
@@ -272,7 +272,7 @@ void TestStartup::helpFileAndDefaultEditorBesideProgram() {
     FakeScope fake;
     fake->seedConfigured();
     {
-        frmExection form;
+        frmExection form(fake.console);
         QVERIFY(form.Form_Load());
         QCOMPARE(S.HelpFilePath, QStringLiteral("Quenlark.hlp"));
         QVERIFY(!QFile::exists(fake->dataFolder + QStringLiteral("notepad.exe")));
@@ -283,7 +283,7 @@ void TestStartup::helpFileAndDefaultEditorBesideProgram() {
     WriteFile(fake->programDir + QStringLiteral("/notepad.exe"), "#!/bin/sh\n");
     QFile::setPermissions(fake->programDir + QStringLiteral("/notepad.exe"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     QCOMPARE(S.HelpFilePath, fake->programDir + QStringLiteral("/Quenlark.hlp"));
     const QFileInfo notepad(fake->dataFolder + QStringLiteral("notepad.exe"));
@@ -295,7 +295,7 @@ void TestStartup::shutDownWritesWindowState() {
     fake->seedConfigured();
     fake->presetSetting(kSetting, QStringLiteral("frmExectionLeft"), QStringLiteral("1500"));
     fake->presetSetting(kSetting, QStringLiteral("frmExectionTop"), QStringLiteral("3000"));
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     QCOMPARE(GetForm(&form).Left, 1500.0);
     QCOMPARE(GetForm(&form).Top, 3000.0);
@@ -320,7 +320,7 @@ void TestStartup::shutDownWritesWindowState() {
     FakeScope second;
     second->seedConfigured();
     second->presetSetting(kSetting, QStringLiteral("SelectedFolder"), QStringLiteral(" 1"));
-    frmExection other;
+    frmExection other(second.console);
     QVERIFY(other.Form_Load());
     other.optPathGroup->setExclusive(false);
     other.optPath[1]->setChecked(false);
@@ -334,7 +334,7 @@ void TestStartup::shutDownAtDenseScreenScalesPosition() {
     fake->metrics = ScreenMetrics{12 * 1600, 12 * 1200, 12, 12};
     fake->presetSetting(kSetting, QStringLiteral("frmExectionLeft"), QStringLiteral("2148"));
     fake->presetSetting(kSetting, QStringLiteral("frmExectionTop"), QStringLiteral("3000"));
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     QCOMPARE(GetForm(&form).Left, 2685.0);  // stored x 15 / 12
     QCOMPARE(GetForm(&form).Top, 3750.0);
@@ -346,7 +346,7 @@ void TestStartup::shutDownAtDenseScreenScalesPosition() {
 void TestStartup::exitWritesNothing() {
     FakeScope fake;
     fake->seedConfigured();
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     form.mnuBefore_Click();
     form.mnuEnd_Click();
@@ -357,7 +357,7 @@ void TestStartup::exitWritesNothing() {
 void TestStartup::panelHeights() {
     FakeScope fake;
     fake->seedConfigured();
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     auto state = [&] {
         return std::make_tuple(GetForm(&form).Height, ControlTwips(form.fmePath).top(),
@@ -387,7 +387,7 @@ void TestStartup::panelHeights() {
 void TestStartup::alwaysOnTopCalls() {
     FakeScope fake;
     fake->seedConfigured();
-    frmExection form;
+    frmExection form(fake.console);
     QVERIFY(form.Form_Load());
     form.mnuBefore->trigger();
     QVERIFY(form.mnuBefore->isChecked());

@@ -61,7 +61,7 @@ void TestStoreKeys::fullSessionWritesOnlyTableKeys() {
     QVERIFY(java.isValid());
     fake->presetSetting(kSetting, Key::JavaFileFolder(0), java.path());
     {
-        frmExection w;
+        frmExection w(fake.console);
         QVERIFY(w.Form_Load());
         w.cmbName->setEditText(QStringLiteral("Hello"));
         for (QPushButton* run : w.cmdExection) run->click();

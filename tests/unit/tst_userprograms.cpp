@@ -54,7 +54,7 @@ class TestUserPrograms : public QObject {
         if (command == QStringLiteral("open html")) Sources::OpenHtml(c);
         if (command == QStringLiteral("new java")) Sources::MakeNew(QStringLiteral(".java"), c);
         if (command == QStringLiteral("new html")) Sources::MakeNew(QStringLiteral(".html"), c);
-        if (command == QStringLiteral("compile")) Run::Execute(RunKind::Compile, c);
+        if (command == QStringLiteral("compile")) Run::Execute(RunKind::Compile, c, fake->console);
         return file;
     }
 
