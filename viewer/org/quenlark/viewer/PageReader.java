@@ -2,11 +2,15 @@
 // parameters, in the page's own character set.
 package org.quenlark.viewer;
 
+import java.io.IOException;
+import java.io.InputStream;
 import java.nio.ByteBuffer;
 import java.nio.charset.CharacterCodingException;
 import java.nio.charset.Charset;
 import java.nio.charset.CodingErrorAction;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
 import java.util.ArrayDeque;
 import java.util.ArrayList;
 import java.util.Deque;
@@ -75,6 +79,28 @@ final class PageReader {
         String text = new String(bytes, charsetOf(bytes));
         if (text.startsWith("\uFEFF")) text = text.substring(1);
         return text;
+    }
+
+    /** The largest page read; a bigger one is refused before it fills the memory. */
+    static final int MAX_PAGE_BYTES = 16 << 20;
+
+    /**
+     * The bytes of the page at `file`, read up to one byte past the limit
+     * whatever size the file system tells (a pipe or a growing file has none).
+     */
+    static byte[] load(Path file) throws IOException, Problem {
+        final byte[] bytes;
+        try (InputStream in = Files.newInputStream(file)) {
+            if (Files.isRegularFile(file) && Files.size(file) > MAX_PAGE_BYTES) throw tooBig(file);
+            bytes = in.readNBytes(MAX_PAGE_BYTES + 1);
+        }
+        if (bytes.length > MAX_PAGE_BYTES) throw tooBig(file);
+        return bytes;
+    }
+
+    private static Problem tooBig(Path file) {
+        return new Problem("ページ " + file + " は大きすぎるため読めません。\n読めるのは "
+                           + (MAX_PAGE_BYTES >> 20) + " MiB までのページです。");
     }
 
     /** Every applet of the page, in order; `page` names the page in messages. */

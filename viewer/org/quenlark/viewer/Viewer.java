@@ -5,7 +5,6 @@ import java.awt.EventQueue;
 import java.io.IOException;
 import java.net.MalformedURLException;
 import java.net.URL;
-import java.nio.file.Files;
 import java.nio.file.InvalidPathException;
 import java.nio.file.NoSuchFileException;
 import java.nio.file.Path;
@@ -29,7 +28,7 @@ final class Viewer {
         final URL pageUrl;
         try {
             pageUrl = page.toUri().toURL();
-            final byte[] bytes = Files.readAllBytes(page);
+            final byte[] bytes = PageReader.load(page);
             tags = PageReader.read(PageReader.decode(bytes), shown);
         } catch (NoSuchFileException missing) {
             problem(shown, "ページ " + page + " がありません。");
