@@ -14,7 +14,7 @@ import java.util.List;
 import java.util.Map;
 
 public final class PageReaderTest {
-    private static final Charset kSjis = Charset.forName("windows-31j");
+    private static final Charset SJIS = Charset.forName("windows-31j");
 
     private static String summary(List<PageReader.Tag> tags) {
         final List<String> out = new ArrayList<>();
@@ -93,10 +93,10 @@ public final class PageReaderTest {
         row("package name with dots", "<applet code=\"pkg.sub.Cls\" width=5 height=5>", "pkg.sub.Cls|||5x5||");
         row("a Shift_JIS page told by its meta",
             ("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
-             + "<applet code=J width=9 height=9><param name=text value=\"こんにちは①\"></applet>").getBytes(kSjis),
+             + "<applet code=J width=9 height=9><param name=text value=\"こんにちは①\"></applet>").getBytes(SJIS),
             "J|||9x9||text=こんにちは①");
         row("a Shift_JIS page without a meta",
-            "<applet code=J width=9 height=9><param name=text value=\"日本語\"></applet>".getBytes(kSjis),
+            "<applet code=J width=9 height=9><param name=text value=\"日本語\"></applet>".getBytes(SJIS),
             "J|||9x9||text=日本語");
         row("a UTF-8 page with a byte order mark",
             "\uFEFF<meta charset=utf-8><applet code=U width=3 height=4><param name=t value='表示'></applet>",

@@ -46,18 +46,18 @@ final class PageReader {
         }
     }
 
-    private static final Charset kWindows31j = Charset.forName("windows-31j");
-    private static final Pattern kMetaCharset =
+    private static final Charset WINDOWS_31J = Charset.forName("windows-31j");
+    private static final Pattern META_CHARSET =
         Pattern.compile("<meta[^>]*?charset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:\\-]+)", Pattern.CASE_INSENSITIVE);
 
     /** The page's character set: its meta charset, else UTF-8 when valid, else windows-31j. */
     static Charset charsetOf(byte[] bytes) {
         final String head = new String(bytes, 0, Math.min(bytes.length, 8192), StandardCharsets.ISO_8859_1);
-        final Matcher m = kMetaCharset.matcher(head);
+        final Matcher m = META_CHARSET.matcher(head);
         if (m.find()) {
             final String name = m.group(1).toLowerCase(Locale.ROOT);
             // Pages written on Windows hold its extensions of Shift_JIS too.
-            if (name.matches("shift[_-]?jis|x-sjis|sjis|ms_?932|cp932|windows-31j|csshiftjis")) return kWindows31j;
+            if (name.matches("shift[_-]?jis|x-sjis|sjis|ms_?932|cp932|windows-31j|csshiftjis")) return WINDOWS_31J;
             try {
                 return Charset.forName(name);
             } catch (IllegalArgumentException unknown) {
@@ -71,7 +71,7 @@ final class PageReader {
                 .decode(ByteBuffer.wrap(bytes));
             return StandardCharsets.UTF_8;
         } catch (CharacterCodingException notUtf8) {
-            return kWindows31j;
+            return WINDOWS_31J;
         }
     }
 
