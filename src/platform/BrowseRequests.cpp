@@ -148,10 +148,14 @@ QString BrowseRequests::open(long pid, const QString& address) {
     m_starts.removeIf([now](const Start& s) { return now - s.at >= kSpanMs; });
     const auto own =
         std::count_if(m_starts.cbegin(), m_starts.cend(), [pid](const Start& s) { return s.pid == pid; });
-    if (own >= kStartsPerProgram || m_starts.size() >= kStartsOfAll)
+    if (own >= kStartsPerProgram)
         return QStringLiteral("ブラウザを開くのは %1 秒に %2 回までです")
             .arg(kSpanMs / 1000)
             .arg(kStartsPerProgram);
+    if (m_starts.size() >= kStartsOfAll)
+        return QStringLiteral("ブラウザを開くのは、すべてのプログラムを合わせて %1 秒に %2 回までです")
+            .arg(kSpanMs / 1000)
+            .arg(kStartsOfAll);
     m_starts.append(Start{now, pid});
     return m_open(address);
 }
