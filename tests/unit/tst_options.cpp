@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -440,6 +441,121 @@ private slots:
         QCOMPARE((*fake)->storedValue(kSetting, QStringLiteral("BrowserName0")), QStringLiteral("Web"));
         QCOMPARE(main->cmdBrowser[0]->toolTip(), QStringLiteral("Web"));
         QCOMPARE(WritesOf(QStringLiteral("BrowserName0")), 1);
+    }
+
+    // A folder box written from the home folder applies as the path it
+    // stands for; a changed folder that is not there may be made, else it is
+    // stored as typed. Apply goes on either way.
+    void foldersOnApply_data() {
+        QTest::addColumn<QString>("before");  // the third folder as stored; {H} home, {R} the test's folder
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("present");  // "folder" or "file" made there first, or ""
+        QTest::addColumn<int>("answer");       // to the question; -1: no question
+        QTest::addColumn<QString>("applied");  // shown and stored
+        QTest::addColumn<bool>("made");        // a folder is there afterwards
+        QTest::addColumn<bool>("viaOk");
+        const int yes = int(MsgResult::Yes), no = int(MsgResult::No);
+        QTest::newRow("~/ missing, yes: made") << ""
+                                               << "~/java2"
+                                               << "" << yes << "{H}/java2" << true << false;
+        QTest::newRow("~/ missing, no: stored all the same") << ""
+                                                             << "~/java2"
+                                                             << "" << no << "{H}/java2" << false << false;
+        QTest::newRow("~ alone, there") << ""
+                                        << "~"
+                                        << "folder" << -1 << "{H}" << true << false;
+        QTest::newRow("~/ alone") << ""
+                                  << "~/"
+                                  << "folder" << -1 << "{H}/" << true << false;
+        QTest::newRow("another user's ~ stays as typed") << ""
+                                                         << "~bob/java"
+                                                         << "" << -1 << "~bob/java" << false << false;
+        QTest::newRow("missing, a new folder inside a new one") << ""
+                                                                << "{R}/a/b"
+                                                                << "" << yes << "{R}/a/b" << true << false;
+        QTest::newRow("there: no question") << ""
+                                            << "{R}/java"
+                                            << "folder" << -1 << "{R}/java" << true << false;
+        QTest::newRow("unchanged: no question") << "{R}/gone"
+                                                << "{R}/gone"
+                                                << "" << -1 << "{R}/gone" << false << false;
+        QTest::newRow("a file in the way: the failure is told")
+            << ""
+            << "{R}/java"
+            << "file" << yes << "{R}/java" << false << false;
+        QTest::newRow("through OK, no: the dialog closes") << ""
+                                                           << "{R}/x"
+                                                           << "" << no << "{R}/x" << false << true;
+    }
+    void foldersOnApply() {
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(QString, present);
+        QFETCH(int, answer);
+        QFETCH(QString, applied);
+        QFETCH(bool, made);
+        QFETCH(bool, viaOk);
+        FakePlatform& f = **fake;
+        auto place = [&](QString text) {
+            return text.replace(QStringLiteral("{H}"), f.home).replace(QStringLiteral("{R}"), f.root());
+        };
+        const QString path = place(applied);
+        if (present == u"folder") QVERIFY(QDir().mkpath(path));
+        if (present == u"file") TestFiles::WriteFile(path, "x");
+        S.JavaFileFolder[2] = place(before);
+        frmOptions* d = Open();
+        if (answer >= 0) f.answers.enqueue(MsgResult(answer));
+        d->txtFolderPath[2]->setText(place(typed) + u'x');  // changed, so the apply is live
+        d->txtFolderPath[2]->setText(place(typed));
+        (viaOk ? d->cmdOK : d->cmdApply)->click();
+
+        QCOMPARE(S.JavaFileFolder[2], path);
+        QCOMPARE(f.storedValue(kSetting, QStringLiteral("JavaFileFolder2")),
+                 place(before) == path ? QString() : path);
+        QCOMPARE(QFileInfo(path).isDir(), made);
+        QCOMPARE(f.boxes.isEmpty(), answer < 0);
+        if (answer >= 0) {
+            QCOMPARE(f.boxes[0].text,
+                     QStringLiteral("フォルダ «") + path + QStringLiteral("» はありません。作りますか？"));
+            QCOMPARE(f.boxes[0].buttons, MsgButtons::YesNo);
+            QCOMPARE(f.boxes[0].defaultButton, MsgResult::No);
+            const bool failed = answer == int(MsgResult::Yes) && !made;
+            QCOMPARE(f.boxes.size(), failed ? 2 : 1);
+            if (failed) {
+                QCOMPARE(f.boxes[1].icon, MsgIcon::Critical);
+                QVERIFY2(f.boxes[1].text.contains(QStringLiteral("Not a directory")),
+                         qPrintable(f.boxes[1].text));
+            }
+        }
+        Flush();
+        if (viaOk) {
+            QVERIFY(!Options::Current());
+            return;
+        }
+        QCOMPARE(d->txtFolderPath[2]->text(), path);
+        QVERIFY(!d->cmdApply->isEnabled() && !d->cmdOK->isEnabled());
+        if (place(before) != path) QCOMPARE(main->optPath[2]->toolTip(), path);
+    }
+
+    // A folder stored from the home folder is read as the path at start-up.
+    void storedHomeFolderIsReadAsThePath_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("read");  // {H} the home folder
+        QTest::newRow("~/java") << "~/java"
+                                << "{H}/java";
+        QTest::newRow("~") << "~"
+                           << "{H}";
+        QTest::newRow("~bob") << "~bob/java"
+                              << "~bob/java";
+        QTest::newRow("a path") << "/src/~/x"
+                                << "/src/~/x";
+    }
+    void storedHomeFolderIsReadAsThePath() {
+        QFETCH(QString, stored);
+        QFETCH(QString, read);
+        (*fake)->presetSetting(kSetting, QStringLiteral("JavaFileFolder1"), stored);
+        QCOMPARE(LoadSettings((*fake)->dataFolder).JavaFileFolder[1],
+                 read.replace(QStringLiteral("{H}"), (*fake)->home));
     }
 
     void keys() {
