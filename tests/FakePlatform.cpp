@@ -17,6 +17,7 @@
 FakePlatform::FakePlatform(const QString& storePath) {
     dataFolder = m_dir.path() + QStringLiteral("/data/");
     programDir = m_dir.path() + QStringLiteral("/program");
+    home = m_dir.path() + QStringLiteral("/home");
     QDir().mkpath(dataFolder);
     QDir().mkpath(programDir);
     m_store = std::make_unique<IniStore>(
@@ -114,6 +115,17 @@ QString FakePlatform::shortPath(const QString& folder) {
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return QString();
     if (!folder.contains(u' ')) return folder;
     return FileRules::AliasFor(folder, m_dir.path() + QStringLiteral("/aliases"));
+}
+
+// Folders are made only inside the fake's temporary folder: a test that
+// says yes to a folder elsewhere gets the failure instead.
+bool FakePlatform::makeFolder(const QString& path, QString* error) {
+    events << QStringLiteral("mkdir:") + path;
+    if (!QDir::cleanPath(path).startsWith(m_dir.path() + u'/')) {
+        if (error) *error = QStringLiteral("Permission denied");
+        return false;
+    }
+    return FileRules::MakeFolder(path, error);
 }
 
 bool FakePlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {

@@ -40,6 +40,7 @@ public:
     QString root() const { return m_dir.path(); }
     QString dataFolder;  // returned by windowsFolder(), ending in "/"
     QString programDir;  // returned by programFolder()
+    QString home;        // returned by homeFolder(): "home" in the temporary folder
     ScreenMetrics metrics{15 * 1280, 15 * 1024, 15, 15};
     bool otherCopyRunning = false;
     bool storeWritable = true;
@@ -92,6 +93,9 @@ public:
     bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                   QString* error) override;
     QString shortPath(const QString& folder) override;
+    bool folderExists(const QString& path) override { return FileRules::FolderExists(path); }
+    bool makeFolder(const QString& path, QString* error) override;  // only inside root()
+    QString homeFolder() override { return home; }
     bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
     bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle style,
                             QString* error, std::function<void(ExitStatus)> onEarlyFailure) override;

@@ -17,6 +17,9 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QToolButton;
+namespace Run {
+class SequenceRun;
+}
 
 class frmExection : public QMainWindow, public MainWindowFace {
     Q_OBJECT
@@ -41,6 +44,7 @@ public:
     void mnuVersion_Click();
     void mnuEnd_Click();
     void mnuShowResult_Click();
+    void mnuCompileRun_Click();
     void cmdExection_Click(int Index);
     void cmdBrowser_Click(int Index);
     void mnuJavaMake_Click();
@@ -85,6 +89,7 @@ public:
     QAction* mnuVersion;
     QAction* mnuEnd;
     QAction* mnuShowResult;
+    QAction* mnuCompileRun;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,4 +101,5 @@ private:
     bool RestoreWindowState();
     void SetPathTop(double top);
     bool m_unloaded = false;
+    Run::SequenceRun* m_compileAndRun;
 };

@@ -38,6 +38,25 @@ QString MakePrivateDir(const QString& path) {
     return path;
 }
 
+bool FolderExists(const QString& path) {
+    struct stat st {};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeFolder(const QString& path, QString* error) {
+    const QByteArray name = QFile::encodeName(QDir::cleanPath(path));
+    // Each folder on the way, from the top down; one that is there is fine.
+    for (qsizetype end = 1; end <= name.size(); ++end) {
+        if (end < name.size() && name[end] != '/') continue;
+        if (::mkdir(name.left(end).constData(), 0777) == 0 || errno == EEXIST) continue;
+        if (error) *error = SystemError(errno);
+        return false;
+    }
+    if (FolderExists(path)) return true;
+    if (error) *error = SystemError(ENOTDIR);  // a file of that name is in the way
+    return false;
+}
+
 bool IsProgramFile(const QString& path) {
     const QByteArray name = QFile::encodeName(path);
     struct stat st {};

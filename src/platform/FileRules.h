@@ -35,6 +35,12 @@ QString AliasFor(const QString& folder, const QString& aliasRoot);
 // Makes the folder (and its parents) and keeps it to the user; "" when it
 // cannot be made.
 QString MakePrivateDir(const QString& path);
+// True when `path` names a folder (a link to one counts).
+bool FolderExists(const QString& path);
+// Makes the folder and the folders above it that are missing, with the
+// usual mode less the umask; false with the system's reason when one of
+// them cannot be made.
+bool MakeFolder(const QString& path, QString* error);
 // Writes all of `size` bytes to `fd`, going on after interruptions: 0, or
 // the error number (ENOSPC when a file takes nothing more).
 int WriteAll(int fd, const char* data, qint64 size);

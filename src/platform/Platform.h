@@ -122,6 +122,12 @@ public:
     // File test by directory search: ordinary files only, hidden files and
     // directories absent, "*" and "?" are wildcards in the last component.
     virtual bool fileExists(const QString& path) = 0;
+    // True when the path names a folder.
+    virtual bool folderExists(const QString& path) = 0;
+    // Makes the folder with the folders above it; false with the reason.
+    virtual bool makeFolder(const QString& path, QString* error) = 0;
+    // The user's home folder.
+    virtual QString homeFolder() = 0;
     // The names of the ordinary, visible files in a folder.
     virtual QStringList fileNames(const QString& folder) = 0;
     // True when a start would run the file itself (taken literally): an

@@ -154,6 +154,12 @@ QString QtPlatform::shortPath(const QString& folder) {
     return FileRules::AliasFor(folder, aliasRoot());
 }
 
+bool QtPlatform::folderExists(const QString& path) { return FileRules::FolderExists(path); }
+bool QtPlatform::makeFolder(const QString& path, QString* error) {
+    return FileRules::MakeFolder(path, error);
+}
+QString QtPlatform::homeFolder() { return QDir::homePath(); }
+
 bool QtPlatform::foundOnPath(const QString& commandLine) { return ProcessRules::ProgramOnPath(commandLine); }
 
 bool QtPlatform::startProcess(const QString& commandLine, WindowStyle style, QString* error) {

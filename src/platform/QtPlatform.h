@@ -42,6 +42,9 @@ public:
     bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                   QString* error) override;
     QString shortPath(const QString& folder) override;
+    bool folderExists(const QString& path) override;
+    bool makeFolder(const QString& path, QString* error) override;
+    QString homeFolder() override;
 
     bool startProcess(const QString& commandLine, WindowStyle style, QString* error) override;
     bool startWithArguments(const QString& commandLine, const QStringList& extraArgs, WindowStyle style,

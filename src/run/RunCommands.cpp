@@ -7,6 +7,7 @@
 #include "platform/PathRules.h"
 #include "settings/Qlk.h"
 
+#include <QTimer>
 #include <optional>
 
 using namespace Qlk;
@@ -74,7 +75,7 @@ std::optional<QString> ScriptArgument(const Kind& row, const QString& F, const Q
 
 }  // namespace
 
-void Execute(RunKind kind, const CommandContext& context) {
+bool Execute(RunKind kind, const CommandContext& context) {
     const Kind& row = KindOf(kind);
     // Folder of the first selected folder button, then its space-free form;
     // the folder as stored is not used again.
@@ -87,16 +88,60 @@ void Execute(RunKind kind, const CommandContext& context) {
         P().beep();
         P().messageBox(context.window, row.missingText(N), row.missingTitle, MsgIcon::Exclamation,
                        MsgButtons::Ok);
-        return;
+        return false;
     }
     const QString line = program + u'/' + row.script + u' ' + F + u' ' + *argument;
     // A server that ended, went silent or belongs to another JDK than the
     // javac on PATH is replaced now, for the compiles after this one (this
     // one runs javac meanwhile).
     if (row.holdsCompileServer && S.CompileServer) P().startCompileServer();
-    if (!Start(context, line, row)) return;
+    if (!Start(context, line, row)) return false;
     if (row.showsResult && context.showResult) context.showResult();
     if (context.addRecent) context.addRecent();
+    return true;
+}
+
+SequenceRun::SequenceRun(Console* console, QObject* parent) : QObject(parent), m_console(console) {
+    connect(console, &Console::stateChanged, this, &SequenceRun::RunChanged);
+}
+
+void SequenceRun::Start(const Sequence& sequence, const CommandContext& context) {
+    Drop();
+    ++m_generation;
+    m_rest = sequence.steps;
+    m_context = context;
+    Next();
+}
+
+void SequenceRun::Drop() {
+    m_rest.clear();
+    m_waitFor = 0;
+}
+
+void SequenceRun::Next() {
+    if (m_rest.isEmpty()) return;
+    const RunKind kind = m_rest.takeFirst();
+    // Only a step that runs as the run can be waited for.
+    if (!Execute(kind, m_context) || KindOf(kind).slot != Slot::Run) return Drop();
+    // The name went into the history with the first step.
+    m_context.addRecent = nullptr;
+    if (!m_rest.isEmpty()) m_waitFor = m_console->Info().serial;
+}
+
+void SequenceRun::RunChanged() {
+    if (!m_waitFor) return;
+    const RunInfo info = m_console->Info();
+    if (info.serial != m_waitFor) return Drop();  // another run took its place
+    if (info.live()) return;
+    m_waitFor = 0;
+    if (info.phase != RunInfo::Exited || info.exitCode != 0 || info.stopSent) return Drop();
+    // The next step starts once everyone has been told that this run ended,
+    // unless the run was started again or another sequence began meanwhile.
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation, serial = info.serial] {
+        const RunInfo now = m_console->Info();
+        if (generation == m_generation && now.serial == serial && !now.live()) Next();
+    });
 }
 
 }  // namespace Run

@@ -4,6 +4,7 @@
 #include "TestFiles.h"
 #include "app/frmExection.h"
 #include "result/Result.h"
+#include "run/RunConsole.h"
 #include "run/RunKinds.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
@@ -13,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -83,6 +86,8 @@ private slots:
     void failedStartIsToldAndRecordsNothing();
     void resultWindowOnceForTwoPresses();
     void typedNameIsUsedAsTyped();
+    void compileThenRun_data();
+    void compileThenRun();
 };
 
 // Each row of the run-kind table is a button of the main window, in the
@@ -366,6 +371,68 @@ void TestRunCommands::typedNameIsUsedAsTyped() {
         QCOMPARE(b.fake->started.last().commandLine.section(u' ', 2), typed + QStringLiteral(".java"));
         QCOMPARE(b.form->cmbName->currentText(), typed);
     }
+}
+
+// Compile and run: the application starts once the compile ended with exit
+// code 0, and never after a failed, stopped or replaced compile.
+void TestRunCommands::compileThenRun_data() {
+    QTest::addColumn<QStringList>("files");    // in folder 0
+    QTest::addColumn<QString>("end");          // how the compile ends
+    QTest::addColumn<QStringList>("scripts");  // started, in order
+    QTest::addColumn<QString>("title");        // of the box shown, "" for none
+
+    const QStringList both{"Hello.java", "Hello.class"};
+    const QStringList compiled{"compile.bat", "apli.bat"}, compileOnly{"compile.bat"};
+    QTest::newRow("compiled: the application runs") << both << "exit 0" << compiled << "";
+    QTest::newRow("errors: no run") << both << "exit 1" << compileOnly << "";
+    QTest::newRow("stopped: no run") << both << "stop" << compileOnly << "";
+    QTest::newRow("stopped, yet it ends with 0: no run") << both << "stop, then exit 0" << compileOnly << "";
+    QTest::newRow("another compile before it ends: only that one")
+        << both << "compile again, then exit 0" << QStringList{"compile.bat", "compile.bat"} << "";
+    QTest::newRow("compiled, no class by that name: the button's message")
+        << QStringList{"Hello.java"} << "exit 0" << compileOnly << "classﾌｧｲﾙが見つかりません";
+}
+
+void TestRunCommands::compileThenRun() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, end);
+    QFETCH(QStringList, scripts);
+    QFETCH(QString, title);
+
+    Bench b;
+    // The item stands after 出力結果を表示; its key is F9 (from every window: the end-to-end test).
+    const QList<QAction*> items = b.form->menuBar()->actions().at(0)->menu()->actions();
+    QCOMPARE(items.value(items.indexOf(b.form->mnuShowResult) + 1), b.form->mnuCompileRun);
+    QCOMPARE(b.form->mnuCompileRun->shortcut(), QKeySequence(Qt::Key_F9));
+    for (const QString& f : files) Touch(b.folders[0] + u'/' + f);
+    b.Select(0);
+    b.form->cmbName->setEditText(QStringLiteral("Hello"));
+    b.form->mnuCompileRun->trigger();
+    // What is typed meanwhile changes nothing of the run that follows.
+    b.form->cmbName->setEditText(QStringLiteral("Other"));
+    FakePlatform& fake = *b.fake;
+    if (end.startsWith(QStringLiteral("stop"))) {
+        fake.ignoresTerm = end.contains(QStringLiteral("exit"));
+        Run::Console::instance()->Stop();
+    } else if (end.startsWith(QStringLiteral("compile again"))) {
+        b.Click(RunKind::Compile, QStringLiteral("Hello"));
+    }
+    if (end.endsWith(QStringLiteral("exit 0"))) fake.endRun(0);
+    if (end == QStringLiteral("exit 1")) fake.endRun(1);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    QStringList started;
+    for (const auto& s : fake.started) started << s.commandLine.section(u' ', 0, 0).section(u'/', -1);
+    QCOMPARE(started, scripts);
+    if (scripts.size() == 2 && scripts[1] == u"apli.bat")
+        QCOMPARE(fake.started[1].commandLine,
+                 fake.programDir + QStringLiteral("/apli.bat ") + b.folders[0] + QStringLiteral(" Hello"));
+    QCOMPARE(fake.boxes.size(), title.isEmpty() ? 0 : 1);
+    if (!title.isEmpty()) QCOMPARE(fake.boxes[0].title, title);
+    // The name went into the history once, as it was when the item was chosen.
+    QCOMPARE(S.Recent.value(0), QStringLiteral("Hello"));
+    QCOMPARE(S.Recent.value(1), QString());
 }
 
 QTEST_MAIN(TestRunCommands)
