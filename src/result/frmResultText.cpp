@@ -266,7 +266,7 @@ void frmResultText::Finished() {
     ShowCounts();
     const qint64 first = marks().first(m_run.kind == RunKind::Compile ? ProblemLines::Kind::Error
                                                                       : ProblemLines::Kind::Exception);
-    if (first >= 0) m_steps->select(first, true);
+    if (first >= 0) m_steps->selectFirst(first);
 }
 
 // The counts go on the status line when they change.
