@@ -10,6 +10,8 @@
 #include "widgets/Fonts.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -34,6 +36,25 @@ const double kMaxTwips = 1000000;
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
+// A key that would edit the output rather than act on it: text typed without
+// Ctrl, Alt or Meta, Backspace, Enter, and the paste keys. Navigation,
+// selection, copy and the window's own keys are none of these.
+bool EditsText(const QKeyEvent& key) {
+    if (key.matches(QKeySequence::Paste)) return true;
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (mods != Qt::NoModifier) return false;
+    switch (key.key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return true;
+        default:
+            break;
+    }
+    const QString text = key.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
 }  // namespace
 
 frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main(mainWindow) {
@@ -54,6 +75,9 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_follower->marks().setPalette(Text1->palette());
+
+    // While the run takes input, typing into the output goes to the input box.
+    Text1->installEventFilter(this);
 
     m_console = new ConsoleRows(client);
     txtInput = m_console->txtInput;
@@ -299,6 +323,25 @@ void frmResultText::RememberNormalGeometry() {
         m_normal = GetForm(this);
         m_haveNormal = true;
     }
+}
+
+// Typing into the output while the run takes input reaches the run: the key
+// (or the input method's text) goes to the input box, which takes the focus
+// with it.
+bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Text1 || !m_run.takesInput || !txtInput->isEnabled())
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && EditsText(*static_cast<QKeyEvent*>(event))) {
+        txtInput->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(txtInput, event);
+        return true;
+    }
+    if (event->type() == QEvent::InputMethod) {
+        txtInput->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(txtInput, event);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmResultText::closeEvent(QCloseEvent* event) {
