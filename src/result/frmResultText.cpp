@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -76,6 +77,24 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_follower->marks().setPalette(Text1->palette());
 
+    lblNotice = new QLabel(client);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setAccessibleDescription(QStringLiteral("注意"));
+    lblNotice->setTextFormat(Qt::PlainText);
+    lblNotice->setWordWrap(true);
+    lblNotice->setFont(Fonts::PGothic(9));
+    lblNotice->setMargin(3);
+    lblNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    {
+        // A note's colours, so it is not read as a line of the output.
+        QPalette notice = lblNotice->palette();
+        notice.setColor(QPalette::Window, notice.color(QPalette::ToolTipBase));
+        notice.setColor(QPalette::WindowText, notice.color(QPalette::ToolTipText));
+        lblNotice->setPalette(notice);
+        lblNotice->setAutoFillBackground(true);
+    }
+    lblNotice->hide();
+
     // While the run takes input, typing into the output goes to the input box.
     Text1->installEventFilter(this);
 
@@ -93,6 +112,7 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     rows->setSizeConstraint(QLayout::SetNoConstraint);
     client->setMinimumSize(1, 1);
     rows->setSpacing(0);
+    rows->addWidget(lblNotice);
     rows->addWidget(Text1, 1);
     rows->addWidget(m_console);
     rows->addWidget(findBar);
@@ -259,6 +279,9 @@ void frmResultText::SetRun(const RunState& run) {
     const bool hadFocus = txtInput->hasFocus();
     m_console->setRun(run);
     mnuStop->setEnabled(run.live);
+    const QString notices = run.notices.join(u'\n');
+    if (lblNotice->text() != notices) lblNotice->setText(notices);
+    lblNotice->setVisible(!notices.isEmpty());
     if (hadFocus && !run.takesInput) Text1->setFocus();
     m_follower->setRun(run);
 }

@@ -66,6 +66,9 @@ public:
     void FindNext(bool backwards);
 
     QPlainTextEdit* Text1;
+    // Above the text: what the user should know of this run's output, no
+    // part of result.txt (hidden while there is nothing to say).
+    QLabel* lblNotice;
     QLineEdit* txtInput;
     QPushButton* cmdStop;
     QLabel* lblStatus;
