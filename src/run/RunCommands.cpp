@@ -121,7 +121,7 @@ void Execute(RunKind kind, const CommandContext& context) {
     // one runs javac meanwhile).
     if (row.holdsCompileServer && S.CompileServer) P().startCompileServer();
     // An old class runs as the button's rules say, with a notice above its output.
-    if (row.slot == Slot::Run) Stale::Settle(P().runInfo());
+    Stale::Settle(P().runInfo(), row.slot == Slot::Run);
     const QStringList notices = Stale::Notices(F, ClassesRun(row, F, *argument));
     if (!Start(context, line, row, notices)) return;
     if (row.name == NameForm::SourceFile) Stale::CompileStarted(F + u'/' + *argument, P().runInfo().serial);

@@ -71,9 +71,10 @@ void CompileStarted(const QString& source, quint64 serial) {
     Seen().pendingSerial = serial;
 }
 
-void Settle(const RunInfo& run) {
+void Settle(const RunInfo& run, bool replaced) {
     Compiles& c = Seen();
     if (c.pending.isEmpty()) return;
+    if (!replaced && run.serial == c.pendingSerial && run.live()) return;
     const bool good = run.serial == c.pendingSerial && run.phase == RunInfo::Exited && run.exitCode == 0;
     if (good)
         c.failed.remove(c.pending);

@@ -30,10 +30,11 @@ QStringList AppletClasses(const QString& page);
 
 // A compile of `source` (a path) was started as the run with `serial`.
 void CompileStarted(const QString& source, quint64 serial);
-// Takes the outcome of the compile started last from the run's state, just
-// before a new run replaces it: an exit code 0 is a good compile; any other
-// end, or a compile still running (the new run cuts it short), failed.
-void Settle(const RunInfo& run);
+// Takes the outcome of the compile started last from the run's state: an
+// exit code 0 is a good compile; any other end failed, and so did a compile
+// still running when a new run `replaced` it (one still running otherwise
+// is settled later).
+void Settle(const RunInfo& run, bool replaced);
 bool LastCompileFailed(const QString& source);
 // Forgets the compiles of this session.
 void Forget();

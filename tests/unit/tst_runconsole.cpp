@@ -103,6 +103,8 @@ private slots:
     void typedLines();
     void typingIntoTheOutput_data();
     void typingIntoTheOutput();
+    void resultNotWrittenIsTold_data();
+    void resultNotWrittenIsTold();
     void refusedInputStaysInTheBox();
     void keysAndMenus();
 };
@@ -429,6 +431,53 @@ void TestRunConsole::typingIntoTheOutput() {
     QCOMPARE(QApplication::focusWidget() == w->txtInput, inInputBox);
     QCOMPARE(w->Text1->toPlainText() != before, outputEdited);
     if (!live) QVERIFY(b.fake->runInput.isEmpty());
+}
+
+// A run that ends with result.txt as it found it gets a notice above the
+// old text, with the script's own error lines, or the reason the file
+// cannot be written now; the next start clears it.
+void TestRunConsole::resultNotWrittenIsTold_data() {
+    QTest::addColumn<QString>("how");  // "written", "untouched", "folder"
+    QTest::addColumn<QString>("errorOutput");
+    QTest::addColumn<QString>("reason");  // in the notice; "" for none
+    const QString line = QStringLiteral("/p/compile.bat: 21: cannot create /d/result.txt: Is a directory");
+    QTest::newRow("written: nothing to tell") << "written" << line << QString();
+    QTest::newRow("untouched, with the script's lines") << "untouched"
+                                                        << "rm: cannot remove x\n" + line + "\n"
+                                                        << "　理由: rm: cannot remove x\n　理由: " + line;
+    QTest::newRow("a folder in its place, no word from the script")
+        << "folder" << QString() << "result.txt: ";
+}
+
+void TestRunConsole::resultNotWrittenIsTold() {
+    QFETCH(QString, how);
+    QFETCH(QString, errorOutput);
+    QFETCH(QString, reason);
+    Bench b;
+    WriteFile(b.result, "the last compile's text\n");
+    if (how == QStringLiteral("folder")) {
+        QFile::remove(b.result);
+        QDir().mkpath(b.result);
+    }
+    b.form->RunButton(RunKind::Compile)->click();
+    frmResultText* w = b.window();
+    if (how == QStringLiteral("written")) WriteFile(b.result, "Hello.java:1: error: x\n");
+    b.fake->run.errorOutput = errorOutput;
+    b.fake->endRun(2);
+    if (reason.isEmpty()) {
+        QVERIFY(w->lblNotice->isHidden());
+        return;
+    }
+    const QString notice = w->lblNotice->text();
+    QVERIFY2(notice.startsWith(QStringLiteral("注意: この実行は result.txt に出力を書けませんでした。")),
+             qPrintable(notice));
+    QVERIFY2(notice.contains(reason), qPrintable(notice));
+    QVERIFY(w->lblNotice->isVisibleTo(w));
+    QVERIFY(!w->Text1->toPlainText().contains(QStringLiteral("注意")));
+    if (how == QStringLiteral("untouched"))
+        QCOMPARE(ReadFile(b.result), QByteArray("the last compile's text\n"));
+    b.form->RunButton(RunKind::Compile)->click();
+    QVERIFY(w->lblNotice->isHidden());
 }
 
 // A line the run cannot take now stays in the box, the status says why,
