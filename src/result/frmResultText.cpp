@@ -85,6 +85,9 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     lblNotice->setFont(Fonts::PGothic(9));
     lblNotice->setMargin(3);
     lblNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Shown whole: the text below it gives way first, down to a few lines.
+    lblNotice->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    Text1->setMinimumHeight(Text1->fontMetrics().lineSpacing() * 2);
     {
         // A note's colours, so it is not read as a line of the output.
         QPalette notice = lblNotice->palette();

@@ -30,6 +30,9 @@ const QString kInputFull =
 
 QString ResultPath() { return S.WindowsFolder + QStringLiteral("result.txt"); }
 
+// The script's error lines a notice shows at most.
+constexpr int kNoticeReasonLines = 3;
+
 QString SignalText(int sig) {
     const char* abbrev = ::sigabbrev_np(sig);
     return abbrev ? QStringLiteral("%1 (SIG%2)").arg(sig).arg(QLatin1String(abbrev)) : QString::number(sig);
@@ -131,10 +134,12 @@ void Console::CheckResultWritten(const RunInfo& info) {
 }
 
 QString ResultNotWrittenNotice(const QString& why) {
-    QString text = QStringLiteral(
-        "注意: この実行は result.txt に出力を書けませんでした。下の内容はこの実行の出力ではありません。");
+    QString text =
+        QStringLiteral("注意: この実行は result.txt に書けませんでした (下はこの実行の出力ではありません)");
     if (why.isEmpty()) return text;
-    const QStringList lines = why.split(u'\n', Qt::SkipEmptyParts);
+    // The last lines say most (a script stops at its first failure).
+    QStringList lines = why.split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() > kNoticeReasonLines) lines = lines.mid(lines.size() - kNoticeReasonLines);
     for (const QString& line : lines) text += QStringLiteral("\n　理由: ") + line.trimmed();
     return text;
 }

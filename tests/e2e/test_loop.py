@@ -128,7 +128,7 @@ os.mkdir(e.RESULT_FILE)
 qlk.press("ｺﾝﾊﾟｲﾙ実行")
 e.wait_for(lambda: "終了コード 2" in qlk.status(), 30, 0.1, what="the compile that could not write")
 e.wait_for(notice, 10, what="the result.txt notice")
-e.check(notice().startswith("注意: この実行は result.txt に出力を書けませんでした。"), "result.txt is named: " + notice())
+e.check(notice().startswith("注意: この実行は result.txt に書けませんでした"), "result.txt is named: " + notice())
 e.check("理由: " in notice() and "result.txt" in notice().split("理由: ", 1)[1],
         "the reason is the script's own line")
 shot("loop-result-not-written.png")

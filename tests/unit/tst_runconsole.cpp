@@ -445,6 +445,9 @@ void TestRunConsole::resultNotWrittenIsTold_data() {
     QTest::newRow("untouched, with the script's lines") << "untouched"
                                                         << "rm: cannot remove x\n" + line + "\n"
                                                         << "　理由: rm: cannot remove x\n　理由: " + line;
+    QTest::newRow("the last three lines") << "untouched"
+                                          << "a\nb\nc\nd\ne\n"
+                                          << "\n　理由: c\n　理由: d\n　理由: e";
     QTest::newRow("a folder in its place, no word from the script")
         << "folder" << QString() << "result.txt: ";
 }
@@ -469,9 +472,10 @@ void TestRunConsole::resultNotWrittenIsTold() {
         return;
     }
     const QString notice = w->lblNotice->text();
-    QVERIFY2(notice.startsWith(QStringLiteral("注意: この実行は result.txt に出力を書けませんでした。")),
+    QVERIFY2(notice.startsWith(QStringLiteral("注意: この実行は result.txt に書けませんでした")),
              qPrintable(notice));
     QVERIFY2(notice.contains(reason), qPrintable(notice));
+    QVERIFY(!notice.contains(QStringLiteral("理由: b")));
     QVERIFY(w->lblNotice->isVisibleTo(w));
     QVERIFY(!w->Text1->toPlainText().contains(QStringLiteral("注意")));
     if (how == QStringLiteral("untouched"))
