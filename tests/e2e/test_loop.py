@@ -1,11 +1,8 @@
 """The learner's loop in one start of the real program: an old class run by
 ｱﾌﾟﾘｹｰｼｮﾝ実行 is told above its output, a name typed into the output area
 reaches the waiting program, and the first F4 after a compile opens its
-first error. Then a compile that cannot write result.txt (a folder in its
-place) is told with the script's own words, and ｱﾌﾟﾚｯﾄ実行 says the viewer
-was started. QLK_SHOTS names a folder for screenshots of these."""
+first error. QLK_SHOTS names a folder for a screenshot of the notice."""
 import os
-import shutil
 import subprocess
 import sys
 import time
@@ -41,16 +38,11 @@ source("Ask.java", 'import java.util.Scanner;\npublic class Ask {\n'
        '        System.out.println("こんにちは、" + n + " さん");\n    }\n}\n')
 source("Bad.java", 'public class Bad {\n    public static void main(String[] a) {\n'
        '        int x = 1\n        int y = 2\n    }\n}\n')
-source("Hi.java", 'public class Hi extends java.applet.Applet {\n'
-       '    public void paint(java.awt.Graphics g) { g.drawString("hi", 10, 20); }\n}\n')
-source("Hi.html", '<applet code="Hi.class" width=200 height=80></applet>\n')
-subprocess.run(["javac", "-nowarn", "Round.java", "Ask.java", "Hi.java"], cwd=FOLDER, check=True,
-               stderr=subprocess.DEVNULL)
+subprocess.run(["javac", "Round.java", "Ask.java"], cwd=FOLDER, check=True)
 # Edited after the compile: the class is the old one.
 source("Round.java", ROUND % 11)
-for name in ("Round.java", "Hi.java"):
-    later = os.stat(os.path.join(FOLDER, name.replace(".java", ".class"))).st_mtime + 5
-    os.utime(os.path.join(FOLDER, name), (later, later))
+later = os.stat(os.path.join(FOLDER, "Round.class")).st_mtime + 5
+os.utime(os.path.join(FOLDER, "Round.java"), (later, later))
 
 qlk = e.Session({"JavaFileFolder0": FOLDER, "SelectedFolder": " 0", "JavaEdit": EDITOR})
 
@@ -121,31 +113,6 @@ os.remove(RECORD)
 e.key("F4", window="出力結果")
 e.wait_for(lambda: recorded() is not None, 15, 0.1, what="the second editor start")
 e.check(recorded() == ["+4", os.path.join(FOLDER, "Bad.java")], f"the next F4 opens line 4: {recorded()}")
-
-# A folder in result.txt's place: the compile is told with the script's words.
-os.remove(e.RESULT_FILE)
-os.mkdir(e.RESULT_FILE)
-qlk.press("ｺﾝﾊﾟｲﾙ実行")
-e.wait_for(lambda: "終了コード 2" in qlk.status(), 30, 0.1, what="the compile that could not write")
-e.wait_for(notice, 10, what="the result.txt notice")
-e.check(notice().startswith("注意: この実行は result.txt に書けませんでした"), "result.txt is named: " + notice())
-e.check("理由: " in notice() and "result.txt" in notice().split("理由: ", 1)[1],
-        "the reason is the script's own line")
-shot("loop-result-not-written.png")
-os.rmdir(e.RESULT_FILE)
-
-# After ｱﾌﾟﾚｯﾄ実行 the status tells of the viewer, not of the last compile.
-qlk.set_name("Hi")
-qlk.press("ｱﾌﾟﾚｯﾄ実行")
-qlk.wait_status("アプレットビューアを起動しました", 10)
-e.check(qlk.status().startswith("アプレットビューアを起動しました"), "the status says the viewer was started")
-e.wait_for(lambda: notice().startswith("注意: Hi.java"), 10, what="the applet's old class")
-e.check(True, "the open result window tells of the applet's old class")
-try:
-    e.wait_window("Hi - アプレット", 30)
-except TimeoutError:
-    pass
-shot("loop-applet-started.png")
 
 qlk.proc.terminate()
 e.wait_exit(qlk.proc)
