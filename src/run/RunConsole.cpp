@@ -126,10 +126,16 @@ void Console::CheckResultWritten(const RunInfo& info) {
     const FileStamp now = P().fileStamp(ResultPath());
     if (now.exists && now != m_resultAtStart) return;
     QString why = info.errorOutput.trimmed();
-    // Without a word from the script, the reason the file cannot be written
-    // to now (an empty append changes nothing).
-    if (why.isEmpty() && !P().appendToFile(ResultPath(), QByteArray(), &why))
-        why = ResultPath() + QStringLiteral(": ") + why;
+    // Without a word from the script, what is wrong with the file now: an
+    // empty append to the file that is there tells why it cannot be written
+    // and changes nothing; a missing one is not made here.
+    if (why.isEmpty()) {
+        if (!now.exists)
+            why = ResultPath() +
+                  QStringLiteral(": ありません (フォルダなど、ふつうのファイルでないものかもしれません)");
+        else if (!P().appendToFile(ResultPath(), QByteArray(), &why))
+            why = ResultPath() + QStringLiteral(": ") + why;
+    }
     m_notices << ResultNotWrittenNotice(why);
 }
 
