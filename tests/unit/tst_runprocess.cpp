@@ -378,7 +378,8 @@ void TestRunProcess::errorOutputIsKept_data() {
     QTest::newRow("the script's own words")
         << QStringLiteral("echo one >&2; echo 日本語 >&2; exit 3") << QStringLiteral("one\n日本語");
     QTest::newRow("only the last lines")
-        << QStringLiteral("i=0; while [ $i -lt 50 ]; do echo line$i >&2; i=$((i+1)); done; echo last >&2; exit 1")
+        << QStringLiteral(
+               "i=0; while [ $i -lt 50 ]; do echo line$i >&2; i=$((i+1)); done; echo last >&2; exit 1")
         << QStringLiteral("line43\nline44\nline45\nline46\nline47\nline48\nline49\nlast");
     QTest::newRow("compile.bat, result.txt a folder")
         << QStringLiteral("compile.bat") << QStringLiteral("result.txt");
