@@ -84,6 +84,7 @@ struct RunInfo {
     qint64 startedMs = 0;
     qint64 endedMs = 0;
     qint64 fileLimit = -1;  // its file-size limit in bytes, -1 when none
+    QString errorOutput;    // once ended: the last lines the run wrote to its own error output
     bool live() const { return phase == Running; }
 };
 

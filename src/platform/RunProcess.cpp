@@ -19,6 +19,7 @@
 
 #include "FileRules.h"
 #include "ProcessRules.h"
+#include "RunErrors.h"
 #include "RunLink.h"
 
 using FileRules::SystemError;
@@ -39,7 +40,7 @@ void IgnoreBrokenPipe() {
 
 }  // namespace
 
-RunProcess::RunProcess() : m_grace(new QTimer(this)) {
+RunProcess::RunProcess() : m_grace(new QTimer(this)), m_errors(new RunErrors(this)) {
     IgnoreBrokenPipe();
     m_grace->setSingleShot(true);
     connect(m_grace, &QTimer::timeout, this, [this] { signal(SIGKILL); });
@@ -98,6 +99,8 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
     posix_spawn_file_actions_adddup2(&actions, link[1], RunLink::kLinkFd);
+    if (const int errors = m_errors->open(); errors >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errors, 2);
     // Nothing else of Quenlark's reaches the run.
     posix_spawn_file_actions_addclosefrom_np(&actions, RunLink::kLinkFd + 1);
     pid_t pid = 0;
@@ -105,6 +108,7 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[0]);
     ::close(link[1]);
+    m_errors->started();
     if (rc != 0) {
         ::close(fds[1]);
         ::close(link[0]);
@@ -142,6 +146,7 @@ void RunProcess::ended(quint64 serial, int status) {
     }
     m_grace->stop();
     readLink();
+    m_info.errorOutput = m_errors->take();
     if (m_link >= 0) ::close(m_link);
     m_link = -1;
     dropInput();

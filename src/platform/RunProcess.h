@@ -18,6 +18,7 @@
 
 class QSocketNotifier;
 class QTimer;
+class RunErrors;
 
 class RunProcess : public QObject {
     Q_OBJECT
@@ -76,5 +77,6 @@ private:
     QByteArray m_pending;
     QSocketNotifier* m_writable = nullptr;
     QTimer* m_grace = nullptr;
+    RunErrors* m_errors = nullptr;  // the run's standard error
     std::function<void()> m_listener;
 };

@@ -4,6 +4,7 @@
 #include "RunCommands.h"
 
 #include "RunConsole.h"
+#include "StaleClass.h"
 #include "platform/PathRules.h"
 #include "settings/Qlk.h"
 
@@ -20,12 +21,19 @@ const QString kLf = QStringLiteral("\n");
 
 // Starts the command line in the kind's slot; a start that fails is told to
 // the user, naming the command line and the system's reason, and false is
-// returned.
-bool Start(const CommandContext& context, const QString& commandLine, const Kind& row) {
+// returned. The console gets the notices of what was started.
+bool Start(const CommandContext& context, const QString& commandLine, const Kind& row,
+           const QStringList& notices) {
     QString reason;
-    if (row.slot == Slot::Run ? Console::instance()->Start(commandLine, &reason, context.folder(), row.kind)
-                              : P().startApplet(commandLine, &reason))
+    Console* console = Console::instance();
+    if (row.slot == Slot::Run ? console->Start(commandLine, &reason, context.folder(), row.kind)
+                              : P().startApplet(commandLine, &reason)) {
+        if (row.slot == Slot::Run)
+            console->AddNotices(notices);
+        else
+            console->AppletStarted(context.folder(), notices);
         return true;
+    }
     P().beep();
     P().messageBox(context.window,
                    QStringLiteral("次のコマンドを起動できませんでした。") + kLf + kLf + commandLine + kLf +
@@ -73,6 +81,24 @@ std::optional<QString> ScriptArgument(const Kind& row, const QString& F, const Q
     return std::nullopt;
 }
 
+// The classes the kind runs, as paths in the folder F without extension,
+// for the script's argument: the class itself, or those the page names.
+QStringList ClassesRun(const Kind& row, const QString& F, const QString& argument) {
+    switch (row.name) {
+        case NameForm::ClassName:
+            if (PathRules::HasWildcard(argument)) return {};
+            return {QString(argument).replace(u'.', u'/')};
+        case NameForm::Page: {
+            QByteArray page;
+            if (!P().readFile(F + u'/' + argument, 0, 1024 * 1024, &page, nullptr)) return {};
+            return Stale::AppletClasses(QString::fromLatin1(page));
+        }
+        case NameForm::SourceFile:
+            break;
+    }
+    return {};
+}
+
 }  // namespace
 
 bool Execute(RunKind kind, const CommandContext& context) {
@@ -95,7 +121,11 @@ bool Execute(RunKind kind, const CommandContext& context) {
     // javac on PATH is replaced now, for the compiles after this one (this
     // one runs javac meanwhile).
     if (row.holdsCompileServer && S.CompileServer) P().startCompileServer();
-    if (!Start(context, line, row)) return false;
+    // An old class runs as the button's rules say, with a notice above its output.
+    Stale::Settle(P().runInfo(), row.slot == Slot::Run);
+    const QStringList notices = Stale::Notices(F, ClassesRun(row, F, *argument));
+    if (!Start(context, line, row, notices)) return false;
+    if (row.name == NameForm::SourceFile) Stale::CompileStarted(F + u'/' + *argument, P().runInfo().serial);
     if (row.showsResult && context.showResult) context.showResult();
     if (context.addRecent) context.addRecent();
     return true;

@@ -2,6 +2,7 @@
 #include "RunConsole.h"
 
 #include "RunKinds.h"
+#include "StaleClass.h"
 #include "result/Result.h"
 #include "result/frmResultText.h"
 #include "settings/Qlk.h"
@@ -28,6 +29,9 @@ const QString kInputFull =
     QStringLiteral("プログラムがまだ読んでいない入力が多すぎるため、送れませんでした (上限 4 MB)");
 
 QString ResultPath() { return S.WindowsFolder + QStringLiteral("result.txt"); }
+
+// The script's error lines a notice shows at most.
+constexpr int kNoticeReasonLines = 3;
 
 QString SignalText(int sig) {
     const char* abbrev = ::sigabbrev_np(sig);
@@ -56,6 +60,11 @@ Console::Console(QObject* parent) : QObject(parent), m_kill(new QTimer(this)) {
 // and the result file's size change while a run is live, so it is looked at
 // every second then.
 void Console::Tell() {
+    const RunInfo info = Info();
+    if (m_started && info.serial != 0 && !info.live() && m_endChecked != info.serial) {
+        m_endChecked = info.serial;
+        CheckResultWritten(info);
+    }
     const RunState state = State();
     P().holdCompileServer(state.live && KindOf(state.kind).holdsCompileServer);
     if (state.live && !m_tick->isActive()) m_tick->start();
@@ -82,10 +91,63 @@ RunState Console::State() const {
     s.serial = info.serial;
     s.live = info.live();
     s.takesInput = info.live() && info.inputOpen;
+    if (m_applet && !info.live()) {
+        s.kind = RunKind::Applet;
+        s.folder = m_appletFolder;
+        s.text = QStringLiteral("アプレットビューアを起動しました");
+        s.notices = m_appletNotices;
+        return s;
+    }
     s.kind = m_kind;
     s.folder = Folder();
     s.text = StateText();
+    s.notices = m_notices;
     return s;
+}
+
+void Console::AddNotices(const QStringList& notices) {
+    if (notices.isEmpty()) return;
+    m_notices += notices;
+    Tell();
+}
+
+void Console::AppletStarted(const QString& folder, const QStringList& notices) {
+    m_applet = true;
+    m_appletFolder = folder;
+    m_appletNotices = notices;
+    Tell();
+}
+
+// A run that ended with result.txt as it found it wrote nothing there (the
+// file is read-only, a folder took its place...): the window says so, with
+// the script's own error lines, rather than let the old text pass for this
+// run's output.
+void Console::CheckResultWritten(const RunInfo& info) {
+    const FileStamp now = P().fileStamp(ResultPath());
+    if (now.exists && now != m_resultAtStart) return;
+    QString why = info.errorOutput.trimmed();
+    // Without a word from the script, what is wrong with the file now: an
+    // empty append to the file that is there tells why it cannot be written
+    // and changes nothing; a missing one is not made here.
+    if (why.isEmpty()) {
+        if (!now.exists)
+            why = ResultPath() +
+                  QStringLiteral(": ありません (フォルダなど、ふつうのファイルでないものかもしれません)");
+        else if (!P().appendToFile(ResultPath(), QByteArray(), &why))
+            why = ResultPath() + QStringLiteral(": ") + why;
+    }
+    m_notices << ResultNotWrittenNotice(why);
+}
+
+QString ResultNotWrittenNotice(const QString& why) {
+    QString text =
+        QStringLiteral("注意: この実行は result.txt に書けませんでした (下はこの実行の出力ではありません)");
+    if (why.isEmpty()) return text;
+    // The last lines say most (a script stops at its first failure).
+    QStringList lines = why.split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() > kNoticeReasonLines) lines = lines.mid(lines.size() - kNoticeReasonLines);
+    for (const QString& line : lines) text += QStringLiteral("\n　理由: ") + line.trimmed();
+    return text;
 }
 
 void Console::Serve(frmResultText* window) {
@@ -110,6 +172,7 @@ void ServeResultWindows() {
 void Console::setStopGraceMs(int ms) { m_kill->setInterval(ms); }
 
 void Console::Forget() {
+    Stale::Forget();
     m_kill->stop();
     m_tick->stop();
     P().setRunListener({});
@@ -119,6 +182,11 @@ void Console::Forget() {
     m_told = RunState();
     m_limitRead = 0;
     m_resultAtStart = FileStamp();
+    m_endChecked = 0;
+    m_notices.clear();
+    m_applet = false;
+    m_appletFolder.clear();
+    m_appletNotices.clear();
 }
 
 ConsoleScope::~ConsoleScope() {
@@ -139,6 +207,8 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     m_folder = folder;
     m_started = true;
     m_kind = kind;
+    m_notices.clear();
+    m_applet = false;
     m_resultAtStart = P().fileStamp(ResultPath());
     const bool ok = P().startRun(commandLine, error);
     Tell();

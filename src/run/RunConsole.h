@@ -44,6 +44,13 @@ public:
     bool SendLine(const QString& line, QString* why = nullptr);
     // Closes the run's standard input (end of input).
     void EndInput();
+    // Lines for the result window to show above the output of the run
+    // started last, until the next start.
+    void AddNotices(const QStringList& notices);
+    // The applet viewer was started for a page in `folder`: until the next
+    // run starts, the status says so (unless a run is live) and `notices`
+    // stand above the text.
+    void AppletStarted(const QString& folder, const QStringList& notices);
 
     RunInfo Info() const;
     // The source folder of the run started last; before any run, the source
@@ -77,6 +84,7 @@ private:
     void KillIfLeft();
     void Tell();
     void Tick();
+    void CheckResultWritten(const RunInfo& info);
 
     QTimer* m_kill;
     QTimer* m_tick;
@@ -87,7 +95,16 @@ private:
     RunState m_told;
     quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it
+    quint64 m_endChecked = 0;   // the run whose end was looked at
+    QStringList m_notices;      // of the run started last
+    bool m_applet = false;      // the applet viewer was started after the run
+    QString m_appletFolder;
+    QStringList m_appletNotices;
 };
+
+// The notice of a run that ended without writing result.txt, with the
+// reason in `why` (the script's own error lines where it printed any).
+QString ResultNotWrittenNotice(const QString& why);
 
 // For the life of a block the console serves the platform installed in it;
 // at the block's end the console forgets the run, so nothing of it reaches

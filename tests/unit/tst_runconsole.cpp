@@ -14,9 +14,11 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -68,6 +70,9 @@ struct Bench {
     }
 };
 
+// Marks a key of a table as pressed with Ctrl.
+constexpr int kCtrl = 1 << 30;
+
 RunInfo Info(RunInfo::Phase phase, int code = 0, int sig = 0, bool stopSent = false, qint64 ms = 1234) {
     RunInfo i;
     i.phase = phase;
@@ -96,6 +101,10 @@ private slots:
     void shutDownAndExitStopTheRun();
     void consoleControls();
     void typedLines();
+    void typingIntoTheOutput_data();
+    void typingIntoTheOutput();
+    void resultNotWrittenIsTold_data();
+    void resultNotWrittenIsTold();
     void refusedInputStaysInTheBox();
     void keysAndMenus();
 };
@@ -358,6 +367,121 @@ void TestRunConsole::typedLines() {
     const QByteArray before = TestFiles::ReadFile(b.result);
     w->txtInput_Enter();
     QCOMPARE(TestFiles::ReadFile(b.result), before);
+}
+
+// While the run takes input, what is typed into the output (an input
+// method's text too), Backspace and Enter go to the input box, which takes
+// the focus; other keys act on the output, and with no live run the output
+// is edited as before.
+void TestRunConsole::typingIntoTheOutput_data() {
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("composed");  // committed by the input method after `typed`
+    QTest::addColumn<QList<int>>("keys");   // pressed after that, kCtrl added for Ctrl
+    QTest::addColumn<QByteArray>("input");  // what reached the program
+    QTest::addColumn<bool>("inInputBox");   // the focus moved to the input box
+    QTest::addColumn<bool>("outputEdited");
+    QTest::newRow("a name and Enter")
+        << true << QStringLiteral("Hanako") << QString() << QList<int>{Qt::Key_Return}
+        << QByteArray("Hanako\n") << true << false;
+    QTest::newRow("Backspace goes along")
+        << true << QStringLiteral("Hanakox") << QString() << QList<int>{Qt::Key_Backspace, Qt::Key_Enter}
+        << QByteArray("Hanako\n") << true << false;
+    QTest::newRow("input method text")
+        << true << QString() << QStringLiteral("花子") << QList<int>{Qt::Key_Return}
+        << QStringLiteral("花子\n").toUtf8() << true << false;
+    QTest::newRow("moving, selecting and copying stay in the output")
+        << true << QString() << QString()
+        << QList<int>{Qt::Key_End, Qt::Key_Up, Qt::Key_Home, kCtrl | Qt::Key_A, kCtrl | Qt::Key_C}
+        << QByteArray() << false << false;
+    QTest::newRow("no live run: the output is edited")
+        << false << QStringLiteral("x") << QString() << QList<int>{Qt::Key_Backspace, Qt::Key_Return}
+        << QByteArray() << false << true;
+}
+
+void TestRunConsole::typingIntoTheOutput() {
+    QFETCH(bool, live);
+    QFETCH(QString, typed);
+    QFETCH(QString, composed);
+    QFETCH(QList<int>, keys);
+    QFETCH(QByteArray, input);
+    QFETCH(bool, inInputBox);
+    QFETCH(bool, outputEdited);
+    Bench b;
+    WriteFile(b.result, "名前は?\n");
+    b.form->RunButton(RunKind::Application)->click();
+    frmResultText* w = b.window();
+    w->Timer1_Timer();
+    if (!live) b.fake->endRun(0);
+    const QString before = w->Text1->toPlainText();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->Text1->setFocus();
+    w->Text1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w->Text1, typed);
+    if (!composed.isEmpty()) {
+        QInputMethodEvent ime;
+        ime.setCommitString(composed);
+        QApplication::sendEvent(w->focusWidget(), &ime);
+    }
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key & ~kCtrl),
+                        key & kCtrl ? Qt::ControlModifier : Qt::NoModifier);
+    QCOMPARE(b.fake->runInput, input);
+    QCOMPARE(QApplication::focusWidget() == w->txtInput, inInputBox);
+    QCOMPARE(w->Text1->toPlainText() != before, outputEdited);
+    if (!live) QVERIFY(b.fake->runInput.isEmpty());
+}
+
+// A run that ends with result.txt as it found it gets a notice above the
+// old text, with the script's own error lines, or the reason the file
+// cannot be written now; the next start clears it.
+void TestRunConsole::resultNotWrittenIsTold_data() {
+    QTest::addColumn<QString>("how");  // "written", "untouched", "folder"
+    QTest::addColumn<QString>("errorOutput");
+    QTest::addColumn<QString>("reason");  // in the notice; "" for none
+    const QString line = QStringLiteral("/p/compile.bat: 21: cannot create /d/result.txt: Is a directory");
+    QTest::newRow("written: nothing to tell") << "written" << line << QString();
+    QTest::newRow("untouched, with the script's lines") << "untouched"
+                                                        << "rm: cannot remove x\n" + line + "\n"
+                                                        << "　理由: rm: cannot remove x\n　理由: " + line;
+    QTest::newRow("the last three lines") << "untouched"
+                                          << "a\nb\nc\nd\ne\n"
+                                          << "\n　理由: c\n　理由: d\n　理由: e";
+    QTest::newRow("a folder in its place, no word from the script")
+        << "folder" << QString() << "result.txt: ";
+}
+
+void TestRunConsole::resultNotWrittenIsTold() {
+    QFETCH(QString, how);
+    QFETCH(QString, errorOutput);
+    QFETCH(QString, reason);
+    Bench b;
+    WriteFile(b.result, "the last compile's text\n");
+    if (how == QStringLiteral("folder")) {
+        QFile::remove(b.result);
+        QDir().mkpath(b.result);
+    }
+    b.form->RunButton(RunKind::Compile)->click();
+    frmResultText* w = b.window();
+    if (how == QStringLiteral("written")) WriteFile(b.result, "Hello.java:1: error: x\n");
+    b.fake->run.errorOutput = errorOutput;
+    b.fake->endRun(2);
+    if (reason.isEmpty()) {
+        QVERIFY(w->lblNotice->isHidden());
+        return;
+    }
+    const QString notice = w->lblNotice->text();
+    QVERIFY2(notice.startsWith(QStringLiteral("注意: この実行は result.txt に書けませんでした")),
+             qPrintable(notice));
+    QVERIFY2(notice.contains(reason), qPrintable(notice));
+    QVERIFY(!notice.contains(QStringLiteral("理由: b")));
+    QVERIFY(w->lblNotice->isVisibleTo(w));
+    QVERIFY(!w->Text1->toPlainText().contains(QStringLiteral("注意")));
+    if (how == QStringLiteral("untouched"))
+        QCOMPARE(ReadFile(b.result), QByteArray("the last compile's text\n"));
+    b.form->RunButton(RunKind::Compile)->click();
+    QVERIFY(w->lblNotice->isHidden());
 }
 
 // A line the run cannot take now stays in the box, the status says why,

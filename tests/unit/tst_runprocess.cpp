@@ -59,6 +59,8 @@ private slots:
     void appendNeverBlocksNorFollowsALink();
     void scriptsReplaceALinkedResult_data();
     void scriptsReplaceALinkedResult();
+    void errorOutputIsKept_data();
+    void errorOutputIsKept();
 
 private:
     QTemporaryDir m_dir;
@@ -365,6 +367,46 @@ void TestRunProcess::scriptsReplaceALinkedResult() {
     QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 10000);
     QCOMPARE(TestFiles::ReadFile(notes), QByteArray("my notes\n"));
     QVERIFY(QFileInfo(result).isFile() && !QFileInfo(result).isSymLink());
+}
+
+// What the run wrote to its own error output before it ended is kept for
+// the user (its last lines): a script's words, and why a script could not
+// write result.txt when a folder took its place.
+void TestRunProcess::errorOutputIsKept_data() {
+    QTest::addColumn<QString>("script");  // a file of data/, or a shell command
+    QTest::addColumn<QString>("kept");    // in the kept lines
+    QTest::newRow("the script's own words")
+        << QStringLiteral("echo one >&2; echo 日本語 >&2; exit 3") << QStringLiteral("one\n日本語");
+    QTest::newRow("only the last lines")
+        << QStringLiteral(
+               "i=0; while [ $i -lt 50 ]; do echo line$i >&2; i=$((i+1)); done; echo last >&2; exit 1")
+        << QStringLiteral("line43\nline44\nline45\nline46\nline47\nline48\nline49\nlast");
+    QTest::newRow("compile.bat, result.txt a folder")
+        << QStringLiteral("compile.bat") << QStringLiteral("result.txt");
+    QTest::newRow("apli.bat, result.txt a folder")
+        << QStringLiteral("apli.bat") << QStringLiteral("result.txt");
+}
+
+void TestRunProcess::errorOutputIsKept() {
+    QFETCH(QString, script);
+    QFETCH(QString, kept);
+    const QString data = m_dir.path() + QStringLiteral("/xdg-folder");
+    const QString result = data + QStringLiteral("/Quenlark/result.txt");
+    QVERIFY(QDir().mkpath(result));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    RunProcess run;
+    const QStringList args = script.endsWith(QStringLiteral(".bat"))
+                                 ? QStringList{QStringLiteral(QLK_TEST_DATA "/../../data/") + script,
+                                               m_dir.path(), QStringLiteral("X.java")}
+                                 : QStringList{QStringLiteral("-c"), script};
+    QVERIFY(run.start(QStringLiteral("/bin/sh"), args, nullptr));
+    QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 10000);
+    QVERIFY(run.info().exitCode != 0);
+    if (script.endsWith(QStringLiteral(".bat")))
+        QVERIFY2(run.info().errorOutput.contains(kept), qPrintable(run.info().errorOutput));
+    else
+        QCOMPARE(run.info().errorOutput, kept);
+    QVERIFY(QFileInfo(result).isDir());
 }
 
 QTEST_MAIN(TestRunProcess)
