@@ -87,6 +87,13 @@ struct RunInfo {
     bool live() const { return phase == Running; }
 };
 
+// What the run's processes do at one moment, as the system tells it.
+struct RunActivity {
+    bool readingInput = false;  // one of them waits in a read of the run's standard input
+    qint64 cpuMs = -1;          // processor time the run has used so far; -1 when unknown
+    bool operator==(const RunActivity&) const = default;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -199,6 +206,8 @@ public:
     virtual void signalRun(int signal) = 0;
     // True while any process of the run is alive (not a zombie).
     virtual bool runGroupAlive() = 0;
+    // What the live run's processes do now; an empty reading without one.
+    virtual RunActivity runActivity() = 0;
     virtual void setRunListener(std::function<void()> changed) = 0;
     // Appends bytes to an ordinary file, never through a link and never
     // blocking, opened with O_APPEND (the transcript of what was typed lands

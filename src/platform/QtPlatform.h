@@ -67,6 +67,7 @@ public:
     void closeRunInput() override;
     void signalRun(int signal) override;
     bool runGroupAlive() override;
+    RunActivity runActivity() override;
     void setRunListener(std::function<void()> changed) override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override;
