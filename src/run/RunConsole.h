@@ -17,6 +17,20 @@ class frmResultText;
 
 namespace Run {
 
+// What a live program does, as its status line says it.
+enum class RunWork {
+    Reading,    // blocked reading its standard input
+    Computing,  // using the processor
+    Idle,       // neither (a program whose last window closed while it still runs)
+};
+
+// The rule between two readings of the run `elapsedMs` apart: a program
+// blocked reading its input waits for input; else one whose processor time
+// grew by a tenth of the time between the readings or more computes; else it
+// does neither. Without an earlier reading (a run just started, or one the
+// system tells nothing about) it counts as computing.
+RunWork WorkOf(const RunActivity& now, const RunActivity& before, qint64 elapsedMs);
+
 class Console : public QObject {
     Q_OBJECT
 public:
@@ -77,6 +91,7 @@ private:
     void KillIfLeft();
     void Tell();
     void Tick();
+    void Sample(bool fresh);
 
     QTimer* m_kill;
     QTimer* m_tick;
@@ -87,6 +102,9 @@ private:
     RunState m_told;
     quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it
+    RunActivity m_activity;     // the run's last reading
+    qint64 m_activityMs = 0;    // when it was taken
+    RunWork m_work = RunWork::Computing;
 };
 
 // For the life of a block the console serves the platform installed in it;
@@ -105,8 +123,8 @@ public:
 void ServeResultWindows();
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
-// bytes (its limit shown when reached).
-QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize);
+// bytes (its limit shown when reached); a live run doing `work`.
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize, RunWork work = RunWork::Computing);
 // "1.23 秒"
 QString Seconds(qint64 ms);
 // "100 MB", "512 KB", "300 バイト"
