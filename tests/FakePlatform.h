@@ -79,6 +79,7 @@ public:
     void beginSettingsBatch() override;
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
+    QString unreadableStore() override { return UnreadableStore(*m_store, dataFolder); }
     QString settingsPath() const override;
     QString lastSettingsError() const override;
     QString windowsFolder() override { return dataFolder; }

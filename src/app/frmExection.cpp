@@ -266,6 +266,7 @@ void frmExection::BuildMenu() {
 }
 
 bool frmExection::Form_Load() {
+    if (!Startup::StoreReadable()) return false;
     if (!Startup::ClaimSingleInstance()) return false;
     Startup::PrepareProgramFolder();
     const QString programFolder = P().programFolder();

@@ -112,6 +112,10 @@ public:
     // program's own temporary files, only old ones. Called once this copy
     // knows it is the only one running.
     virtual void removeStaleTemporaryFiles() = 0;
+    // The store file and the data folder, each when it exists but cannot be
+    // read: its path, then a line "理由: " and why; "" when both can be read
+    // or are yet to be made. Asks nothing of the disk but to look.
+    virtual QString unreadableStore() = 0;
     // Where the store lives and why the last write failed, for messages.
     virtual QString settingsPath() const = 0;
     virtual QString lastSettingsError() const = 0;

@@ -80,6 +80,12 @@ void QtPlatform::removeStaleTemporaryFiles() {
     AtomicFile::removeStale(windowsFolder(), kStaleTemporarySeconds);
 }
 
+QString QtPlatform::unreadableStore() {
+    const QString data =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Quenlark");
+    return UnreadableStore(*m_store, data);
+}
+
 QString QtPlatform::settingsPath() const { return m_store->path(); }
 QString QtPlatform::lastSettingsError() const { return m_store->lastError(); }
 

@@ -24,6 +24,7 @@ public:
     void beginSettingsBatch() override;
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
+    QString unreadableStore() override;
     QString settingsPath() const override;
     // Rewrites of the store file so far (for the store benchmark).
     int settingsRewrites() const { return m_store->rewrites(); }
