@@ -116,7 +116,8 @@ void QtPlatform::syncProgramFolder() {
     if (!outcome.failures.isEmpty())
         messageBox(nullptr,
                    QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
-                       outcome.failures.join(u'\n'),
+                       outcome.failures.join(u'\n') +
+                       QStringLiteral("\n\nコピーできなかったファイルは、インストールされたものを使います。"),
                    kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
