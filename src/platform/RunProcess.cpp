@@ -135,6 +135,20 @@ bool ReadsPipe(qint64 pid, quint64 inode) {
         const dirent* task = ::readdir(tasks);
         if (!task) break;
         if (task->d_name[0] == '.') continue;
+        // Only a sleeping thread can wait in a read; the system call of one
+        // that runs is not looked at, as the system would wait for it to
+        // stop running first.
+        std::snprintf(path, sizeof path, "/proc/%lld/task/%.20s/stat", static_cast<long long>(pid),
+                      task->d_name);
+        char stat[512];
+        const int statFd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (statFd < 0) continue;
+        const ssize_t statLength = ::read(statFd, stat, sizeof stat - 1);
+        ::close(statFd);
+        if (statLength <= 0) continue;
+        stat[statLength] = '\0';
+        const char* close = std::strrchr(stat, ')');
+        if (!close || close[1] != ' ' || close[2] != 'S') continue;
         // "number arg0 arg1 ..." while in a system call; "running" or "-1 ..." else.
         std::snprintf(path, sizeof path, "/proc/%lld/task/%.20s/syscall", static_cast<long long>(pid),
                       task->d_name);

@@ -175,15 +175,11 @@ void TestRunConsole::workRule_data() {
         << RunActivity{false, 1100} << RunActivity{false, 1000} << qint64(1000) << computing;
     QTest::newRow("less than a tenth: a runtime's own housekeeping")
         << RunActivity{false, 1090} << RunActivity{false, 1000} << qint64(1000) << idle;
-    QTest::newRow("window closed, program still there")
-        << RunActivity{false, 800} << RunActivity{false, 800} << qint64(1000) << idle;
     QTest::newRow("a process ended, the sum fell")
         << RunActivity{false, 300} << RunActivity{false, 800} << qint64(1000) << idle;
     QTest::newRow("just started") << RunActivity{false, 0} << RunActivity() << qint64(1000) << computing;
     QTest::newRow("the system tells no time")
         << RunActivity{false, -1} << RunActivity{false, -1} << qint64(1000) << computing;
-    QTest::newRow("no time between the readings")
-        << RunActivity{false, 800} << RunActivity{false, 800} << qint64(0) << computing;
 }
 
 void TestRunConsole::workRule() {

@@ -60,7 +60,6 @@ private slots:
     void runOutlivesNoSupervisor();
     void activityTellsAReadOfTheInput_data();
     void activityTellsAReadOfTheInput();
-    void statusTellsWaitingFromIdle();
     void appendNeverBlocksNorFollowsALink();
     void scriptsReplaceALinkedResult_data();
     void scriptsReplaceALinkedResult();
@@ -428,29 +427,6 @@ void TestRunProcess::activityTellsAReadOfTheInput() {
     run.signal(SIGKILL);
     QTRY_VERIFY(!run.info().live());
     QCOMPARE(run.activity(), RunActivity());
-}
-
-// The status line of a real run: waiting while the program is blocked
-// reading its input, neither reading nor computing once it sleeps.
-void TestRunProcess::statusTellsWaitingFromIdle() {
-    QtPlatform platform;
-    const Qlk::PlatformScope installed(platform);
-    const Run::ConsoleScope consoleServes;
-    Run::Console* console = Run::Console::instance();
-    const QString dataFolder = Qlk::S.WindowsFolder;
-    const OnExit folderBack([dataFolder] { Qlk::S.WindowsFolder = dataFolder; });
-    Qlk::S.WindowsFolder = m_dir.path() + u'/';
-    const QString scriptFile = m_dir.path() + QStringLiteral("/reads.bat");
-    TestFiles::WriteFile(scriptFile, "read name\nexec sleep 30\n");
-    QString error;
-    QVERIFY2(console->Start(scriptFile, &error), qPrintable(error));
-    const OnExit killed([&platform] { platform.signalRun(SIGKILL); });
-    QTRY_VERIFY_WITH_TIMEOUT(console->State().reading, 5000);
-    QVERIFY(console->State().text.startsWith(QStringLiteral("実行中 — 入力を待っています (")));
-    QVERIFY(console->SendLine(QStringLiteral("Hanako")));
-    QTRY_VERIFY_WITH_TIMEOUT(
-        console->State().text.startsWith(QStringLiteral("実行中 — 入力も計算もしていません")), 5000);
-    QVERIFY(!console->State().reading);
 }
 
 // The transcript of typed lines goes only into an ordinary file: a FIFO put
