@@ -80,6 +80,7 @@ public:
     void beginSettingsBatch() override;
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
+    QString unreadableStore() override { return UnreadableStore(*m_store, dataFolder); }
     QString settingsPath() const override;
     QString lastSettingsError() const override;
     QString windowsFolder() override { return dataFolder; }
@@ -124,6 +125,9 @@ public:
     void closeRunInput() override;
     void signalRun(int signal) override;
     bool runGroupAlive() override { return run.live() || groupLingers; }
+    // What the test says the run does now.
+    RunActivity runActivity() override { return run.live() ? activity : RunActivity(); }
+    RunActivity activity;
     void setRunListener(std::function<void()> changed) override { runListener = std::move(changed); }
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override { return clockMs; }

@@ -274,6 +274,7 @@ void frmExection::BuildMenu() {
 }
 
 bool frmExection::Form_Load() {
+    if (!Startup::StoreReadable()) return false;
     if (!Startup::ClaimSingleInstance()) return false;
     Startup::PrepareProgramFolder();
     const QString programFolder = P().programFolder();

@@ -18,6 +18,15 @@ namespace FileRules {
 
 QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
+QString UnusableFolder(const QString& dir) {
+    const QByteArray name = QFile::encodeName(dir);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? QString() : SystemError(errno);
+    if (!S_ISDIR(st.st_mode)) return QString();
+    return ::access(name.constData(), R_OK | W_OK | X_OK) == 0 ? QString() : SystemError(errno);
+}
+
 QString NotRegularText() { return QStringLiteral("通常のファイルではないため書き込みません"); }
 
 int WriteAll(int fd, const char* data, qint64 size) {

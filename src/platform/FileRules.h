@@ -46,6 +46,10 @@ bool MakeFolder(const QString& path, QString* error);
 int WriteAll(int fd, const char* data, qint64 size);
 // The system's text for an errno value.
 QString SystemError(int err);
+// Why a folder that exists cannot be read, searched and written; "" when it
+// can, or when there is none (a file in its place is left to whoever makes
+// the folder).
+QString UnusableFolder(const QString& dir);
 // Why a path that is a link, a FIFO or a device is not written to.
 QString NotRegularText();
 

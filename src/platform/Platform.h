@@ -88,6 +88,13 @@ struct RunInfo {
     bool live() const { return phase == Running; }
 };
 
+// What the run's processes do at one moment, as the system tells it.
+struct RunActivity {
+    bool readingInput = false;  // one of them waits in a read of the run's standard input
+    qint64 cpuMs = -1;          // processor time the run has used so far; -1 when unknown
+    bool operator==(const RunActivity&) const = default;
+};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -106,6 +113,10 @@ public:
     // program's own temporary files, only old ones. Called once this copy
     // knows it is the only one running.
     virtual void removeStaleTemporaryFiles() = 0;
+    // The store file and the data folder, each when it exists but cannot be
+    // read: its path, then a line "理由: " and why; "" when both can be read
+    // or are yet to be made. Asks nothing of the disk but to look.
+    virtual QString unreadableStore() = 0;
     // Where the store lives and why the last write failed, for messages.
     virtual QString settingsPath() const = 0;
     virtual QString lastSettingsError() const = 0;
@@ -206,6 +217,8 @@ public:
     virtual void signalRun(int signal) = 0;
     // True while any process of the run is alive (not a zombie).
     virtual bool runGroupAlive() = 0;
+    // What the live run's processes do now; an empty reading without one.
+    virtual RunActivity runActivity() = 0;
     virtual void setRunListener(std::function<void()> changed) = 0;
     // Appends bytes to an ordinary file, never through a link and never
     // blocking, opened with O_APPEND (the transcript of what was typed lands

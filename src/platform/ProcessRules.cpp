@@ -66,6 +66,8 @@ void KeepEnvironment() {
         // program started later must not answer it.
         if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
         if (std::strncmp(*e, "QUENLARK_PROGRAMS=", 18) == 0) continue;
+        // Started inside a run, Quenlark's own programs are still no part of it.
+        if (std::strncmp(*e, "QUENLARK_RUN=", 13) == 0) continue;
         k.entries << QByteArray(*e);
     }
     // Where the programs Quenlark ships live (the applet viewer, the compile

@@ -80,6 +80,12 @@ void QtPlatform::removeStaleTemporaryFiles() {
     AtomicFile::removeStale(windowsFolder(), kStaleTemporarySeconds);
 }
 
+QString QtPlatform::unreadableStore() {
+    const QString data =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Quenlark");
+    return UnreadableStore(*m_store, data);
+}
+
 QString QtPlatform::settingsPath() const { return m_store->path(); }
 QString QtPlatform::lastSettingsError() const { return m_store->lastError(); }
 
@@ -110,7 +116,8 @@ void QtPlatform::syncProgramFolder() {
     if (!outcome.failures.isEmpty())
         messageBox(nullptr,
                    QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
-                       outcome.failures.join(u'\n'),
+                       outcome.failures.join(u'\n') +
+                       QStringLiteral("\n\nコピーできなかったファイルは、インストールされたものを使います。"),
                    kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 

@@ -24,6 +24,7 @@ public:
     void beginSettingsBatch() override;
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
+    QString unreadableStore() override;
     QString settingsPath() const override;
     // Rewrites of the store file so far (for the store benchmark).
     int settingsRewrites() const { return m_store->rewrites(); }
@@ -70,6 +71,7 @@ public:
     void closeRunInput() override;
     void signalRun(int signal) override;
     bool runGroupAlive() override;
+    RunActivity runActivity() override;
     void setRunListener(std::function<void()> changed) override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     qint64 monotonicMs() override;

@@ -57,6 +57,8 @@ void QtPlatform::signalRun(int signal) {
 
 bool QtPlatform::runGroupAlive() { return m_run && m_run->groupAlive(); }
 
+RunActivity QtPlatform::runActivity() { return m_run ? m_run->activity() : RunActivity(); }
+
 void QtPlatform::setRunListener(std::function<void()> changed) {
     m_runListener = std::move(changed);
     if (m_run) m_run->setListener(m_runListener);

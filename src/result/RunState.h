@@ -13,6 +13,7 @@ struct RunState {
     quint64 serial = 0;                   // grows with every start; 0 before the first
     bool live = false;                    // a process of the run is alive
     bool takesInput = false;              // its standard input can still be written
+    bool reading = false;                 // its program waits in a read of that input
     RunKind kind = RunKind::Application;  // what was started last
     QString folder;                       // the source folder it works in
     QString text;                         // its state as the status line says it

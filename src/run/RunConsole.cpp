@@ -82,7 +82,23 @@ void Console::Tick() {
         m_limitRead = info.serial;
         P().readRunFileLimit();
     }
+    Sample(false);
     Tell();
+}
+
+// What the run does is read once a second, and at its start.
+void Console::Sample(bool fresh) {
+    const RunActivity now = P().runActivity();
+    const qint64 at = P().monotonicMs();
+    m_work = WorkOf(now, fresh ? RunActivity() : m_activity, at - m_activityMs);
+    m_activity = now;
+    m_activityMs = at;
+}
+
+RunWork WorkOf(const RunActivity& now, const RunActivity& before, qint64 elapsedMs) {
+    if (now.readingInput) return RunWork::Reading;
+    if (now.cpuMs < 0 || before.cpuMs < 0 || elapsedMs <= 0) return RunWork::Computing;
+    return (now.cpuMs - before.cpuMs) * 10 >= elapsedMs ? RunWork::Computing : RunWork::Idle;
 }
 
 RunState Console::State() const {
@@ -91,6 +107,7 @@ RunState Console::State() const {
     s.serial = info.serial;
     s.live = info.live();
     s.takesInput = info.live() && info.inputOpen;
+    s.reading = s.takesInput && m_work == RunWork::Reading;
     if (m_applet && !info.live()) {
         s.kind = RunKind::Applet;
         s.folder = m_appletFolder;
@@ -187,6 +204,8 @@ void Console::Forget() {
     m_applet = false;
     m_appletFolder.clear();
     m_appletNotices.clear();
+    m_activity = RunActivity();
+    m_work = RunWork::Computing;
 }
 
 ConsoleScope::~ConsoleScope() {
@@ -211,6 +230,7 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     m_applet = false;
     m_resultAtStart = P().fileStamp(ResultPath());
     const bool ok = P().startRun(commandLine, error);
+    Sample(true);
     Tell();
     return ok;
 }
@@ -260,7 +280,13 @@ bool Console::SendLine(const QString& line, QString* why) {
     // transcript that cannot be written does not keep the line from the
     // program.
     P().appendToFile(ResultPath(), bytes, nullptr);
-    if (P().writeRunInput(bytes)) return true;
+    if (P().writeRunInput(bytes)) {
+        // The program has a line to work on; the next reading tells whether
+        // it asks for another.
+        m_work = RunWork::Computing;
+        Tell();
+        return true;
+    }
     if (why) *why = kInputClosed;  // the program closed its input just now
     Tell();
     return false;
@@ -285,7 +311,7 @@ QString Console::StateText() const {
     // never touched counts as empty, however large.
     const FileStamp stamp = P().fileStamp(ResultPath());
     const bool written = stamp.exists && stamp != m_resultAtStart;
-    return Run::StateText(info, P().monotonicMs(), written ? stamp.size : 0);
+    return Run::StateText(info, P().monotonicMs(), written ? stamp.size : 0, m_work);
 }
 
 QString Seconds(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" 秒"); }
@@ -301,14 +327,20 @@ QString SizeText(qint64 bytes) {
     return QString::number(bytes) + QStringLiteral(" バイト");
 }
 
-QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize) {
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize, RunWork work) {
     QString text;
     switch (info.phase) {
         case RunInfo::None:
             return QStringLiteral("実行中のプログラムはありません");
         case RunInfo::Running:
-            text = info.stopSent ? QStringLiteral("停止しています… (%1 秒経過)")
-                                 : QStringLiteral("実行中 (%1 秒経過)");
+            if (info.stopSent)
+                text = QStringLiteral("停止しています… (%1 秒経過)");
+            else if (work == RunWork::Reading)
+                text = QStringLiteral("実行中 — 入力を待っています (%1 秒経過)");
+            else if (work == RunWork::Computing)
+                text = QStringLiteral("実行中 — 計算しています (%1 秒経過)");
+            else
+                text = QStringLiteral("実行中 — 入力も計算もしていません。終わらないときは 停止 (%1 秒経過)");
             text = text.arg((nowMs - info.startedMs) / 1000);
             if (!info.inputOpen) text += QStringLiteral("、入力は終わりました");
             break;

@@ -17,6 +17,20 @@ class frmResultText;
 
 namespace Run {
 
+// What a live program does, as its status line says it.
+enum class RunWork {
+    Reading,    // blocked reading its standard input
+    Computing,  // using the processor
+    Idle,       // neither (a program whose last window closed while it still runs)
+};
+
+// The rule between two readings of the run `elapsedMs` apart: a program
+// blocked reading its input waits for input; else one whose processor time
+// grew by a tenth of the time between the readings or more computes; else it
+// does neither. Without an earlier reading (a run just started, or one the
+// system tells nothing about) it counts as computing.
+RunWork WorkOf(const RunActivity& now, const RunActivity& before, qint64 elapsedMs);
+
 class Console : public QObject {
     Q_OBJECT
 public:
@@ -85,6 +99,7 @@ private:
     void Tell();
     void Tick();
     void CheckResultWritten(const RunInfo& info);
+    void Sample(bool fresh);
 
     QTimer* m_kill;
     QTimer* m_tick;
@@ -100,6 +115,9 @@ private:
     bool m_applet = false;      // the applet viewer was started after the run
     QString m_appletFolder;
     QStringList m_appletNotices;
+    RunActivity m_activity;   // the run's last reading
+    qint64 m_activityMs = 0;  // when it was taken
+    RunWork m_work = RunWork::Computing;
 };
 
 // The notice of a run that ended without writing result.txt, with the
@@ -122,8 +140,8 @@ public:
 void ServeResultWindows();
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
-// bytes (its limit shown when reached).
-QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize);
+// bytes (its limit shown when reached); a live run doing `work`.
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize, RunWork work = RunWork::Computing);
 // "1.23 秒"
 QString Seconds(qint64 ms);
 // "100 MB", "512 KB", "300 バイト"

@@ -24,6 +24,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(RunInfo)
+Q_DECLARE_METATYPE(RunActivity)
 
 using namespace Qlk;
 
@@ -92,6 +93,8 @@ class TestRunConsole : public QObject {
 private slots:
     void statusTexts_data();
     void statusTexts();
+    void workRule_data();
+    void workRule();
     void oneLiveRun();
     void stopSequence_data();
     void stopSequence();
@@ -123,12 +126,12 @@ void TestRunConsole::statusTexts_data() {
     limitedEnded.fileLimit = 51200;
     QTest::newRow("no run") << RunInfo() << qint64(0) << qint64(0)
                             << QStringLiteral("実行中のプログラムはありません");
-    QTest::newRow("running, whole seconds")
-        << Info(RunInfo::Running) << qint64(22999) << qint64(0) << QStringLiteral("実行中 (12 秒経過)");
+    QTest::newRow("running, whole seconds") << Info(RunInfo::Running) << qint64(22999) << qint64(0)
+                                            << QStringLiteral("実行中 — 計算しています (12 秒経過)");
     QTest::newRow("stop sent, not ended yet") << Info(RunInfo::Running, 0, 0, true) << qint64(10500)
                                               << qint64(0) << QStringLiteral("停止しています… (0 秒経過)");
     QTest::newRow("input ended") << closed << qint64(13000) << qint64(0)
-                                 << QStringLiteral("実行中 (3 秒経過)、入力は終わりました");
+                                 << QStringLiteral("実行中 — 計算しています (3 秒経過)、入力は終わりました");
     QTest::newRow("ended well") << Info(RunInfo::Exited) << qint64(99999) << qint64(0)
                                 << QStringLiteral("終了しました (終了コード 0、実行時間 1.23 秒)");
     QTest::newRow("failed compile") << Info(RunInfo::Exited, 1, 0, false, 2500) << qint64(0) << qint64(0)
@@ -145,11 +148,11 @@ void TestRunConsole::statusTexts_data() {
         << Info(RunInfo::Signalled, 0, 9) << qint64(0) << qint64(0)
         << QStringLiteral("シグナル 9 (SIGKILL) で強制終了されました (実行時間 1.23 秒)");
     QTest::newRow("below the limit") << limited << qint64(11000) << mb100 - 1
-                                     << QStringLiteral("実行中 (1 秒経過)");
+                                     << QStringLiteral("実行中 — 計算しています (1 秒経過)");
     QTest::newRow("at the limit, running")
         << limited << qint64(11000) << mb100
         << QStringLiteral(
-               "実行中 (1 秒経過)。result.txt が上限の 100 MB に達しました。"
+               "実行中 — 計算しています (1 秒経過)。result.txt が上限の 100 MB に達しました。"
                "「停止」で止めてください");
     QTest::newRow("at the limit, ended") << limitedEnded << qint64(0) << qint64(51200)
                                          << QStringLiteral(
@@ -163,6 +166,37 @@ void TestRunConsole::statusTexts() {
     QFETCH(qint64, resultSize);
     QFETCH(QString, text);
     QCOMPARE(Run::StateText(info, now, resultSize), text);
+}
+
+// What the status line says a live program does, from two readings of it.
+void TestRunConsole::workRule_data() {
+    QTest::addColumn<RunActivity>("now");
+    QTest::addColumn<RunActivity>("before");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<int>("work");
+    const int reading = int(Run::RunWork::Reading), computing = int(Run::RunWork::Computing),
+              idle = int(Run::RunWork::Idle);
+    QTest::newRow("blocked in a read, the processor busy too")
+        << RunActivity{true, 5000} << RunActivity{false, 4000} << qint64(1000) << reading;
+    QTest::newRow("a silent endless loop")
+        << RunActivity{false, 5000} << RunActivity{false, 4010} << qint64(1000) << computing;
+    QTest::newRow("a tenth of the time")
+        << RunActivity{false, 1100} << RunActivity{false, 1000} << qint64(1000) << computing;
+    QTest::newRow("less than a tenth: a runtime's own housekeeping")
+        << RunActivity{false, 1090} << RunActivity{false, 1000} << qint64(1000) << idle;
+    QTest::newRow("a process ended, the sum fell")
+        << RunActivity{false, 300} << RunActivity{false, 800} << qint64(1000) << idle;
+    QTest::newRow("just started") << RunActivity{false, 0} << RunActivity() << qint64(1000) << computing;
+    QTest::newRow("the system tells no time")
+        << RunActivity{false, -1} << RunActivity{false, -1} << qint64(1000) << computing;
+}
+
+void TestRunConsole::workRule() {
+    QFETCH(RunActivity, now);
+    QFETCH(RunActivity, before);
+    QFETCH(qint64, elapsed);
+    QFETCH(int, work);
+    QCOMPARE(int(Run::WorkOf(now, before, elapsed)), work);
 }
 
 // Compile then application: the compile is killed at once before the
@@ -307,18 +341,28 @@ void TestRunConsole::consoleControls() {
     b.form->RunButton(RunKind::Application)->click();
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
     QCOMPARE(w->focusWidget(), w->txtInput);
-    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (0 秒経過)"));
-    QCOMPARE(w->txtInput->placeholderText(), QStringLiteral("入力して Enter"));
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 — 計算しています (0 秒経過)"));
+    // The hint to type shows only while the program reads.
+    QCOMPARE(w->txtInput->placeholderText(), QString());
     QCOMPARE(w->txtInput->accessibleName(), QStringLiteral("入力"));
+    b.fake->activity = RunActivity{true, 40};
     b.fake->clockMs += 2000;
-    // The console tells the running time anew every second.
-    QTRY_COMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)"));
+    // The console reads the run and tells the running time anew every second.
+    QTRY_COMPARE(w->lblStatus->text(), QStringLiteral("実行中 — 入力を待っています (2 秒経過)"));
+    QCOMPARE(w->txtInput->placeholderText(), QStringLiteral("入力して Enter"));
+    b.fake->activity = RunActivity{false, 40};
+    b.fake->clockMs += 1000;
+    QTRY_COMPARE(w->lblStatus->text(),
+                 QStringLiteral("実行中 — 入力も計算もしていません。終わらないときは 停止 (3 秒経過)"));
+    QCOMPARE(w->txtInput->placeholderText(), QString());
 
     // Something else on the line stays after the run's state.
     w->SetStatusExtra(QStringLiteral("エラー 2 件"));
-    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)　エラー 2 件"));
+    QCOMPARE(
+        w->lblStatus->text(),
+        QStringLiteral("実行中 — 入力も計算もしていません。終わらないときは 停止 (3 秒経過)　エラー 2 件"));
 
-    b.fake->clockMs += 1500;
+    b.fake->clockMs += 500;
     b.fake->endRun(0);
     QCOMPARE(enabled(), QList<bool>({false, false, false}));
     QCOMPARE(w->lblStatus->text(),
