@@ -14,9 +14,14 @@
 #include "CompilerClient.h"
 
 #include <langinfo.h>
+#include <sys/resource.h>
 #include <clocale>
+#include <csignal>
 
 int main(int argc, char** argv) {
+    // As the JVM does: a write beyond a file-size limit fails instead of
+    // ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::setlocale(LC_ALL, "");
     CompilerClient::Request request;
     const char* messages = std::setlocale(LC_MESSAGES, nullptr);
@@ -25,7 +30,10 @@ int main(int argc, char** argv) {
     const bool utf8 = codeset && std::string(codeset) == "UTF-8";
     std::vector<std::string> args(argv + 1, argv + argc);
     const std::string javac = CompilerClient::FindOnPath("javac");
-    if (javac.empty() || !CompilerClient::Prepare(args, utf8, &request))
+    rlimit fileSize{};
+    const bool limited = ::getrlimit(RLIMIT_FSIZE, &fileSize) == 0 && fileSize.rlim_cur != RLIM_INFINITY &&
+                         fileSize.rlim_cur < rlim_t(CompilerClient::kServedFileLimit);
+    if (javac.empty() || limited || !CompilerClient::Prepare(args, utf8, &request))
         CompilerClient::ExecJavac(javac, args);
     request.javac = javac;
     return CompilerClient::Run(request, args);
