@@ -95,10 +95,9 @@ public final class CompileServer {
         ServerSocketChannel server = ServerSocketChannel.open(StandardProtocolFamily.UNIX);
         // Bound under another name and renamed once it listens, so that a
         // client never finds a socket that refuses it. A path too long for a
-        // socket address is bound by its name alone: the process's own
-        // working folder is this folder.
-        boolean tooLong = fresh.toString().getBytes(StandardCharsets.UTF_8).length > kSocketPathLimit;
-        server.bind(UnixDomainSocketAddress.of(tooLong ? fresh.getFileName() : fresh));
+        // socket address is bound through the process's own working folder,
+        // which is this folder.
+        server.bind(UnixDomainSocketAddress.of(bindable(fresh)));
         Files.move(fresh, socket, StandardCopyOption.REPLACE_EXISTING, StandardCopyOption.ATOMIC_MOVE);
         Object boundKey = Files.readAttributes(socket, "unix:ino").get("ino");
         Runtime.getRuntime().addShutdownHook(new Thread(() -> {
@@ -116,6 +115,16 @@ public final class CompileServer {
             t.setDaemon(true);
             t.start();
         }
+    }
+
+    // The path a socket is bound at: itself, or when it is too long for a
+    // socket address, the same file reached through /proc (as the client
+    // reaches it).
+    private Path bindable(Path socket) throws IOException {
+        if (socket.toString().getBytes(StandardCharsets.UTF_8).length <= kSocketPathLimit) return socket;
+        Path cwd = Path.of("/proc/self/cwd");
+        if (!Files.isSameFile(cwd, folder)) throw new IOException(socket + ": too long a path for a socket");
+        return cwd.resolve(socket.getFileName());
     }
 
     // Quenlark holds the other end of the standard input: end of file means
@@ -213,8 +222,9 @@ public final class CompileServer {
                     boolean finished =
                             status != null && status != kStatusSystemError && status != kStatusAbnormal;
                     boolean retire = ranForeignCode || status == null || status == kStatusAbnormal;
-                    // Retired before the answer, so that the client's next
-                    // compile finds the mark and no socket.
+                    // The log bounded and the server retired before the
+                    // answer, so that the client's next compile finds them so.
+                    checkLog();
                     if (retire) retire();
                     if (finished) {
                         ++compiles;
@@ -222,7 +232,6 @@ public final class CompileServer {
                     } else {
                         sink.toJavac();
                     }
-                    checkLog();
                     if (retire) Runtime.getRuntime().halt(0);
                 } finally {
                     compileLock.unlock();
