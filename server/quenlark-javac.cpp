@@ -5,12 +5,14 @@
 // No Qt and no JVM here: it must start in a few milliseconds.
 //
 // When the server is gone, does not answer at once, is busy with a compile
-// someone abandoned, runs another JDK than the javac on PATH, or anything else
-// fails before the compile started, this program becomes javac (exec) with
-// the same arguments. When the server dies or goes silent during a compile,
-// the output written so far stays; javac runs again and only what goes
-// beyond that output is written, so the output is still whole and right
-// (javac writes the same bytes as the server), and its exit status is ours.
+// someone abandoned, runs another JDK than the javac on PATH, refuses the
+// request, or anything else fails before the compile started, and under a
+// small file-size limit, this program becomes javac (exec) with the same
+// arguments. When the server could not finish the compile, dies or goes
+// silent during it, the output written so far stays; javac runs again and
+// only what goes beyond that output is written, so the output is still whole
+// and right (javac writes the same bytes as the server), and its exit status
+// is ours.
 #include "CompilerClient.h"
 
 #include <langinfo.h>
