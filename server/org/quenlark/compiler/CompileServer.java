@@ -226,13 +226,16 @@ public final class CompileServer {
                     // answer, so that the client's next compile finds them so.
                     checkLog();
                     if (retire) retire();
-                    if (finished) {
-                        ++compiles;
-                        sink.exit(status);
-                    } else {
-                        sink.toJavac();
+                    try {
+                        if (finished) {
+                            ++compiles;
+                            sink.exit(status);
+                        } else {
+                            sink.toJavac();
+                        }
+                    } finally {
+                        if (retire) Runtime.getRuntime().halt(0);
                     }
-                    if (retire) Runtime.getRuntime().halt(0);
                 } finally {
                     compileLock.unlock();
                     lastActivity = System.nanoTime();
