@@ -68,12 +68,18 @@ double ResetPeak() {
     return StatusMiB("VmRSS");
 }
 
-// Runs the event loop until `done` or the timeout; returns the elapsed ms.
+// Runs the event loop until `done`; returns the elapsed ms. When the timeout
+// passes first, the benchmark ends unmeasured: it was waiting for `what`.
 template <typename Pred>
-double Until(Pred done, int timeoutMs = 5000) {
+double Until(Pred done, const char* what, int timeoutMs = 5000) {
     QElapsedTimer t;
     t.start();
-    while (!done() && t.elapsed() < timeoutMs) QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    while (!done()) {
+        if (t.elapsed() >= timeoutMs)
+            NotMeasured(
+                QStringLiteral("%1 did not happen within %2 ms").arg(QString::fromUtf8(what)).arg(timeoutMs));
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
     return t.nsecsElapsed() / 1e6;
 }
 
@@ -106,7 +112,8 @@ void Latency(const QString& file) {
             changedAt = 0;
             const qint64 start = clock.nsecsElapsed();
             WriteWhole(file, marker.toUtf8() + "\n");
-            Until([&] { return changedAt && w->Text1->toPlainText().contains(marker); }, 3000);
+            Until([&] { return changedAt && w->Text1->toPlainText().contains(marker); }, "the rewrite shown",
+                  3000);
             QCoreApplication::processEvents();  // and painted
             ms << (changedAt - start) / 1e6;
         }
@@ -185,7 +192,7 @@ void Flood(const QString& file, const QString& self, int seconds, bool newlines)
     }
     const qint64 size = QFileInfo(file).size();
     // The last line reaches the screen.
-    const double tail = Until([&] { return w->reader().offset() == size; }, 5000);
+    const double tail = Until([&] { return w->reader().offset() == size; }, "the end of the flood shown");
     std::printf(
         "flood %d s (%s), %.0f MB written: longest UI stall %.1f ms, peak RSS %.1f MiB (from %.1f), "
         "shown text at most %d chars, end shown %.0f ms after the writer stopped\n",
@@ -223,7 +230,7 @@ void Problems(const QString& file, const QString& self, const QByteArray& kind, 
         while (writer.state() != QProcess::NotRunning)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const qint64 size = QFileInfo(file).size();
-        Until([&] { return w->reader().offset() == size; }, 5000);
+        Until([&] { return w->reader().offset() == size; }, "the end of the output shown");
         Pause(200);
         // Every diagnostic of the shown tail is marked.
         int diagnostics = 0, marked = 0;
@@ -352,8 +359,8 @@ void Start(const QString& root, Run::Console& console) {
     auto waitMark = [&](QElapsedTimer& t) {
         struct stat st {};
         const QByteArray name = QFile::encodeName(mark);
-        while (::stat(name.constData(), &st) != 0 && t.elapsed() < 5000) {
-        }
+        while (::stat(name.constData(), &st) != 0)
+            if (t.elapsed() >= 5000) NotMeasured(QStringLiteral("the script did not run within 5 s"));
         return t.nsecsElapsed() / 1e6;
     };
     QList<double> click, clickReturn, spawn;
@@ -377,7 +384,8 @@ void Start(const QString& root, Run::Console& console) {
         pid_t pid;
         QElapsedTimer s;
         s.start();
-        posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ);
+        if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv, environ) != 0)
+            NotMeasured(QStringLiteral("/bin/sh could not be started"));
         const double spawned = waitMark(s);
         waitpid(pid, nullptr, 0);
         if (keep) spawn << spawned;
@@ -411,14 +419,14 @@ void Big(const QString& file) {
     QList<double> ours, whole;
     for (int i = 0; i < 5; ++i) {
         WriteWhole(file, "small\n");
-        Until([&] { return w->Text1->toPlainText() == QStringLiteral("small\n"); });
+        Until([&] { return w->Text1->toPlainText() == QStringLiteral("small\n"); }, "the small result shown");
         // Put in place whole, as a finished run leaves it.
         WriteWhole(file + QStringLiteral(".new"), big + QByteArray::number(i) + "\n");
         QElapsedTimer t;
         QFile::remove(file);
         QFile::rename(file + QStringLiteral(".new"), file);
         t.start();
-        Until([&] { return w->Text1->document()->characterCount() > 1000; });
+        Until([&] { return w->Text1->document()->characterCount() > 1000; }, "the 10 MB result shown");
         QCoreApplication::processEvents();
         ours << t.nsecsElapsed() / 1e6;
 
@@ -454,17 +462,14 @@ void WriteScript(const QString& path, const QByteArray& body) {
     WriteWhole(path, "#!/bin/sh\nexec >>\"$QLK_RESULT\" 2>&1\n" + body + "\n");
 }
 
-bool StartRun(Run::Console& console, const QString& script) {
+void StartRun(Run::Console& console, const QString& script) {
     QString error;
-    if (!console.Start(script, &error)) {
-        std::printf("start failed: %s\n", qPrintable(error));
-        return false;
-    }
-    return true;
+    if (!console.Start(script, &error))
+        NotMeasured(QStringLiteral("the run %1 did not start: %2").arg(script, error));
 }
 
 void WaitGone() {
-    Until([] { return !P().run().alive(); }, 10000);
+    Until([] { return !P().run().alive(); }, "the end of every process of the run", 10000);
 }
 
 void ConsoleBench(Run::Console& console, const QString& root, const QString& file, const QString& self) {
@@ -474,21 +479,24 @@ void ConsoleBench(Run::Console& console, const QString& root, const QString& fil
     WriteScript(echo, "while IFS= read -r x; do echo \"echo:$x\"; done");
     QList<double> ours, base;
     WriteWhole(file, "");
-    if (!StartRun(console, echo)) return;
+    StartRun(console, echo);
     Pause(300);
     for (int i = 0; i < 20; ++i) {
         const QString line = QStringLiteral("line %1 入力").arg(i);
         w->txtInput->setText(line);
-        ours << Until([&] {
-            if (!w->txtInput->text().isEmpty()) w->txtInput_Enter();
-            return w->Text1->toPlainText().contains(QStringLiteral("echo:") + line);
-        });
+        ours << Until(
+            [&] {
+                if (!w->txtInput->text().isEmpty()) w->txtInput_Enter();
+                return w->Text1->toPlainText().contains(QStringLiteral("echo:") + line);
+            },
+            "the echo shown");
         Pause(QRandomGenerator::global()->bounded(50, 150));
         const QByteArray mark = "mark:" + QByteArray::number(i) + '\n';
         QElapsedTimer t;
         t.start();
         P().files().appendToFile(file, mark, nullptr);
-        Until([&] { return w->Text1->toPlainText().contains(QString::fromLatin1(mark.trimmed())); });
+        Until([&] { return w->Text1->toPlainText().contains(QString::fromLatin1(mark.trimmed())); },
+              "our own line shown");
         base << t.nsecsElapsed() / 1e6;
         Pause(QRandomGenerator::global()->bounded(50, 150));
     }
@@ -511,8 +519,8 @@ void ConsoleBench(Run::Console& console, const QString& root, const QString& fil
         QList<double> times;
         for (int i = 0; i < rounds; ++i) {
             WriteWhole(file, "");
-            if (!StartRun(console, script)) break;
-            Until([&] { return P().files().fileStamp(file).size > 0; }, 10000);
+            StartRun(console, script);
+            Until([&] { return P().files().fileStamp(file).size > 0; }, "the run's first output", 10000);
             Pause(300);
             QElapsedTimer t;
             t.start();
@@ -535,7 +543,7 @@ void ConsoleBench(Run::Console& console, const QString& root, const QString& fil
             "ratio %.2f\n",
             stop, floor, stop / floor);
     } else {
-        std::printf("javac not found: java stop benchmark skipped\n");
+        NotMeasured(QStringLiteral("javac could not compile the busy loop (is a JDK installed?)"));
     }
     const QString stubborn = root + QStringLiteral("/stubborn.bat");
     WriteScript(stubborn, "trap '' TERM; echo stubborn; sleep 60 & wait; wait");

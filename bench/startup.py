@@ -12,6 +12,16 @@ import time
 
 build = sys.argv[1]
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
+
+
+def not_measured(why):
+    """What the benchmark needs is not there: no figure, status 1."""
+    print("not measured: " + why, flush=True)
+    sys.exit(1)
+
+
+if runs < 1:
+    not_measured("at least one run is needed")
 minimal = os.path.join(build, "bench", "minimal_window")
 programs = {
     "quenlark": [os.path.join(build, "bin", "quenlark")],
@@ -34,6 +44,8 @@ def once(path):
     proc = subprocess.Popen(path, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env, text=True)
     out = proc.stdout.read()
     _, status, usage = os.wait4(proc.pid, 0)
+    if "first-paint-ns" not in out:
+        not_measured(f"{' '.join(path)} ended (status {status}) without telling its first paint")
     painted = int(out.split("first-paint-ns")[1].split()[0])
     return (painted - start) / 1e6, usage.ru_maxrss / 1024.0
 

@@ -3,6 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/store_bench [runs]
 // Prints the median and the range of the time AddRecent takes, and how many
 // times the store file was rewritten for it.
+#include "Median.h"
 #include "platform/QtPlatform.h"
 #include "settings/History.h"
 #include "settings/Qlk.h"
@@ -46,7 +47,7 @@ int main(int argc, char* argv[]) {
     std::printf(
         "AddRecent, 99 slots, %d runs: median %.2f ms (min %.2f, max %.2f), rewrites of the store "
         "per call %d to %d\n",
-        int(ms.size()), ms[ms.size() / 2], ms.front(), ms.back(), rewrites.front(), rewrites.back());
+        int(ms.size()), Median(ms), ms.front(), ms.back(), rewrites.front(), rewrites.back());
     SetPlatform(nullptr);
     return 0;
 }

@@ -11,6 +11,22 @@
 # linking to it, and the desktop entry, icons, metainfo, man page and
 # copyright under /usr/share. The program copies its files into each user's
 # data folder at start-up, so the user's edits live there.
+# The list of the files shipped beside the program, one name a line, beside
+# it in the build, the portable folder and the package: a system install's
+# per-user copy holds these files and no other.
+set(qlk_shipped "")
+foreach(qlk_file IN LISTS QLK_DATA)
+  get_filename_component(qlk_name "${qlk_file}" NAME)
+  string(APPEND qlk_shipped "${qlk_name}\n")
+endforeach()
+set(QLK_SHIPPED_LIST ${CMAKE_BINARY_DIR}/.quenlark-shipped)
+file(GENERATE OUTPUT ${QLK_SHIPPED_LIST} CONTENT "${qlk_shipped}")
+add_custom_command(TARGET quenlark POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${QLK_SHIPPED_LIST} $<TARGET_FILE_DIR:quenlark>
+  COMMENT "Copying the list of the files beside the program")
+install(FILES ${QLK_SHIPPED_LIST} DESTINATION . COMPONENT portable)
+install(FILES ${QLK_SHIPPED_LIST} DESTINATION lib/quenlark COMPONENT system EXCLUDE_FROM_ALL)
+
 option(QLK_INSTALL_DESKTOP_ENTRY "Install a desktop entry and icon for the current user" ON)
 
 install(TARGETS quenlark quenlark-run RUNTIME DESTINATION . COMPONENT portable)

@@ -76,7 +76,7 @@ void PutField(std::string* out, bool set, const std::string& value) {
 }
 
 std::string Encode(const Request& r) {
-    std::string m = "QLK1C";
+    std::string m = std::string(CompileProtocol::kMagic) + CompileProtocol::kRequestCompile;
     PutField(&m, true, r.javac);
     PutField(&m, true, r.cwd);
     PutField(&m, true, r.localeName);
@@ -99,12 +99,12 @@ int Connect() {
     int fd = -1;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::string path = folder + "/" + kSocketName;
+    std::string path = folder + "/" + CompileProtocol::kSocketName;
     // A path too long for the address is reached through the open folder.
     if (path.size() >= sizeof address.sun_path)
-        path = "/proc/self/fd/" + std::to_string(dir) + "/" + kSocketName;
+        path = "/proc/self/fd/" + std::to_string(dir) + "/" + CompileProtocol::kSocketName;
     if (::fstat(dir, &st) == 0 && PrivateToUser(st) &&
-        ::fstatat(dir, kSocketName, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISSOCK(st.st_mode) &&
+        ::fstatat(dir, CompileProtocol::kSocketName, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISSOCK(st.st_mode) &&
         st.st_uid == ::getuid() && path.size() < sizeof address.sun_path) {
         std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
         fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -127,7 +127,8 @@ int Connect() {
 // Leaves the mark by which Quenlark knows to replace the server.
 void MarkStale() {
     const std::string folder = SocketFolder();
-    const int fd = ::open((folder + "/stale").c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = ::open((folder + "/" + CompileProtocol::kStaleName).c_str(),
+                          O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) ::close(fd);
 }
 
@@ -201,10 +202,16 @@ bool Prepare(const std::vector<std::string>& args, bool utf8Locale, Request* r) 
             } else if (StartsWith(option, "-Duser.country=")) {
                 r->countrySet = true;
                 r->country = option.substr(15);
-            } else if (!StartsWith(option, "-Xmx") && !StartsWith(option, "-Xms"))
-                return false;  // the launcher's JVM would differ from the server's
+            } else {
+                // The launcher's JVM would differ from the server's (a heap
+                // size, which the server's own does not follow, included).
+                return false;
+            }
             continue;
         }
+        // A file of arguments could name anything, paths the server cannot
+        // resolve as javac does included.
+        if (StartsWith(a, "@")) return false;
         // Output to a file named relative to the JVM's own working folder.
         if (StartsWith(a, "-Xstdout")) return false;
         r->args.push_back(a);
@@ -273,7 +280,7 @@ std::string SocketFolder() {
             return std::string();
         base += "/Quenlark";
     }
-    return base + "/" + kFolderName;
+    return base + "/" + CompileProtocol::kFolderName;
 }
 
 void ExecJavac(const std::string& javac, const std::vector<std::string>& args) {
@@ -298,7 +305,7 @@ int Run(const Request& request, const std::vector<std::string>& args) {
         ::close(fd);
         ExecJavac(request.javac, args);
     }
-    if (::read(fd, &reply, 1) != 1 || reply != 'A') {
+    if (::read(fd, &reply, 1) != 1 || reply != CompileProtocol::kAccepted) {
         ::close(fd);
         ExecJavac(request.javac, args);
     }
@@ -315,17 +322,24 @@ int Run(const Request& request, const std::vector<std::string>& args) {
         bool broken = false;
         while (at < pending.size()) {
             const char kind = pending[at];
-            if (kind == 'K') {
+            if (kind == CompileProtocol::kFrameBeat) {
                 ++at;
                 continue;
             }
-            if (kind != 'O' && kind != 'E' && kind != 'X') {
+            if (kind == CompileProtocol::kFrameJavac) {
+                // The server could not finish the compile: javac does it.
+                ::close(fd);
+                if (written[0] == 0 && written[1] == 0) ExecJavac(request.javac, args);
+                return Rerun(request.javac, args, written);
+            }
+            if (kind != CompileProtocol::kFrameOut && kind != CompileProtocol::kFrameErr &&
+                kind != CompileProtocol::kFrameExit) {
                 broken = true;
                 break;
             }
             if (pending.size() - at < 5) break;
             const int32_t value = GetNumber(pending, at + 1);
-            if (kind == 'X') {
+            if (kind == CompileProtocol::kFrameExit) {
                 ::close(fd);
                 return value;
             }
@@ -334,7 +348,7 @@ int Run(const Request& request, const std::vector<std::string>& args) {
                 break;
             }
             if (pending.size() - at - 5 < size_t(value)) break;
-            const int stream = kind == 'O' ? 0 : 1;
+            const int stream = kind == CompileProtocol::kFrameOut ? 0 : 1;
             WriteAll(stream + 1, pending.data() + at + 5, size_t(value));
             written[stream] += size_t(value);
             at += 5 + size_t(value);

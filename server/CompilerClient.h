@@ -2,6 +2,8 @@
 // checking its socket, the exchange, and the fall-backs to the real javac.
 #pragma once
 
+#include "CompileProtocol.h"
+
 #include <string>
 #include <vector>
 
@@ -12,11 +14,10 @@ namespace CompilerClient {
 inline constexpr int kAnswerMs = 500;
 inline constexpr int kSilenceMs = 10000;
 
-// The folder of the server's socket, inside the user's private run-time
-// folder ($XDG_RUNTIME_DIR when it is the user's own and private, else the
-// data folder), as Quenlark makes it.
-inline constexpr const char* kFolderName = "quenlark-compiler";
-inline constexpr const char* kSocketName = "socket";
+// A file-size limit below this sends the compile to javac: the server, which
+// writes the class files, has no such limit. Above it (compile.bat sets
+// 100 MB for result.txt) no class file of a compile comes near it.
+inline constexpr long long kServedFileLimit = 16LL << 20;
 
 struct Request {
     std::string javac;       // the real path of the javac on PATH
@@ -29,8 +30,8 @@ struct Request {
 
 // Fills the request from javac's arguments and the environment; false when
 // the server could not give javac's result for them (launcher options it
-// does not share, options from the environment, an output encoding other
-// than UTF-8): javac runs instead.
+// does not share, a heap size, argument files, options from the environment,
+// an output encoding other than UTF-8): javac runs instead.
 bool Prepare(const std::vector<std::string>& args, bool utf8Locale, Request* request);
 
 // The first executable `name` on PATH, links resolved; "" when none.

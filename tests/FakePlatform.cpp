@@ -18,6 +18,7 @@
 FakePlatform::FakePlatform(const QString& storePath) {
     dataFolder = m_dir.path() + QStringLiteral("/data/");
     programDir = m_dir.path() + QStringLiteral("/program");
+    home = m_dir.path() + QStringLiteral("/home");
     QDir().mkpath(dataFolder);
     QDir().mkpath(programDir);
     m_store = std::make_unique<IniStore>(
@@ -82,6 +83,8 @@ bool FakeStore::endSettingsBatch() {
     return written && !failed;
 }
 
+QString FakeStore::unreadableStore() { return UnreadableStore(*f.m_store, f.dataFolder); }
+
 void FakeStore::removeStaleTemporaryFiles() {
     f.events << QStringLiteral("cleanup");
     AtomicFile::removeStale(QFileInfo(f.m_store->path()).absolutePath(), 10 * 60);
@@ -120,6 +123,19 @@ QString FakeFiles::shortPath(const QString& folder) {
     if (!folder.contains(u' ')) return folder;
     return FileRules::AliasFor(folder, f.root() + QStringLiteral("/aliases"));
 }
+
+// Folders are made only inside the fake's temporary folder: a test that
+// says yes to a folder elsewhere gets the failure instead.
+bool FakeFiles::makeFolder(const QString& path, QString* error) {
+    f.events << QStringLiteral("mkdir:") + path;
+    if (!QDir::cleanPath(path).startsWith(f.root() + u'/')) {
+        if (error) *error = QStringLiteral("Permission denied");
+        return false;
+    }
+    return FileRules::MakeFolder(path, error);
+}
+
+QString FakeFiles::homeFolder() { return f.home; }
 
 bool FakePlatform::recordStart(const QString& commandLine, Started::Via via, QString* error) {
     events << QStringLiteral("start:") + commandLine;
@@ -222,6 +238,8 @@ void FakeRun::stop(int graceMs) {
 }
 
 bool FakeRun::alive() { return f.runState.live() || f.groupLingers; }
+
+RunActivity FakeRun::activity() { return f.runState.live() ? f.activity : RunActivity(); }
 
 void FakePlatform::endRun(int exitCode) {
     runState.phase = RunInfo::Exited;

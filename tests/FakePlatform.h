@@ -26,6 +26,7 @@ public:
     void beginSettingsBatch() override;
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
+    QString unreadableStore() override;
     QString settingsPath() const override;
     QString lastSettingsError() const override;
 
@@ -47,6 +48,9 @@ public:
     bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                   QString* error) override;
     QString shortPath(const QString& folder) override;
+    bool folderExists(const QString& path) override { return FileRules::FolderExists(path); }
+    bool makeFolder(const QString& path, QString* error) override;  // only inside root()
+    QString homeFolder() override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     QStringList volumes() override;
 
@@ -97,6 +101,7 @@ public:
     void signal(int signal) override;
     void stop(int graceMs) override;
     bool alive() override;
+    RunActivity activity() override;
 
 private:
     FakePlatform& f;
@@ -117,6 +122,7 @@ public:
     void signal(int) override {}
     void stop(int graceMs) override;
     bool alive() override { return false; }
+    RunActivity activity() override { return RunActivity(); }
 
 private:
     FakePlatform& f;
@@ -170,6 +176,7 @@ public:
     QString root() const { return m_dir.path(); }
     QString dataFolder;  // returned by windowsFolder(), ending in "/"
     QString programDir;  // returned by programFolder()
+    QString home;        // returned by homeFolder(): "home" in the temporary folder
     ScreenMetrics metrics{15 * 1280, 15 * 1024, 15, 15};
     bool otherCopyRunning = false;
     bool storeWritable = true;
@@ -213,6 +220,7 @@ public:
     void killRun(int signal);
     RunInfo runState;                     // what the run slot reports
     qint64 inputRoom = kRunInputBacklog;  // what the run's input takes now
+    RunActivity activity;                 // what the test says the live run does now
     bool ignoresTerm = false;
     bool groupLingers = false;  // something of the group outlives its script
     qint64 clockMs = 100000;

@@ -47,6 +47,7 @@ grep -q "^-rwxr-xr-x /usr/lib/quenlark/quenlark-javac\$" "$work/list" || fail "q
 grep -q " /usr/lib/quenlark/quenlark-compiler.jar\$" "$work/list" || fail "quenlark-compiler.jar not in the package"
 grep -v ' /usr/' "$work/list" | grep -v ' /$' && fail "files outside /usr"
 grep -q '\.quenlark-installed' "$work/list" && fail "a portable install's manifest in the package"
+grep -q ' /usr/lib/quenlark/\.quenlark-shipped$' "$work/list" || fail "the list of the files beside the program not in the package"
 [ -e "$XDG_DATA_HOME/applications" ] && fail "packing wrote a desktop entry into the builder's home"
 
 depends=$(dpkg-deb -f "$deb" Depends)

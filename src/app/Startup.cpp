@@ -8,6 +8,18 @@ using namespace Qlk;
 
 namespace Startup {
 
+bool StoreReadable() {
+    const QString problems = P().store().unreadableStore();
+    if (problems.isEmpty()) return true;
+    P().desktop().messageBox(
+        nullptr,
+        QStringLiteral("設定を読めないため、Quenlark を終了します。何も書き換えていません。\n\n") + problems +
+            QStringLiteral("\n\nファイルとフォルダの持ち主と権限を確かめてください "
+                           "(管理者として起動したあとなど)。"),
+        kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    return false;
+}
+
 bool ClaimSingleInstance() {
     if (P().desktop().claimSingleInstance()) return true;
     P().desktop().beep();

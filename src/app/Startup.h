@@ -7,6 +7,10 @@
 
 namespace Startup {
 
+// False, after a critical box that names each and why, when the settings
+// file or the data folder exists but cannot be read: the program then ends
+// before anything is written, so nothing stored is lost.
+bool StoreReadable();
 // Claims the one running copy of the program. A second copy beeps, says so
 // in a box and gets false.
 bool ClaimSingleInstance();

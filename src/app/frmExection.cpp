@@ -1,3 +1,5 @@
+// The main window: its controls and menu, start-up and shut-down, and the
+// commands it hands to the run, source and settings modules.
 #include "frmExection.h"
 
 #include "Startup.h"
@@ -96,6 +98,7 @@ frmExection::frmExection(Run::Console& console, QWidget* parent) : QMainWindow(p
                 [window](const QString& file, int line) { Sources::OpenJavaAtLine(file, line, window); });
     });
     m_console.SetSelectedFolder([this] { return Context().folder(); });
+    m_compileAndRun = new Run::SequenceRun(&m_console, this);
     Options::SetMainWindow(this);
     connect(Changes(), &SettingsSignals::applied, this, &frmExection::SettingsApplied);
 }
@@ -222,6 +225,10 @@ void frmExection::BuildMenu() {
     mnuOpenJava = item(mnuOpen, "mnuOpenJava", QStringLiteral("javaﾌｧｲﾙ(&J)"));
     mnuOpenHtml = item(mnuOpen, "mnuOpenHtml", QStringLiteral("htmlﾌｧｲﾙ(&H)"));
     mnuShowResult = item(mnuMenu, "mnuShowResult", QStringLiteral("出力結果を表示(&R)"));
+    mnuCompileRun = item(mnuMenu, "mnuCompileRun", Run::CompileAndRun().caption);
+    // Its key works from every window, as the run buttons' keys do.
+    mnuCompileRun->setShortcut(Run::CompileAndRun().key);
+    mnuCompileRun->setShortcutContext(Qt::ApplicationShortcut);
     mnuMenu->addSeparator();
     mnuSetting = item(mnuMenu, "mnuSetting", QStringLiteral("設定(&S)..."));
     mnuMenu->addSeparator();
@@ -250,6 +257,7 @@ void frmExection::BuildMenu() {
     connect(mnuVersion, &QAction::triggered, this, &frmExection::mnuVersion_Click);
     connect(mnuEnd, &QAction::triggered, this, &frmExection::mnuEnd_Click);
     connect(mnuShowResult, &QAction::triggered, this, &frmExection::mnuShowResult_Click);
+    connect(mnuCompileRun, &QAction::triggered, this, &frmExection::mnuCompileRun_Click);
 
     // Keys that work from every window of the program: each run kind's key
     // (F8 compiles, F5 runs the application) presses its button, Ctrl+Break
@@ -266,6 +274,7 @@ void frmExection::BuildMenu() {
 }
 
 bool frmExection::Form_Load() {
+    if (!Startup::StoreReadable()) return false;
     if (!Startup::ClaimSingleInstance()) return false;
     Startup::PrepareProgramFolder();
     const QString programFolder = P().files().programFolder();
@@ -480,6 +489,7 @@ void frmExection::mnuEnd_Click() {
 void frmExection::cmdExection_Click(int Index) {
     Run::Execute(Run::Kinds().at(Index).kind, Context(), m_console);
 }
+void frmExection::mnuCompileRun_Click() { m_compileAndRun->Start(Run::CompileAndRun(), Context()); }
 void frmExection::cmdBrowser_Click(int Index) { Run::Browser(Index, Context()); }
 void frmExection::mnuJavaMake_Click() { Sources::MakeNew(QStringLiteral(".java"), Context()); }
 void frmExection::mnuHtmlMake_Click() { Sources::MakeNew(S.HtmlExtension, Context()); }

@@ -19,7 +19,8 @@ class QPushButton;
 class QToolButton;
 namespace Run {
 class Console;
-}
+class SequenceRun;
+}  // namespace Run
 
 class frmExection : public QMainWindow, public MainWindowFace {
     Q_OBJECT
@@ -45,6 +46,7 @@ public:
     void mnuVersion_Click();
     void mnuEnd_Click();
     void mnuShowResult_Click();
+    void mnuCompileRun_Click();
     void cmdExection_Click(int Index);
     void cmdBrowser_Click(int Index);
     void mnuJavaMake_Click();
@@ -89,6 +91,7 @@ public:
     QAction* mnuVersion;
     QAction* mnuEnd;
     QAction* mnuShowResult;
+    QAction* mnuCompileRun;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -101,4 +104,5 @@ private:
     void SetPathTop(double top);
     Run::Console& m_console;
     bool m_unloaded = false;
+    Run::SequenceRun* m_compileAndRun;
 };

@@ -1,3 +1,5 @@
+// The settings dialog: its four pages, the copy of the settings they edit,
+// and the apply that checks the folders and writes what changed.
 #include "frmOptions.h"
 
 #include "MainWindowFace.h"
@@ -419,9 +421,34 @@ void frmOptions::cmdSelectBrowser_Click(int Index) {
     txtBrowserPath[Index]->setText(file);
 }
 
+// A folder box written from the home folder shows the path it stands for;
+// a folder that changed and is not there may be made now. Either way the
+// folder is applied as the box then shows it.
+void frmOptions::CheckFolder(int Index) {
+    const QString typed = m_edit.JavaFileFolder[Index];
+    const QString folder = HomeExpanded(typed, P().files().homeFolder());
+    if (folder != typed) txtFolderPath[Index]->setText(folder);  // its handler keeps the copy
+    // A relative folder has nothing to be made in: Quenlark's own working
+    // folder is none of the user's.
+    if (folder.isEmpty() || folder == S.JavaFileFolder[Index] || !QDir::isAbsolutePath(folder) ||
+        P().files().folderExists(folder))
+        return;
+    const MsgResult answer = P().desktop().messageBox(
+        this, QStringLiteral("フォルダ «") + folder + QStringLiteral("» はありません。作りますか？"),
+        QStringLiteral("ﾌｫﾙﾀﾞがありません"), MsgIcon::Exclamation, MsgButtons::YesNo);
+    if (answer != MsgResult::Yes) return;
+    QString reason;
+    if (P().files().makeFolder(folder, &reason)) return;
+    P().desktop().messageBox(
+        this,
+        QStringLiteral("フォルダ «") + folder + QStringLiteral("» を作れませんでした。\n\n理由: ") + reason,
+        kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+}
+
 void frmOptions::cmdApply_Click() {
     // One rewrite for the whole apply; a failed one is told once all is done.
     const SettingsBatch batch;
+    for (int i = 0; i < kFolderCount; ++i) CheckFolder(i);
     // The history size is the label's digits, after a space once the bar
     // moved.
     Settings edited = m_edit;

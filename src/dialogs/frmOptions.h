@@ -97,6 +97,7 @@ private:
     QWidget* BuildBrowserPage();
     QWidget* BuildOtherPage();
     void FillFromSettings();
+    void CheckFolder(int Index);
     void ShowDriveError(const QString& error);
     void MarkChanged();
 

@@ -1,14 +1,17 @@
 // The warm compile server's process (see CompileServer.h).
 #include "CompileServer.h"
 
+#include "CompileProtocol.h"
 #include "FileRules.h"
 #include "ProcessRules.h"
 #include "RunLink.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -24,6 +27,8 @@ namespace {
 constexpr int kNiceness = 10;
 // The longest a warm-up may take, on a busy machine, before the socket shows.
 constexpr qint64 kWarmUpMs = 120000;
+// How long a server asked to end may take before it is made to.
+constexpr int kGraceMs = 1000;
 // What would change the JVM or the compiler for every client.
 const QList<QByteArray> kDroppedVariables = {"JDK_JAVAC_OPTIONS",
                                              "JAVA_TOOL_OPTIONS",
@@ -43,10 +48,13 @@ bool OwnPrivateFolder(const QByteArray& path) {
 }
 }  // namespace
 
-CompileServer::CompileServer(const QString& runtimeFolder, const QString& programsFolder)
-    : m_folder(runtimeFolder.isEmpty() ? QString()
-                                       : QDir::cleanPath(runtimeFolder + u'/' + QLatin1String(kFolderName))),
-      m_jar(programsFolder + QStringLiteral("/quenlark-compiler.jar")) {}
+CompileServer::CompileServer(const QString& runtimeFolder, const QString& programsFolder,
+                             const QString& maxHeap)
+    : m_folder(runtimeFolder.isEmpty()
+                   ? QString()
+                   : QDir::cleanPath(runtimeFolder + u'/' + QLatin1String(CompileProtocol::kFolderName))),
+      m_jar(programsFolder + QStringLiteral("/quenlark-compiler.jar")),
+      m_maxHeap(maxHeap) {}
 
 CompileServer::~CompileServer() { stop(); }
 
@@ -69,13 +77,15 @@ QString CompileServer::JavaBeside(const Javac& javac) {
     return QFileInfo(java).isExecutable() ? java : QString();
 }
 
-QStringList CompileServer::Arguments(const QString& folder, const QString& jar) {
+QStringList CompileServer::Arguments(const QString& folder, const QString& jar, const QString& maxHeap) {
     return {// Small and quiet: one compile at a time of a learner's sources, no
             // shared statistics file, nothing that wakes up while idle.
-            QStringLiteral("-XX:+UseSerialGC"), QStringLiteral("-Xms16m"), QStringLiteral("-Xmx512m"),
-            QStringLiteral("-XX:MinHeapFreeRatio=10"), QStringLiteral("-XX:MaxHeapFreeRatio=30"),
-            QStringLiteral("-XX:ReservedCodeCacheSize=64m"), QStringLiteral("-XX:-UsePerfData"),
-            QStringLiteral("-Xshare:auto"),
+            QStringLiteral("-XX:+UseSerialGC"), QStringLiteral("-Xms16m"), QStringLiteral("-Xmx") + maxHeap,
+            // A compile that runs out of memory ends the server: the client
+            // then has javac, with its own heap, do the compile.
+            QStringLiteral("-XX:+ExitOnOutOfMemoryError"), QStringLiteral("-XX:MinHeapFreeRatio=10"),
+            QStringLiteral("-XX:MaxHeapFreeRatio=30"), QStringLiteral("-XX:ReservedCodeCacheSize=64m"),
+            QStringLiteral("-XX:-UsePerfData"), QStringLiteral("-Xshare:auto"),
             // Output and file names in UTF-8, as the client asks javac for.
             QStringLiteral("-Dfile.encoding=UTF-8"), QStringLiteral("-Dsun.stdout.encoding=UTF-8"),
             QStringLiteral("-Dsun.stderr.encoding=UTF-8"),
@@ -91,9 +101,9 @@ bool CompileServer::serving() const {
     const QByteArray folder = QFile::encodeName(m_folder);
     struct stat st {};
     // A client that met a silent server leaves this mark.
-    if (::lstat((folder + "/stale").constData(), &st) == 0) return false;
+    if (::lstat((folder + '/' + CompileProtocol::kStaleName).constData(), &st) == 0) return false;
     // No socket: fine while it warms up, lost after that.
-    if (::lstat((folder + "/socket").constData(), &st) != 0)
+    if (::lstat((folder + '/' + CompileProtocol::kSocketName).constData(), &st) != 0)
         return errno == ENOENT && m_started.elapsed() < kWarmUpMs;
     return S_ISSOCK(st.st_mode) && st.st_uid == ::getuid();
 }
@@ -117,7 +127,7 @@ bool CompileServer::ensureRunning(QString* error) {
         if (error) *error = m_folder + QStringLiteral(": not a private folder of this user");
         return false;
     }
-    ::unlink((folder + "/stale").constData());
+    ::unlink((folder + '/' + CompileProtocol::kStaleName).constData());
     const QString java = JavaBeside(javac);
     const QString& jar = m_jar;
     if (java.isEmpty() || !QFileInfo(jar).isFile()) {
@@ -140,23 +150,26 @@ bool CompileServer::ensureRunning(QString* error) {
     envp.push_back(nullptr);
 
     // Its standard input is a pipe that only Quenlark holds: its end, however
-    // Quenlark ends, ends the server. Its output goes to the log.
+    // Quenlark ends, ends the server. Its output goes to the log, opened for
+    // appending so that the server can empty it when it grows too big. It
+    // gets no other descriptor of Quenlark's.
     int input[2];
     if (::pipe2(input, O_CLOEXEC) != 0) {
         if (error) *error = FileRules::SystemError(errno);
         return false;
     }
-    const QByteArray log = folder + "/log";
+    const QByteArray log = folder + '/' + CompileProtocol::kLogName;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW,
-                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 1, log.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_NOFOLLOW, 0600);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     posix_spawn_file_actions_addchdir_np(&actions, folder.constData());
     posix_spawnattr_t attr;
     RunLink::OwnGroupAttributes(&attr);
-    ProcessRules::ExecArgs exec(java, Arguments(m_folder, jar));
+    ProcessRules::ExecArgs exec(java, Arguments(m_folder, jar, m_maxHeap));
     pid_t pid = 0;
     const int rc = ::posix_spawn(&pid, exec.argv[0], &actions, &attr, exec.argv.data(), envp.data());
     posix_spawnattr_destroy(&attr);
@@ -177,7 +190,7 @@ bool CompileServer::ensureRunning(QString* error) {
 
 void CompileServer::hold(bool on) {
     if (on == m_held) return;
-    const QByteArray socket = QFile::encodeName(m_folder) + "/socket";
+    const QByteArray socket = QFile::encodeName(m_folder) + '/' + CompileProtocol::kSocketName;
     struct stat st {};
     if (on) {
         if (pid() == 0 || ::lstat(socket.constData(), &st) == 0) return;
@@ -199,20 +212,19 @@ void CompileServer::stop() {
     if (m_input >= 0) ::close(m_input);
     m_input = -1;
     if (m_pid > 0 && !ProcessRules::HasEnded(m_pid)) {
-        // The end of its input ends it; a server that does not is asked, then
-        // made to.
-        auto endedWithin = [this](int ms) {
-            for (int waited = 0; waited < ms; waited += 5) {
-                if (ProcessRules::HasEnded(m_pid)) return true;
-                ::usleep(5000);
-            }
-            return ProcessRules::HasEnded(m_pid);
-        };
-        ::kill(pid_t(m_pid), SIGTERM);
-        if (!endedWithin(1000)) {
-            ::kill(pid_t(m_pid), SIGKILL);
-            endedWithin(1000);
-        }
+        // The end of its input ends it; a server that does not is asked, and
+        // resumed so that it can answer (one stopped by someone else would
+        // not), then made to once the grace is over. Nothing here waits: the
+        // program's reaper collects it whenever it ends.
+        const pid_t pid = pid_t(m_pid);
+        // No client finds it any more, and a fresh server binds its own.
+        ::unlink((QFile::encodeName(m_folder) + '/' + CompileProtocol::kSocketName).constData());
+        ::kill(pid, SIGTERM);
+        ::kill(pid, SIGCONT);
+        if (QCoreApplication::instance())
+            QTimer::singleShot(kGraceMs, [pid] {
+                if (!ProcessRules::HasEnded(pid)) ::kill(pid, SIGKILL);
+            });
     }
     // Reaped here unless the program's reaper was first.
     if (m_pid > 0) ::waitpid(pid_t(m_pid), nullptr, WNOHANG);

@@ -12,8 +12,10 @@ class CompileServer {
 public:
     // `runtimeFolder` is the user's private run-time folder; the server's own
     // private folder (its socket, lock and log) is made inside it. The jar
-    // lies in `programsFolder`.
-    CompileServer(const QString& runtimeFolder, const QString& programsFolder);
+    // lies in `programsFolder`; the server's heap is at most `maxHeap` (as
+    // java's -Xmx takes it).
+    CompileServer(const QString& runtimeFolder, const QString& programsFolder,
+                  const QString& maxHeap = QStringLiteral("512m"));
     ~CompileServer();
     CompileServer(const CompileServer&) = delete;
     CompileServer& operator=(const CompileServer&) = delete;
@@ -23,7 +25,8 @@ public:
     // ours, no client found it silent) for that same javac. Never waits for
     // it; false with the reason when it cannot start.
     bool ensureRunning(QString* error);
-    // Ends the server: its socket goes, it is waited for briefly.
+    // Ends the server without waiting for it: asked (and resumed, if it was
+    // stopped), then made to after a grace; the program's reaper collects it.
     void stop();
     // While a compile runs on javac because the server is still warming up,
     // the server waits (stopped), so that javac has the processor to itself;
@@ -32,8 +35,6 @@ public:
     void hold(bool on);
     qint64 pid() const;
 
-    // The folder name inside the run-time folder (the client finds it so).
-    static constexpr const char* kFolderName = "quenlark-compiler";
     // The javac found on PATH, links resolved, and what tells it from another
     // file at the same path (a JDK updated in place): found with a path
     // lookup and a stat, no JVM started.
@@ -47,13 +48,14 @@ public:
     // The java beside that javac; "" when none.
     static QString JavaBeside(const Javac& javac);
     // The server's command line: java's options and the jar with its folder.
-    static QStringList Arguments(const QString& folder, const QString& jar);
+    static QStringList Arguments(const QString& folder, const QString& jar, const QString& maxHeap);
 
 private:
     bool serving() const;
 
     QString m_folder;
     QString m_jar;
+    QString m_maxHeap;
     Javac m_javac;     // the javac the running server compiles for
     qint64 m_pid = 0;  // the server; ended when it is no child left to wait for
     int m_input = -1;  // the writing end of its standard input

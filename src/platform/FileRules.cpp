@@ -18,6 +18,15 @@ namespace FileRules {
 
 QString SystemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
+QString UnusableFolder(const QString& dir) {
+    const QByteArray name = QFile::encodeName(dir);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? QString() : SystemError(errno);
+    if (!S_ISDIR(st.st_mode)) return QString();
+    return ::access(name.constData(), R_OK | W_OK | X_OK) == 0 ? QString() : SystemError(errno);
+}
+
 QString NotRegularText() { return QStringLiteral("通常のファイルではないため書き込みません"); }
 
 int WriteAll(int fd, const char* data, qint64 size) {
@@ -36,6 +45,25 @@ QString MakePrivateDir(const QString& path) {
     if (!QDir().mkpath(path)) return QString();
     ::chmod(QFile::encodeName(path).constData(), S_IRWXU);
     return path;
+}
+
+bool FolderExists(const QString& path) {
+    struct stat st {};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeFolder(const QString& path, QString* error) {
+    const QByteArray name = QFile::encodeName(QDir::cleanPath(path));
+    // Each folder on the way, from the top down; one that is there is fine.
+    for (qsizetype end = 1; end <= name.size(); ++end) {
+        if (end < name.size() && name[end] != '/') continue;
+        if (::mkdir(name.left(end).constData(), 0777) == 0 || errno == EEXIST) continue;
+        if (error) *error = SystemError(errno);
+        return false;
+    }
+    if (FolderExists(path)) return true;
+    if (error) *error = SystemError(ENOTDIR);  // a file of that name is in the way
+    return false;
 }
 
 bool IsProgramFile(const QString& path) {

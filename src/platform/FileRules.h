@@ -35,11 +35,21 @@ QString AliasFor(const QString& folder, const QString& aliasRoot);
 // Makes the folder (and its parents) and keeps it to the user; "" when it
 // cannot be made.
 QString MakePrivateDir(const QString& path);
+// True when `path` names a folder (a link to one counts).
+bool FolderExists(const QString& path);
+// Makes the folder and the folders above it that are missing, with the
+// usual mode less the umask; false with the system's reason when one of
+// them cannot be made.
+bool MakeFolder(const QString& path, QString* error);
 // Writes all of `size` bytes to `fd`, going on after interruptions: 0, or
 // the error number (ENOSPC when a file takes nothing more).
 int WriteAll(int fd, const char* data, qint64 size);
 // The system's text for an errno value.
 QString SystemError(int err);
+// Why a folder that exists cannot be read, searched and written; "" when it
+// can, or when there is none (a file in its place is left to whoever makes
+// the folder).
+QString UnusableFolder(const QString& dir);
 // Why a path that is a link, a FIFO or a device is not written to.
 QString NotRegularText();
 

@@ -7,7 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
 
 namespace {
 
@@ -53,19 +56,29 @@ bool IniStore::endBatch() {
 // stay on top of what was read. A missing file reads as empty; one that
 // exists but cannot be read is never written over.
 bool IniStore::load() {
-    QFile f(m_path);
     m_loaded = false;
-    if (!f.open(QIODevice::ReadOnly)) {
-        if (f.exists()) {
-            m_error = f.errorString();
+    // Only a file that is not there reads as empty: one in a folder that
+    // cannot be searched, or a link that leads nowhere readable, is no
+    // missing file.
+    const int fd =
+        ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) {
+            m_error = FileRules::SystemError(errno);
             return false;
         }
         m_text.clear();
         m_stamp = FileStamp();
     } else {
+        QFile f;
         struct stat st {};
-        m_stamp = FileStamp();
-        if (::fstat(f.handle(), &st) == 0) m_stamp = FileRules::StampOf(st);
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            m_error = QStringLiteral("通常のファイルではありません");
+            return false;
+        }
+        m_stamp = FileRules::StampOf(st);
+        f.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
         m_text = f.readAll();
         if (f.error() != QFileDevice::NoError) {
             m_error = f.errorString();
@@ -76,6 +89,17 @@ bool IniStore::load() {
     for (const Pending& p : m_pending) m_sections[p.section][p.key] = p.value;
     m_loaded = true;
     return true;
+}
+
+QString UnreadableStore(const IniStore& store, const QString& dataFolder) {
+    QStringList problems;
+    if (!store.loadError().isEmpty())
+        problems << store.path() + QStringLiteral("\n理由: ") + store.loadError();
+    QString folder = dataFolder;
+    while (folder.size() > 1 && folder.endsWith(u'/')) folder.chop(1);
+    const QString why = FileRules::UnusableFolder(folder);
+    if (!why.isEmpty()) problems << folder + QStringLiteral("\n理由: ") + why;
+    return problems.join(QStringLiteral("\n\n"));
 }
 
 bool IniStore::flush() {

@@ -33,6 +33,9 @@ public:
 
     const QString& path() const { return m_path; }
     const QString& lastError() const { return m_error; }
+    // Why the file, which exists, could not be read; "" when it was read or
+    // is yet to be made. Such a file is never written over.
+    QString loadError() const { return m_loaded ? QString() : m_error; }
     // How many times the file was rewritten (or tried to be).
     int rewrites() const { return m_rewrites; }
 
@@ -66,3 +69,8 @@ private:
     int m_depth = 0;
     int m_rewrites = 0;
 };
+
+// The store file of `store` and the data folder `dataFolder`, each when it
+// exists but cannot be read: its path, a line "理由: " and why, the two
+// apart by an empty line; "" when both can be read or are yet to be made.
+QString UnreadableStore(const IniStore& store, const QString& dataFolder);

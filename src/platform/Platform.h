@@ -83,7 +83,15 @@ struct RunInfo {
     qint64 startedMs = 0;
     qint64 endedMs = 0;
     qint64 fileLimit = -1;  // its file-size limit in bytes, -1 when none
+    QString errorOutput;    // once ended: the last lines the run wrote to its own error output
     bool live() const { return phase == Running; }
+};
+
+// What the run's processes do at one moment, as the system tells it.
+struct RunActivity {
+    bool readingInput = false;  // one of them waits in a read of the run's standard input
+    qint64 cpuMs = -1;          // processor time the run has used so far; -1 when unknown
+    bool operator==(const RunActivity&) const = default;
 };
 
 // The per-user settings store. An absent key reads as "". A write reaches
@@ -103,6 +111,10 @@ public:
     // program's own temporary files, only old ones. Called once this copy
     // knows it is the only one running.
     virtual void removeStaleTemporaryFiles() = 0;
+    // The store file and the data folder, each when it exists but cannot be
+    // read: its path, then a line "理由: " and why; "" when both can be read
+    // or are yet to be made. Asks nothing of the disk but to look.
+    virtual QString unreadableStore() = 0;
     // Where the store lives and why the last write failed, for messages.
     virtual QString settingsPath() const = 0;
     virtual QString lastSettingsError() const = 0;
@@ -125,6 +137,12 @@ public:
     // File test by directory search: ordinary files only, hidden files and
     // directories absent, "*" and "?" are wildcards in the last component.
     virtual bool fileExists(const QString& path) = 0;
+    // True when the path names a folder.
+    virtual bool folderExists(const QString& path) = 0;
+    // Makes the folder with the folders above it; false with the reason.
+    virtual bool makeFolder(const QString& path, QString* error) = 0;
+    // The user's home folder.
+    virtual QString homeFolder() = 0;
     // The names of the ordinary, visible files in a folder.
     virtual QStringList fileNames(const QString& folder) = 0;
     // True when a start would run the file itself (taken literally): an
@@ -223,6 +241,8 @@ public:
     void stop() { stop(0); }
     // True while any process of the slot is alive (not a zombie).
     virtual bool alive() = 0;
+    // What the live script's processes do now; an empty reading without one.
+    virtual RunActivity activity() = 0;
 
 signals:
     void changed();

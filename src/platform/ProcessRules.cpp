@@ -66,6 +66,8 @@ void KeepEnvironment() {
         // program started later must not answer it.
         if (std::strncmp(*e, "DESKTOP_STARTUP_ID=", 19) == 0) continue;
         if (std::strncmp(*e, "QUENLARK_PROGRAMS=", 18) == 0) continue;
+        // Started inside a run, Quenlark's own programs are still no part of it.
+        if (std::strncmp(*e, "QUENLARK_RUN=", 13) == 0) continue;
         k.entries << QByteArray(*e);
     }
     // Where the programs Quenlark ships live (the applet viewer, the compile
@@ -207,6 +209,9 @@ bool SpawnDetached(const QString& program, const QStringList& args, qint64* pidO
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     if (errorOutput) posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    // Nothing of Quenlark's but the standard descriptors, even one it was
+    // given without close-on-exec.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     pid_t pid = 0;
     const int rc = SpawnInOwnGroup(exec, &actions, &pid);
     posix_spawn_file_actions_destroy(&actions);

@@ -3,16 +3,22 @@
 // user cannot edit them there, so the program works from a per-user copy in
 // the data folder, brought up to date at start-up.
 //
-// The copy keeps the same manifest as a portable install (".quenlark-installed",
-// one "sha256  name" line per file as it was last copied), and follows the
-// same rules:
+// Only the files the build lists beside the program (".quenlark-shipped", one
+// name a line) are copied. The copy keeps the same manifest as a portable
+// install (".quenlark-installed", one "sha256  …  name" line per file as it
+// was last copied), which also records the stamp (size, time, identity) and
+// checksum of the installed file and of the copy as last seen, so that only a
+// file whose stamp changed is read again. It follows the same rules:
 //   - a file the user never changed (same checksum as recorded, or already the
 //     same as the installed one) is refreshed from the installed files;
 //   - a file the user edited is kept as it is;
 //   - a file the user deleted is copied again, so deleting a file brings the
 //     installed version back;
 //   - a file of the user's own that the installed files do not hold is never
-//     touched.
+//     touched;
+//   - a file that could not be copied (a full disk) and is missing from the
+//     copy is stood in for by a link to the installed one, so the program
+//     still finds it there.
 #pragma once
 
 #include <QString>
@@ -22,6 +28,8 @@ namespace ProgramCopy {
 
 // The manifest's name, in the portable install folder and in the copy.
 inline constexpr char kManifest[] = ".quenlark-installed";
+// The list of the files shipped beside the program, written by the build.
+inline constexpr char kShippedList[] = ".quenlark-shipped";
 
 // The programs shipped beside Quenlark that are no files of the user's: never
 // copied, since the scripts find them in the install through
@@ -43,11 +51,17 @@ struct Outcome {
     QStringList copied;    // new, restored or refreshed
     QStringList kept;      // edited by the user, kept as they are
     QStringList failures;  // what could not be done, with the reason
+    int hashed = 0;        // files read whole for their checksum
 };
 
-// Brings the copy in `copyFolder` up to date with the ordinary, not hidden
-// files in `installedFolder`, leaving out the program itself (`programName`)
-// and the shipped programs.
+// A name as the manifest holds it: a backslash, a line feed and a carriage
+// return escaped, so that no name can make a line of its own.
+QString EscapeName(const QString& name);
+QString UnescapeName(const QString& text);
+
+// Brings the copy in `copyFolder` up to date with the files `installedFolder`
+// lists as shipped, leaving out the program itself (`programName`), the
+// shipped programs and any name that is no plain file name.
 // Creates the copy's folder when missing.
 Outcome Sync(const QString& installedFolder, const QString& copyFolder, const QString& programName);
 

@@ -94,6 +94,12 @@ void QtStore::removeStaleTemporaryFiles() {
     AtomicFile::removeStale(m_owner.files().windowsFolder(), kStaleTemporarySeconds);
 }
 
+QString QtStore::unreadableStore() {
+    const QString data =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Quenlark");
+    return UnreadableStore(*m_store, data);
+}
+
 QString QtStore::settingsPath() const { return m_store->path(); }
 QString QtStore::lastSettingsError() const { return m_store->lastError(); }
 
@@ -125,7 +131,8 @@ void QtFiles::syncProgramFolder() {
         m_owner.desktop().messageBox(
             nullptr,
             QStringLiteral("プログラムのファイルを個人用フォルダにコピーできませんでした。\n\n") +
-                outcome.failures.join(u'\n'),
+                outcome.failures.join(u'\n') +
+                QStringLiteral("\n\nコピーできなかったファイルは、インストールされたものを使います。"),
             kErrorTitle, MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
@@ -168,6 +175,10 @@ QString QtFiles::shortPath(const QString& folder) {
     if (!folder.contains(u' ')) return folder;
     return FileRules::AliasFor(folder, aliasRoot());
 }
+
+bool QtFiles::folderExists(const QString& path) { return FileRules::FolderExists(path); }
+bool QtFiles::makeFolder(const QString& path, QString* error) { return FileRules::MakeFolder(path, error); }
+QString QtFiles::homeFolder() { return QDir::homePath(); }
 
 bool QtPrograms::foundOnPath(const QString& commandLine) { return ProcessRules::ProgramOnPath(commandLine); }
 

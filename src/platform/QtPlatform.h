@@ -23,6 +23,7 @@ public:
     void beginSettingsBatch() override;
     bool endSettingsBatch() override;
     void removeStaleTemporaryFiles() override;
+    QString unreadableStore() override;
     QString settingsPath() const override;
     QString lastSettingsError() const override;
     // Rewrites of the store file so far (for the store benchmark).
@@ -49,6 +50,9 @@ public:
     bool readFile(const QString& path, qint64 offset, qint64 maxBytes, QByteArray* data,
                   QString* error) override;
     QString shortPath(const QString& folder) override;
+    bool folderExists(const QString& path) override;
+    bool makeFolder(const QString& path, QString* error) override;
+    QString homeFolder() override;
     bool appendToFile(const QString& path, const QByteArray& data, QString* error) override;
     QStringList volumes() override;
 
@@ -111,6 +115,7 @@ public:
     void signal(int signal) override;
     void stop(int graceMs) override;
     bool alive() override;
+    RunActivity activity() override;
 
 protected:
     std::unique_ptr<RunProcess> m_run;

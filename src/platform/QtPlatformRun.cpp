@@ -65,6 +65,8 @@ void QtRunSlot::stop(int graceMs) {
 
 bool QtRunSlot::alive() { return m_run && m_run->groupAlive(); }
 
+RunActivity QtRunSlot::activity() { return m_run ? m_run->activity() : RunActivity(); }
+
 QtAppletSlot::QtAppletSlot(Platform& owner) : m_owner(owner) {}
 QtAppletSlot::~QtAppletSlot() = default;
 

@@ -6,7 +6,8 @@
 // ends). Each byte Quenlark sends is a signal number for every process of the
 // run; SIGKILL also ends any process that appears later. When the link closes
 // (Quenlark ended or died) the whole run is killed. The supervisor ends last,
-// with the script's own status, once no process of the run is left.
+// with the script's own status, once no process of the run is left. The
+// script's environment holds kRunMark=<the supervisor's pid>.
 #pragma once
 
 #include <signal.h>
@@ -16,6 +17,8 @@ namespace RunLink {
 
 inline constexpr int kLinkFd = 3;
 inline constexpr char kSupervisorName[] = "quenlark-run";
+// The variable the supervisor gives the script: its own pid.
+inline constexpr char kRunMark[] = "QUENLARK_RUN";
 
 // Spawn attributes for a program in a process group of its own, with no
 // blocked signal and every signal handled as by default (what Quenlark gives

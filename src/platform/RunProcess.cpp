@@ -3,22 +3,30 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "FileRules.h"
 #include "ProcessRules.h"
+#include "RunErrors.h"
 #include "RunLink.h"
 
 using FileRules::SystemError;
@@ -37,9 +45,153 @@ void IgnoreBrokenPipe() {
     ::sigaction(SIGPIPE, &sa, nullptr);
 }
 
+// The fields of /proc/PID/stat the run needs. "pid (comm) state ppid ...":
+// comm may hold spaces and parentheses, so the fields are read after its
+// last ")".
+struct ProcStat {
+    char state = 0;
+    qint64 parent = 0;
+    qint64 startTicks = -1;  // since boot: with the pid, names one process for good
+    qint64 cpuTicks = 0;     // user and system, its own and its waited-for children's
+};
+
+bool ReadProcStat(qint64 pid, ProcStat* out) {
+    char path[64];
+    std::snprintf(path, sizeof path, "/proc/%lld/stat", static_cast<long long>(pid));
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char text[1024];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0) return false;
+    text[n] = '\0';
+    const char* close = std::strrchr(text, ')');
+    if (!close || close[1] != ' ') return false;
+    // Fields from the state on: 0 state, 1 ppid, 11-14 times, 19 start time.
+    const char* field = close + 2;
+    out->state = *field;
+    out->cpuTicks = 0;
+    for (int index = 0; field && *field; ++index) {
+        if (index == 1) out->parent = std::strtoll(field, nullptr, 10);
+        if (index >= 11 && index <= 14) out->cpuTicks += std::strtoll(field, nullptr, 10);
+        if (index == 19) {
+            out->startTicks = std::strtoll(field, nullptr, 10);
+            return true;
+        }
+        field = std::strchr(field, ' ');
+        if (field) ++field;
+    }
+    return false;
+}
+
+// The children of `pid` from the kernel's per-thread lists, or, on a kernel
+// that keeps none, from the parent ids of the whole process table.
+void AddChildren(qint64 pid, std::vector<int>* out) {
+    static const bool kListed = ::access("/proc/thread-self/children", F_OK) == 0;
+    char path[96];
+    if (!kListed) {
+        DIR* proc = ::opendir("/proc");
+        if (!proc) return;
+        while (dirent* entry = ::readdir(proc)) {
+            char* end = nullptr;
+            const long long other = std::strtoll(entry->d_name, &end, 10);
+            ProcStat st;
+            if (other > 0 && *end == '\0' && ReadProcStat(other, &st) && st.parent == pid)
+                out->push_back(int(other));
+        }
+        ::closedir(proc);
+        return;
+    }
+    std::snprintf(path, sizeof path, "/proc/%lld/task", static_cast<long long>(pid));
+    DIR* tasks = ::opendir(path);
+    if (!tasks) return;
+    while (dirent* task = ::readdir(tasks)) {
+        if (task->d_name[0] == '.') continue;
+        std::snprintf(path, sizeof path, "/proc/%lld/task/%.20s/children", static_cast<long long>(pid),
+                      task->d_name);
+        FILE* f = std::fopen(path, "re");
+        if (!f) continue;
+        int child = 0;
+        while (std::fscanf(f, "%d", &child) == 1) out->push_back(child);
+        std::fclose(f);
+    }
+    ::closedir(tasks);
+}
+
+// `roots` and every process below them, at most `cap` of them.
+std::vector<int> Subtree(std::vector<int> found, size_t cap = 100000) {
+    for (size_t i = 0; i < found.size() && found.size() < cap; ++i) AddChildren(found[i], &found);
+    if (found.size() > cap) found.resize(cap);
+    return found;
+}
+
+// True when a thread of `pid` waits in a read of the pipe `inode`.
+bool ReadsPipe(qint64 pid, quint64 inode) {
+    char path[96];
+    std::snprintf(path, sizeof path, "/proc/%lld/task", static_cast<long long>(pid));
+    DIR* tasks = ::opendir(path);
+    if (!tasks) return false;
+    bool reading = false;
+    while (!reading) {
+        const dirent* task = ::readdir(tasks);
+        if (!task) break;
+        if (task->d_name[0] == '.') continue;
+        // Only a sleeping thread can wait in a read; the system call of one
+        // that runs is not looked at, as the system would wait for it to
+        // stop running first.
+        std::snprintf(path, sizeof path, "/proc/%lld/task/%.20s/stat", static_cast<long long>(pid),
+                      task->d_name);
+        char stat[512];
+        const int statFd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (statFd < 0) continue;
+        const ssize_t statLength = ::read(statFd, stat, sizeof stat - 1);
+        ::close(statFd);
+        if (statLength <= 0) continue;
+        stat[statLength] = '\0';
+        const char* close = std::strrchr(stat, ')');
+        if (!close || close[1] != ' ' || close[2] != 'S') continue;
+        // "number arg0 arg1 ..." while in a system call; "running" or "-1 ..." else.
+        std::snprintf(path, sizeof path, "/proc/%lld/task/%.20s/syscall", static_cast<long long>(pid),
+                      task->d_name);
+        const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        char text[256];
+        const ssize_t n = ::read(fd, text, sizeof text - 1);
+        ::close(fd);
+        if (n <= 0) continue;
+        text[n] = '\0';
+        char* end = nullptr;
+        const long number = std::strtol(text, &end, 10);
+        if (end == text || (number != SYS_read && number != SYS_readv)) continue;
+        const unsigned long long descriptor = std::strtoull(end, nullptr, 16);
+        if (descriptor > 65535) continue;
+        std::snprintf(path, sizeof path, "/proc/%lld/fd/%llu", static_cast<long long>(pid), descriptor);
+        char target[64];
+        const ssize_t length = ::readlink(path, target, sizeof target - 1);
+        if (length <= 0) continue;
+        target[length] = '\0';
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "pipe:[%llu]", static_cast<unsigned long long>(inode));
+        reading = std::strcmp(target, expected) == 0;
+    }
+    ::closedir(tasks);
+    return reading;
+}
+
+// True when the environment `pid` was started with holds `mark` as an entry.
+bool CarriesMark(qint64 pid, const QByteArray& mark) {
+    QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+    if (!environ.open(QIODevice::ReadOnly)) return false;
+    const QByteArray entries = '\0' + environ.read(1 << 20);
+    return entries.contains('\0' + mark + '\0') || entries.endsWith('\0' + mark);
+}
+
+// How many processes of a run are looked at for its activity.
+constexpr size_t kMaxWatched = 512;
+
 }  // namespace
 
-RunProcess::RunProcess() : m_grace(new QTimer(this)) {
+RunProcess::RunProcess() : m_grace(new QTimer(this)), m_errors(new RunErrors(this)) {
     IgnoreBrokenPipe();
     m_grace->setSingleShot(true);
     connect(m_grace, &QTimer::timeout, this, [this] { signal(SIGKILL); });
@@ -70,6 +222,8 @@ void RunProcess::endRun() {
         const char kill = char(SIGKILL);
         [[maybe_unused]] ssize_t n = ::write(m_link, &kill, 1);
         m_info.stopSent = true;
+        // A stopped supervisor would not act on it.
+        killLeftovers();
     }
     ::close(m_link);
     m_link = -1;
@@ -98,6 +252,8 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], 0);
     posix_spawn_file_actions_adddup2(&actions, link[1], RunLink::kLinkFd);
+    if (const int errors = m_errors->open(); errors >= 0)
+        posix_spawn_file_actions_adddup2(&actions, errors, 2);
     // Nothing else of Quenlark's reaches the run.
     posix_spawn_file_actions_addclosefrom_np(&actions, RunLink::kLinkFd + 1);
     pid_t pid = 0;
@@ -105,6 +261,7 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[0]);
     ::close(link[1]);
+    m_errors->started();
     if (rc != 0) {
         ::close(fds[1]);
         ::close(link[0]);
@@ -112,6 +269,9 @@ bool RunProcess::start(const QString& program, const QStringList& args, QString*
         return false;
     }
     ::fcntl(fds[1], F_SETFL, ::fcntl(fds[1], F_GETFL) | O_NONBLOCK);
+    struct stat pipeStat {};
+    m_inputPipe = ::fstat(fds[1], &pipeStat) == 0 ? quint64(pipeStat.st_ino) : 0;
+    m_members.clear();
     ::fcntl(link[0], F_SETFL, ::fcntl(link[0], F_GETFL) | O_NONBLOCK);
 
     const quint64 serial = m_info.serial + 1;
@@ -142,10 +302,80 @@ void RunProcess::ended(quint64 serial, int status) {
     }
     m_grace->stop();
     readLink();
+    m_info.errorOutput = m_errors->take();
     if (m_link >= 0) ::close(m_link);
     m_link = -1;
     dropInput();
+    // A supervisor that ends has waited for every process of the run; one
+    // that was killed handed them to Quenlark, and they end now.
+    killLeftovers();
+    m_members.clear();
     notify();
+}
+
+bool RunProcess::isMember(qint64 pid) const {
+    ProcStat st;
+    if (!ReadProcStat(pid, &st)) return false;
+    const auto seen = m_members.constFind(pid);
+    if (seen != m_members.constEnd() && seen.value() == st.startTicks) return true;
+    return CarriesMark(pid, QByteArray(RunLink::kRunMark) + '=' + QByteArray::number(m_info.pid));
+}
+
+// Every process of the run is stopped first, so that none forks while they
+// are found, then all are killed together. While the supervisor lives they
+// are below it; once it is gone, those it had are Quenlark's children, told
+// from the orphans of editors and browsers by having been seen in the run or
+// by the run's mark in their environment, which the supervisor gives the
+// script.
+void RunProcess::killLeftovers() {
+    const qint64 supervisor = m_info.pid;
+    if (supervisor <= 0) return;
+    const bool supervisorAlive = !ProcessRules::HasEnded(supervisor);
+    QSet<int> frozen;
+    std::vector<int> order;
+    for (int round = 0; round < 100; ++round) {
+        std::vector<int> roots;
+        if (supervisorAlive) AddChildren(supervisor, &roots);
+        std::vector<int> mine;
+        AddChildren(::getpid(), &mine);
+        for (int child : mine)
+            if (child != supervisor && !frozen.contains(child) && isMember(child)) roots.push_back(child);
+        for (int child : mine)
+            if (frozen.contains(child)) roots.push_back(child);
+        bool more = false;
+        for (int pid : Subtree(roots)) {
+            if (frozen.contains(pid)) continue;
+            ::kill(pid_t(pid), SIGSTOP);
+            frozen.insert(pid);
+            order.push_back(pid);
+            more = true;
+        }
+        if (!more) break;
+    }
+    for (int pid : order) ::kill(pid_t(pid), SIGKILL);
+    ProcStat st;
+    if (supervisorAlive && ReadProcStat(supervisor, &st) && (st.state == 'T' || st.state == 't'))
+        ::kill(pid_t(supervisor), SIGKILL);
+}
+
+RunActivity RunProcess::activity() {
+    RunActivity now;
+    if (!groupAlive()) return now;
+    const std::vector<int> processes = Subtree({int(m_info.pid)}, kMaxWatched);
+    m_members.clear();
+    qint64 ticks = 0;
+    for (int pid : processes) {
+        ProcStat st;
+        if (!ReadProcStat(pid, &st)) continue;
+        ticks += st.cpuTicks;
+        if (pid == m_info.pid || st.state == 'Z' || st.state == 'X') continue;
+        m_members.insert(pid, st.startTicks);
+        if (!now.readingInput && m_input >= 0 && m_inputPipe != 0)
+            now.readingInput = ReadsPipe(pid, m_inputPipe);
+    }
+    static const long kTicksPerSecond = ::sysconf(_SC_CLK_TCK);
+    now.cpuMs = kTicksPerSecond > 0 ? ticks * 1000 / kTicksPerSecond : -1;
+    return now;
 }
 
 // The supervisor's first word, read without waiting: the script's pid, or
@@ -243,8 +473,12 @@ void RunProcess::signal(int sig) {
     // Once every process of the run has ended there is nothing to stop.
     if (!groupAlive() || sig <= 0 || sig > 255) return;
     m_info.stopSent = true;
+    // A supervisor the run stopped acts again; one that stays stopped is
+    // done without at the kill.
+    ::kill(pid_t(m_info.pid), SIGCONT);
     const char request = char(sig);
     [[maybe_unused]] ssize_t n = ::write(m_link, &request, 1);
+    if (sig == SIGKILL) killLeftovers();
 }
 
 void RunProcess::stop(int graceMs) {

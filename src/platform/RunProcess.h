@@ -3,21 +3,26 @@
 // script starts belongs to the run, even one that leaves the process group or
 // double-forks; the run is live while any of them is, a signal reaches all of
 // them, and when this object or Quenlark itself ends (even by SIGKILL) the
-// whole run is killed. Each instance holds one run: a second instance is a
-// second contained slot. Telling the user about it is left to the caller.
+// whole run is killed. When the run's program kills its supervisor, what is
+// left of the run (handed to Quenlark as the subreaper) is killed at once;
+// when it stops it, the kill after a stop's grace is done without it. Each instance holds one run: a second
+// instance is a second contained slot. Telling the user about it is left to the caller.
 #pragma once
 
 #include "Platform.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 class QTimer;
+class RunErrors;
 
 class RunProcess : public QObject {
     Q_OBJECT
@@ -45,6 +50,11 @@ public:
     // True while any process of the run is alive (ended, not yet reaped,
     // counts as gone).
     bool groupAlive() const;
+    // What the run's processes do now: whether one of them waits in a read
+    // of the run's standard input, and the processor time they used. The
+    // processes seen are remembered as the run's, so that they can be ended
+    // even after the supervisor is gone.
+    RunActivity activity();
     void setListener(std::function<void()> changed) { m_listener = std::move(changed); }
 
     // True while a process other than a zombie has `pgid` as its group.
@@ -62,6 +72,10 @@ public:
 
 private:
     void ended(quint64 serial, int status);
+    // Ends what is left of the run without the supervisor's help.
+    void killLeftovers();
+    bool isMember(qint64 pid) const;
+    void remember(const std::vector<int>& pids);
     void endRun();
     void readLink();
     void flush();
@@ -76,5 +90,8 @@ private:
     QByteArray m_pending;
     QSocketNotifier* m_writable = nullptr;
     QTimer* m_grace = nullptr;
+    RunErrors* m_errors = nullptr;  // the run's standard error
     std::function<void()> m_listener;
+    QHash<qint64, qint64> m_members;  // processes seen in the run: pid, start time
+    quint64 m_inputPipe = 0;          // the inode of the standard input's pipe
 };

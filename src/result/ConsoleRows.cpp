@@ -82,7 +82,8 @@ ConsoleRows::ConsoleRows(QWidget* parent) : QWidget(parent) {
 void ConsoleRows::setRun(const RunState& run) {
     m_run = run;
     txtInput->setEnabled(run.takesInput);
-    txtInput->setPlaceholderText(run.takesInput ? QStringLiteral("入力して Enter") : QString());
+    // The hint to type shows only while the program waits for a line.
+    txtInput->setPlaceholderText(run.reading ? QStringLiteral("入力して Enter") : QString());
     cmdStop->setEnabled(run.live);
     lblStatus->setText(statusText());
 }

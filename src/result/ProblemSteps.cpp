@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <utility>
 
 ProblemSteps::ProblemSteps(QPlainTextEdit* text, const ResultMarks& marks, QObject* parent)
     : QObject(parent), m_text(text), m_marks(marks) {
@@ -19,6 +20,12 @@ ProblemSteps::ProblemSteps(QPlainTextEdit* text, const ResultMarks& marks, QObje
 
 void ProblemSteps::step(bool backwards) {
     const QTextCursor cursor = m_text->textCursor();
+    // The first problem that the run's end selected is opened first, in
+    // either direction, unless the user chose another place since.
+    if (std::exchange(m_firstSelected, false) && cursor.anchor() == m_firstAnchor &&
+        cursor.position() == m_firstPosition) {
+        if (const ProblemLines::Problem* first = m_marks.opensAt(cursor.blockNumber())) return open(*first);
+    }
     const bool moved = cursor.position() > 0 || cursor.hasSelection();
     const ProblemLines::Problem* stop = m_marks.stepFrom(cursor.blockNumber(), moved, m_navLine, backwards);
     if (!stop) {
@@ -51,6 +58,14 @@ void ProblemSteps::select(qint64 line, bool atTop) {
         m_text->verticalScrollBar()->setValue(block.firstLineNumber());
     else
         m_text->ensureCursorVisible();
+}
+
+void ProblemSteps::selectFirst(qint64 line) {
+    select(line, true);
+    const QTextCursor c = m_text->textCursor();
+    m_firstSelected = c.hasSelection();
+    m_firstAnchor = c.anchor();
+    m_firstPosition = c.position();
 }
 
 // A double click on a problem line opens it. The type is asked first: the

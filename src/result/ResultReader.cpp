@@ -36,7 +36,7 @@ bool HasNonAscii(QByteArrayView bytes) {
 
 }  // namespace
 
-bool ResultReader::isUtf8(QByteArrayView bytes) {
+bool ResultReader::isUtf8(QByteArrayView bytes, bool complete) {
     const qsizetype n = bytes.size();
     qsizetype i = 0;
     while (i < n) {
@@ -61,7 +61,7 @@ bool ResultReader::isUtf8(QByteArrayView bytes) {
             return false;
         }
         for (int k = 1; k < length; ++k) {
-            if (i + k >= n) return true;  // cut off at the end: the rest may follow
+            if (i + k >= n) return !complete;  // cut off at the end: the rest may follow
             const uchar b = uchar(bytes[i + k]);
             if (k == 1 ? (b < low || b > high) : (b & 0xC0) != 0x80) return false;
         }
@@ -71,7 +71,7 @@ bool ResultReader::isUtf8(QByteArrayView bytes) {
 }
 
 QString ResultReader::encodingName() const {
-    switch (m_encoding) {
+    switch (m_seen) {
         case Encoding::Utf8:
             return QStringLiteral("UTF-8");
         case Encoding::Cp932:
@@ -87,9 +87,9 @@ void ResultReader::forget() {
     m_headAt = 0;
     m_head.clear();
     m_tail.clear();
-    m_encoding = Encoding::Ascii;
-    m_decoder = QStringDecoder();
-    m_cp932.reset();
+    m_seen = Encoding::Ascii;
+    m_lineBytes.clear();
+    m_lineDecided = false;
     m_lines.reset();
 }
 
@@ -171,19 +171,93 @@ ResultReader::Update ResultReader::readWhole(const FileStamp& now) {
     return u;
 }
 
-// Chooses the encoding at the first byte that is not ASCII, then decodes
-// with one decoder, so a character split between two reads comes out whole.
-QString ResultReader::decode(QByteArrayView bytes) {
-    if (m_encoding == Encoding::Ascii) {
-        if (!HasNonAscii(bytes)) return QString::fromLatin1(bytes);
-        m_encoding = isUtf8(bytes) ? Encoding::Utf8 : Encoding::Cp932;
-        if (m_encoding == Encoding::Utf8) m_decoder = QStringDecoder(QStringConverter::Utf8);
+// The encoding of one line: a line of kDecideBytes or more is judged by its
+// first kDecideBytes bytes (a character cut off where they end allowed), a
+// shorter one by all of its bytes, which `complete` says it has (an
+// unfinished line may end in the first bytes of a character).
+ResultReader::Encoding ResultReader::choose(QByteArrayView line, bool complete) {
+    if (line.size() >= kDecideBytes) {
+        line = line.first(kDecideBytes);
+        complete = false;
     }
-    return m_encoding == Encoding::Cp932 ? m_cp932.decode(bytes) : m_decoder.decode(bytes);
+    if (!HasNonAscii(line)) return Encoding::Ascii;
+    m_seen = isUtf8(line, complete) ? Encoding::Utf8 : Encoding::Cp932;
+    return m_seen;
 }
 
-void ResultReader::shape(QStringView text, Update& u) {
-    LineBreaker::Piece piece = m_lines.feed(text);
+// A line decoded on its own. A character cut off at the end of an unfinished
+// line is left out until the rest of it arrives.
+QString ResultReader::decodeLine(QByteArrayView line, bool complete) {
+    switch (choose(line, complete)) {
+        case Encoding::Ascii:
+            return QString::fromLatin1(line);
+        case Encoding::Utf8:
+            return complete ? QString::fromUtf8(line) : QStringDecoder(QStringDecoder::Utf8).decode(line);
+        case Encoding::Cp932:
+            return Cp932Decoder().decode(line);
+    }
+    return {};
+}
+
+// Splits the bytes into lines and decodes each on its own; the unfinished
+// line waits for its line feed and is meanwhile shown as a preview, decoded
+// again from its first byte at every read. Only a line long enough to be
+// judged by its start is decoded as it arrives, with a decoder that keeps a
+// character split between two reads whole.
+ResultReader::Decoded ResultReader::decode(QByteArrayView bytes) {
+    Decoded d;
+    // Plain ASCII lines in a row are decoded together.
+    qsizetype batch = -1;
+    auto flush = [&](qsizetype upTo) {
+        if (batch >= 0) d.text += QString::fromLatin1(bytes.sliced(batch, upTo - batch));
+        batch = -1;
+    };
+    qsizetype i = 0;
+    while (i < bytes.size()) {
+        const qsizetype lf = bytes.indexOf('\n', i);
+        const qsizetype end = lf < 0 ? bytes.size() : lf + 1;
+        if (lf >= 0 && m_lineBytes.isEmpty() && !m_lineDecided) {
+            // A whole line straight from the bytes.
+            const QByteArrayView line = bytes.sliced(i, lf - i);
+            if (!HasNonAscii(line)) {
+                if (batch < 0) batch = i;
+            } else {
+                flush(i);
+                d.text += decodeLine(line, true);
+                d.text += u'\n';
+            }
+        } else if (m_lineDecided) {
+            flush(i);
+            const QByteArrayView part = bytes.sliced(i, end - i);
+            d.text += m_lineEncoding == Encoding::Cp932 ? m_cp932.decode(part) : m_utf8.decode(part);
+            if (lf >= 0) m_lineDecided = false;
+        } else {
+            flush(i);
+            m_lineBytes += bytes.sliced(i, end - i);
+            if (lf >= 0) {
+                m_lineBytes.chop(1);
+                d.text += decodeLine(m_lineBytes, true);
+                d.text += u'\n';
+                m_lineBytes.clear();
+            } else if (m_lineBytes.size() >= kDecideBytes) {
+                m_lineEncoding = choose(m_lineBytes, false);
+                m_lineDecided = true;
+                m_utf8 = QStringDecoder(QStringDecoder::Utf8);
+                m_cp932.reset();
+                d.text += m_lineEncoding == Encoding::Cp932 ? m_cp932.decode(m_lineBytes)
+                                                            : m_utf8.decode(m_lineBytes);
+                m_lineBytes.clear();
+            }
+        }
+        i = end;
+    }
+    flush(i);
+    if (!m_lineBytes.isEmpty()) d.preview = decodeLine(m_lineBytes, false);
+    return d;
+}
+
+void ResultReader::shape(const Decoded& decoded, Update& u) {
+    LineBreaker::Piece piece = m_lines.feed(decoded.text, decoded.preview);
     u.text = std::move(piece.text);
     u.redo = piece.redo;
     u.lines = std::move(piece.lines);
@@ -193,13 +267,14 @@ void LineBreaker::reset() {
     m_line.clear();
     m_column = 0;
     m_continued = false;
+    m_shown.clear();
 }
 
-LineBreaker::Piece LineBreaker::feed(QStringView text) {
+LineBreaker::Piece LineBreaker::feed(QStringView text, QStringView preview) {
     Piece p;
-    if (text.isEmpty()) return p;
-    p.redo = m_line.size();
-    p.text.reserve(m_line.size() + text.size());
+    if (text.isEmpty() && preview.isEmpty() && m_shown.size() == m_line.size()) return p;
+    p.redo = m_shown.size();
+    p.text.reserve(m_shown.size() + text.size() + preview.size());
     const qsizetype n = text.size();
     qsizetype i = 0;
     while (i < n) {
@@ -223,8 +298,27 @@ LineBreaker::Piece LineBreaker::feed(QStringView text) {
             m_column = 0;  // back to the start: what follows overwrites the line
         i = j + 1;
     }
-    p.text += m_line;
+    m_shown = preview.isEmpty() ? m_line : overlay(preview);
+    p.text += m_shown;
     return p;
+}
+
+// The unfinished line with the preview written over it from its column, a
+// "\r" going back to its start. A preview follows only a line that is still
+// empty and is shorter than a line may grow, so it is never broken.
+QString LineBreaker::overlay(QStringView preview) const {
+    LineBreaker copy = *this;
+    QString out;
+    std::vector<Line> lines;
+    qsizetype i = 0;
+    while (i < preview.size()) {
+        qsizetype j = preview.indexOf(u'\r', i);
+        if (j < 0) j = preview.size();
+        copy.write(preview.sliced(i, j - i), out, lines);
+        if (j < preview.size()) copy.m_column = 0;
+        i = j + 1;
+    }
+    return copy.m_line;
 }
 
 // Writes characters at the column, breaking the line where it would grow

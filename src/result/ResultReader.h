@@ -1,8 +1,9 @@
 // Reads the result file for the result window: the whole file (its tail when
 // it is large) after a rewrite, only the new bytes while the same file grows.
-// Text is decoded as UTF-8, or as CP932 when the bytes are not valid UTF-8,
-// and broken into the lines the window shows: this is the one place that
-// decides where a line ends.
+// Each line is decoded on its own, as UTF-8 when it is valid UTF-8, else as
+// CP932, so one program's UTF-8 line and another's Shift_JIS line both read
+// right, wherever a read happened to end. The text is broken into the lines
+// the window shows: this is the one place that decides where a line ends.
 #pragma once
 
 #include "platform/Platform.h"
@@ -37,21 +38,24 @@ public:
         std::vector<Line> lines;
     };
 
-    // Takes the text that follows what was fed before.
-    Piece feed(QStringView text);
+    // Takes the text that follows what was fed before. `preview` is shown
+    // after it as the unfinished line would read if nothing more came; the
+    // next feed takes it back (it is text whose decoding is not settled).
+    Piece feed(QStringView text, QStringView preview = {});
     void reset();
     // The line whose end has not arrived yet, as it shows now.
-    const QString& unfinished() const { return m_line; }
+    const QString& unfinished() const { return m_shown; }
     bool unfinishedContinues() const { return m_continued; }
 
 private:
     void write(QStringView chars, QString& out, std::vector<Line>& lines);
     void endLine(QString& out, std::vector<Line>& lines, bool broken);
+    QString overlay(QStringView preview) const;
 
     QString m_line;
     qsizetype m_column = 0;
     bool m_continued = false;
-    bool m_pendingCr = false;
+    QString m_shown;  // the unfinished line as shown, its preview included
 };
 
 class ResultReader {
@@ -96,23 +100,33 @@ public:
     const QString& path() const { return m_path; }
     // Bytes of the file consumed so far; -1 before the first read.
     qint64 offset() const { return m_offset; }
-    // What the text was decoded as: "UTF-8", "CP932", or "" while only ASCII
-    // was seen.
+    // What the last line that was not plain ASCII was decoded as: "UTF-8",
+    // "CP932", or "" while only ASCII was seen.
     QString encodingName() const;
+
+    // A line of at least this many bytes is decoded as its first this many
+    // bytes tell, so that an endless line is shown as it arrives.
+    static constexpr qsizetype kDecideBytes = 4096;
     // The last line shown, whose end has not arrived yet.
     const LineBreaker& lines() const { return m_lines; }
 
-    // True when the bytes are UTF-8, allowing a sequence cut off at the end.
-    static bool isUtf8(QByteArrayView bytes);
+    // True when the bytes are UTF-8, allowing a sequence cut off at the end
+    // unless `complete`.
+    static bool isUtf8(QByteArrayView bytes, bool complete = false);
 
 private:
     bool sameFileGrown(const FileStamp& now);
     Update readWhole(const FileStamp& now);
-    QString decode(QByteArrayView bytes);
-    void shape(QStringView text, Update& u);
-    void forget();
-
+    struct Decoded {
+        QString text;     // what is settled
+        QString preview;  // the unfinished line as it reads so far
+    };
+    Decoded decode(QByteArrayView bytes);
     enum class Encoding { Ascii, Utf8, Cp932 };
+    Encoding choose(QByteArrayView line, bool complete);
+    QString decodeLine(QByteArrayView line, bool complete);
+    void shape(const Decoded& decoded, Update& u);
+    void forget();
 
     QString m_path;
     qint64 m_offset = -1;
@@ -123,8 +137,13 @@ private:
     qint64 m_headAt = 0;
     QByteArray m_head;
     QByteArray m_tail;
-    Encoding m_encoding = Encoding::Ascii;
-    QStringDecoder m_decoder;  // UTF-8
+    Encoding m_seen = Encoding::Ascii;  // of the last line that was not ASCII
+    // The unfinished line: its bytes while its encoding is not settled, or,
+    // once it is (a long line), the encoding and the decoder that goes on.
+    QByteArray m_lineBytes;
+    Encoding m_lineEncoding = Encoding::Ascii;
+    bool m_lineDecided = false;
+    QStringDecoder m_utf8;
     Cp932Decoder m_cp932;
     LineBreaker m_lines;
 };

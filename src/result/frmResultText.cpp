@@ -10,6 +10,9 @@
 #include "widgets/Fonts.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -34,6 +37,25 @@ const double kMaxTwips = 1000000;
 
 bool Sane(double twips) { return std::isfinite(twips) && std::fabs(twips) <= kMaxTwips; }
 
+// A key that would edit the output rather than act on it: text typed without
+// Ctrl, Alt or Meta, Backspace, Enter, and the paste keys. Navigation,
+// selection, copy and the window's own keys are none of these.
+bool EditsText(const QKeyEvent& key) {
+    if (key.matches(QKeySequence::Paste)) return true;
+    const Qt::KeyboardModifiers mods = key.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (mods != Qt::NoModifier) return false;
+    switch (key.key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return true;
+        default:
+            break;
+    }
+    const QString text = key.text();
+    return !text.isEmpty() && text.at(0).isPrint();
+}
+
 }  // namespace
 
 frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main(mainWindow) {
@@ -55,6 +77,30 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_follower->marks().setPalette(Text1->palette());
 
+    lblNotice = new QLabel(client);
+    lblNotice->setObjectName(QStringLiteral("lblNotice"));
+    lblNotice->setAccessibleDescription(QStringLiteral("注意"));
+    lblNotice->setTextFormat(Qt::PlainText);
+    lblNotice->setWordWrap(true);
+    lblNotice->setFont(Fonts::PGothic(9));
+    lblNotice->setMargin(3);
+    lblNotice->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Shown whole: the text below it gives way first, down to a few lines.
+    lblNotice->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    Text1->setMinimumHeight(Text1->fontMetrics().lineSpacing() * 2);
+    {
+        // A note's colours, so it is not read as a line of the output.
+        QPalette notice = lblNotice->palette();
+        notice.setColor(QPalette::Window, notice.color(QPalette::ToolTipBase));
+        notice.setColor(QPalette::WindowText, notice.color(QPalette::ToolTipText));
+        lblNotice->setPalette(notice);
+        lblNotice->setAutoFillBackground(true);
+    }
+    lblNotice->hide();
+
+    // While the run takes input, typing into the output goes to the input box.
+    Text1->installEventFilter(this);
+
     m_console = new ConsoleRows(client);
     txtInput = m_console->txtInput;
     cmdStop = m_console->cmdStop;
@@ -69,6 +115,7 @@ frmResultText::frmResultText(QWidget* mainWindow) : QMainWindow(nullptr), m_main
     rows->setSizeConstraint(QLayout::SetNoConstraint);
     client->setMinimumSize(1, 1);
     rows->setSpacing(0);
+    rows->addWidget(lblNotice);
     rows->addWidget(Text1, 1);
     rows->addWidget(m_console);
     rows->addWidget(findBar);
@@ -235,6 +282,9 @@ void frmResultText::SetRun(const RunState& run) {
     const bool hadFocus = txtInput->hasFocus();
     m_console->setRun(run);
     mnuStop->setEnabled(run.live);
+    const QString notices = run.notices.join(u'\n');
+    if (lblNotice->text() != notices) lblNotice->setText(notices);
+    lblNotice->setVisible(!notices.isEmpty());
     if (hadFocus && !run.takesInput) Text1->setFocus();
     m_follower->setRun(run);
 }
@@ -266,7 +316,7 @@ void frmResultText::Finished() {
     ShowCounts();
     const qint64 first = marks().first(m_run.kind == RunKind::Compile ? ProblemLines::Kind::Error
                                                                       : ProblemLines::Kind::Exception);
-    if (first >= 0) m_steps->select(first, true);
+    if (first >= 0) m_steps->selectFirst(first);
 }
 
 // The counts go on the status line when they change.
@@ -299,6 +349,25 @@ void frmResultText::RememberNormalGeometry() {
         m_normal = GetForm(this);
         m_haveNormal = true;
     }
+}
+
+// Typing into the output while the run takes input reaches the run: the key
+// (or the input method's text) goes to the input box, which takes the focus
+// with it.
+bool frmResultText::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != Text1 || !m_run.takesInput || !txtInput->isEnabled())
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && EditsText(*static_cast<QKeyEvent*>(event))) {
+        txtInput->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(txtInput, event);
+        return true;
+    }
+    if (event->type() == QEvent::InputMethod) {
+        txtInput->setFocus(Qt::OtherFocusReason);
+        QCoreApplication::sendEvent(txtInput, event);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void frmResultText::closeEvent(QCloseEvent* event) {

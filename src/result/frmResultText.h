@@ -66,6 +66,9 @@ public:
     void FindNext(bool backwards);
 
     QPlainTextEdit* Text1;
+    // Above the text: what the user should know of this run's output, no
+    // part of result.txt (hidden while there is nothing to say).
+    QLabel* lblNotice;
     QLineEdit* txtInput;
     QPushButton* cmdStop;
     QLabel* lblStatus;
@@ -101,6 +104,7 @@ signals:
     void openLine(const QString& file, int line);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;

@@ -25,6 +25,9 @@ const QString kInputFull =
 
 QString ResultPath() { return S.WindowsFolder + QStringLiteral("result.txt"); }
 
+// The script's error lines a notice shows at most.
+constexpr int kNoticeReasonLines = 3;
+
 QString SignalText(int sig) {
     const char* abbrev = ::sigabbrev_np(sig);
     return abbrev ? QStringLiteral("%1 (SIG%2)").arg(sig).arg(QLatin1String(abbrev)) : QString::number(sig);
@@ -42,6 +45,11 @@ Console::Console(QObject* parent) : QObject(parent) {
 // and the result file's size change while a run is live, so it is looked at
 // every second then.
 void Console::Tell() {
+    const RunInfo info = Info();
+    if (m_started && info.serial != 0 && !info.live() && m_endChecked != info.serial) {
+        m_endChecked = info.serial;
+        CheckResultWritten(info);
+    }
     const RunState state = State();
     P().compileServer().hold(state.live && KindOf(state.kind).holdsCompileServer);
     if (state.live && !m_tick->isActive()) m_tick->start();
@@ -59,7 +67,23 @@ void Console::Tick() {
         m_limitRead = info.serial;
         P().run().readFileLimit();
     }
+    Sample(false);
     Tell();
+}
+
+// What the run does is read once a second, and at its start.
+void Console::Sample(bool fresh) {
+    const RunActivity now = P().run().activity();
+    const qint64 at = P().programs().monotonicMs();
+    m_work = WorkOf(now, fresh ? RunActivity() : m_activity, at - m_activityMs);
+    m_activity = now;
+    m_activityMs = at;
+}
+
+RunWork WorkOf(const RunActivity& now, const RunActivity& before, qint64 elapsedMs) {
+    if (now.readingInput) return RunWork::Reading;
+    if (now.cpuMs < 0 || before.cpuMs < 0 || elapsedMs <= 0) return RunWork::Computing;
+    return (now.cpuMs - before.cpuMs) * 10 >= elapsedMs ? RunWork::Computing : RunWork::Idle;
 }
 
 RunState Console::State() const {
@@ -68,10 +92,64 @@ RunState Console::State() const {
     s.serial = info.serial;
     s.live = info.live();
     s.takesInput = info.live() && info.inputOpen;
+    s.reading = s.takesInput && m_work == RunWork::Reading;
+    if (m_applet && !info.live()) {
+        s.kind = RunKind::Applet;
+        s.folder = m_appletFolder;
+        s.text = QStringLiteral("アプレットビューアを起動しました");
+        s.notices = m_appletNotices;
+        return s;
+    }
     s.kind = m_kind;
     s.folder = Folder();
     s.text = StateText();
+    s.notices = m_notices;
     return s;
+}
+
+void Console::AddNotices(const QStringList& notices) {
+    if (notices.isEmpty()) return;
+    m_notices += notices;
+    Tell();
+}
+
+void Console::AppletStarted(const QString& folder, const QStringList& notices) {
+    m_applet = true;
+    m_appletFolder = folder;
+    m_appletNotices = notices;
+    Tell();
+}
+
+// A run that ended with result.txt as it found it wrote nothing there (the
+// file is read-only, a folder took its place...): the window says so, with
+// the script's own error lines, rather than let the old text pass for this
+// run's output.
+void Console::CheckResultWritten(const RunInfo& info) {
+    const FileStamp now = P().files().fileStamp(ResultPath());
+    if (now.exists && now != m_resultAtStart) return;
+    QString why = info.errorOutput.trimmed();
+    // Without a word from the script, what is wrong with the file now: an
+    // empty append to the file that is there tells why it cannot be written
+    // and changes nothing; a missing one is not made here.
+    if (why.isEmpty()) {
+        if (!now.exists)
+            why = ResultPath() +
+                  QStringLiteral(": ありません (フォルダなど、ふつうのファイルでないものかもしれません)");
+        else if (!P().files().appendToFile(ResultPath(), QByteArray(), &why))
+            why = ResultPath() + QStringLiteral(": ") + why;
+    }
+    m_notices << ResultNotWrittenNotice(why);
+}
+
+QString ResultNotWrittenNotice(const QString& why) {
+    QString text =
+        QStringLiteral("注意: この実行は result.txt に書けませんでした (下はこの実行の出力ではありません)");
+    if (why.isEmpty()) return text;
+    // The last lines say most (a script stops at its first failure).
+    QStringList lines = why.split(u'\n', Qt::SkipEmptyParts);
+    if (lines.size() > kNoticeReasonLines) lines = lines.mid(lines.size() - kNoticeReasonLines);
+    for (const QString& line : lines) text += QStringLiteral("\n　理由: ") + line.trimmed();
+    return text;
 }
 
 void Console::Serve(frmResultText* window) {
@@ -103,8 +181,11 @@ bool Console::Start(const QString& commandLine, QString* error, const QString& f
     m_folder = folder;
     m_started = true;
     m_kind = kind;
+    m_notices.clear();
+    m_applet = false;
     m_resultAtStart = P().files().fileStamp(ResultPath());
     const bool ok = P().run().start(commandLine, error);
+    Sample(true);
     Tell();
     return ok;
 }
@@ -147,7 +228,13 @@ bool Console::SendLine(const QString& line, QString* why) {
     // transcript that cannot be written does not keep the line from the
     // program.
     P().files().appendToFile(ResultPath(), bytes, nullptr);
-    if (P().run().write(bytes)) return true;
+    if (P().run().write(bytes)) {
+        // The program has a line to work on; the next reading tells whether
+        // it asks for another.
+        m_work = RunWork::Computing;
+        Tell();
+        return true;
+    }
     if (why) *why = kInputClosed;  // the program closed its input just now
     Tell();
     return false;
@@ -172,7 +259,7 @@ QString Console::StateText() const {
     // never touched counts as empty, however large.
     const FileStamp stamp = P().files().fileStamp(ResultPath());
     const bool written = stamp.exists && stamp != m_resultAtStart;
-    return Run::StateText(info, P().programs().monotonicMs(), written ? stamp.size : 0);
+    return Run::StateText(info, P().programs().monotonicMs(), written ? stamp.size : 0, m_work);
 }
 
 QString Seconds(qint64 ms) { return QString::number(double(ms) / 1000.0, 'f', 2) + QStringLiteral(" 秒"); }
@@ -188,14 +275,20 @@ QString SizeText(qint64 bytes) {
     return QString::number(bytes) + QStringLiteral(" バイト");
 }
 
-QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize) {
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize, RunWork work) {
     QString text;
     switch (info.phase) {
         case RunInfo::None:
             return QStringLiteral("実行中のプログラムはありません");
         case RunInfo::Running:
-            text = info.stopSent ? QStringLiteral("停止しています… (%1 秒経過)")
-                                 : QStringLiteral("実行中 (%1 秒経過)");
+            if (info.stopSent)
+                text = QStringLiteral("停止しています… (%1 秒経過)");
+            else if (work == RunWork::Reading)
+                text = QStringLiteral("実行中 — 入力を待っています (%1 秒経過)");
+            else if (work == RunWork::Computing)
+                text = QStringLiteral("実行中 — 計算しています (%1 秒経過)");
+            else
+                text = QStringLiteral("実行中 — 入力も計算もしていません。終わらないときは 停止 (%1 秒経過)");
             text = text.arg((nowMs - info.startedMs) / 1000);
             if (!info.inputOpen) text += QStringLiteral("、入力は終わりました");
             break;

@@ -7,6 +7,7 @@
 
 #include "platform/Platform.h"
 #include "result/RunState.h"
+#include "run/StaleClass.h"
 
 #include <QObject>
 #include <QString>
@@ -16,6 +17,20 @@ class QTimer;
 class frmResultText;
 
 namespace Run {
+
+// What a live program does, as its status line says it.
+enum class RunWork {
+    Reading,    // blocked reading its standard input
+    Computing,  // using the processor
+    Idle,       // neither (a program whose last window closed while it still runs)
+};
+
+// The rule between two readings of the run `elapsedMs` apart: a program
+// blocked reading its input waits for input; else one whose processor time
+// grew by a tenth of the time between the readings or more computes; else it
+// does neither. Without an earlier reading (a run just started, or one the
+// system tells nothing about) it counts as computing.
+RunWork WorkOf(const RunActivity& now, const RunActivity& before, qint64 elapsedMs);
 
 class Console : public QObject {
     Q_OBJECT
@@ -44,6 +59,15 @@ public:
     bool SendLine(const QString& line, QString* why = nullptr);
     // Closes the run's standard input (end of input).
     void EndInput();
+    // Lines for the result window to show above the output of the run
+    // started last, until the next start.
+    void AddNotices(const QStringList& notices);
+    // The applet viewer was started for a page in `folder`: until the next
+    // run starts, the status says so (unless a run is live) and `notices`
+    // stand above the text.
+    void AppletStarted(const QString& folder, const QStringList& notices);
+    // The compiles this console ran in this session, for the stale rule.
+    Stale::Compiles& Compiles() { return m_compiles; }
 
     RunInfo Info() const;
     // The source folder of the run started last; before any run, the source
@@ -72,6 +96,8 @@ private:
     void Listen();
     void Tell();
     void Tick();
+    void CheckResultWritten(const RunInfo& info);
+    void Sample(bool fresh);
 
     QTimer* m_tick;
     int m_graceMs = kStopGraceMs;
@@ -83,7 +109,20 @@ private:
     RunState m_told;
     quint64 m_limitRead = 0;    // the run whose file-size limit was read
     FileStamp m_resultAtStart;  // result.txt as the run found it
+    quint64 m_endChecked = 0;   // the run whose end was looked at
+    QStringList m_notices;      // of the run started last
+    bool m_applet = false;      // the applet viewer was started after the run
+    QString m_appletFolder;
+    QStringList m_appletNotices;
+    RunActivity m_activity;   // the run's last reading
+    qint64 m_activityMs = 0;  // when it was taken
+    RunWork m_work = RunWork::Computing;
+    Stale::Compiles m_compiles;
 };
+
+// The notice of a run that ended without writing result.txt, with the
+// reason in `why` (the script's own error lines where it printed any).
+QString ResultNotWrittenNotice(const QString& why);
 
 // Lets `console` serve every result window made from now on, for as long as
 // it lives: the main window and the benchmarks call this before a result
@@ -91,8 +130,8 @@ private:
 void ServeResultWindows(Console& console);
 
 // The run-state text for `info` at `nowMs`, with result.txt at `resultSize`
-// bytes (its limit shown when reached).
-QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize);
+// bytes (its limit shown when reached); a live run doing `work`.
+QString StateText(const RunInfo& info, qint64 nowMs, qint64 resultSize, RunWork work = RunWork::Computing);
 // "1.23 秒"
 QString Seconds(qint64 ms);
 // "100 MB", "512 KB", "300 バイト"

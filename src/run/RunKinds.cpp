@@ -44,6 +44,13 @@ const QList<Kind>& Kinds() {
     return kinds;
 }
 
+const Sequence& CompileAndRun() {
+    static const Sequence sequence{QStringLiteral("ｺﾝﾊﾟｲﾙして実行(&G)"),
+                                   QKeySequence(Qt::Key_F9),
+                                   {RunKind::Compile, RunKind::Application}};
+    return sequence;
+}
+
 const Kind& KindOf(RunKind kind) {
     for (const Kind& row : Kinds())
         if (row.kind == kind) return row;

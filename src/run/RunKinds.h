@@ -39,6 +39,16 @@ struct Kind {
 const QList<Kind>& Kinds();
 const Kind& KindOf(RunKind kind);
 
+// The menu's compile and run in one step: its steps are run kinds, each
+// started as its button starts it, the next only once the run before it
+// ended with exit code 0.
+struct Sequence {
+    QString caption;   // of its menu item, with its access key
+    QKeySequence key;  // starts it from every window
+    QList<RunKind> steps;
+};
+const Sequence& CompileAndRun();
+
 // The text of the missing-page message, shared by the applet and browser
 // buttons: it always names ".html".
 QString HtmlMissingText(const QString& name);

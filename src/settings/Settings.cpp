@@ -13,7 +13,9 @@ Settings LoadSettings(const QString& windowsFolder, bool* historySizeUnset) {
         return value.isEmpty() ? empty : value;
     };
     const QString notepad = windowsFolder + QStringLiteral("notepad.exe");
-    for (int i = 0; i < kFolderCount; ++i) s.JavaFileFolder[i] = read(kSetting, Key::JavaFileFolder(i));
+    const QString home = P().files().homeFolder();
+    for (int i = 0; i < kFolderCount; ++i)
+        s.JavaFileFolder[i] = HomeExpanded(read(kSetting, Key::JavaFileFolder(i)), home);
     s.JavaEdit = read(kSetting, Key::JavaEdit, notepad);
     s.HtmlEdit = read(kSetting, Key::HtmlEdit, notepad);
     for (int j = 0; j < kBrowserCount; ++j) s.Browser[j] = read(kSetting, Key::Browser(j));
@@ -24,6 +26,13 @@ Settings LoadSettings(const QString& windowsFolder, bool* historySizeUnset) {
     s.HtmlExtension = read(kSetting, Key::Html, QStringLiteral(".html"));
     s.CompileServer = read(kSetting, Key::CompileServer) != QStringLiteral("False");
     return s;
+}
+
+QString HomeExpanded(const QString& folder, const QString& home) {
+    if (folder == u"~") return home;
+    if (!folder.startsWith(QStringLiteral("~/"))) return folder;
+    // "~/" alone is the home folder itself, written as a folder.
+    return (home.endsWith(u'/') ? home.chopped(1) : home) + folder.mid(1);
 }
 
 SettingsChange SaveSettings(const Settings& edited, bool extensionChosen) {

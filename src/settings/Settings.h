@@ -23,9 +23,14 @@ struct Settings {
 
 // Reads every setting from the store; an empty one takes its default: both
 // editors the "notepad.exe" in `windowsFolder`, the extension ".html", the
-// history size "10", the compile server on unless it reads "False".
+// history size "10", the compile server on unless it reads "False". A
+// folder stored from the home folder ("~/java") is read as the path.
 // `historySizeUnset` tells whether the history size was empty.
 Settings LoadSettings(const QString& windowsFolder, bool* historySizeUnset = nullptr);
+
+// A folder written from the home folder ("~" or "~/java") as the path it
+// stands for; any other folder as it is ("~bob" names no folder of ours).
+QString HomeExpanded(const QString& folder, const QString& home);
 
 // What one apply changed, for those who show a setting.
 struct SettingsChange {

@@ -3,6 +3,7 @@
 #include "SourceCommands.h"
 
 #include "EditorLine.h"
+#include "TerminalEditor.h"
 #include "platform/PathRules.h"
 #include "settings/Qlk.h"
 #include "settings/UserPrograms.h"
@@ -18,33 +19,6 @@ namespace {
 
 const QString kJava = QStringLiteral(".java");
 
-// Starts the editor's command line on the source, in a normal, focused
-// window; the source's path (and a line, for some editors) follow as whole
-// arguments, whatever its folder holds. A start that fails is told to the
-// user with the command line and the system's reason.
-void StartEditor(const QString& editor, const QStringList& arguments, const CommandContext& context) {
-    QString reason;
-    if (StartWith(editor, arguments, context.window, &reason)) return;
-    P().desktop().messageBox(context.window,
-                             QStringLiteral("エディタを起動できませんでした。\n\n") + editor + u' ' +
-                                 arguments.join(u' ') + QStringLiteral("\n\n理由: ") + reason +
-                                 QStringLiteral("\n\n設定のエディタのパスを確かめてください。"),
-                             kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
-}
-
-// The file-not-found message of the open commands; the two differ only in
-// their last line.
-void FileNotFound(const QString& path, const QString& lastLine, const CommandContext& context) {
-    P().desktop().beep();
-    P().desktop().messageBox(
-        context.window,
-        path +
-            QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
-                           "間違っている可能性があります。\n\n") +
-            lastLine,
-        QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
-}
-
 // The program and arguments the editor's command line starts, split as
 // every start splits it; false when no prefix names a program.
 bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
@@ -59,6 +33,52 @@ bool SplitEditor(const QString& setting, QString* program, QStringList* args) {
     *program = split.program;
     *args = split.arguments;
     return true;
+}
+
+// A terminal's name or path that a start would find.
+bool TerminalFound(const QString& terminal) {
+    return terminal.contains(u'/') ? P().files().isProgramFile(terminal)
+                                   : P().programs().foundOnPath(terminal);
+}
+
+// Starts the editor's command line on the source, in a normal, focused
+// window; the source's path (and a line, for some editors) follow as whole
+// arguments, whatever its folder holds. An editor that draws in a terminal
+// is started inside one. A start that fails is told to the user with the
+// command line and the system's reason.
+void StartEditor(const QString& editor, const QStringList& arguments, const CommandContext& context) {
+    const QString shown = editor + u' ' + arguments.join(u' ');
+    auto failed = [&](const QString& reason, const QString& advice) {
+        P().desktop().messageBox(context.window,
+                                 QStringLiteral("エディタを起動できませんでした。\n\n") + shown +
+                                     QStringLiteral("\n\n理由: ") + reason + advice,
+                                 kErrorTitle, MsgIcon::Critical, MsgButtons::Ok);
+    };
+    QString reason;
+    QString program;
+    QStringList args;
+    if (SplitEditor(editor, &program, &args) && TerminalEditor::NeedsTerminal(program, args)) {
+        const TerminalEditor::Command terminal = TerminalEditor::InTerminal(
+            program, args + arguments, qEnvironmentVariable("TERMINAL"), TerminalFound);
+        if (terminal.program.isEmpty()) return failed(TerminalEditor::NoTerminalText(), QString());
+        if (StartWith(terminal.program, terminal.arguments, context.window, &reason)) return;
+        return failed(reason, QString());
+    }
+    if (StartWith(editor, arguments, context.window, &reason)) return;
+    failed(reason, QStringLiteral("\n\n設定のエディタのパスを確かめてください。"));
+}
+
+// The file-not-found message of the open commands; the two differ only in
+// their last line.
+void FileNotFound(const QString& path, const QString& lastLine, const CommandContext& context) {
+    P().desktop().beep();
+    P().desktop().messageBox(
+        context.window,
+        path +
+            QStringLiteral("\n\nが見つかりません。\n\n移動または削除、もしくはパスの選択が\n"
+                           "間違っている可能性があります。\n\n") +
+            lastLine,
+        QStringLiteral("ﾌｧｲﾙが見つかりません"), MsgIcon::Exclamation, MsgButtons::Ok);
 }
 
 }  // namespace

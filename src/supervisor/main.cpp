@@ -153,6 +153,11 @@ int main(int argc, char* argv[]) {
     // as by default.
     posix_spawnattr_t attr;
     RunLink::OwnGroupAttributes(&attr);
+    // Every process of the run inherits its mark, by which Quenlark knows
+    // the ones it adopts should this supervisor be killed.
+    char mark[32];
+    std::snprintf(mark, sizeof mark, "%d", int(::getpid()));
+    ::setenv(RunLink::kRunMark, mark, 1);
     pid_t script = 0;
     const int rc = ::posix_spawn(&script, argv[1], nullptr, &attr, argv + 1, environ);
     posix_spawnattr_destroy(&attr);

@@ -2,8 +2,9 @@
 the applet's area at the page's size in the applet's colour, its output in
 result.txt and no result window, the keyboard focus, 再読み込み after a
 recompile, a page shown in the browser that outlives the viewer, an animation
-and a Swing applet on one page, a class not compiled yet, and no viewer left
-behind by a second press or by closing Quenlark. Then once more on our own
+and a Swing applet on one page, a class not compiled yet, an applet's output
+kept out of a later compile's, and no viewer left behind by a second press or
+by closing Quenlark. Then once more on our own
 Applet API, as on a JDK without one: compiled by ｺﾝﾊﾟｲﾙ実行 with the same
 warnings as against the JDK's, the textbook applet, its parameter, status line
 and reload, and the Swing applet."""
@@ -265,6 +266,48 @@ e.wait_window("Nope - アプレット", 30)
 e.wait_for(lambda: "クラス Nope が見つかりません" in result_file(), 20, what="missing class message")
 e.check("「ｺﾝﾊﾟｲﾙ実行」を押して Nope.java をコンパイル" in result_file(), "the message says to compile")
 e.check("Exception" not in result_file(), "no stack trace of the viewer")
+
+# An applet that prints on after another run has emptied result.txt: what it
+# writes then goes to applet.txt, which its menu shows, not into that run's output.
+APPLET_TXT = os.path.join(os.path.dirname(e.RESULT_FILE), "applet.txt")
+source("Ticker.java", """import java.applet.Applet;
+public class Ticker extends Applet implements Runnable {
+    Thread thread; int n;
+    public void start() { thread = new Thread(this); thread.start(); }
+    public void stop() { thread = null; }
+    public void run() {
+        while (thread == Thread.currentThread()) {
+            System.out.println("tick " + n++);
+            try { Thread.sleep(100); } catch (InterruptedException e) { return; }
+        }
+    }
+}
+""")
+source("Ticker.html", "<applet code=Ticker width=120 height=40></applet>\n")
+compile_java("Ticker.java")
+qlk.set_name("Ticker")
+qlk.press("ｱﾌﾟﾚｯﾄ実行")
+e.wait_window("Ticker - アプレット", 30)
+e.check(e.wait_for(lambda: "tick 3" in result_file(), 20, what="ticks"), "the applet's output is in result.txt")
+qlk.set_name("Hello")
+qlk.press("ｺﾝﾊﾟｲﾙ実行")
+qlk.wait_result("コンパイルが終わりました: Hello.java")
+
+
+def applet_txt():
+    try:
+        with open(APPLET_TXT, encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+e.check(e.wait_for(lambda: applet_txt().count("tick") >= 3, 10, what="ticks in applet.txt"),
+        "after another run emptied result.txt the applet writes to applet.txt")
+e.check("tick" not in result_file() and "コンパイルが終わりました: Hello.java" in result_file(),
+        "the compile's output holds nothing of the applet")
+e.key("ctrl+o", window="Ticker - アプレット")
+e.check(e.wait_window("アプレットの出力 (applet.txt)", 10), "the applet's menu shows applet.txt")
 
 # Closing Quenlark ends the viewer.
 e.close_window("Quenlark")

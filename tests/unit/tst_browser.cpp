@@ -155,6 +155,9 @@ private slots:
     void viewerPages_data();
     void viewerPages();
     void viewerPagesElsewhere();
+    void viewerPageLimits_data();
+    void viewerPageLimits();
+    void viewerSilentClients();
 
     void failedStartIsReportedAndNotRecorded() {
         Setup();
@@ -186,6 +189,8 @@ void TestBrowser::viewerPages_data() {
     QTest::newRow("empty") << QByteArray("\n") << "";
     QTest::newRow("too long") << "http://example.com/" + QByteArray(BrowseRequests::kMaxRequest, 'a') + '\n'
                               << "";
+    QTest::newRow("a raw line feed, not cut at it")
+        << QByteArray("https://example.com/a\nhttps://example.com/b\n") << "";
 }
 
 void TestBrowser::viewerPages() {
@@ -204,6 +209,55 @@ void TestBrowser::viewerPages() {
     const QByteArray reply = Ask(requests.socketPath(), request);
     QCOMPARE(asked, opened.isEmpty() ? QStringList() : QStringList{opened});
     QVERIFY2(opened.isEmpty() ? reply.startsWith("NG ") : reply == "OK\n", reply.constData());
+}
+
+// A program gets a handful of browsers in a span, then is refused until the
+// span has passed; the clock is the test's own.
+void TestBrowser::viewerPageLimits_data() {
+    QTest::addColumn<int>("asked");
+    QTest::addColumn<qint64>("pause");  // before the last request
+    QTest::addColumn<int>("opened");
+    const int most = BrowseRequests::kStartsPerProgram;
+    QTest::newRow("up to the limit") << most << qint64(0) << most;
+    QTest::newRow("past it, the rest refused") << most + 3 << qint64(0) << most;
+    QTest::newRow("again once the span has passed") << most + 1 << BrowseRequests::kSpanMs << most + 1;
+    QTest::newRow("not before") << most + 1 << BrowseRequests::kSpanMs - 1 << most;
+}
+
+void TestBrowser::viewerPageLimits() {
+    QFETCH(int, asked);
+    QFETCH(qint64, pause);
+    QFETCH(int, opened);
+    QTemporaryDir dir;
+    QStringList started;
+    BrowseRequests requests(dir.path() + QStringLiteral("/browse"), [&started](const QString& address) {
+        started << address;
+        return QString();
+    });
+    qint64 now = 1000;
+    requests.setClock([&now] { return now; });
+    QByteArray last;
+    for (int i = 0; i < asked; ++i) {
+        if (i == asked - 1) now += pause;
+        last = Ask(requests.socketPath(), QStringLiteral("https://example.com/%1\n").arg(i).toUtf8());
+    }
+    QCOMPARE(started.size(), opened);
+    if (opened < asked) QVERIFY2(last.startsWith("NG "), last.constData());
+}
+
+// Clients that connect and say nothing fill every place; they are let go,
+// and the next request is served.
+void TestBrowser::viewerSilentClients() {
+    QTemporaryDir dir;
+    BrowseRequests requests(dir.path() + QStringLiteral("/browse"), [](const QString&) { return QString(); });
+    requests.setPatience(100);
+    QVector<int> silent;
+    for (int i = 0; i < BrowseRequests::kMaxClients; ++i) {
+        silent << ProcessRules::UnixSocket(requests.socketPath(), false);
+        QTest::qWait(10);  // taken in as a client
+    }
+    QCOMPARE(Ask(requests.socketPath(), "https://example.com/\n"), QByteArray("OK\n"));
+    for (int fd : silent) ::close(fd);
 }
 
 void TestBrowser::viewerPagesElsewhere() {

@@ -1,8 +1,11 @@
 // The warm compile server and its client against javac itself: the same
 // output, exit status and class files for the same sources and arguments;
-// javac's result when the server is missing, silent, dies mid-compile or is
-// not the user's; a server that no longer serves, or that another JDK's
-// javac on PATH has made useless, is replaced.
+// javac's result when the server is missing, silent, dies mid-compile, is
+// not the user's, runs out of memory or meets paths and limits it cannot
+// serve as javac would; a server that no longer serves, or that another
+// JDK's javac on PATH has made useless, is replaced; foreign code in a
+// compile leaves nothing to a later one; the server is ended without a wait.
+#include "CompileProtocol.h"
 #include "TestFiles.h"
 #include "platform/CompileServer.h"
 #include "platform/ProcessRules.h"
@@ -18,6 +21,7 @@
 #include <QtEndian>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -49,9 +53,13 @@ struct Outcome {
     QMap<QString, QByteArray> classes;  // by path in the folder
 };
 
-// Runs a program in `dir` with the environment changed as `env` says
-// ("NAME=value" sets, "NAME" removes), the event loop turning meanwhile.
-Outcome RunIn(const QString& program, const QStringList& args, const QString& dir, const QStringList& env) {
+// Runs a program in `dir` (or in its sub-folder `workIn`) with the
+// environment changed as `env` says ("NAME=value" sets, "NAME" removes),
+// the event loop turning meanwhile. Under a file-size limit of `limitBlocks`
+// (ulimit -f) its output goes to a file beside `dir`, as compile.bat sends it
+// to result.txt. The class files are those anywhere in `dir`.
+Outcome RunIn(const QString& program, const QStringList& args, const QString& dir, const QStringList& env,
+              const QString& workIn = QString(), int limitBlocks = 0) {
     QProcess p;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
     for (const QString& change : env) {
@@ -61,16 +69,31 @@ Outcome RunIn(const QString& program, const QStringList& args, const QString& di
         else
             e.insert(change.left(eq), change.mid(eq + 1));
     }
+    const QString output = dir + QStringLiteral(".out");
+    e.insert(QStringLiteral("QLK_OUTPUT"), output);
     p.setProcessEnvironment(e);
-    p.setWorkingDirectory(dir);
+    p.setWorkingDirectory(workIn.isEmpty() ? dir : dir + u'/' + workIn);
     p.setProcessChannelMode(QProcess::MergedChannels);
     QEventLoop loop;
     QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(180000, &loop, &QEventLoop::quit);
-    p.start(program, args);
+    if (limitBlocks > 0)
+        p.start(
+            QStringLiteral("/bin/sh"),
+            QStringList{QStringLiteral("-c"),
+                        QStringLiteral("ulimit -f %1 || exit 99; exec \"$0\" \"$@\" >\"$QLK_OUTPUT\" 2>&1")
+                            .arg(limitBlocks),
+                        program} +
+                args);
+    else
+        p.start(program, args);
     loop.exec();
     Outcome o;
     o.output = p.readAll();
+    if (limitBlocks > 0) {
+        QFile f(output);
+        if (f.open(QIODevice::ReadOnly)) o.output = f.readAll();
+    }
     o.status =
         p.state() == QProcess::NotRunning && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     QDirIterator it(dir, {QStringLiteral("*.class")}, QDir::Files, QDirIterator::Subdirectories);
@@ -117,11 +140,64 @@ void PointLink(const QString& link, const QString& target) {
                      QFile::encodeName(link).constData()) == 0);
 }
 
-// True while the process is stopped (its state in /proc/PID/stat).
-bool Stopped(qint64 pid) {
+// The process's state letter in /proc/PID/stat ('T' stopped, 'Z' ended but
+// not collected); 0 when there is no such process.
+char State(qint64 pid) {
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    return f.open(QIODevice::ReadOnly) && f.readAll().split(')').value(1).trimmed().startsWith('T');
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    const QByteArray rest = f.readAll().split(')').value(1).trimmed();
+    return rest.isEmpty() ? '?' : rest.at(0);
 }
+
+bool Stopped(qint64 pid) { return State(pid) == 'T'; }
+
+// What the process's descriptors lead to.
+QStringList Descriptors(qint64 pid) {
+    QStringList targets;
+    const QString dir = QStringLiteral("/proc/%1/fd").arg(pid);
+    for (const QString& fd : QDir(dir).entryList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        targets << QFileInfo(dir + u'/' + fd).symLinkTarget();
+    return targets;
+}
+
+// An annotation processor that meddles with the JVM it runs in, as its
+// option "act" says: "home" clears the property javac finds the JDK by,
+// "thread" leaves a thread that writes fake errors to the standard error of
+// whatever compile runs, "flood" writes 8 MB to the process's own error.
+const QByteArray kMeddler =
+    "import java.util.Set;\n"
+    "import javax.annotation.processing.*;\n"
+    "import javax.lang.model.SourceVersion;\n"
+    "import javax.lang.model.element.TypeElement;\n"
+    "@SupportedAnnotationTypes(\"*\")\n"
+    "@SupportedOptions(\"act\")\n"
+    "public class Meddler extends AbstractProcessor {\n"
+    "    public SourceVersion getSupportedSourceVersion() { return SourceVersion.latestSupported(); }\n"
+    "    public boolean process(Set<? extends TypeElement> types, RoundEnvironment round) {\n"
+    "        if (!round.processingOver()) return false;\n"
+    "        String act = processingEnv.getOptions().get(\"act\");\n"
+    "        if (act.equals(\"home\")) System.clearProperty(\"application.home\");\n"
+    "        if (act.equals(\"thread\")) {\n"
+    "            Thread t = new Thread(() -> {\n"
+    "                for (int i = 0; i < 1200; ++i) {\n"
+    "                    System.err.println(\"Injected.java:1: error: injected\");\n"
+    "                    try { Thread.sleep(25); } catch (InterruptedException e) { return; }\n"
+    "                }\n"
+    "            });\n"
+    "            t.setDaemon(true);\n"
+    "            t.start();\n"
+    "        }\n"
+    "        if (act.equals(\"flood\")) {\n"
+    "            try (java.io.FileOutputStream err = new "
+    "java.io.FileOutputStream(java.io.FileDescriptor.err)) {\n"
+    "                byte[] line = new byte[1024];\n"
+    "                java.util.Arrays.fill(line, (byte) 'x');\n"
+    "                for (int i = 0; i < 8192; ++i) err.write(line);\n"
+    "            } catch (java.io.IOException e) {}\n"
+    "        }\n"
+    "        return false;\n"
+    "    }\n"
+    "}\n";
 
 }  // namespace
 
@@ -131,17 +207,30 @@ private slots:
     void initTestCase();
     void sameAsJavac_data();
     void sameAsJavac();
+    void givenToJavac_data();
+    void givenToJavac();
     void fallsBackToJavac_data();
     void fallsBackToJavac();
     void replacesServerThatNoLongerServes();
     void abandonedCompileEndsTheServer();
     void replacedWhenJavacChanges();
     void servesAnotherJdk();
+    void unfinishedCompileGoesToJavac();
+    void foreignCodeLeavesNothingBehind_data();
+    void foreignCodeLeavesNothingBehind();
+    void outOfMemoryGoesToJavac();
+    void bindsASocketPathOverTheLimit();
+    void startedWithOnlyStandardDescriptors_data();
+    void startedWithOnlyStandardDescriptors();
+    void endsAStoppedServerWithoutWaiting();
     void cleanupTestCase() { m_server.reset(); }
 
 private:
     QString folder() const { return m_runtime.path() + QStringLiteral("/quenlark-compiler"); }
     int served();
+    void compareWithJavac(const Files& files, const QStringList& args, QStringList env, int byServer,
+                          const QString& workIn = QString(), int limitBlocks = 0);
+    bool serverUp();
 
     QTemporaryDir m_runtime, m_work;
     std::unique_ptr<CompileServer> m_server;
@@ -154,6 +243,12 @@ void TestCompileServer::initTestCase() {
     QString error;
     QVERIFY2(m_server->ensureRunning(&error), qPrintable(error));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder() + QStringLiteral("/socket")), 120000);
+}
+
+// A server that serves, started afresh when needed, its socket in place.
+bool TestCompileServer::serverUp() {
+    if (!m_server->ensureRunning(nullptr)) return false;
+    return QTest::qWaitFor([&] { return served() >= 0; }, 120000);
 }
 
 // How many compiles the server has run, from its own state request.
@@ -236,19 +331,68 @@ void TestCompileServer::sameAsJavac() {
     QFETCH(QStringList, args);
     QFETCH(QStringList, env);
     QFETCH(int, byServer);
+    compareWithJavac(files, args, env, byServer);
+}
+
+// The client in one copy of the files, javac in another: the same output,
+// status and class files; the server ran the compile `byServer` times.
+void TestCompileServer::compareWithJavac(const Files& files, const QStringList& args, QStringList env,
+                                         int byServer, const QString& workIn, int limitBlocks) {
     const QString base = m_work.path() + QStringLiteral("/row%1").arg(++m_rows);
     const QString a = MakeFolder(base + QStringLiteral("/server"), files);
     const QString b = MakeFolder(base + QStringLiteral("/javac"), files);
-    QDir().mkpath(a);
-    QDir().mkpath(b);
+    QDir().mkpath(a + u'/' + workIn);
+    QDir().mkpath(b + u'/' + workIn);
     env << QStringLiteral("XDG_RUNTIME_DIR=") + m_runtime.path();
     const int before = served();
-    const Outcome viaServer = RunIn(kClient, args, a, env);
+    QVERIFY(before >= 0);
+    const Outcome viaServer = RunIn(kClient, args, a, env, workIn, limitBlocks);
     QCOMPARE(served(), before + byServer);
-    const Outcome viaJavac = RunIn(QStringLiteral("javac"), args, b, env);
+    const Outcome viaJavac = RunIn(QStringLiteral("javac"), args, b, env, workIn, limitBlocks);
     QCOMPARE(viaServer.output, viaJavac.output);
     QCOMPARE(viaServer.status, viaJavac.status);
     QCOMPARE(viaServer.classes, viaJavac.classes);
+}
+
+// What the server cannot do as javac would goes to javac: the client's
+// result is javac's, and the server, still there, ran no compile for it.
+void TestCompileServer::givenToJavac_data() {
+    QTest::addColumn<Files>("files");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("workIn");   // the sub-folder the compile runs in
+    QTest::addColumn<int>("limitBlocks");  // ulimit -f, 0 for none
+    QTest::addColumn<int>("byServer");
+    const QStringList utf8 = kScriptFlags + QStringList{QStringLiteral("-encoding"), QStringLiteral("UTF-8")};
+    const Files besideLib{{"lib/L.java", "public class L {}\n"},
+                          {"src/Hello.java", "public class Hello { L l; }\n"}};
+    QTest::newRow("an output folder above the source folder")
+        << Files{{"src/Hello.java", kHello}} << utf8 + QStringList{"-d", "../out", "Hello.java"} << "src" << 0
+        << 0;
+    QTest::newRow("a class path above the source folder")
+        << besideLib << utf8 + QStringList{"-cp", "../lib", "Hello.java"} << "src" << 0 << 0;
+    QTest::newRow("an argument file") << Files{{"src/Hello.java", kHello}, {"src/args", "-d ../out\n"}}
+                                      << utf8 + QStringList{"@args", "Hello.java"} << "src" << 0 << 0;
+    QTest::newRow("a heap size for javac's JVM")
+        << Files{{"Hello.java", kHello}} << utf8 + QStringList{"-J-Xmx3g", "Hello.java"} << "" << 0 << 0;
+    // Output beyond a file-size limit: javac's JVM ignores the signal and
+    // loses what goes beyond; compile.bat's own limit is served.
+    QByteArray errors = "public class Many {\n";
+    for (int i = 0; i < 40; ++i)
+        errors += "    int f" + QByteArray::number(i) + " = \"" + QByteArray::number(i) + "\";\n";
+    QTest::newRow("output beyond ulimit -f")
+        << Files{{"Many.java", errors + "}\n"}} << utf8 + QStringList{"Many.java"} << "" << 2 << 0;
+    QTest::newRow("compile.bat's ulimit -f")
+        << Files{{"Many.java", errors + "}\n"}} << utf8 + QStringList{"Many.java"} << "" << 204800 << 1;
+}
+
+void TestCompileServer::givenToJavac() {
+    QFETCH(Files, files);
+    QFETCH(QStringList, args);
+    QFETCH(QString, workIn);
+    QFETCH(int, limitBlocks);
+    QFETCH(int, byServer);
+    QVERIFY(serverUp());
+    compareWithJavac(files, args, {QStringLiteral("LC_ALL=C.UTF-8")}, byServer, workIn, limitBlocks);
 }
 
 void TestCompileServer::fallsBackToJavac_data() {
@@ -458,6 +602,177 @@ void TestCompileServer::servesAnotherJdk() {
     QCOMPARE(viaServer.output, viaJavac.output);
     QCOMPARE(viaServer.status, viaJavac.status);
     QCOMPARE(viaServer.classes, viaJavac.classes);
+}
+
+// A nesting too deep for the server's stack (and javac's): the compile
+// goes to javac, whose report of it is its own (where the stack ran out
+// varies from run to run, so only its first lines are compared).
+void TestCompileServer::unfinishedCompileGoesToJavac() {
+    QVERIFY(serverUp());
+    const QByteArray deep = "public class Deep {\n    int x = " + QByteArray(20000, '(') + '1' +
+                            QByteArray(20000, ')') + ";\n}\n";
+    const QStringList args = kScriptFlags + QStringList{"-encoding", "UTF-8", "Deep.java"};
+    const QStringList env{QStringLiteral("LC_ALL=C.UTF-8"),
+                          QStringLiteral("XDG_RUNTIME_DIR=") + m_runtime.path()};
+    const QString base = m_work.path() + QStringLiteral("/deep-nesting");
+    const int before = served();
+    const Outcome viaClient = RunIn(kClient, args, MakeFolder(base + "/client", {{"Deep.java", deep}}), env);
+    QCOMPARE(served(), before);
+    const Outcome viaJavac =
+        RunIn(QStringLiteral("javac"), args, MakeFolder(base + "/javac", {{"Deep.java", deep}}), env);
+    QCOMPARE(viaClient.status, viaJavac.status);
+    QCOMPARE(viaClient.output.split('\n').mid(0, 5), viaJavac.output.split('\n').mid(0, 5));
+}
+
+void TestCompileServer::foreignCodeLeavesNothingBehind_data() {
+    QTest::addColumn<QString>("act");
+    QTest::newRow("a processor that clears the JDK's home") << "home";
+    QTest::newRow("a processor that leaves a thread writing") << "thread";
+    QTest::newRow("a processor that floods the server's log") << "flood";
+}
+
+// A compile that loads an annotation processor is the server's last: a
+// later, honest compile (two classes found through the class path ".")
+// gives javac's result, and the log stays within its bound.
+void TestCompileServer::foreignCodeLeavesNothingBehind() {
+    QFETCH(QString, act);
+    const QString processor = m_work.path() + QStringLiteral("/meddler");
+    if (!QFileInfo::exists(processor + QStringLiteral("/Meddler.class"))) {
+        MakeFolder(processor, {{"Meddler.java", kMeddler},
+                               {"META-INF/services/javax.annotation.processing.Processor", "Meddler\n"}});
+        QCOMPARE(RunIn(QStringLiteral("javac"),
+                       {QStringLiteral("-proc:none"), QStringLiteral("Meddler.java")}, processor, {})
+                     .status,
+                 0);
+    }
+    QVERIFY(serverUp());
+    const qint64 pid = m_server->pid();
+    const QStringList env{QStringLiteral("LC_ALL=C.UTF-8"),
+                          QStringLiteral("XDG_RUNTIME_DIR=") + m_runtime.path()};
+    const QString meddled = MakeFolder(m_work.path() + QStringLiteral("/meddled-") + act,
+                                       {{"Plain.java", "public class Plain {}\n"}});
+    RunIn(kClient, {"-processorpath", processor, "-Aact=" + act, "Plain.java"}, meddled, env);
+    QVERIFY(QFileInfo(folder() + u'/' + QLatin1String(CompileProtocol::kLogName)).size() <= 4 << 20);
+    const Files later{{"A.java", "public class A { B b = new B(); }\n"},
+                      {"B.java", "public class B { int x = \"s\"; }\n"}};
+    const QStringList args = kScriptFlags + QStringList{"-encoding", "UTF-8", "A.java"};
+    const QString base = m_work.path() + QStringLiteral("/later-") + act;
+    const Outcome viaClient = RunIn(kClient, args, MakeFolder(base + "/client", later), env);
+    const Outcome viaJavac = RunIn(QStringLiteral("javac"), args, MakeFolder(base + "/javac", later), env);
+    QCOMPARE(viaClient.output, viaJavac.output);
+    QCOMPARE(viaClient.status, viaJavac.status);
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessRules::HasEnded(pid), 20000);
+    // The fresh server that replaces it serves again.
+    QVERIFY(serverUp());
+    QVERIFY(m_server->pid() != pid);
+}
+
+// A compile the server's heap is too small for: javac, with its own heap,
+// gives its result (here "code too large"), and the server is replaced.
+void TestCompileServer::outOfMemoryGoesToJavac() {
+    QTemporaryDir runtime;
+    QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    CompileServer small(runtime.path(), QStringLiteral(QLK_BIN_DIR), QStringLiteral("48m"));
+    QVERIFY(small.ensureRunning(nullptr));
+    const QString socket = runtime.path() + QStringLiteral("/quenlark-compiler/socket");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket), 120000);
+    const qint64 pid = small.pid();
+    QByteArray big = "public class Arr {\n    static int[] a = {\n";
+    for (int i = 0; i < 30000; ++i) big += "        7, 7, 7, 7, 7, 7, 7, 7, 7, 7,\n";
+    const Files files{{"Arr.java", big + "    };\n}\n"}};
+    const QStringList args = kScriptFlags + QStringList{"-encoding", "UTF-8", "Arr.java"};
+    const QStringList env{QStringLiteral("LC_ALL=C.UTF-8"),
+                          QStringLiteral("XDG_RUNTIME_DIR=") + runtime.path()};
+    const QString base = m_work.path() + QStringLiteral("/memory");
+    const Outcome viaClient = RunIn(kClient, args, MakeFolder(base + "/client", files), env);
+    const Outcome viaJavac = RunIn(QStringLiteral("javac"), args, MakeFolder(base + "/javac", files), env);
+    QCOMPARE(viaClient.output, viaJavac.output);
+    QCOMPARE(viaClient.status, viaJavac.status);
+    QVERIFY(ProcessRules::HasEnded(pid));
+}
+
+// A run-time folder so deep that the socket's path is longer than a socket
+// address takes: the server binds it all the same and serves.
+void TestCompileServer::bindsASocketPathOverTheLimit() {
+    const QString runtime = m_work.path() + u'/' + QString(110, u'r');
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    CompileServer deep(runtime, QStringLiteral(QLK_BIN_DIR));
+    QVERIFY(deep.ensureRunning(nullptr));
+    const QString socket = runtime + QStringLiteral("/quenlark-compiler/socket");
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(socket) || !deep.pid(), 120000);
+    QVERIFY(deep.pid() > 0);
+    const QString dir = MakeFolder(m_work.path() + QStringLiteral("/deep"), {{"Hello.java", kHello}});
+    const Outcome got =
+        RunIn(kClient, kScriptFlags + QStringList{"-encoding", "UTF-8", "Hello.java"}, dir,
+              {QStringLiteral("LC_ALL=C.UTF-8"), QStringLiteral("XDG_RUNTIME_DIR=") + runtime});
+    QCOMPARE(got.status, 0);
+    // The server points its link at each compile's folder.
+    QCOMPARE(QFileInfo(runtime + QStringLiteral("/quenlark-compiler/cwd")).symLinkTarget(),
+             QFileInfo(dir).canonicalFilePath());
+}
+
+void TestCompileServer::startedWithOnlyStandardDescriptors_data() {
+    QTest::addColumn<bool>("server");
+    QTest::newRow("the compile server") << true;
+    QTest::newRow("a program Quenlark starts (a browser)") << false;
+}
+
+// A descriptor Quenlark was given without close-on-exec reaches neither the
+// compile server nor the programs it starts.
+void TestCompileServer::startedWithOnlyStandardDescriptors() {
+    QFETCH(bool, server);
+    const QString marker = m_work.path() + QStringLiteral("/inherited");
+    WriteFile(marker);
+    const int fd = ::open(QFile::encodeName(marker).constData(), O_RDONLY);
+    QVERIFY(fd > 2);
+    const auto closeIt = qScopeGuard([fd] { ::close(fd); });
+    qint64 pid = 0;
+    if (server) {
+        m_server->stop();
+        QVERIFY(m_server->ensureRunning(nullptr));
+        pid = m_server->pid();
+    } else {
+        QString error;
+        QVERIFY2(
+            ProcessRules::SpawnDetached(QStringLiteral("/bin/sleep"), {QStringLiteral("30")}, &pid, &error),
+            qPrintable(error));
+    }
+    const auto end = qScopeGuard([&] {
+        if (!server) ::kill(pid_t(pid), SIGKILL);
+    });
+    QTRY_VERIFY(!Descriptors(pid).isEmpty() && (!server || Runs(pid, qPrintable(JdkBin() + "/java"))));
+    QVERIFY2(!Descriptors(pid).contains(QFileInfo(marker).canonicalFilePath()),
+             qPrintable(Descriptors(pid).join(u' ')));
+}
+
+// A server stopped by someone else and deaf to SIGTERM: stop() resumes it and
+// returns at once, without waiting for it to end; it is made to end after
+// the grace, and nothing else waits for that. The server is a stand-in that
+// ignores SIGTERM.
+void TestCompileServer::endsAStoppedServerWithoutWaiting() {
+    QTemporaryDir dir;
+    const QString bin = dir.path() + QStringLiteral("/bin");
+    WriteFile(bin + QStringLiteral("/javac"), "#!/bin/sh\nexit 0\n", true);
+    WriteFile(bin + QStringLiteral("/java"),
+              "#!/bin/sh\ntrap '' TERM\n: >trapped\nwhile :; do sleep 1; done\n", true);
+    const QByteArray oldPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", oldPath); });
+    qputenv("PATH", QFile::encodeName(bin) + ":/usr/bin:/bin");
+    QTemporaryDir runtime;
+    QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    CompileServer deaf(runtime.path(), QStringLiteral(QLK_BIN_DIR));
+    QVERIFY(deaf.ensureRunning(nullptr));
+    const qint64 pid = deaf.pid();
+    // Its trap set (it runs in the server's folder), then stopped.
+    QTRY_VERIFY(QFileInfo::exists(runtime.path() + QStringLiteral("/quenlark-compiler/trapped")));
+    ::kill(pid_t(pid), SIGSTOP);
+    QTRY_VERIFY(Stopped(pid));
+    deaf.stop();
+    QCOMPARE(deaf.pid(), 0);
+    const char state = State(pid);
+    QVERIFY2(state != 0 && state != 'Z' && state != 'T', &state);
+    QTRY_VERIFY_WITH_TIMEOUT(ProcessRules::HasEnded(pid), 10000);
 }
 
 QTEST_GUILESS_MAIN(TestCompileServer)

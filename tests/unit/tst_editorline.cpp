@@ -28,6 +28,7 @@ private slots:
     void earlierShippedCopies();
     void defaultEditorTakesALine_data();
     void defaultEditorTakesALine();
+    void defaultEditorFailsInJapanese();
 };
 
 void TestEditorLine::commandLines_data() {
@@ -189,6 +190,32 @@ void TestEditorLine::defaultEditorTakesALine() {
         QString::fromUtf8(ReadFile(records + u'/' + started)).split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(got, received);
     QCOMPARE(QDir(records).entryList(QDir::Files), QStringList{started});
+}
+
+// The desktop cannot open the source (its editor wants a terminal that is
+// not there) and nothing else can: the script says why in Japanese, never
+// with xdg-open's own text.
+void TestEditorLine::defaultEditorFailsInJapanese() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("Hello.java"));
+    WriteFile(file, "class Hello {}\n");
+    WriteFile(dir.filePath(QStringLiteral("nano")), "#!/bin/sh\n", true);
+    WriteFile(dir.filePath(QStringLiteral("xdg-open")),
+              "#!/bin/sh\necho 'xdg-open: x-terminal-emulator: not found' >&2\nexit 4\n", true);
+    QProcess p;
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("PATH"), dir.path());
+    env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":99"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral("/bin/sh"), {kScript, file});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 1);
+    const QString errors = QString::fromUtf8(p.readAllStandardError());
+    QVERIFY2(!errors.contains(QStringLiteral("xdg-open:")) &&
+                 errors.contains(QStringLiteral("端末で動くエディタを開くための端末が見つかりません。")) &&
+                 errors.contains(QStringLiteral("(xdg-open) でも開けませんでした (終了コード 4)")),
+             qPrintable(errors));
 }
 
 QTEST_GUILESS_MAIN(TestEditorLine)

@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -440,6 +441,74 @@ private slots:
         QCOMPARE((*fake)->storedValue(kSetting, QStringLiteral("BrowserName0")), QStringLiteral("Web"));
         QCOMPARE(main->cmdBrowser[0]->toolTip(), QStringLiteral("Web"));
         QCOMPARE(WritesOf(QStringLiteral("BrowserName0")), 1);
+    }
+
+    // A folder box written from the home folder applies as the path it
+    // stands for; a changed folder that is not there may be made, else it is
+    // stored as typed. Apply goes on either way.
+    void foldersOnApply_data() {
+        QTest::addColumn<QString>("before");  // the third folder as stored; {H} home, {R} the test's folder
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("present");  // "folder" or "file" made there first, or ""
+        QTest::addColumn<int>("answer");       // to the question; -1: no question
+        QTest::addColumn<QString>("applied");  // shown and stored
+        QTest::addColumn<bool>("made");        // a folder is there afterwards
+        const int yes = int(MsgResult::Yes), no = int(MsgResult::No);
+        // clang-format off
+        QTest::newRow("~/ missing, yes: made") << "" << "~/java2" << "" << yes << "{H}/java2" << true;
+        QTest::newRow("~/ missing, no: stored all the same") << "" << "~/java2" << "" << no << "{H}/java2" << false;
+        QTest::newRow("~ alone, there") << "" << "~" << "folder" << -1 << "{H}" << true;
+        QTest::newRow("another user's ~ stays as typed") << "" << "~bob/java" << "" << -1 << "~bob/java" << false;
+        QTest::newRow("unchanged: no question") << "{R}/gone" << "{R}/gone" << "" << -1 << "{R}/gone" << false;
+        QTest::newRow("a file in the way: the failure is told") << "" << "{R}/java" << "file" << yes << "{R}/java" << false;
+        // clang-format on
+    }
+    void foldersOnApply() {
+        QFETCH(QString, before);
+        QFETCH(QString, typed);
+        QFETCH(QString, present);
+        QFETCH(int, answer);
+        QFETCH(QString, applied);
+        QFETCH(bool, made);
+        FakePlatform& f = **fake;
+        auto place = [&](QString text) {
+            return text.replace(QStringLiteral("{H}"), f.home).replace(QStringLiteral("{R}"), f.root());
+        };
+        const QString path = place(applied);
+        if (present == u"folder") QVERIFY(QDir().mkpath(path));
+        if (present == u"file") TestFiles::WriteFile(path, "x");
+        S.JavaFileFolder[2] = place(before);
+        frmOptions* d = Open();
+        if (answer >= 0) f.answers.enqueue(MsgResult(answer));
+        d->txtFolderPath[2]->setText(place(typed) + u'x');  // changed, so the apply is live
+        d->txtFolderPath[2]->setText(place(typed));
+        d->cmdOK->click();  // the apply, then the close
+
+        QCOMPARE(S.JavaFileFolder[2], path);
+        QCOMPARE(f.storedValue(kSetting, QStringLiteral("JavaFileFolder2")),
+                 place(before) == path ? QString() : path);
+        QCOMPARE(QFileInfo(path).isDir(), made);
+        const bool failed = answer == int(MsgResult::Yes) && !made;
+        QCOMPARE(f.boxes.size(), answer < 0 ? 0 : failed ? 2 : 1);
+        if (answer >= 0) {
+            QCOMPARE(f.boxes[0].text,
+                     QStringLiteral("フォルダ «") + path + QStringLiteral("» はありません。作りますか？"));
+            QCOMPARE(f.boxes[0].defaultButton, MsgResult::No);
+        }
+        if (failed)
+            QVERIFY2(f.boxes[1].text.contains(QStringLiteral("Not a directory")),
+                     qPrintable(f.boxes[1].text));
+        Flush();
+        QVERIFY(!Options::Current());
+    }
+
+    // A folder stored from the home folder is read as the path at start-up.
+    void storedHomeFolderIsReadAsThePath() {
+        (*fake)->presetSetting(kSetting, QStringLiteral("JavaFileFolder1"), QStringLiteral("~/java"));
+        (*fake)->presetSetting(kSetting, QStringLiteral("JavaFileFolder2"), QStringLiteral("~bob/java"));
+        const Settings loaded = LoadSettings((*fake)->dataFolder);
+        QCOMPARE(loaded.JavaFileFolder[1], (*fake)->home + QStringLiteral("/java"));
+        QCOMPARE(loaded.JavaFileFolder[2], QStringLiteral("~bob/java"));
     }
 
     void keys() {

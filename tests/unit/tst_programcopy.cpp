@@ -11,10 +11,22 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace TestFiles;
+
+namespace {
+
+// The build's list of the files shipped beside the program.
+void Ship(const QString& installed, const QStringList& names) {
+    WriteFile(installed + u'/' + QLatin1String(ProgramCopy::kShippedList),
+              (names.join(u'\n') + u'\n').toUtf8());
+}
+
+}  // namespace
 
 class TestProgramCopy : public QObject {
     Q_OBJECT
@@ -24,6 +36,11 @@ private slots:
     void laterStarts();
     void editStaysTheUsersOverSeveralUpgrades();
     void copyFolderThatCannotBeMadeIsReported();
+    void onlyListedFilesAreCopied();
+    void namesEscaped_data();
+    void namesEscaped();
+    void onlyChangedStampsAreHashed();
+    void fullDiskLeavesTheShippedFileInUse();
     void manifestThatIsNoFile_data();
     void manifestThatIsNoFile();
     void systemInstall_data();
@@ -44,6 +61,10 @@ void TestProgramCopy::firstStartCopiesTheFilesBesideTheProgram() {
     WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
     WriteFile(installed + QStringLiteral("/.hidden"), "not ours to copy");
     QVERIFY(QDir().mkpath(installed + QStringLiteral("/subfolder")));
+    // Listed or not, the program, hidden files and folders are never copied.
+    Ship(installed,
+         {QStringLiteral("compile.bat"), QStringLiteral("temp.java"), QStringLiteral("quenlark"),
+          QStringLiteral(".hidden"), QStringLiteral("subfolder/x"), QStringLiteral("../temp.java")});
 
     const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
     QVERIFY(outcome.usable);
@@ -98,6 +119,7 @@ void TestProgramCopy::laterStarts() {
     QVERIFY(QDir().mkpath(installed));
     WriteFile(installed + QStringLiteral("/compile.bat"), "javac v1\n");
     WriteFile(installed + QStringLiteral("/apli.bat"), "java v1\n");
+    Ship(installed, {QStringLiteral("compile.bat"), QStringLiteral("apli.bat")});
     QVERIFY(ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark")).failures.isEmpty());
     WriteFile(copy + QStringLiteral("/mine.txt"), "the user's own file");
 
@@ -110,6 +132,7 @@ void TestProgramCopy::laterStarts() {
 
     WriteFile(installed + QStringLiteral("/compile.bat"), nextPackage);
     QVERIFY(QFile::remove(installed + QStringLiteral("/apli.bat")));  // no longer shipped
+    Ship(installed, {QStringLiteral("compile.bat")});
     const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
     QVERIFY(outcome.failures.isEmpty());
     QCOMPARE(ReadFile(script, "<missing>"), expected);
@@ -127,6 +150,7 @@ void TestProgramCopy::editStaysTheUsersOverSeveralUpgrades() {
     const QString copy = dir.filePath(QStringLiteral("copy"));
     QVERIFY(QDir().mkpath(installed));
     WriteFile(installed + QStringLiteral("/temp.java"), "v1");
+    Ship(installed, {QStringLiteral("temp.java")});
     ProgramCopy::Sync(installed, copy, QString());
     WriteFile(copy + QStringLiteral("/temp.java"), "mine");
     for (const QByteArray& version : {QByteArray("v2"), QByteArray("v3")}) {
@@ -144,12 +168,133 @@ void TestProgramCopy::copyFolderThatCannotBeMadeIsReported() {
     const QString installed = dir.filePath(QStringLiteral("installed"));
     QVERIFY(QDir().mkpath(installed));
     WriteFile(installed + QStringLiteral("/compile.bat"), "javac");
+    Ship(installed, {QStringLiteral("compile.bat")});
     WriteFile(dir.filePath(QStringLiteral("data")), "a file where the folder would be");
     const ProgramCopy::Outcome outcome =
         ProgramCopy::Sync(installed, dir.filePath(QStringLiteral("data/program")), QString());
     QVERIFY(!outcome.usable);
     QCOMPARE(outcome.failures.size(), 1);
     QVERIFY(outcome.failures[0].contains(dir.filePath(QStringLiteral("data/program"))));
+}
+
+// What the build does not list is never copied, however large or oddly
+// named: a name with a line feed cannot forge a line of the manifest. No
+// list at all: nothing is copied and the program works from its own folder.
+void TestProgramCopy::onlyListedFilesAreCopied() {
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("lib")),
+                  copy = dir.filePath(QStringLiteral("copy"));
+    QVERIFY(QDir().mkpath(installed));
+    WriteFile(installed + QStringLiteral("/compile.bat"), "javac\n");
+    const QString forged = QStringLiteral("x\n") + QString(64, u'0') + QStringLiteral("  compile.bat");
+    WriteFile(installed + u'/' + forged, "forged");
+    QFile big(installed + QStringLiteral("/big.iso"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(1) << 31));  // sparse
+    big.close();
+    const ProgramCopy::Outcome none = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(!none.usable);
+    QCOMPARE(none.failures.size(), 1);
+    QVERIFY(none.failures[0].startsWith(installed + u'/' + QLatin1String(ProgramCopy::kShippedList) + u':'));
+    QVERIFY(!QFile::exists(copy + QStringLiteral("/compile.bat")));
+
+    Ship(installed, {QStringLiteral("compile.bat")});
+    const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(outcome.usable && outcome.failures.isEmpty());
+    QCOMPARE(outcome.copied, QStringList{QStringLiteral("compile.bat")});
+    QCOMPARE(outcome.hashed, 1);
+    QCOMPARE(QDir(copy).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot),
+             (QStringList{QLatin1String(ProgramCopy::kManifest), QStringLiteral("compile.bat")}));
+    const QList<QByteArray> lines = ReadFile(copy + u'/' + QLatin1String(ProgramCopy::kManifest)).split('\n');
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines[0].endsWith("  compile.bat"));
+}
+
+void TestProgramCopy::namesEscaped_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("escaped");
+    QTest::newRow("line feed") << "a\nb"
+                               << "a\\nb";
+    QTest::newRow("backslash before n") << "a\\nb"
+                                        << "a\\\\nb";
+    QTest::newRow("trailing backslash") << "a\\"
+                                        << "a\\\\";
+}
+
+void TestProgramCopy::namesEscaped() {
+    QFETCH(QString, name);
+    QFETCH(QString, escaped);
+    QCOMPARE(ProgramCopy::EscapeName(name), escaped);
+    QVERIFY(!escaped.contains(u'\n') && !escaped.contains(u'\r'));
+    QCOMPARE(ProgramCopy::UnescapeName(escaped), name);
+}
+
+// A start reads a file whole only when its stamp changed since the last:
+// nothing for a start with nothing changed, however large the files.
+void TestProgramCopy::onlyChangedStampsAreHashed() {
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("lib")),
+                  copy = dir.filePath(QStringLiteral("copy"));
+    QVERIFY(QDir().mkpath(installed));
+    QFile big(installed + QStringLiteral("/Quenlark.hlp"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(64 << 20));  // sparse
+    big.close();
+    WriteFile(installed + QStringLiteral("/compile.bat"), "javac v1\n");
+    Ship(installed, {QStringLiteral("Quenlark.hlp"), QStringLiteral("compile.bat")});
+    const auto sync = [&] { return ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark")); };
+    QCOMPARE(sync().hashed, 2);
+    QCOMPARE(sync().hashed, 0);
+    // A new package's script: the installed one is read, the copy is known.
+    WriteFile(installed + QStringLiteral("/compile.bat"), "javac v2\n");
+    ProgramCopy::Outcome outcome = sync();
+    QCOMPARE(outcome.hashed, 1);
+    QCOMPARE(outcome.copied, QStringList{QStringLiteral("compile.bat")});
+    QCOMPARE(sync().hashed, 0);
+    // The user's edit: only the copy is read, and stays theirs.
+    WriteFile(copy + QStringLiteral("/compile.bat"), "javac -g\n");
+    outcome = sync();
+    QCOMPARE(outcome.hashed, 1);
+    QCOMPARE(outcome.kept, QStringList{QStringLiteral("compile.bat")});
+    QCOMPARE(sync().hashed, 0);
+    QCOMPARE(ReadFile(copy + QStringLiteral("/compile.bat")), QByteArray("javac -g\n"));
+}
+
+// A copy cut short by a full disk (a file-size limit stands in for it): the
+// failure names the file, and the installed file stands in where the copy
+// is missing, until a later start copies it.
+void TestProgramCopy::fullDiskLeavesTheShippedFileInUse() {
+    QTemporaryDir dir;
+    const QString installed = dir.filePath(QStringLiteral("lib")),
+                  copy = dir.filePath(QStringLiteral("copy"));
+    QVERIFY(QDir().mkpath(installed));
+    const QByteArray seed(64 * 1024, 'r');
+    WriteFile(installed + QStringLiteral("/result.txt"), seed);
+    WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
+    Ship(installed, {QStringLiteral("result.txt"), QStringLiteral("temp.java")});
+    struct sigaction ignore {
+    }, before{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &before);
+    rlimit limit{}, small{16 * 1024, 16 * 1024};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    small.rlim_max = limit.rlim_max;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ProgramCopy::Outcome outcome = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::sigaction(SIGXFSZ, &before, nullptr);
+    QVERIFY(outcome.usable);
+    QCOMPARE(outcome.copied, QStringList{QStringLiteral("temp.java")});
+    QCOMPARE(outcome.failures.size(), 1);
+    QVERIFY2(outcome.failures[0].startsWith(copy + QStringLiteral("/result.txt: ")),
+             qPrintable(outcome.failures[0]));
+    QCOMPARE(ReadFile(copy + QStringLiteral("/result.txt")), seed);
+    // Nothing cut short is left behind.
+    QCOMPARE(QDir(copy).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot).size(), 3);
+
+    const ProgramCopy::Outcome later = ProgramCopy::Sync(installed, copy, QStringLiteral("quenlark"));
+    QVERIFY(later.failures.isEmpty());
+    QCOMPARE(later.copied, QStringList{QStringLiteral("result.txt")});
+    QVERIFY(!QFileInfo(copy + QStringLiteral("/result.txt")).isSymLink());
+    QCOMPARE(ReadFile(copy + QStringLiteral("/result.txt")), seed);
 }
 
 // A manifest that is a link, a FIFO or a device is garbage: the sync neither
@@ -170,6 +315,7 @@ void TestProgramCopy::manifestThatIsNoFile() {
     const QString notes = dir.filePath(QStringLiteral("notes.txt"));
     QVERIFY(QDir().mkpath(installed) && QDir().mkpath(copy));
     WriteFile(installed + QStringLiteral("/temp.java"), "class Temp {}\n");
+    Ship(installed, {QStringLiteral("temp.java")});
     WriteFile(notes, "my notes\n");
     const QString manifest = copy + u'/' + QLatin1String(ProgramCopy::kManifest);
     if (kind == QStringLiteral("link")) QVERIFY(QFile::link(notes, manifest));

@@ -109,6 +109,8 @@ private slots:
     void marking_data();
     void marking();
     void stepsAndOpens();
+    void firstStepOpensFirstProblem_data();
+    void firstStepOpensFirstProblem();
     void doubleClickOpensFrame();
     void missingSourceIsNotStarted();
     void compileEndShowsFirstError();
@@ -185,7 +187,10 @@ void TestResultProblems::stepsAndOpens() {
     b.End();
     QCOMPARE(b.w->lblStatus->text().endsWith(QStringLiteral("エラー 2、警告 1")), true);
     const QString bad = b.folder + QStringLiteral("/Bad.java");
-    // The compile put the first error at the top: F4 goes on from there.
+    // The compile put the first error at the top: the first F4 opens it,
+    // the next ones go on from there.
+    QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:3: error: ';' expected"));
+    QTest::keyClick(b.w, Qt::Key_F4);
     QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:3: error: ';' expected"));
     QTest::keyClick(b.w, Qt::Key_F4);
     QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:7: warning: [removal] x"));
@@ -194,7 +199,7 @@ void TestResultProblems::stepsAndOpens() {
     QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:3: error: ';' expected"));
     QTest::keyClick(b.w, Qt::Key_F4, Qt::ShiftModifier);
     QCOMPARE(b.SelectedLine(), QStringLiteral("Bad.java:9: error: cannot find symbol"));
-    QCOMPARE(b.Opened(), QStringList({"+7|" + bad, "+9|" + bad, "+3|" + bad, "+9|" + bad}));
+    QCOMPARE(b.Opened(), QStringList({"+3|" + bad, "+7|" + bad, "+9|" + bad, "+3|" + bad, "+9|" + bad}));
 
     // An editor that takes no line gets the file alone, as the open command
     // gives it.
@@ -203,6 +208,55 @@ void TestResultProblems::stepsAndOpens() {
     b.w->mnuNext->trigger();
     QCOMPARE(b.fake->started.size(), 1);
     QCOMPARE(b.fake->started[0].extraArgs, QStringList{bad});
+}
+
+// The first F4 or Shift+F4 after a run's end opens the problem the end
+// selected, as long as that selection stands; later steps go on from it.
+void TestResultProblems::firstStepOpensFirstProblem_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("output");
+    QTest::addColumn<bool>("backwards");
+    QTest::addColumn<int>("clickAt");  // the block the user clicks into first; -1: none
+    QTest::addColumn<QStringList>("opened");
+    const QByteArray two = "Bad.java:3: error: a\n  x\n  ^\nBad.java:4: error: b\n  y\n  ^\n2 errors\n";
+    QTest::newRow("F4 after a compile") << int(RunKind::Compile) << two << false << -1
+                                        << QStringList{"+3|Bad.java", "+4|Bad.java", "+3|Bad.java"};
+    QTest::newRow("Shift+F4 after a compile") << int(RunKind::Compile) << two << true << -1
+                                              << QStringList{"+3|Bad.java", "+4|Bad.java", "+3|Bad.java"};
+    QTest::newRow("two classes: the first error's file")
+        << int(RunKind::Compile)
+        << QByteArray("Ask.java:7: error: a\n  x\n  ^\nBad.java:5: error: b\n2 errors\n") << false << -1
+        << QStringList{"+7|Ask.java", "+5|Bad.java", "+7|Ask.java"};
+    QTest::newRow("a crash: its first frame of the learner's code")
+        << int(RunKind::Application)
+        << QByteArray(
+               "Exception in thread \"main\" java.lang.IllegalStateException\n\tat Ask.check(Ask.java:9)\n"
+               "\tat Ask.main(Ask.java:4)\n")
+        << false << -1 << QStringList{"+9|Ask.java", "+4|Ask.java", "+9|Ask.java"};
+    QTest::newRow("a click of the user's own: steps from there")
+        << int(RunKind::Compile) << two + "Bad.java:5: error: c\n"
+        << false << 3 << QStringList{"+5|Bad.java", "+3|Bad.java", "+4|Bad.java"};
+}
+
+void TestResultProblems::firstStepOpensFirstProblem() {
+    QFETCH(int, kind);
+    QFETCH(QByteArray, output);
+    QFETCH(bool, backwards);
+    QFETCH(int, clickAt);
+    QFETCH(QStringList, opened);
+    Bench b;
+    b.Start(RunKind(kind));
+    b.Output(output);
+    b.End();
+    if (clickAt >= 0) {
+        QTextCursor c(b.w->Text1->document()->findBlockByNumber(clickAt));
+        c.movePosition(QTextCursor::Right);
+        b.w->Text1->setTextCursor(c);
+    }
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(b.w, Qt::Key_F4, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+    for (QString& o : opened) o.replace(u'|', u'|' + b.folder + u'/');
+    QCOMPARE(b.Opened(), opened);
 }
 
 // A double click on a linked frame, or on the exception line above it, opens

@@ -60,6 +60,8 @@ private slots:
     void carriageReturns_data();
     void carriageReturns();
     void encodingChosenAtFirstNonAsciiByte();
+    void eachLineInItsOwnEncoding_data();
+    void eachLineInItsOwnEncoding();
     void growingFileIsReadIncrementally_data();
     void growingFileIsReadIncrementally();
     void rewriteInPlaceIsNotTakenForGrowth();
@@ -258,6 +260,51 @@ void TestResultWindow::encodingChosenAtFirstNonAsciiByte() {
     w->Timer1_Timer();
     QCOMPARE(Shown(w), QStringLiteral("x\n日本\n"));
     QCOMPARE(w->reader().encodingName(), QStringLiteral("UTF-8"));
+}
+
+// Each line is decoded as it is, UTF-8 when it is valid UTF-8, else CP932,
+// wherever the reads of the growing file ended (`cuts`: the file's size at
+// each read); the unfinished line shows as it reads so far.
+void TestResultWindow::eachLineInItsOwnEncoding_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<int>>("cuts");
+    QTest::addColumn<QString>("shown");
+    const QByteArray utf8 = "こんにちは\n";         // 16 bytes
+    const QByteArray cp932 = "\x93\xfa\x96\x7b\n";  // 日本
+    const QString both = QStringLiteral("こんにちは\n日本\n");
+    QTest::newRow("UTF-8 then CP932 in one read") << utf8 + cp932 << QList<int>{} << both;
+    QTest::newRow("UTF-8 read alone first") << utf8 + cp932 << QList<int>{16} << both;
+    QTest::newRow("cut inside a UTF-8 character") << utf8 + cp932 << QList<int>{4, 17} << both;
+    QTest::newRow("cut inside a CP932 character") << utf8 + cp932 << QList<int>{19} << both;
+    QTest::newRow("CP932 first, then UTF-8")
+        << cp932 + utf8 << QList<int>{2, 8} << QStringLiteral("日本\nこんにちは\n");
+    QTest::newRow("unfinished UTF-8 prompt")
+        << QByteArray("x\n名前: ") << QList<int>{2} << QStringLiteral("x\n名前: ");
+    QTest::newRow("unfinished line read again as CP932")
+        << QByteArray("\xe6\x97\xa5\x96\x7b") << QList<int>{3} << QStringLiteral("譌･本");
+    // A line too long to wait for is decoded as its start says.
+    QTest::newRow("long line judged by its start")
+        << QByteArray(ResultReader::kDecideBytes, 'a') + "\xe6\x97\xa5\n\x93\xfa\n"
+        << QList<int>{int(ResultReader::kDecideBytes) + 1}
+        << QString(ResultReader::kDecideBytes, u'a') + QStringLiteral("日\n日\n");
+}
+
+void TestResultWindow::eachLineInItsOwnEncoding() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<int>, cuts);
+    QFETCH(QString, shown);
+    Setup s;
+    frmResultText* w = s.Open();
+    w->Timer1->stop();
+    WriteFile(s.file, {});
+    w->Timer1_Timer();
+    int at = 0;
+    for (int cut : cuts << int(bytes.size())) {
+        AppendFile(s.file, bytes.mid(at, cut - at));
+        at = cut;
+        w->Timer1_Timer();
+    }
+    QCOMPARE(Shown(w), shown);
 }
 
 void TestResultWindow::growingFileIsReadIncrementally_data() {

@@ -4,7 +4,10 @@
 #include "TestFiles.h"
 #include "app/frmExection.h"
 #include "result/Result.h"
+#include "result/frmResultText.h"
+#include "run/RunConsole.h"
 #include "run/RunKinds.h"
+#include "run/StaleClass.h"
 #include "settings/Placement.h"
 #include "settings/Qlk.h"
 
@@ -13,6 +16,10 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
@@ -82,7 +89,16 @@ private slots:
     void eventsInOrder();
     void failedStartIsToldAndRecordsNothing();
     void resultWindowOnceForTwoPresses();
+    void staleRule_data();
+    void staleRule();
+    void appletPageClasses_data();
+    void appletPageClasses();
+    void oldClassIsTold_data();
+    void oldClassIsTold();
+    void appletStartIsTheStatus();
     void typedNameIsUsedAsTyped();
+    void compileThenRun_data();
+    void compileThenRun();
 };
 
 // Each row of the run-kind table is a button of the main window, in the
@@ -347,6 +363,144 @@ void TestRunCommands::resultWindowOnceForTwoPresses() {
     QCOMPARE(b.fake->topmostCalls.size(), 1);  // loaded once
 }
 
+// The rule that tells an old class: a class older than its source, or one
+// whose last compile failed; nothing without a class or a source to compare.
+void TestRunCommands::staleRule_data() {
+    QTest::addColumn<qint64>("classNs");   // 0: no class file
+    QTest::addColumn<qint64>("sourceNs");  // 0: no source
+    QTest::addColumn<bool>("failed");
+    QTest::addColumn<int>("why");
+    using Run::Stale::Why;
+    QTest::newRow("class newer") << qint64(200) << qint64(100) << false << int(Why::Fresh);
+    QTest::newRow("same time") << qint64(100) << qint64(100) << false << int(Why::Fresh);
+    QTest::newRow("class older") << qint64(100) << qint64(101) << false << int(Why::Older);
+    QTest::newRow("last compile failed") << qint64(200) << qint64(100) << true << int(Why::CompileFailed);
+    QTest::newRow("failed and older") << qint64(100) << qint64(200) << true << int(Why::CompileFailed);
+    QTest::newRow("no class") << qint64(0) << qint64(100) << true << int(Why::Fresh);
+    QTest::newRow("no source") << qint64(100) << qint64(0) << true << int(Why::Fresh);
+}
+
+void TestRunCommands::staleRule() {
+    QFETCH(qint64, classNs);
+    QFETCH(qint64, sourceNs);
+    QFETCH(bool, failed);
+    QFETCH(int, why);
+    auto stamp = [](qint64 ns) {
+        FileStamp s;
+        s.exists = ns != 0;
+        s.mtimeNs = ns;
+        return s;
+    };
+    QCOMPARE(int(Run::Stale::Judge(stamp(classNs), stamp(sourceNs), failed)), why);
+}
+
+void TestRunCommands::appletPageClasses_data() {
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("classes");
+    QTest::newRow("quoted, with .class")
+        << QStringLiteral("<applet code=\"Hello.class\" width=300>") << QStringList{"Hello"};
+    QTest::newRow("bare, capitals, codebase beside")
+        << QStringLiteral("<APPLET CODEBASE=\".\" CODE=Hello WIDTH=10></APPLET>") << QStringList{"Hello"};
+    QTest::newRow("a package class in single quotes")
+        << QStringLiteral("<applet code='jp.example.Clock.class'>") << QStringList{"jp/example/Clock"};
+    QTest::newRow("two applets, one twice")
+        << QStringLiteral("<applet code=A.class></applet><p>code=X</p><applet\ncode=\"B\"><applet code=A>")
+        << QStringList{"A", "B"};
+    QTest::newRow("no applet") << QStringLiteral("<html><body>code = none</body></html>") << QStringList{};
+    QTest::newRow("outside the folder") << QStringLiteral("<applet code=\"../x/Y.class\">") << QStringList{};
+}
+
+void TestRunCommands::appletPageClasses() {
+    QFETCH(QString, page);
+    QFETCH(QStringList, classes);
+    QCOMPARE(Run::Stale::AppletClasses(page), classes);
+}
+
+// The application and applet buttons run an old class as their rules say,
+// and the result window tells it above the output: a class older than its
+// source, or one whose last compile in this session failed (or was cut
+// short); a good compile or a fresh class says nothing.
+void TestRunCommands::oldClassIsTold_data() {
+    QTest::addColumn<QString>("before");  // "edited", or the compile's end: "0", "1", "live"
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("notice");
+    const int app = int(RunKind::Application);
+    const int applet = int(RunKind::Applet);
+    QTest::newRow("fresh class") << QString() << app << QString();
+    QTest::newRow("source edited after the compile")
+        << "edited" << app
+        << "注意: Hello.java はコンパイルした後に変更されています。実行するのは古い Hello.class です";
+    QTest::newRow("last compile failed")
+        << "1" << app
+        << "注意: Hello.java の最後のコンパイルは失敗しました。実行するのは前のコンパイルで作られた古い "
+           "Hello.class です";
+    QTest::newRow("compile cut short by the run")
+        << "live" << app << "注意: Hello.java の最後のコンパイルは失敗";
+    QTest::newRow("good compile") << "0" << app << QString();
+    QTest::newRow("applet of an edited source")
+        << "edited" << applet << "注意: Hello.java はコンパイルした後に変更";
+    QTest::newRow("applet after a failed compile")
+        << "1" << applet << "注意: Hello.java の最後のコンパイルは失敗";
+}
+
+void TestRunCommands::oldClassIsTold() {
+    QFETCH(QString, before);
+    QFETCH(int, kind);
+    QFETCH(QString, notice);
+    Bench b;
+    const QString base = b.folders[0] + QStringLiteral("/Hello");
+    WriteFile(base + QStringLiteral(".java"), "class Hello {}\n");
+    SetTime(base + QStringLiteral(".java"), 1700000000);
+    WriteFile(base + QStringLiteral(".class"), "old");
+    SetTime(base + QStringLiteral(".class"), 1700000100);
+    WriteFile(base + QStringLiteral(".html"),
+              "<applet code=\"Hello.class\" width=200 height=100></applet>\n");
+    b.Select(0);
+    if (before == QStringLiteral("edited")) SetTime(base + QStringLiteral(".java"), 1700000200);
+    if (!before.isEmpty() && before != QStringLiteral("edited")) {
+        b.Click(RunKind::Compile, QStringLiteral("Hello"));
+        if (before != QStringLiteral("live")) b.fake->endRun(before.toInt());
+    }
+    Result::Show();
+    auto* w = static_cast<frmResultText*>(Result::Current());
+    b.Click(RunKind(kind), QStringLiteral("Hello"));
+    // The run goes ahead as the button's rules say.
+    QVERIFY(b.fake->started.last().commandLine.contains(kind == int(RunKind::Application) ? "apli.bat"
+                                                                                          : "applet.bat"));
+    if (notice.isEmpty()) {
+        QVERIFY(w->lblNotice->isHidden());
+    } else {
+        QVERIFY(w->lblNotice->isVisibleTo(w));
+        QVERIFY2(w->lblNotice->text().startsWith(notice), qPrintable(w->lblNotice->text()));
+    }
+    // Not in the output, and gone with the next run.
+    QVERIFY(!w->Text1->toPlainText().contains(QStringLiteral("注意")));
+    b.Click(RunKind::Compile, QStringLiteral("Hello"));
+    QVERIFY(w->lblNotice->isHidden());
+}
+
+// After the applet button the status says the viewer was started, never the
+// previous run's end, until the next run starts; the button opens no window.
+void TestRunCommands::appletStartIsTheStatus() {
+    Bench b;
+    for (const char* ext : {".java", ".class", ".html"})
+        Touch(b.folders[0] + QStringLiteral("/Hello") + QLatin1String(ext));
+    b.Select(0);
+    b.Click(RunKind::Compile, QStringLiteral("Hello"));
+    b.fake->endRun(0);
+    auto* w = static_cast<frmResultText*>(Result::Current());
+    QVERIFY(w->StatusText().startsWith(QStringLiteral("終了しました")));
+    w->close();
+    Result::Discard();
+    b.Click(RunKind::Applet, QStringLiteral("Hello"));
+    QVERIFY(!Result::Current());
+    Result::Show();
+    w = static_cast<frmResultText*>(Result::Current());
+    QCOMPARE(w->StatusText(), QStringLiteral("アプレットビューアを起動しました"));
+    b.Click(RunKind::Application, QStringLiteral("Hello"));
+    QVERIFY(w->StatusText().startsWith(QStringLiteral("実行中")));
+}
+
 // The name box offers no completion of its own: a name typed in another case
 // than one in the history, or the start of one, reaches the command as typed.
 void TestRunCommands::typedNameIsUsedAsTyped() {
@@ -366,6 +520,68 @@ void TestRunCommands::typedNameIsUsedAsTyped() {
         QCOMPARE(b.fake->started.last().commandLine.section(u' ', 2), typed + QStringLiteral(".java"));
         QCOMPARE(b.form->cmbName->currentText(), typed);
     }
+}
+
+// Compile and run: the application starts once the compile ended with exit
+// code 0, and never after a failed, stopped or replaced compile.
+void TestRunCommands::compileThenRun_data() {
+    QTest::addColumn<QStringList>("files");    // in folder 0
+    QTest::addColumn<QString>("end");          // how the compile ends
+    QTest::addColumn<QStringList>("scripts");  // started, in order
+    QTest::addColumn<QString>("title");        // of the box shown, "" for none
+
+    const QStringList both{"Hello.java", "Hello.class"};
+    const QStringList compiled{"compile.bat", "apli.bat"}, compileOnly{"compile.bat"};
+    QTest::newRow("compiled: the application runs") << both << "exit 0" << compiled << "";
+    QTest::newRow("errors: no run") << both << "exit 1" << compileOnly << "";
+    QTest::newRow("stopped: no run") << both << "stop" << compileOnly << "";
+    QTest::newRow("stopped, yet it ends with 0: no run") << both << "stop, then exit 0" << compileOnly << "";
+    QTest::newRow("another compile before it ends: only that one")
+        << both << "compile again, then exit 0" << QStringList{"compile.bat", "compile.bat"} << "";
+    QTest::newRow("compiled, no class by that name: the button's message")
+        << QStringList{"Hello.java"} << "exit 0" << compileOnly << "classﾌｧｲﾙが見つかりません";
+}
+
+void TestRunCommands::compileThenRun() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, end);
+    QFETCH(QStringList, scripts);
+    QFETCH(QString, title);
+
+    Bench b;
+    // The item stands after 出力結果を表示; its key is F9 (from every window: the end-to-end test).
+    const QList<QAction*> items = b.form->menuBar()->actions().at(0)->menu()->actions();
+    QCOMPARE(items.value(items.indexOf(b.form->mnuShowResult) + 1), b.form->mnuCompileRun);
+    QCOMPARE(b.form->mnuCompileRun->shortcut(), QKeySequence(Qt::Key_F9));
+    for (const QString& f : files) Touch(b.folders[0] + u'/' + f);
+    b.Select(0);
+    b.form->cmbName->setEditText(QStringLiteral("Hello"));
+    b.form->mnuCompileRun->trigger();
+    // What is typed meanwhile changes nothing of the run that follows.
+    b.form->cmbName->setEditText(QStringLiteral("Other"));
+    FakePlatform& fake = *b.fake;
+    if (end.startsWith(QStringLiteral("stop"))) {
+        fake.ignoresTerm = end.contains(QStringLiteral("exit"));
+        b.fake.console.Stop();
+    } else if (end.startsWith(QStringLiteral("compile again"))) {
+        b.Click(RunKind::Compile, QStringLiteral("Hello"));
+    }
+    if (end.endsWith(QStringLiteral("exit 0"))) fake.endRun(0);
+    if (end == QStringLiteral("exit 1")) fake.endRun(1);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+
+    QStringList started;
+    for (const auto& s : fake.started) started << s.commandLine.section(u' ', 0, 0).section(u'/', -1);
+    QCOMPARE(started, scripts);
+    if (scripts.size() == 2 && scripts[1] == u"apli.bat")
+        QCOMPARE(fake.started[1].commandLine,
+                 fake.programDir + QStringLiteral("/apli.bat ") + b.folders[0] + QStringLiteral(" Hello"));
+    QCOMPARE(fake.boxes.size(), title.isEmpty() ? 0 : 1);
+    if (!title.isEmpty()) QCOMPARE(fake.boxes[0].title, title);
+    // The name went into the history once, as it was when the item was chosen.
+    QCOMPARE(S.Recent.value(0), QStringLiteral("Hello"));
+    QCOMPARE(S.Recent.value(1), QString());
 }
 
 QTEST_MAIN(TestRunCommands)

@@ -14,14 +14,17 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(RunInfo)
+Q_DECLARE_METATYPE(RunActivity)
 
 using namespace Qlk;
 
@@ -68,6 +71,9 @@ struct Bench {
     }
 };
 
+// Marks a key of a table as pressed with Ctrl.
+constexpr int kCtrl = 1 << 30;
+
 RunInfo Info(RunInfo::Phase phase, int code = 0, int sig = 0, bool stopSent = false, qint64 ms = 1234) {
     RunInfo i;
     i.phase = phase;
@@ -87,6 +93,8 @@ class TestRunConsole : public QObject {
 private slots:
     void statusTexts_data();
     void statusTexts();
+    void workRule_data();
+    void workRule();
     void oneLiveRun();
     void stopSequence_data();
     void stopSequence();
@@ -96,6 +104,10 @@ private slots:
     void shutDownAndExitStopTheRun();
     void consoleControls();
     void typedLines();
+    void typingIntoTheOutput_data();
+    void typingIntoTheOutput();
+    void resultNotWrittenIsTold_data();
+    void resultNotWrittenIsTold();
     void refusedInputStaysInTheBox();
     void keysAndMenus();
 };
@@ -114,12 +126,12 @@ void TestRunConsole::statusTexts_data() {
     limitedEnded.fileLimit = 51200;
     QTest::newRow("no run") << RunInfo() << qint64(0) << qint64(0)
                             << QStringLiteral("実行中のプログラムはありません");
-    QTest::newRow("running, whole seconds")
-        << Info(RunInfo::Running) << qint64(22999) << qint64(0) << QStringLiteral("実行中 (12 秒経過)");
+    QTest::newRow("running, whole seconds") << Info(RunInfo::Running) << qint64(22999) << qint64(0)
+                                            << QStringLiteral("実行中 — 計算しています (12 秒経過)");
     QTest::newRow("stop sent, not ended yet") << Info(RunInfo::Running, 0, 0, true) << qint64(10500)
                                               << qint64(0) << QStringLiteral("停止しています… (0 秒経過)");
     QTest::newRow("input ended") << closed << qint64(13000) << qint64(0)
-                                 << QStringLiteral("実行中 (3 秒経過)、入力は終わりました");
+                                 << QStringLiteral("実行中 — 計算しています (3 秒経過)、入力は終わりました");
     QTest::newRow("ended well") << Info(RunInfo::Exited) << qint64(99999) << qint64(0)
                                 << QStringLiteral("終了しました (終了コード 0、実行時間 1.23 秒)");
     QTest::newRow("failed compile") << Info(RunInfo::Exited, 1, 0, false, 2500) << qint64(0) << qint64(0)
@@ -136,11 +148,11 @@ void TestRunConsole::statusTexts_data() {
         << Info(RunInfo::Signalled, 0, 9) << qint64(0) << qint64(0)
         << QStringLiteral("シグナル 9 (SIGKILL) で強制終了されました (実行時間 1.23 秒)");
     QTest::newRow("below the limit") << limited << qint64(11000) << mb100 - 1
-                                     << QStringLiteral("実行中 (1 秒経過)");
+                                     << QStringLiteral("実行中 — 計算しています (1 秒経過)");
     QTest::newRow("at the limit, running")
         << limited << qint64(11000) << mb100
         << QStringLiteral(
-               "実行中 (1 秒経過)。result.txt が上限の 100 MB に達しました。"
+               "実行中 — 計算しています (1 秒経過)。result.txt が上限の 100 MB に達しました。"
                "「停止」で止めてください");
     QTest::newRow("at the limit, ended") << limitedEnded << qint64(0) << qint64(51200)
                                          << QStringLiteral(
@@ -154,6 +166,37 @@ void TestRunConsole::statusTexts() {
     QFETCH(qint64, resultSize);
     QFETCH(QString, text);
     QCOMPARE(Run::StateText(info, now, resultSize), text);
+}
+
+// What the status line says a live program does, from two readings of it.
+void TestRunConsole::workRule_data() {
+    QTest::addColumn<RunActivity>("now");
+    QTest::addColumn<RunActivity>("before");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<int>("work");
+    const int reading = int(Run::RunWork::Reading), computing = int(Run::RunWork::Computing),
+              idle = int(Run::RunWork::Idle);
+    QTest::newRow("blocked in a read, the processor busy too")
+        << RunActivity{true, 5000} << RunActivity{false, 4000} << qint64(1000) << reading;
+    QTest::newRow("a silent endless loop")
+        << RunActivity{false, 5000} << RunActivity{false, 4010} << qint64(1000) << computing;
+    QTest::newRow("a tenth of the time")
+        << RunActivity{false, 1100} << RunActivity{false, 1000} << qint64(1000) << computing;
+    QTest::newRow("less than a tenth: a runtime's own housekeeping")
+        << RunActivity{false, 1090} << RunActivity{false, 1000} << qint64(1000) << idle;
+    QTest::newRow("a process ended, the sum fell")
+        << RunActivity{false, 300} << RunActivity{false, 800} << qint64(1000) << idle;
+    QTest::newRow("just started") << RunActivity{false, 0} << RunActivity() << qint64(1000) << computing;
+    QTest::newRow("the system tells no time")
+        << RunActivity{false, -1} << RunActivity{false, -1} << qint64(1000) << computing;
+}
+
+void TestRunConsole::workRule() {
+    QFETCH(RunActivity, now);
+    QFETCH(RunActivity, before);
+    QFETCH(qint64, elapsed);
+    QFETCH(int, work);
+    QCOMPARE(int(Run::WorkOf(now, before, elapsed)), work);
 }
 
 // Compile then application: the compile is killed at once before the
@@ -298,18 +341,28 @@ void TestRunConsole::consoleControls() {
     b.form->RunButton(RunKind::Application)->click();
     QCOMPARE(enabled(), QList<bool>({true, true, true}));
     QCOMPARE(w->focusWidget(), w->txtInput);
-    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (0 秒経過)"));
-    QCOMPARE(w->txtInput->placeholderText(), QStringLiteral("入力して Enter"));
+    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 — 計算しています (0 秒経過)"));
+    // The hint to type shows only while the program reads.
+    QCOMPARE(w->txtInput->placeholderText(), QString());
     QCOMPARE(w->txtInput->accessibleName(), QStringLiteral("入力"));
+    b.fake->activity = RunActivity{true, 40};
     b.fake->clockMs += 2000;
-    // The console tells the running time anew every second.
-    QTRY_COMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)"));
+    // The console reads the run and tells the running time anew every second.
+    QTRY_COMPARE(w->lblStatus->text(), QStringLiteral("実行中 — 入力を待っています (2 秒経過)"));
+    QCOMPARE(w->txtInput->placeholderText(), QStringLiteral("入力して Enter"));
+    b.fake->activity = RunActivity{false, 40};
+    b.fake->clockMs += 1000;
+    QTRY_COMPARE(w->lblStatus->text(),
+                 QStringLiteral("実行中 — 入力も計算もしていません。終わらないときは 停止 (3 秒経過)"));
+    QCOMPARE(w->txtInput->placeholderText(), QString());
 
     // Something else on the line stays after the run's state.
     w->SetStatusExtra(QStringLiteral("エラー 2 件"));
-    QCOMPARE(w->lblStatus->text(), QStringLiteral("実行中 (2 秒経過)　エラー 2 件"));
+    QCOMPARE(
+        w->lblStatus->text(),
+        QStringLiteral("実行中 — 入力も計算もしていません。終わらないときは 停止 (3 秒経過)　エラー 2 件"));
 
-    b.fake->clockMs += 1500;
+    b.fake->clockMs += 500;
     b.fake->endRun(0);
     QCOMPARE(enabled(), QList<bool>({false, false, false}));
     QCOMPARE(w->lblStatus->text(),
@@ -358,6 +411,121 @@ void TestRunConsole::typedLines() {
     const QByteArray before = TestFiles::ReadFile(b.result);
     w->txtInput_Enter();
     QCOMPARE(TestFiles::ReadFile(b.result), before);
+}
+
+// While the run takes input, what is typed into the output (an input
+// method's text too), Backspace and Enter go to the input box, which takes
+// the focus; other keys act on the output, and with no live run the output
+// is edited as before.
+void TestRunConsole::typingIntoTheOutput_data() {
+    QTest::addColumn<bool>("live");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("composed");  // committed by the input method after `typed`
+    QTest::addColumn<QList<int>>("keys");   // pressed after that, kCtrl added for Ctrl
+    QTest::addColumn<QByteArray>("input");  // what reached the program
+    QTest::addColumn<bool>("inInputBox");   // the focus moved to the input box
+    QTest::addColumn<bool>("outputEdited");
+    QTest::newRow("a name and Enter")
+        << true << QStringLiteral("Hanako") << QString() << QList<int>{Qt::Key_Return}
+        << QByteArray("Hanako\n") << true << false;
+    QTest::newRow("Backspace goes along")
+        << true << QStringLiteral("Hanakox") << QString() << QList<int>{Qt::Key_Backspace, Qt::Key_Enter}
+        << QByteArray("Hanako\n") << true << false;
+    QTest::newRow("input method text")
+        << true << QString() << QStringLiteral("花子") << QList<int>{Qt::Key_Return}
+        << QStringLiteral("花子\n").toUtf8() << true << false;
+    QTest::newRow("moving, selecting and copying stay in the output")
+        << true << QString() << QString()
+        << QList<int>{Qt::Key_End, Qt::Key_Up, Qt::Key_Home, kCtrl | Qt::Key_A, kCtrl | Qt::Key_C}
+        << QByteArray() << false << false;
+    QTest::newRow("no live run: the output is edited")
+        << false << QStringLiteral("x") << QString() << QList<int>{Qt::Key_Backspace, Qt::Key_Return}
+        << QByteArray() << false << true;
+}
+
+void TestRunConsole::typingIntoTheOutput() {
+    QFETCH(bool, live);
+    QFETCH(QString, typed);
+    QFETCH(QString, composed);
+    QFETCH(QList<int>, keys);
+    QFETCH(QByteArray, input);
+    QFETCH(bool, inInputBox);
+    QFETCH(bool, outputEdited);
+    Bench b;
+    WriteFile(b.result, "名前は?\n");
+    b.form->RunButton(RunKind::Application)->click();
+    frmResultText* w = b.window();
+    w->Timer1_Timer();
+    if (!live) b.fake->endRun(0);
+    const QString before = w->Text1->toPlainText();
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w));
+    w->Text1->setFocus();
+    w->Text1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w->Text1, typed);
+    if (!composed.isEmpty()) {
+        QInputMethodEvent ime;
+        ime.setCommitString(composed);
+        QApplication::sendEvent(w->focusWidget(), &ime);
+    }
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key & ~kCtrl),
+                        key & kCtrl ? Qt::ControlModifier : Qt::NoModifier);
+    QCOMPARE(b.fake->runInput, input);
+    QCOMPARE(QApplication::focusWidget() == w->txtInput, inInputBox);
+    QCOMPARE(w->Text1->toPlainText() != before, outputEdited);
+    if (!live) QVERIFY(b.fake->runInput.isEmpty());
+}
+
+// A run that ends with result.txt as it found it gets a notice above the
+// old text, with the script's own error lines, or the reason the file
+// cannot be written now; the next start clears it.
+void TestRunConsole::resultNotWrittenIsTold_data() {
+    QTest::addColumn<QString>("how");  // "written", "untouched", "folder"
+    QTest::addColumn<QString>("errorOutput");
+    QTest::addColumn<QString>("reason");  // in the notice; "" for none
+    const QString line = QStringLiteral("/p/compile.bat: 21: cannot create /d/result.txt: Is a directory");
+    QTest::newRow("written: nothing to tell") << "written" << line << QString();
+    QTest::newRow("untouched, with the script's lines") << "untouched"
+                                                        << "rm: cannot remove x\n" + line + "\n"
+                                                        << "　理由: rm: cannot remove x\n　理由: " + line;
+    QTest::newRow("the last three lines") << "untouched"
+                                          << "a\nb\nc\nd\ne\n"
+                                          << "\n　理由: c\n　理由: d\n　理由: e";
+    QTest::newRow("a folder in its place, no word from the script")
+        << "folder" << QString() << "result.txt: ";
+}
+
+void TestRunConsole::resultNotWrittenIsTold() {
+    QFETCH(QString, how);
+    QFETCH(QString, errorOutput);
+    QFETCH(QString, reason);
+    Bench b;
+    WriteFile(b.result, "the last compile's text\n");
+    if (how == QStringLiteral("folder")) {
+        QFile::remove(b.result);
+        QDir().mkpath(b.result);
+    }
+    b.form->RunButton(RunKind::Compile)->click();
+    frmResultText* w = b.window();
+    if (how == QStringLiteral("written")) WriteFile(b.result, "Hello.java:1: error: x\n");
+    b.fake->runState.errorOutput = errorOutput;
+    b.fake->endRun(2);
+    if (reason.isEmpty()) {
+        QVERIFY(w->lblNotice->isHidden());
+        return;
+    }
+    const QString notice = w->lblNotice->text();
+    QVERIFY2(notice.startsWith(QStringLiteral("注意: この実行は result.txt に書けませんでした")),
+             qPrintable(notice));
+    QVERIFY2(notice.contains(reason), qPrintable(notice));
+    QVERIFY(!notice.contains(QStringLiteral("理由: b")));
+    QVERIFY(w->lblNotice->isVisibleTo(w));
+    QVERIFY(!w->Text1->toPlainText().contains(QStringLiteral("注意")));
+    if (how == QStringLiteral("untouched"))
+        QCOMPARE(ReadFile(b.result), QByteArray("the last compile's text\n"));
+    b.form->RunButton(RunKind::Compile)->click();
+    QVERIFY(w->lblNotice->isHidden());
 }
 
 // A line the run cannot take now stays in the box, the status says why,

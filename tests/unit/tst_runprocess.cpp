@@ -56,9 +56,15 @@ private slots:
     void descendantsBelongToTheRun_data();
     void descendantsBelongToTheRun();
     void runDiesWithItsLink();
+    void runOutlivesNoSupervisor_data();
+    void runOutlivesNoSupervisor();
+    void activityTellsAReadOfTheInput_data();
+    void activityTellsAReadOfTheInput();
     void appendNeverBlocksNorFollowsALink();
     void scriptsReplaceALinkedResult_data();
     void scriptsReplaceALinkedResult();
+    void errorOutputIsKept_data();
+    void errorOutputIsKept();
 
 private:
     QTemporaryDir m_dir;
@@ -326,6 +332,105 @@ void TestRunProcess::runDiesWithItsLink() {
     QTRY_VERIFY(!Alive(supervisor));
 }
 
+// A program that kills or stops its supervisor is still ended: at once when
+// the supervisor is gone (what it had is handed to us as the subreaper), by
+// the kill after a stop's grace when it is stopped. The orphan of an editor,
+// handed to us as well, is left alone.
+void TestRunProcess::runOutlivesNoSupervisor_data() {
+    QTest::addColumn<QString>("script");  // writes the descendant's pid to $1, waits for $1.go
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("supervisor killed")
+        << QStringLiteral(
+               "sleep 3011 & echo $! >\"$1\"; "
+               "while [ ! -e \"$1.go\" ]; do sleep 0.02; done; kill -9 $PPID; wait")
+        << false;
+    // The descendant, dropped by the script to the supervisor, no longer
+    // carries the run's mark; the run's reading saw it before the kill.
+    QTest::newRow("supervisor killed, descendant without the mark")
+        << QStringLiteral(
+               "(env -u QUENLARK_RUN sleep 3012 & echo $! >\"$1\"); "
+               "while [ ! -e \"$1.go\" ]; do sleep 0.02; done; kill -9 $PPID; wait")
+        << false;
+    QTest::newRow("supervisor stopped again and again, stopped")
+        << QStringLiteral(
+               "trap '' TERM; sleep 3013 & echo $! >\"$1\"; "
+               "while :; do kill -STOP $PPID; sleep 0.02; done")
+        << true;
+}
+
+void TestRunProcess::runOutlivesNoSupervisor() {
+    QFETCH(QString, script);
+    QFETCH(bool, stop);
+    ProcessRules::AdoptOrphans();
+    const QString editorFile = m_dir.path() + QStringLiteral("/editor-orphan");
+    const QString pidFile = m_dir.path() + QStringLiteral("/descendant");
+    for (const QString& f : {editorFile, pidFile, pidFile + QStringLiteral(".go")}) QFile::remove(f);
+    qint64 editor = 0;
+    QVERIFY(ProcessRules::SpawnDetached(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral("sleep 3010 & echo $! >'%1'").arg(editorFile)}, &editor,
+        nullptr));
+    ProcessRules::WhenEnded(editor, this, [](int) {});
+    QTRY_VERIFY(!TestFiles::ReadFile(editorFile).trimmed().isEmpty());
+    const qint64 orphan = TestFiles::ReadFile(editorFile).trimmed().toLongLong();
+    const OnExit orphanEnds([orphan] { ::kill(pid_t(orphan), SIGKILL); });
+    QTRY_VERIFY(!Alive(editor));
+
+    RunProcess run;
+    QVERIFY(run.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), script, QStringLiteral("sh"), pidFile}, nullptr));
+    QTRY_VERIFY(!TestFiles::ReadFile(pidFile).trimmed().isEmpty());
+    const qint64 descendant = TestFiles::ReadFile(pidFile).trimmed().toLongLong();
+    const OnExit descendantEnds([descendant] { ::kill(pid_t(descendant), SIGKILL); });
+    QVERIFY(Alive(descendant));
+    run.activity();
+    TestFiles::WriteFile(pidFile + QStringLiteral(".go"), "");
+    if (stop) {
+        QTest::qWait(200);
+        QVERIFY(run.info().live());
+        run.stop(300);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!Alive(descendant), 2000);
+    QCOMPARE(run.info().stopSent, stop);
+    QVERIFY(Alive(orphan));
+}
+
+// A program blocked reading its standard input is told from one that
+// sleeps, and from one that has read its line.
+void TestRunProcess::activityTellsAReadOfTheInput_data() {
+    QTest::addColumn<QString>("script");
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<bool>("reading");
+    QTest::newRow("read") << QStringLiteral("read x; sleep 30") << QByteArray() << true;
+    QTest::newRow("a child reads") << QStringLiteral("head -n 1; sleep 30") << QByteArray() << true;
+    QTest::newRow("sleeps") << QStringLiteral("sleep 30") << QByteArray() << false;
+    QTest::newRow("has read its line")
+        << QStringLiteral("read x; sleep 30") << QByteArray("Hanako\n") << false;
+    QTest::newRow("reads another file")
+        << QStringLiteral("exec 0</dev/null; sleep 30") << QByteArray() << false;
+}
+
+void TestRunProcess::activityTellsAReadOfTheInput() {
+    QFETCH(QString, script);
+    QFETCH(QByteArray, typed);
+    QFETCH(bool, reading);
+    RunProcess run;
+    QVERIFY(run.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script}, nullptr));
+    if (!typed.isEmpty()) QVERIFY(run.write(typed));
+    if (reading) {
+        QTRY_VERIFY(run.activity().readingInput);
+    } else {
+        // Until the script sleeps: no process of it is in a read then.
+        QTest::qWait(300);
+        QVERIFY(!run.activity().readingInput);
+    }
+    QVERIFY(run.activity().cpuMs >= 0);
+    run.signal(SIGKILL);
+    QTRY_VERIFY(!run.info().live());
+    QCOMPARE(run.activity(), RunActivity());
+}
+
 // The transcript of typed lines goes only into an ordinary file: a FIFO put
 // in result.txt's place never blocks the window, a link is never followed.
 void TestRunProcess::appendNeverBlocksNorFollowsALink() {
@@ -365,6 +470,46 @@ void TestRunProcess::scriptsReplaceALinkedResult() {
     QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 10000);
     QCOMPARE(TestFiles::ReadFile(notes), QByteArray("my notes\n"));
     QVERIFY(QFileInfo(result).isFile() && !QFileInfo(result).isSymLink());
+}
+
+// What the run wrote to its own error output before it ended is kept for
+// the user (its last lines): a script's words, and why a script could not
+// write result.txt when a folder took its place.
+void TestRunProcess::errorOutputIsKept_data() {
+    QTest::addColumn<QString>("script");  // a file of data/, or a shell command
+    QTest::addColumn<QString>("kept");    // in the kept lines
+    QTest::newRow("the script's own words")
+        << QStringLiteral("echo one >&2; echo 日本語 >&2; exit 3") << QStringLiteral("one\n日本語");
+    QTest::newRow("only the last lines")
+        << QStringLiteral(
+               "i=0; while [ $i -lt 50 ]; do echo line$i >&2; i=$((i+1)); done; echo last >&2; exit 1")
+        << QStringLiteral("line43\nline44\nline45\nline46\nline47\nline48\nline49\nlast");
+    QTest::newRow("compile.bat, result.txt a folder")
+        << QStringLiteral("compile.bat") << QStringLiteral("result.txt");
+    QTest::newRow("apli.bat, result.txt a folder")
+        << QStringLiteral("apli.bat") << QStringLiteral("result.txt");
+}
+
+void TestRunProcess::errorOutputIsKept() {
+    QFETCH(QString, script);
+    QFETCH(QString, kept);
+    const QString data = m_dir.path() + QStringLiteral("/xdg-folder");
+    const QString result = data + QStringLiteral("/Quenlark/result.txt");
+    QVERIFY(QDir().mkpath(result));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    RunProcess run;
+    const QStringList args = script.endsWith(QStringLiteral(".bat"))
+                                 ? QStringList{QStringLiteral(QLK_TEST_DATA "/../../data/") + script,
+                                               m_dir.path(), QStringLiteral("X.java")}
+                                 : QStringList{QStringLiteral("-c"), script};
+    QVERIFY(run.start(QStringLiteral("/bin/sh"), args, nullptr));
+    QTRY_VERIFY_WITH_TIMEOUT(!run.info().live(), 10000);
+    QVERIFY(run.info().exitCode != 0);
+    if (script.endsWith(QStringLiteral(".bat")))
+        QVERIFY2(run.info().errorOutput.contains(kept), qPrintable(run.info().errorOutput));
+    else
+        QCOMPARE(run.info().errorOutput, kept);
+    QVERIFY(QFileInfo(result).isDir());
 }
 
 QTEST_MAIN(TestRunProcess)

@@ -268,6 +268,30 @@ private slots:
         QVERIFY(f.writes.isEmpty());
     }
 
+    // An editor that draws in a terminal, with no terminal at all: the
+    // failed start says what to install (the starts in a terminal: the
+    // end-to-end test).
+    void terminalEditorWithoutTerminal() {
+        FakePlatform& f = **fake;
+        const QString bin = f.root() + QStringLiteral("/bin");
+        WriteFile(bin + QStringLiteral("/vim"), "#!/bin/sh\n", true);
+        const QByteArray path = qgetenv("PATH"), variable = qgetenv("TERMINAL");
+        qputenv("PATH", QFile::encodeName(bin));
+        qunsetenv("TERMINAL");
+        S.JavaEdit = QStringLiteral("vim");
+        w->cmbName->setEditText(QStringLiteral("Hello"));
+        w->mnuJavaMake_Click();
+        qputenv("PATH", path);
+        if (!variable.isNull()) qputenv("TERMINAL", variable);
+        QVERIFY(f.started.isEmpty());
+        QCOMPARE(f.boxes.size(), 1);
+        QCOMPARE(
+            f.boxes[0].text,
+            QStringLiteral("エディタを起動できませんでした。\n\nvim ") + folder +
+                QStringLiteral("/Hello.java\n\n理由: 端末で動くエディタを開くための端末が見つかりません。"
+                               "x-terminal-emulator (例: xterm) をインストールしてください。"));
+    }
+
     // A problem line opens the file it names, taken literally, from the
     // selected folder even before any run, and always by an absolute path.
     void problemLineOpensItsOwnFile() {

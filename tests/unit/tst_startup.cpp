@@ -1,5 +1,6 @@
 // Start-up and shut-down of the main window, its panels and always-on-top.
 #include "FakePlatform.h"
+#include "OnExit.h"
 #include "TestFiles.h"
 #include "app/frmExection.h"
 #include "settings/Placement.h"
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -36,6 +38,8 @@ private slots:
     void compileServerFollowsItsKey_data();
     void compileServerFollowsItsKey();
     void secondCopyEndsWithoutWriting();
+    void unreadableStoreEndsWithoutWriting_data();
+    void unreadableStoreEndsWithoutWriting();
     void leftoversRemovedOnlyByTheRunningCopy_data();
     void leftoversRemovedOnlyByTheRunningCopy();
     void missingResultFileEndsWithoutWriting();
@@ -186,6 +190,46 @@ void TestStartup::secondCopyEndsWithoutWriting() {
     QCOMPARE(fake->boxes[0].text, QStringLiteral("「Quenlark」 はすでに起動しています。"));
     QCOMPARE(fake->boxes[0].icon, MsgIcon::Information);
     QVERIFY(!QFile::exists(fake->dataFolder + QStringLiteral("result.txt")));
+}
+
+// A settings file or data folder left unreadable (after a start as another
+// user) ends the program with a box that names it, before any first-start
+// step or write.
+void TestStartup::unreadableStoreEndsWithoutWriting_data() {
+    QTest::addColumn<bool>("folder");  // the data folder, else the settings file
+    QTest::newRow("settings file") << false;
+    QTest::newRow("data folder") << true;
+}
+
+void TestStartup::unreadableStoreEndsWithoutWriting() {
+    QFETCH(bool, folder);
+    QTemporaryDir dir;
+    // A link to itself: no user, root neither, can read it.
+    const QString store = dir.filePath(QStringLiteral("Quenlark.ini"));
+    if (!folder) QVERIFY(QFile::link(store, store));
+    FakePlatform fake(store);
+    const Qlk::PlatformScope installed(fake);
+    Run::Console console;
+    S = SharedSettings();
+    const OnExit settingsBack([] { S = SharedSettings(); });
+    const QString named = folder ? fake.dataFolder.chopped(1) : store;
+    if (folder) {
+        QVERIFY(QDir(named).removeRecursively());
+        QVERIFY(QFile::link(named, named));
+    }
+    Install(fake);
+    {
+        frmExection form(console);
+        QVERIFY(!form.Form_Load());
+        QVERIFY(!form.isVisible());
+    }
+    QCOMPARE(fake.events, QStringList{QStringLiteral("box:Quenlark ｴﾗｰ")});
+    const FakePlatform::Box box = fake.boxes[0];
+    QCOMPARE(box.icon, MsgIcon::Critical);
+    QVERIFY2(box.text.contains(named + QStringLiteral("\n理由: ")), qPrintable(box.text));
+    QVERIFY(box.text.startsWith(QStringLiteral("設定を読めないため、Quenlark を終了します。")));
+    QVERIFY(fake.writes.isEmpty());
+    QVERIFY(QFileInfo(named).isSymLink());
 }
 
 // A user's files beside the store are never touched; the store's own old

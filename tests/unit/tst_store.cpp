@@ -25,6 +25,8 @@ private slots:
     void fileIsPrivateAndReplacedWhole();
     void unwritableStoreIsReportedOnce();
     void failedWriteStaysInMemory();
+    void unreadableStoreIsNamed_data();
+    void unreadableStoreIsNamed();
     void numberTextReading_data();
     void numberTextReading();
     void numberTextWriting();
@@ -137,6 +139,45 @@ void TestStore::unwritableStoreIsReportedOnce() {
     QVERIFY(!store.write(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v")));
     QVERIFY(!store.lastError().isEmpty());
     QCOMPARE(store.read(QStringLiteral("s"), QStringLiteral("k")), QStringLiteral("v"));
+}
+
+// A store file or data folder that is there but cannot be read is named
+// with the reason, and the store file is never written over; one that is not
+// there yet is no fault.
+void TestStore::unreadableStoreIsNamed_data() {
+    QTest::addColumn<QString>("make");  // what stands where the file or folder belongs
+    QTest::addColumn<bool>("fileNamed");
+    QTest::addColumn<bool>("folderNamed");
+    QTest::newRow("both yet to be made") << QString() << false << false;
+    QTest::newRow("a folder in the file's place") << QStringLiteral("file is a folder") << true << false;
+    QTest::newRow("the file a link to itself") << QStringLiteral("file loops") << true << false;
+    QTest::newRow("the data folder a link to itself") << QStringLiteral("folder loops") << false << true;
+}
+
+void TestStore::unreadableStoreIsNamed() {
+    QFETCH(QString, make);
+    QFETCH(bool, fileNamed);
+    QFETCH(bool, folderNamed);
+    QTemporaryDir dir;
+    const QString config = dir.filePath(QStringLiteral("config")),
+                  data = dir.filePath(QStringLiteral("data"));
+    const QString path = config + QStringLiteral("/Quenlark.ini");
+    QVERIFY(QDir().mkpath(config));
+    if (make == QStringLiteral("file is a folder")) QVERIFY(QDir().mkpath(path));
+    if (make == QStringLiteral("file loops")) QVERIFY(QFile::link(path, path));
+    if (make == QStringLiteral("folder loops")) QVERIFY(QFile::link(data, data));
+    IniStore store(path);
+    const QString problems = UnreadableStore(store, data + u'/');
+    QCOMPARE(problems.contains(path + QStringLiteral("\n理由: ")), fileNamed);
+    QCOMPARE(problems.contains(data + QStringLiteral("\n理由: ")), folderNamed);
+    QCOMPARE(problems.isEmpty(), !fileNamed && !folderNamed);
+    QVERIFY(!problems.endsWith(QStringLiteral("理由: ")));
+    if (!fileNamed) return;
+    // What stands there stays as it was.
+    const QFileInfo before(path);
+    QVERIFY(!store.write(QStringLiteral("setting"), QStringLiteral("A"), QStringLiteral("2")));
+    QCOMPARE(QFileInfo(path).isDir(), before.isDir());
+    QCOMPARE(QFileInfo(path).isSymLink(), before.isSymLink());
 }
 
 // A value whose write failed is what the running program reads back, and it

@@ -3,14 +3,18 @@
 // message a broken page must give.
 package org.quenlark.viewer;
 
+import java.io.IOException;
+import java.io.RandomAccessFile;
 import java.nio.charset.Charset;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.List;
 import java.util.Map;
 
 public final class PageReaderTest {
-    private static final Charset kSjis = Charset.forName("windows-31j");
+    private static final Charset SJIS = Charset.forName("windows-31j");
 
     private static String summary(List<PageReader.Tag> tags) {
         final List<String> out = new ArrayList<>();
@@ -26,6 +30,14 @@ public final class PageReaderTest {
 
     private static int failures;
 
+    /** `expected` is the summary, or "!" and a part of the message. */
+    private static void check(String what, String got, String expected) {
+        final boolean ok = expected.startsWith("!") ? got.startsWith("!") && got.contains(expected.substring(1))
+                                                    : got.equals(expected);
+        System.out.println((ok ? "ok: " : "FAIL: ") + what + (ok ? "" : "\n  expected " + expected + "\n  got      " + got));
+        if (!ok) failures++;
+    }
+
     private static void row(String what, byte[] page, String expected) {
         String got;
         try {
@@ -33,17 +45,40 @@ public final class PageReaderTest {
         } catch (PageReader.Problem p) {
             got = "!" + p.getMessage();
         }
-        final boolean ok = expected.startsWith("!") ? got.startsWith("!") && got.contains(expected.substring(1))
-                                                    : got.equals(expected);
-        System.out.println((ok ? "ok: " : "FAIL: ") + what + (ok ? "" : "\n  expected " + expected + "\n  got      " + got));
-        if (!ok) failures++;
+        check(what, got, expected);
     }
 
     private static void row(String what, String page, String expected) {
         row(what, page.getBytes(StandardCharsets.UTF_8), expected);
     }
 
+    /** A sparse page of `size` bytes that opens with an applet: the limit is on the bytes, not the tags. */
+    private static void sized(String what, long size, String expected) {
+        String got;
+        try {
+            final Path file = Files.createTempFile("page", ".html");
+            try (RandomAccessFile f = new RandomAccessFile(file.toFile(), "rw")) {
+                f.write("<applet code=Big width=1 height=1>".getBytes(StandardCharsets.US_ASCII));
+                f.setLength(size);
+            }
+            try {
+                got = summary(PageReader.read(PageReader.decode(PageReader.load(file)), "T.html"));
+            } catch (PageReader.Problem p) {
+                got = "!" + p.getMessage();
+            } finally {
+                Files.delete(file);
+            }
+        } catch (IOException e) {
+            got = "!!" + e;
+        }
+        check(what, got, expected);
+    }
+
     public static void main(String[] args) {
+        sized("a page of exactly the limit is read", PageReader.MAX_PAGE_BYTES, "Big|||1x1||");
+        sized("a page one byte over the limit is refused", PageReader.MAX_PAGE_BYTES + 1L,
+              "!は大きすぎるため読めません。\n読めるのは 16 MiB までのページです。");
+        sized("a page of several GB is refused", 6L << 30, "!は大きすぎるため読めません。");
         row("plain applet with .class", "<applet code=\"Hello.class\" width=\"300\" height=\"200\"></applet>",
             "Hello|||300x200||");
         row("tags and attributes in any case, unquoted and single-quoted values",
@@ -58,10 +93,10 @@ public final class PageReaderTest {
         row("package name with dots", "<applet code=\"pkg.sub.Cls\" width=5 height=5>", "pkg.sub.Cls|||5x5||");
         row("a Shift_JIS page told by its meta",
             ("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">"
-             + "<applet code=J width=9 height=9><param name=text value=\"こんにちは①\"></applet>").getBytes(kSjis),
+             + "<applet code=J width=9 height=9><param name=text value=\"こんにちは①\"></applet>").getBytes(SJIS),
             "J|||9x9||text=こんにちは①");
         row("a Shift_JIS page without a meta",
-            "<applet code=J width=9 height=9><param name=text value=\"日本語\"></applet>".getBytes(kSjis),
+            "<applet code=J width=9 height=9><param name=text value=\"日本語\"></applet>".getBytes(SJIS),
             "J|||9x9||text=日本語");
         row("a UTF-8 page with a byte order mark",
             "\uFEFF<meta charset=utf-8><applet code=U width=3 height=4><param name=t value='表示'></applet>",

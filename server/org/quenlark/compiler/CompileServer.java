@@ -3,6 +3,8 @@
 // a private folder.
 package org.quenlark.compiler;
 
+import java.io.FileDescriptor;
+import java.io.FileOutputStream;
 import java.io.IOException;
 import java.io.InputStream;
 import java.io.PrintStream;
@@ -32,13 +34,22 @@ import java.util.spi.ToolProvider;
  * client's working folder. It ends when its standard input closes (Quenlark
  * is gone), after a long idle time, and when a compile is abandoned (the
  * compiler cannot be interrupted; Quenlark starts a fresh server at the next
- * compile).
+ * compile). It retires, leaving the mark by which Quenlark replaces it,
+ * after a compile that ran foreign code (a processor or plugin, which may
+ * have changed anything in this JVM), and after one the compiler ended with
+ * an error of its own.
  */
 public final class CompileServer {
-    static final String SOCKET = "socket";
-    static final String LINK = "cwd";
-    static final long IDLE_MS = Long.getLong("quenlark.idleMinutes", 60) * 60_000L;
-    static final int EXIT_ABANDONED = 3;
+    static final long kIdleMs = Long.getLong("quenlark.idleMinutes", 60) * 60_000L;
+    // The log (the server's standard output and error) is emptied when it
+    // grows beyond this, whoever writes to it.
+    static final long kLogLimit = 4L << 20;
+    // The longest socket path the system binds (the rest of sockaddr_un).
+    static final int kSocketPathLimit = 107;
+    // javac's own exit statuses for a compile it could not finish: a lack
+    // of system resources (memory, stack), or a fault of the compiler.
+    static final int kStatusSystemError = 3;
+    static final int kStatusAbnormal = 4;
 
     private final ReentrantLock compileLock = new ReentrantLock();
     private final Path folder;
@@ -47,6 +58,7 @@ public final class CompileServer {
     private final UserPrincipal owner;
     private volatile long lastActivity = System.nanoTime();
     private long compiles;
+    private ForeignCode foreign;
 
     private CompileServer(Path folder) throws IOException {
         this.folder = folder;
@@ -61,24 +73,31 @@ public final class CompileServer {
         // What the javac launcher tells the compiler: where the JDK lies, so
         // that the class path defaults to "." rather than to this jar.
         System.setProperty("application.home", System.getProperty("java.home"));
+        // What is printed outside a compile goes to the log, a bounded share.
+        System.setOut(new PrintStream(new BoundedOutput(new FileOutputStream(FileDescriptor.out)), true));
+        System.setErr(new PrintStream(new BoundedOutput(new FileOutputStream(FileDescriptor.err)), true));
         new CompileServer(Path.of(args[0])).serve();
     }
 
     private void serve() throws Exception {
-        // One server per folder: a second one leaves at once.
-        FileChannel lockFile = FileChannel.open(folder.resolve("lock"), StandardOpenOption.CREATE, StandardOpenOption.WRITE);
-        FileLock lock = lockFile.tryLock();
-        if (lock == null) System.exit(1);
         watchStandardInput();
+        // One server per folder: one started while the one it replaces is
+        // still ending waits for it.
+        FileChannel lockFile = FileChannel.open(folder.resolve(Protocol.kLockName), StandardOpenOption.CREATE,
+                StandardOpenOption.WRITE);
+        FileLock lock = lockFile.lock();
         pointLink(folder.toString());
         warmUp();
-        Path socket = folder.resolve(SOCKET);
-        Path fresh = folder.resolve(SOCKET + ".new");
+        foreign = ForeignCode.watch();
+        Path socket = folder.resolve(Protocol.kSocketName);
+        Path fresh = folder.resolve(Protocol.kSocketName + ".new");
         Files.deleteIfExists(fresh);
         ServerSocketChannel server = ServerSocketChannel.open(StandardProtocolFamily.UNIX);
         // Bound under another name and renamed once it listens, so that a
-        // client never finds a socket that refuses it.
-        server.bind(UnixDomainSocketAddress.of(fresh));
+        // client never finds a socket that refuses it. A path too long for a
+        // socket address is bound through the process's own working folder,
+        // which is this folder.
+        server.bind(UnixDomainSocketAddress.of(bindable(fresh)));
         Files.move(fresh, socket, StandardCopyOption.REPLACE_EXISTING, StandardCopyOption.ATOMIC_MOVE);
         Object boundKey = Files.readAttributes(socket, "unix:ino").get("ino");
         Runtime.getRuntime().addShutdownHook(new Thread(() -> {
@@ -96,6 +115,16 @@ public final class CompileServer {
             t.setDaemon(true);
             t.start();
         }
+    }
+
+    // The path a socket is bound at: itself, or when it is too long for a
+    // socket address, the same file reached through /proc (as the client
+    // reaches it).
+    private Path bindable(Path socket) throws IOException {
+        if (socket.toString().getBytes(StandardCharsets.UTF_8).length <= kSocketPathLimit) return socket;
+        Path cwd = Path.of("/proc/self/cwd");
+        if (!Files.isSameFile(cwd, folder)) throw new IOException(socket + ": too long a path for a socket");
+        return cwd.resolve(socket.getFileName());
     }
 
     // Quenlark holds the other end of the standard input: end of file means
@@ -120,7 +149,7 @@ public final class CompileServer {
     private void watchIdleTime() {
         Thread t = new Thread(() -> {
             for (;;) {
-                long left = IDLE_MS - (System.nanoTime() - lastActivity) / 1_000_000L;
+                long left = kIdleMs - (System.nanoTime() - lastActivity) / 1_000_000L;
                 if (left <= 0 && !compileLock.isLocked()) System.exit(0);
                 try {
                     Thread.sleep(Math.max(left, 1000));
@@ -175,20 +204,38 @@ public final class CompileServer {
             CompileRequest request = CompileRequest.read(channel);
             FrameSink sink = new FrameSink(channel);
             if (request == null) {
-                sink.reply('R');
+                sink.reply(Protocol.kRefused);
             } else if (request.status) {
                 sink.status("pid=" + ProcessHandle.current().pid() + " compiles=" + compiles + "\n");
             } else if (!request.javac.equals(javacPath.toString())) {
-                sink.reply('R');  // another JDK's javac: the client runs that one
+                sink.reply(Protocol.kRefused);  // another JDK's javac: the client runs that one
             } else if (!compileLock.tryLock()) {
-                sink.reply('B');  // an abandoned compile still runs: the client runs javac
+                sink.reply(Protocol.kBusy);  // an abandoned compile still runs: the client runs javac
             } else {
                 try {
-                    sink.reply('A');
+                    sink.reply(Protocol.kAccepted);
                     AtomicBoolean done = new AtomicBoolean();
                     watchForAbandon(channel, done);
-                    int status = compileWithKeepAlive(request, sink, done);
-                    sink.exit(status);
+                    if (foreign != null) foreign.takeSeen();
+                    Integer status = compileWithKeepAlive(request, sink, done);
+                    boolean ranForeignCode = foreign == null || foreign.takeSeen();
+                    boolean finished =
+                            status != null && status != kStatusSystemError && status != kStatusAbnormal;
+                    boolean retire = ranForeignCode || status == null || status == kStatusAbnormal;
+                    // The log bounded and the server retired before the
+                    // answer, so that the client's next compile finds them so.
+                    checkLog();
+                    if (retire) retire();
+                    try {
+                        if (finished) {
+                            ++compiles;
+                            sink.exit(status);
+                        } else {
+                            sink.toJavac();
+                        }
+                    } finally {
+                        if (retire) Runtime.getRuntime().halt(0);
+                    }
                 } finally {
                     compileLock.unlock();
                     lastActivity = System.nanoTime();
@@ -211,16 +258,22 @@ public final class CompileServer {
             } catch (IOException e) {
                 // Treated as the end.
             }
-            if (!done.get()) Runtime.getRuntime().halt(EXIT_ABANDONED);
+            if (!done.get()) Runtime.getRuntime().halt(Protocol.kExitAbandoned);
         }, "abandon");
         t.setDaemon(true);
         t.start();
     }
 
-    private int compileWithKeepAlive(CompileRequest request, FrameSink sink, AtomicBoolean done)
-            throws IOException {
-        int[] status = {4};
-        Thread worker = new Thread(null, () -> status[0] = compile(request, sink), "compile", 0);
+    // The compiler's exit status, or null when the compile ended in a throw.
+    private Integer compileWithKeepAlive(CompileRequest request, FrameSink sink, AtomicBoolean done) {
+        Integer[] status = {null};
+        Thread worker = new Thread(null, () -> {
+            try {
+                status[0] = compile(request, sink);
+            } catch (Throwable e) {
+                status[0] = null;  // anything, an Error above all: javac runs
+            }
+        }, "compile", 0);
         worker.start();
         try {
             // A beat every second tells the client the server is alive during
@@ -229,6 +282,7 @@ public final class CompileServer {
             while (true) {
                 worker.join(1000);
                 if (!worker.isAlive()) break;
+                checkLog();
                 try {
                     if (beats) sink.keepAlive();
                 } catch (IOException gone) {
@@ -257,8 +311,8 @@ public final class CompileServer {
             if (request.classPath == null) System.clearProperty("env.class.path");
             else System.setProperty("env.class.path", request.classPath);
             Locale.setDefault(request.locale);
-            PrintStream out = new PrintStream(sink.stream('O'), true, StandardCharsets.UTF_8);
-            PrintStream err = new PrintStream(sink.stream('E'), true, StandardCharsets.UTF_8);
+            PrintStream out = new PrintStream(sink.stream(Protocol.kFrameOut), true, StandardCharsets.UTF_8);
+            PrintStream err = new PrintStream(sink.stream(Protocol.kFrameErr), true, StandardCharsets.UTF_8);
             System.setOut(out);
             System.setErr(err);
             PrintWriter outWriter = new PrintWriter(out, true);
@@ -268,10 +322,9 @@ public final class CompileServer {
             errWriter.flush();
             out.flush();
             err.flush();
-            ++compiles;
             return status;
         } catch (IOException e) {
-            return 3;
+            return kStatusSystemError;
         } finally {
             System.setOut(oldOut);
             System.setErr(oldErr);
@@ -279,11 +332,37 @@ public final class CompileServer {
         }
     }
 
+    // Leaves for good: the mark tells Quenlark to start a fresh server, and
+    // without the socket no client finds this one meanwhile.
+    private void retire() {
+        try {
+            Files.newByteChannel(folder.resolve(Protocol.kStaleName), StandardOpenOption.CREATE,
+                    StandardOpenOption.WRITE).close();
+            Files.deleteIfExists(folder.resolve(Protocol.kSocketName));
+        } catch (IOException | RuntimeException e) {
+            // The end of this process tells Quenlark all the same.
+        }
+    }
+
+    // Empties the log once it grows beyond its limit (Quenlark opens it for
+    // appending, so that writes go on from its new end).
+    private void checkLog() {
+        Path log = folder.resolve(Protocol.kLogName);
+        try {
+            if (Files.size(log) <= kLogLimit) return;
+            try (FileChannel c = FileChannel.open(log, StandardOpenOption.WRITE)) {
+                c.truncate(0);
+            }
+        } catch (IOException | RuntimeException e) {
+            // No log to bound.
+        }
+    }
+
     // Points the link "cwd" at the client's folder: made under a new name,
     // then renamed over the old link.
     private void pointLink(String cwd) throws IOException {
-        Path link = folder.resolve(LINK);
-        Path fresh = folder.resolve(LINK + ".new");
+        Path link = folder.resolve(Protocol.kLinkName);
+        Path fresh = folder.resolve(Protocol.kLinkName + ".new");
         Files.deleteIfExists(fresh);
         Files.createSymbolicLink(fresh, Path.of(cwd));
         Files.move(fresh, link, StandardCopyOption.REPLACE_EXISTING, StandardCopyOption.ATOMIC_MOVE);

@@ -4,7 +4,7 @@ package org.quenlark.viewer;
 
 public final class Main {
     /** The exit code that tells the script to look for another viewer. */
-    static final int kNoAppletApi = 78;
+    static final int NO_APPLET_API = 78;
 
     private Main() {}
 
@@ -12,7 +12,7 @@ public final class Main {
         try {
             Class.forName("java.applet.Applet", false, ClassLoader.getPlatformClassLoader());
         } catch (ClassNotFoundException | LinkageError gone) {
-            System.exit(kNoAppletApi);
+            System.exit(NO_APPLET_API);
         }
         if (args.length != 1) {
             System.out.println("使い方: java -jar quenlark-viewer.jar ページ.html");
@@ -24,7 +24,8 @@ public final class Main {
         }
         // The page is read while the window system starts up; started on this
         // thread, the window system names the windows' class after this program.
-        new Thread(() -> Viewer.run(args[0]), "page").start();
+        final Output output = Output.install();
+        new Thread(() -> new Viewer(output).run(args[0]), "page").start();
         java.awt.Toolkit.getDefaultToolkit();
         // So are the Japanese glyphs of the menu and the status line.
         new java.awt.Font(java.awt.Font.DIALOG, java.awt.Font.PLAIN, 12)

@@ -2,11 +2,15 @@
 // parameters, in the page's own character set.
 package org.quenlark.viewer;
 
+import java.io.IOException;
+import java.io.InputStream;
 import java.nio.ByteBuffer;
 import java.nio.charset.CharacterCodingException;
 import java.nio.charset.Charset;
 import java.nio.charset.CodingErrorAction;
 import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
 import java.util.ArrayDeque;
 import java.util.ArrayList;
 import java.util.Deque;
@@ -42,18 +46,18 @@ final class PageReader {
         }
     }
 
-    private static final Charset kWindows31j = Charset.forName("windows-31j");
-    private static final Pattern kMetaCharset =
+    private static final Charset WINDOWS_31J = Charset.forName("windows-31j");
+    private static final Pattern META_CHARSET =
         Pattern.compile("<meta[^>]*?charset\\s*=\\s*[\"']?\\s*([A-Za-z0-9_.:\\-]+)", Pattern.CASE_INSENSITIVE);
 
     /** The page's character set: its meta charset, else UTF-8 when valid, else windows-31j. */
     static Charset charsetOf(byte[] bytes) {
         final String head = new String(bytes, 0, Math.min(bytes.length, 8192), StandardCharsets.ISO_8859_1);
-        final Matcher m = kMetaCharset.matcher(head);
+        final Matcher m = META_CHARSET.matcher(head);
         if (m.find()) {
             final String name = m.group(1).toLowerCase(Locale.ROOT);
             // Pages written on Windows hold its extensions of Shift_JIS too.
-            if (name.matches("shift[_-]?jis|x-sjis|sjis|ms_?932|cp932|windows-31j|csshiftjis")) return kWindows31j;
+            if (name.matches("shift[_-]?jis|x-sjis|sjis|ms_?932|cp932|windows-31j|csshiftjis")) return WINDOWS_31J;
             try {
                 return Charset.forName(name);
             } catch (IllegalArgumentException unknown) {
@@ -67,7 +71,7 @@ final class PageReader {
                 .decode(ByteBuffer.wrap(bytes));
             return StandardCharsets.UTF_8;
         } catch (CharacterCodingException notUtf8) {
-            return kWindows31j;
+            return WINDOWS_31J;
         }
     }
 
@@ -75,6 +79,28 @@ final class PageReader {
         String text = new String(bytes, charsetOf(bytes));
         if (text.startsWith("\uFEFF")) text = text.substring(1);
         return text;
+    }
+
+    /** The largest page read; a bigger one is refused before it fills the memory. */
+    static final int MAX_PAGE_BYTES = 16 << 20;
+
+    /**
+     * The bytes of the page at `file`, read up to one byte past the limit
+     * whatever size the file system tells (a pipe or a growing file has none).
+     */
+    static byte[] load(Path file) throws IOException, Problem {
+        final byte[] bytes;
+        try (InputStream in = Files.newInputStream(file)) {
+            if (Files.isRegularFile(file) && Files.size(file) > MAX_PAGE_BYTES) throw tooBig(file);
+            bytes = in.readNBytes(MAX_PAGE_BYTES + 1);
+        }
+        if (bytes.length > MAX_PAGE_BYTES) throw tooBig(file);
+        return bytes;
+    }
+
+    private static Problem tooBig(Path file) {
+        return new Problem("ページ " + file + " は大きすぎるため読めません。\n読めるのは "
+                           + (MAX_PAGE_BYTES >> 20) + " MiB までのページです。");
     }
 
     /** Every applet of the page, in order; `page` names the page in messages. */
