@@ -105,7 +105,7 @@ public final class CompileRequestTest {
             {"cut off in a field", Arrays.copyOf(compile("/w", "C", null, null, null, "A.java"), 30), "cut off"},
             {"a field longer than allowed",
                 ByteBuffer.allocate(9).put("QLK1C".getBytes(StandardCharsets.US_ASCII))
-                    .putInt(Protocol.kMaxField + 1).array(), "broken: field too long"},
+                    .putInt(Protocol.MAX_FIELD + 1).array(), "broken: field too long"},
         };
         for (Object[] row : rows) {
             String got = read((byte[]) row[1]);
@@ -113,7 +113,7 @@ public final class CompileRequestTest {
         }
         // More arguments than allowed: refused before any is read.
         byte[] many = compile("/w", "C", null, null, null);
-        ByteBuffer.wrap(many).putInt(many.length - 4, Protocol.kMaxArgs + 1);
+        ByteBuffer.wrap(many).putInt(many.length - 4, Protocol.MAX_ARGS + 1);
         String got = read(many);
         check("more arguments than allowed", got.equals("refused"), got);
     }
@@ -124,8 +124,14 @@ public final class CompileRequestTest {
         Map<String, String> found = new HashMap<>();
         Pattern p = Pattern.compile("inline constexpr [a-z ]+\\*? ?(k\\w+) = (\"[^\"]*\"|'.'|[0-9<> ]+);");
         Matcher m = p.matcher(Files.readString(header));
-        while (m.find()) found.put(m.group(1), m.group(2));
+        while (m.find()) found.put(javaName(m.group(1)), m.group(2));
         return found;
+    }
+
+    // The header's kFrameJavac is the server's FRAME_JAVAC: each language
+    // names its constants as it does elsewhere.
+    private static String javaName(String headerName) {
+        return headerName.substring(1).replaceAll("(?<=[a-z0-9])(?=[A-Z])", "_").toUpperCase(java.util.Locale.ROOT);
     }
 
     private static String javaConstant(Field f) throws IllegalAccessException {

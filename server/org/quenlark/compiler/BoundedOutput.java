@@ -6,7 +6,7 @@ import java.io.IOException;
 import java.io.OutputStream;
 
 final class BoundedOutput extends OutputStream {
-    static final long kShare = 1L << 20;
+    static final long SHARE = 1L << 20;
 
     private final OutputStream out;
     private long written;
@@ -22,7 +22,7 @@ final class BoundedOutput extends OutputStream {
 
     @Override
     public synchronized void write(byte[] b, int off, int len) throws IOException {
-        int n = (int) Math.max(0, Math.min(len, kShare - written));
+        int n = (int) Math.max(0, Math.min(len, SHARE - written));
         if (n == 0) return;
         written += n;
         out.write(b, off, n);

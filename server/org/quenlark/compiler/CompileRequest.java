@@ -22,10 +22,10 @@ import java.util.regex.Pattern;
  * arguments and each argument.
  */
 final class CompileRequest {
-    private static final Pattern kLanguage = Pattern.compile("[a-z]{2,8}");
-    private static final Pattern kCountry = Pattern.compile("[A-Z]{2}|[0-9]{3}");
+    private static final Pattern LANGUAGE = Pattern.compile("[a-z]{2,8}");
+    private static final Pattern COUNTRY = Pattern.compile("[A-Z]{2}|[0-9]{3}");
     // What separates the paths of a list or an option from its value.
-    private static final Pattern kPathSeparators = Pattern.compile("[:=,]");
+    private static final Pattern PATH_SEPARATORS = Pattern.compile("[:=,]");
 
     boolean status;
     String javac;
@@ -46,15 +46,15 @@ final class CompileRequest {
     // (the client then runs javac): an unknown kind or locale, a field left
     // out, or a path that leads out of the working folder.
     static CompileRequest read(ReadableByteChannel in) throws IOException {
-        byte[] head = bytes(in, Protocol.kMagic.length() + 1);
-        if (!new String(head, 0, head.length - 1, StandardCharsets.US_ASCII).equals(Protocol.kMagic)) return null;
+        byte[] head = bytes(in, Protocol.MAGIC.length() + 1);
+        if (!new String(head, 0, head.length - 1, StandardCharsets.US_ASCII).equals(Protocol.MAGIC)) return null;
         CompileRequest r = new CompileRequest();
         final char kind = (char) head[head.length - 1];
-        if (kind == Protocol.kRequestState) {
+        if (kind == Protocol.REQUEST_STATE) {
             r.status = true;
             return r;
         }
-        if (kind != Protocol.kRequestCompile) return null;
+        if (kind != Protocol.REQUEST_COMPILE) return null;
         r.javac = string(in);
         r.cwd = string(in);
         String localeName = string(in);
@@ -63,7 +63,7 @@ final class CompileRequest {
         r.classPath = string(in);
         int count = number(in);
         if (r.javac == null || r.cwd == null || !r.cwd.startsWith("/") || localeName == null || count < 0
-                || count > Protocol.kMaxArgs) return null;
+                || count > Protocol.MAX_ARGS) return null;
         r.args = new String[count];
         for (int i = 0; i < count; ++i) {
             r.args[i] = string(in);
@@ -88,7 +88,7 @@ final class CompileRequest {
         String language = bar < 0 ? name : name.substring(0, bar);
         String country = bar < 0 ? "" : name.substring(bar + 1);
         if (language.equals("C") || language.equals("POSIX")) language = "en";
-        if (!kLanguage.matcher(language).matches() || !(country.isEmpty() || kCountry.matcher(country).matches()))
+        if (!LANGUAGE.matcher(language).matches() || !(country.isEmpty() || COUNTRY.matcher(country).matches()))
             return null;
         if (languageOverride != null) language = languageOverride;
         if (countryOverride != null) country = countryOverride;
@@ -108,7 +108,7 @@ final class CompileRequest {
     // folder. javac gives the result of such a compile.
     static boolean climbs(String argument) {
         if (argument == null) return false;
-        for (String part : kPathSeparators.split(argument, -1)) {
+        for (String part : PATH_SEPARATORS.split(argument, -1)) {
             if (part.isEmpty() || part.startsWith("/")) continue;
             try {
                 if (Path.of(part).normalize().startsWith("..")) return true;
@@ -134,7 +134,7 @@ final class CompileRequest {
     private static String string(ReadableByteChannel in) throws IOException {
         int n = number(in);
         if (n == -1) return null;
-        if (n < 0 || n > Protocol.kMaxField) throw new IOException("field too long");
+        if (n < 0 || n > Protocol.MAX_FIELD) throw new IOException("field too long");
         return new String(bytes(in, n), StandardCharsets.UTF_8);
     }
 }

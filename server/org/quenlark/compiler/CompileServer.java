@@ -40,16 +40,16 @@ import java.util.spi.ToolProvider;
  * an error of its own.
  */
 public final class CompileServer {
-    static final long kIdleMs = Long.getLong("quenlark.idleMinutes", 60) * 60_000L;
+    static final long IDLE_MS = Long.getLong("quenlark.idleMinutes", 60) * 60_000L;
     // The log (the server's standard output and error) is emptied when it
     // grows beyond this, whoever writes to it.
-    static final long kLogLimit = 4L << 20;
+    static final long LOG_LIMIT = 4L << 20;
     // The longest socket path the system binds (the rest of sockaddr_un).
-    static final int kSocketPathLimit = 107;
+    static final int SOCKET_PATH_LIMIT = 107;
     // javac's own exit statuses for a compile it could not finish: a lack
     // of system resources (memory, stack), or a fault of the compiler.
-    static final int kStatusSystemError = 3;
-    static final int kStatusAbnormal = 4;
+    static final int STATUS_SYSTEM_ERROR = 3;
+    static final int STATUS_ABNORMAL = 4;
 
     private final ReentrantLock compileLock = new ReentrantLock();
     private final Path folder;
@@ -83,14 +83,14 @@ public final class CompileServer {
         watchStandardInput();
         // One server per folder: one started while the one it replaces is
         // still ending waits for it.
-        FileChannel lockFile = FileChannel.open(folder.resolve(Protocol.kLockName), StandardOpenOption.CREATE,
+        FileChannel lockFile = FileChannel.open(folder.resolve(Protocol.LOCK_NAME), StandardOpenOption.CREATE,
                 StandardOpenOption.WRITE);
         FileLock lock = lockFile.lock();
         pointLink(folder.toString());
         warmUp();
         foreign = ForeignCode.watch();
-        Path socket = folder.resolve(Protocol.kSocketName);
-        Path fresh = folder.resolve(Protocol.kSocketName + ".new");
+        Path socket = folder.resolve(Protocol.SOCKET_NAME);
+        Path fresh = folder.resolve(Protocol.SOCKET_NAME + ".new");
         Files.deleteIfExists(fresh);
         ServerSocketChannel server = ServerSocketChannel.open(StandardProtocolFamily.UNIX);
         // Bound under another name and renamed once it listens, so that a
@@ -121,7 +121,7 @@ public final class CompileServer {
     // socket address, the same file reached through /proc (as the client
     // reaches it).
     private Path bindable(Path socket) throws IOException {
-        if (socket.toString().getBytes(StandardCharsets.UTF_8).length <= kSocketPathLimit) return socket;
+        if (socket.toString().getBytes(StandardCharsets.UTF_8).length <= SOCKET_PATH_LIMIT) return socket;
         Path cwd = Path.of("/proc/self/cwd");
         if (!Files.isSameFile(cwd, folder)) throw new IOException(socket + ": too long a path for a socket");
         return cwd.resolve(socket.getFileName());
@@ -149,7 +149,7 @@ public final class CompileServer {
     private void watchIdleTime() {
         Thread t = new Thread(() -> {
             for (;;) {
-                long left = kIdleMs - (System.nanoTime() - lastActivity) / 1_000_000L;
+                long left = IDLE_MS - (System.nanoTime() - lastActivity) / 1_000_000L;
                 if (left <= 0 && !compileLock.isLocked()) System.exit(0);
                 try {
                     Thread.sleep(Math.max(left, 1000));
@@ -204,24 +204,24 @@ public final class CompileServer {
             CompileRequest request = CompileRequest.read(channel);
             FrameSink sink = new FrameSink(channel);
             if (request == null) {
-                sink.reply(Protocol.kRefused);
+                sink.reply(Protocol.REFUSED);
             } else if (request.status) {
                 sink.status("pid=" + ProcessHandle.current().pid() + " compiles=" + compiles + "\n");
             } else if (!request.javac.equals(javacPath.toString())) {
-                sink.reply(Protocol.kRefused);  // another JDK's javac: the client runs that one
+                sink.reply(Protocol.REFUSED);  // another JDK's javac: the client runs that one
             } else if (!compileLock.tryLock()) {
-                sink.reply(Protocol.kBusy);  // an abandoned compile still runs: the client runs javac
+                sink.reply(Protocol.BUSY);  // an abandoned compile still runs: the client runs javac
             } else {
                 try {
-                    sink.reply(Protocol.kAccepted);
+                    sink.reply(Protocol.ACCEPTED);
                     AtomicBoolean done = new AtomicBoolean();
                     watchForAbandon(channel, done);
                     if (foreign != null) foreign.takeSeen();
                     Integer status = compileWithKeepAlive(request, sink, done);
                     boolean ranForeignCode = foreign == null || foreign.takeSeen();
                     boolean finished =
-                            status != null && status != kStatusSystemError && status != kStatusAbnormal;
-                    boolean retire = ranForeignCode || status == null || status == kStatusAbnormal;
+                            status != null && status != STATUS_SYSTEM_ERROR && status != STATUS_ABNORMAL;
+                    boolean retire = ranForeignCode || status == null || status == STATUS_ABNORMAL;
                     // The log bounded and the server retired before the
                     // answer, so that the client's next compile finds them so.
                     checkLog();
@@ -258,7 +258,7 @@ public final class CompileServer {
             } catch (IOException e) {
                 // Treated as the end.
             }
-            if (!done.get()) Runtime.getRuntime().halt(Protocol.kExitAbandoned);
+            if (!done.get()) Runtime.getRuntime().halt(Protocol.EXIT_ABANDONED);
         }, "abandon");
         t.setDaemon(true);
         t.start();
@@ -311,8 +311,8 @@ public final class CompileServer {
             if (request.classPath == null) System.clearProperty("env.class.path");
             else System.setProperty("env.class.path", request.classPath);
             Locale.setDefault(request.locale);
-            PrintStream out = new PrintStream(sink.stream(Protocol.kFrameOut), true, StandardCharsets.UTF_8);
-            PrintStream err = new PrintStream(sink.stream(Protocol.kFrameErr), true, StandardCharsets.UTF_8);
+            PrintStream out = new PrintStream(sink.stream(Protocol.FRAME_OUT), true, StandardCharsets.UTF_8);
+            PrintStream err = new PrintStream(sink.stream(Protocol.FRAME_ERR), true, StandardCharsets.UTF_8);
             System.setOut(out);
             System.setErr(err);
             PrintWriter outWriter = new PrintWriter(out, true);
@@ -324,7 +324,7 @@ public final class CompileServer {
             err.flush();
             return status;
         } catch (IOException e) {
-            return kStatusSystemError;
+            return STATUS_SYSTEM_ERROR;
         } finally {
             System.setOut(oldOut);
             System.setErr(oldErr);
@@ -336,9 +336,9 @@ public final class CompileServer {
     // without the socket no client finds this one meanwhile.
     private void retire() {
         try {
-            Files.newByteChannel(folder.resolve(Protocol.kStaleName), StandardOpenOption.CREATE,
+            Files.newByteChannel(folder.resolve(Protocol.STALE_NAME), StandardOpenOption.CREATE,
                     StandardOpenOption.WRITE).close();
-            Files.deleteIfExists(folder.resolve(Protocol.kSocketName));
+            Files.deleteIfExists(folder.resolve(Protocol.SOCKET_NAME));
         } catch (IOException | RuntimeException e) {
             // The end of this process tells Quenlark all the same.
         }
@@ -347,9 +347,9 @@ public final class CompileServer {
     // Empties the log once it grows beyond its limit (Quenlark opens it for
     // appending, so that writes go on from its new end).
     private void checkLog() {
-        Path log = folder.resolve(Protocol.kLogName);
+        Path log = folder.resolve(Protocol.LOG_NAME);
         try {
-            if (Files.size(log) <= kLogLimit) return;
+            if (Files.size(log) <= LOG_LIMIT) return;
             try (FileChannel c = FileChannel.open(log, StandardOpenOption.WRITE)) {
                 c.truncate(0);
             }
@@ -361,8 +361,8 @@ public final class CompileServer {
     // Points the link "cwd" at the client's folder: made under a new name,
     // then renamed over the old link.
     private void pointLink(String cwd) throws IOException {
-        Path link = folder.resolve(Protocol.kLinkName);
-        Path fresh = folder.resolve(Protocol.kLinkName + ".new");
+        Path link = folder.resolve(Protocol.LINK_NAME);
+        Path fresh = folder.resolve(Protocol.LINK_NAME + ".new");
         Files.deleteIfExists(fresh);
         Files.createSymbolicLink(fresh, Path.of(cwd));
         Files.move(fresh, link, StandardCopyOption.REPLACE_EXISTING, StandardCopyOption.ATOMIC_MOVE);

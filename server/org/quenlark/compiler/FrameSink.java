@@ -19,13 +19,13 @@ import java.util.ArrayDeque;
  * request gets 'S', a length and a line of text.
  *
  * The compiler's output is held back until the compile ends, up to
- * {@link #kHeldBytes}: a compile that fails for want of resources reports
+ * {@link #HELD_BYTES}: a compile that fails for want of resources reports
  * it at the end of its output, and that report, which javac would word
  * differently, must never reach the client. Beyond that much output the
  * oldest frames go out at once.
  */
 class FrameSink {
-    static final int kHeldBytes = 1 << 20;
+    static final int HELD_BYTES = 1 << 20;
 
     private final WritableByteChannel channel;
     private final ArrayDeque<byte[]> held = new ArrayDeque<>();
@@ -42,11 +42,11 @@ class FrameSink {
 
     void status(String text) throws IOException {
         byte[] b = text.getBytes(StandardCharsets.UTF_8);
-        send(Protocol.kFrameState, b, 0, b.length, true);
+        send(Protocol.FRAME_STATE, b, 0, b.length, true);
     }
 
     void keepAlive() throws IOException {
-        send(Protocol.kFrameBeat, null, 0, 0, false);
+        send(Protocol.FRAME_BEAT, null, 0, 0, false);
     }
 
     // The last frame: the held output, then the status. Whatever the
@@ -56,7 +56,7 @@ class FrameSink {
         ended = true;
         while (!held.isEmpty()) write(ByteBuffer.wrap(held.poll()));
         heldBytes = 0;
-        write(ByteBuffer.allocate(5).put((byte) Protocol.kFrameExit).putInt(status).flip());
+        write(ByteBuffer.allocate(5).put((byte) Protocol.FRAME_EXIT).putInt(status).flip());
     }
 
     // The last frame of a compile the client must give to javac: the held
@@ -65,7 +65,7 @@ class FrameSink {
         ended = true;
         held.clear();
         heldBytes = 0;
-        send(Protocol.kFrameJavac, null, 0, 0, false);
+        send(Protocol.FRAME_JAVAC, null, 0, 0, false);
     }
 
     // Each write of the compiler's streams becomes one frame, so the client
@@ -89,7 +89,7 @@ class FrameSink {
         byte[] frame = ByteBuffer.allocate(5 + len).put((byte) kind).putInt(len).put(b, off, len).array();
         held.add(frame);
         heldBytes += frame.length;
-        while (heldBytes > kHeldBytes) {
+        while (heldBytes > HELD_BYTES) {
             byte[] oldest = held.poll();
             heldBytes -= oldest.length;
             write(ByteBuffer.wrap(oldest));

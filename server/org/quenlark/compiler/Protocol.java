@@ -8,34 +8,34 @@ final class Protocol {
 
     // The server's private folder inside the user's run-time folder, and the
     // files in it.
-    static final String kFolderName = "quenlark-compiler";
-    static final String kSocketName = "socket";
-    static final String kLinkName = "cwd";
-    static final String kLockName = "lock";
-    static final String kLogName = "log";
-    static final String kStaleName = "stale";
+    static final String FOLDER_NAME = "quenlark-compiler";
+    static final String SOCKET_NAME = "socket";
+    static final String LINK_NAME = "cwd";
+    static final String LOCK_NAME = "lock";
+    static final String LOG_NAME = "log";
+    static final String STALE_NAME = "stale";
 
     // A request: the magic, then its kind.
-    static final String kMagic = "QLK1";
-    static final char kRequestCompile = 'C';
-    static final char kRequestState = 'S';
+    static final String MAGIC = "QLK1";
+    static final char REQUEST_COMPILE = 'C';
+    static final char REQUEST_STATE = 'S';
     // The longest field and the most arguments a request may carry.
-    static final int kMaxField = 1 << 20;
-    static final int kMaxArgs = 100_000;
+    static final int MAX_FIELD = 1 << 20;
+    static final int MAX_ARGS = 100_000;
 
     // The first byte of an answer to a compile request.
-    static final char kAccepted = 'A';
-    static final char kBusy = 'B';
-    static final char kRefused = 'R';
+    static final char ACCEPTED = 'A';
+    static final char BUSY = 'B';
+    static final char REFUSED = 'R';
 
-    // The frames after kAccepted; kState answers a state request.
-    static final char kFrameOut = 'O';
-    static final char kFrameErr = 'E';
-    static final char kFrameBeat = 'K';
-    static final char kFrameExit = 'X';
-    static final char kFrameJavac = 'J';
-    static final char kFrameState = 'S';
+    // The frames after ACCEPTED; STATE answers a state request.
+    static final char FRAME_OUT = 'O';
+    static final char FRAME_ERR = 'E';
+    static final char FRAME_BEAT = 'K';
+    static final char FRAME_EXIT = 'X';
+    static final char FRAME_JAVAC = 'J';
+    static final char FRAME_STATE = 'S';
 
     // The server's own exit status when a client left in mid-compile.
-    static final int kExitAbandoned = 3;
+    static final int EXIT_ABANDONED = 3;
 }
