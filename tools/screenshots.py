@@ -1,5 +1,7 @@
 """Takes the README's pictures from the real program: the main window, the
-result window after a compile error, the settings dialog and the version box.
+result window after a compile error, the settings dialog, the version box, the
+notice above an old class's output and the status of a program waiting for
+input.
 
 Run through tools/screenshots.sh, which starts it under the private X server of
 the end-to-end tests (tests/e2e/run-in-xvfb.sh) with fresh HOME and XDG
@@ -34,6 +36,21 @@ with open(os.path.join(FOLDER, "Bad.java"), "w", encoding="utf-8") as f:
             "        System.out.println(\"x = \" + x);\n"
             "    }\n"
             "}\n")
+# A class compiled before its source was changed, and one that asks for input.
+with open(os.path.join(FOLDER, "Round.java"), "w", encoding="utf-8") as f:
+    f.write('public class Round {\n    public static void main(String[] args) {\n'
+            '        System.out.println("round 10");\n    }\n}\n')
+with open(os.path.join(FOLDER, "Ask.java"), "w", encoding="utf-8") as f:
+    f.write('import java.util.Scanner;\n\npublic class Ask {\n'
+            '    public static void main(String[] args) {\n        System.out.print("名前: ");\n'
+            '        System.out.flush();\n        String name = new Scanner(System.in).nextLine();\n'
+            '        System.out.println("こんにちは、" + name + " さん");\n    }\n}\n')
+subprocess.run(["javac", "Round.java", "Ask.java"], cwd=FOLDER, check=True)
+with open(os.path.join(FOLDER, "Round.java"), "w", encoding="utf-8") as f:
+    f.write('public class Round {\n    public static void main(String[] args) {\n'
+            '        System.out.println("round 11");\n    }\n}\n')
+later = os.stat(os.path.join(FOLDER, "Round.class")).st_mtime + 5
+os.utime(os.path.join(FOLDER, "Round.java"), (later, later))
 e.write_ini({"setting": {"JavaFileFolder0": FOLDER, "SelectedFolder": " 0"}})
 
 
@@ -134,6 +151,32 @@ time.sleep(0.5)
 shoot(VERSION, "version-box.png")
 e.key("Return", window=VERSION)
 e.wait_no_window(VERSION)
+
+
+
+def run_application(name):
+    e.activate_window(MAIN)
+    time.sleep(0.3)
+    name_box.queryComponent().grabFocus()
+    time.sleep(0.3)
+    e.key("ctrl+a")
+    e.type_text(name)
+    e.wait_for(lambda: e.text_of(name_box) == name, 5, what="the typed name")
+    e.press_key(MAIN, e.find(main, name="ｱﾌﾟﾘｹｰｼｮﾝ実行", role=pyatspi.ROLE_PUSH_BUTTON))
+
+
+# The old class runs, and the line above its output says so.
+run_application("Round")
+e.wait_for(lambda: "終了" in status(app), 60, 0.2, what="the old class's run to end")
+time.sleep(0.5)
+shoot(RESULT, "old-class.png")
+
+# A program that reads its input: the status says it waits for a line.
+run_application("Ask")
+e.wait_for(lambda: "入力を待っています" in status(app), 60, 0.2, what="the program to wait for input")
+time.sleep(0.5)
+shoot(RESULT, "waiting-for-input.png")
+e.key("ctrl+Pause", window=RESULT)
 
 e.close_window(MAIN)
 e.wait_exit(proc)
