@@ -404,7 +404,6 @@ void TestRunProcess::activityTellsAReadOfTheInput_data() {
     QTest::addColumn<bool>("reading");
     QTest::newRow("read") << QStringLiteral("read x; sleep 30") << QByteArray() << true;
     QTest::newRow("a child reads") << QStringLiteral("head -n 1; sleep 30") << QByteArray() << true;
-    QTest::newRow("sleeps") << QStringLiteral("sleep 30") << QByteArray() << false;
     QTest::newRow("has read its line")
         << QStringLiteral("read x; sleep 30") << QByteArray("Hanako\n") << false;
     QTest::newRow("reads another file")
