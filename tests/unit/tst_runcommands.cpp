@@ -388,8 +388,6 @@ void TestRunCommands::staleRule() {
 void TestRunCommands::appletPageClasses_data() {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("classes");
-    QTest::newRow("quoted, with .class")
-        << QStringLiteral("<applet code=\"Hello.class\" width=300>") << QStringList{"Hello"};
     QTest::newRow("bare, capitals, codebase beside")
         << QStringLiteral("<APPLET CODEBASE=\".\" CODE=Hello WIDTH=10></APPLET>") << QStringList{"Hello"};
     QTest::newRow("a package class in single quotes")
