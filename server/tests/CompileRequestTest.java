@@ -20,6 +20,7 @@ import java.util.HashMap;
 import java.util.Map;
 import java.util.regex.Matcher;
 import java.util.regex.Pattern;
+import java.util.stream.Stream;
 
 public final class CompileRequestTest {
     private static int failures;
@@ -51,15 +52,8 @@ public final class CompileRequestTest {
 
     private static byte[] compile(String cwd, String locale, String language, String country, String classPath,
             String... args) {
-        String[] fields = new String[6 + args.length];
-        fields[0] = "/usr/bin/javac";
-        fields[1] = cwd;
-        fields[2] = locale;
-        fields[3] = language;
-        fields[4] = country;
-        fields[5] = classPath;
-        System.arraycopy(args, 0, fields, 6, args.length);
-        return request("QLK1C", fields);
+        return request("QLK1C", Stream.concat(Stream.of("/usr/bin/javac", cwd, locale, language, country, classPath),
+                Arrays.stream(args)).toArray(String[]::new));
     }
 
     // What the server made of the bytes: its fields, "refused" (null: the
@@ -134,17 +128,17 @@ public final class CompileRequestTest {
         return headerName.substring(1).replaceAll("(?<=[a-z0-9])(?=[A-Z])", "_").toUpperCase(java.util.Locale.ROOT);
     }
 
-    private static String javaConstant(Field f) throws IllegalAccessException {
-        Object v = f.get(null);
+    // A constant as the header writes it; a number's shift worked out.
+    private static String asWritten(Object v) {
         if (v instanceof String) return "\"" + v + "\"";
         if (v instanceof Character) return "'" + v + "'";
         return v.toString();
     }
 
-    private static long headerNumber(String text) {
+    private static String headerValue(String text) {
         String[] shift = text.split("<<");
-        long v = Long.parseLong(shift[0].trim());
-        return shift.length == 2 ? v << Long.parseLong(shift[1].trim()) : v;
+        return shift.length == 2 ? String.valueOf(Long.parseLong(shift[0].trim()) << Long.parseLong(shift[1].trim()))
+                                 : text;
     }
 
     private static void protocolAgrees(Path header) throws Exception {
@@ -153,11 +147,10 @@ public final class CompileRequestTest {
         for (Field f : Protocol.class.getDeclaredFields()) {
             if (!Modifier.isStatic(f.getModifiers())) continue;
             f.setAccessible(true);
-            String ours = javaConstant(f);
+            String ours = asWritten(f.get(null));
             String theirs = native_.remove(f.getName());
-            boolean same = theirs != null
-                    && (f.getType() == int.class ? headerNumber(theirs) == (int) f.get(null) : theirs.equals(ours));
-            check("the header's " + f.getName() + " is the server's", same, theirs + " against " + ours);
+            check("the header's " + f.getName() + " is the server's", theirs != null && headerValue(theirs).equals(ours),
+                    theirs + " against " + ours);
             ++compared;
         }
         check("every name of the header is the server's", native_.isEmpty() && compared > 10, native_.toString());
@@ -165,8 +158,7 @@ public final class CompileRequestTest {
 
     private static void locales() {
         String[][] rows = {
-            {"C", null, null, "en-US"}, {"POSIX", null, null, "en-US"}, {"ja_JP.UTF-8", null, null, "ja-JP"},
-            {"en_GB", "ja", null, "ja-GB"}, {"de", null, "AT", "de-AT"}, {"es_419", null, null, "es-419"},
+            {"POSIX", null, null, "en-US"}, {"en_GB", "ja", null, "ja-GB"}, {"de", null, "AT", "de-AT"}, {"es_419", null, null, "es-419"},
             {"sr_RS@latin", null, null, null}, {"Japanese", null, null, null}, {"ja_JP", "j", null, null},
         };
         for (String[] r : rows) {

@@ -10,8 +10,6 @@ import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.StandardOpenOption;
 import java.nio.file.attribute.FileTime;
-import java.util.Comparator;
-import java.util.stream.Stream;
 
 public final class OutputTest {
     private static int failures;
@@ -51,9 +49,7 @@ public final class OutputTest {
         final boolean ok = got.equals(expected);
         System.out.println((ok ? "ok: " : "FAIL: ") + what + (ok ? "" : "\n  expected " + expected + "\n  got      " + got));
         if (!ok) failures++;
-        try (Stream<Path> files = Files.walk(folder)) {
-            files.sorted(Comparator.reverseOrder()).forEach(p -> p.toFile().delete());
-        }
+        for (Path p : new Path[] {result, spare, folder}) Files.deleteIfExists(p);
     }
 
     public static void main(String[] args) throws IOException {
