@@ -1,11 +1,9 @@
-// The server's reading of a request against one table of requests (each row
-// the bytes a client sends and what the server must make of them), its
-// locale rule, its rule for paths above the working folder, and the
-// protocol's names and codes against the client's header (its path is the
-// one argument).
+// The server's reading of requests, its locale rule, and the protocol's names
+// and codes against the client's header (its path is the one argument).
 package org.quenlark.compiler;
 
 import java.io.ByteArrayOutputStream;
+import java.io.DataOutputStream;
 import java.io.EOFException;
 import java.io.IOException;
 import java.lang.reflect.Field;
@@ -33,25 +31,22 @@ public final class CompileRequestTest {
     // A request as the client writes it: the magic and kind, then each
     // field (null is a field not set) and, after the sixth, the count of
     // the rest.
-    private static byte[] request(String head, String... fields) {
-        ByteArrayOutputStream out = new ByteArrayOutputStream();
-        out.writeBytes(head.getBytes(StandardCharsets.US_ASCII));
+    private static byte[] request(String head, String... fields) throws IOException {
+        ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+        DataOutputStream out = new DataOutputStream(bytes);
+        out.writeBytes(head);
         for (int i = 0; i < fields.length; ++i) {
-            if (i == 6) out.writeBytes(ByteBuffer.allocate(4).putInt(fields.length - 6).array());
-            if (fields[i] == null) {
-                out.writeBytes(ByteBuffer.allocate(4).putInt(-1).array());
-            } else {
-                byte[] b = fields[i].getBytes(StandardCharsets.UTF_8);
-                out.writeBytes(ByteBuffer.allocate(4).putInt(b.length).array());
-                out.writeBytes(b);
-            }
+            if (i == 6) out.writeInt(fields.length - 6);
+            byte[] b = fields[i] == null ? null : fields[i].getBytes(StandardCharsets.UTF_8);
+            out.writeInt(b == null ? -1 : b.length);
+            if (b != null) out.write(b);
         }
-        if (fields.length == 6) out.writeBytes(ByteBuffer.allocate(4).putInt(0).array());
-        return out.toByteArray();
+        if (fields.length == 6) out.writeInt(0);
+        return bytes.toByteArray();
     }
 
     private static byte[] compile(String cwd, String locale, String language, String country, String classPath,
-            String... args) {
+            String... args) throws IOException {
         return request("QLK1C", Stream.concat(Stream.of("/usr/bin/javac", cwd, locale, language, country, classPath),
                 Arrays.stream(args)).toArray(String[]::new));
     }
@@ -71,7 +66,7 @@ public final class CompileRequestTest {
         }
     }
 
-    private static void requests() {
+    private static void requests() throws IOException {
         Object[][] rows = {
             {"a compile", compile("/home/u/java", "ja_JP.UTF-8", null, null, null, "-encoding", "UTF-8", "Hello.java"),
                 "/home/u/java|ja-JP|null|-encoding UTF-8 Hello.java"},

@@ -1,7 +1,5 @@
-// The viewer's side of the browse requests against a socket of the test's
-// own, which holds its answers until told: one page at a time, each address
-// once while it waits, a handful in a span with one note for the rest, and no
-// browser of the viewer's own after Quenlark has refused a page.
+// The viewer's side of the browse requests against a socket the test answers:
+// one page at a time, a handful in a span, refusals told and never reopened.
 package org.quenlark.viewer;
 
 import java.io.IOException;

@@ -1,6 +1,5 @@
-// The viewer's output against what other runs do to result.txt meanwhile:
-// each row writes a line, lets "another" touch the file, writes a second
-// line, and says what result.txt and applet.txt must then hold.
+// The viewer's output against what other runs do to result.txt between its
+// two lines: what result.txt and applet.txt then hold.
 package org.quenlark.viewer;
 
 import java.io.IOException;
