@@ -62,7 +62,6 @@ def recorded():
 # An old class runs, and the line above its output says so.
 qlk.set_name("Round")
 qlk.press("ｱﾌﾟﾘｹｰｼｮﾝ実行")
-e.wait_window("出力結果")
 qlk.wait_result("round 10")
 e.wait_for(notice, 10, what="the notice of the old class")
 e.check(notice().startswith("注意: Round.java はコンパイルした後に変更されています。実行するのは古い Round.class です"),

@@ -45,7 +45,6 @@ qlk = e.Session({"JavaFileFolder0": FOLDER, "SelectedFolder": " 0", "JavaEdit": 
 # F9 in the main window: the compile succeeds, the application runs.
 qlk.set_name("Good")
 e.key("F9", window="Quenlark")
-e.wait_window("出力結果")
 qlk.wait_result("good run")
 qlk.wait_status("終了コード 0")
 
