@@ -218,7 +218,6 @@ void TestBrowser::viewerPageLimits_data() {
     QTest::addColumn<qint64>("pause");  // before the last request
     QTest::addColumn<int>("opened");
     const int most = BrowseRequests::kStartsPerProgram;
-    QTest::newRow("up to the limit") << most << qint64(0) << most;
     QTest::newRow("past it, the rest refused") << most + 3 << qint64(0) << most;
     QTest::newRow("again once the span has passed") << most + 1 << BrowseRequests::kSpanMs << most + 1;
     QTest::newRow("not before") << most + 1 << BrowseRequests::kSpanMs - 1 << most;

@@ -219,8 +219,6 @@ void TestResultProblems::firstStepOpensFirstProblem_data() {
     QTest::addColumn<int>("clickAt");  // the block the user clicks into first; -1: none
     QTest::addColumn<QStringList>("opened");
     const QByteArray two = "Bad.java:3: error: a\n  x\n  ^\nBad.java:4: error: b\n  y\n  ^\n2 errors\n";
-    QTest::newRow("F4 after a compile") << int(RunKind::Compile) << two << false << -1
-                                        << QStringList{"+3|Bad.java", "+4|Bad.java", "+3|Bad.java"};
     QTest::newRow("Shift+F4 after a compile") << int(RunKind::Compile) << two << true << -1
                                               << QStringList{"+3|Bad.java", "+4|Bad.java", "+3|Bad.java"};
     QTest::newRow("two classes: the first error's file")

@@ -1,6 +1,5 @@
-// The viewer's output against what other runs do to result.txt meanwhile:
-// each row writes a line, lets "another" touch the file, writes a second
-// line, and says what result.txt and applet.txt must then hold.
+// The viewer's output against what other runs do to result.txt between its
+// two lines: what result.txt and applet.txt then hold.
 package org.quenlark.viewer;
 
 import java.io.IOException;
@@ -10,8 +9,6 @@ import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.StandardOpenOption;
 import java.nio.file.attribute.FileTime;
-import java.util.Comparator;
-import java.util.stream.Stream;
 
 public final class OutputTest {
     private static int failures;
@@ -51,9 +48,7 @@ public final class OutputTest {
         final boolean ok = got.equals(expected);
         System.out.println((ok ? "ok: " : "FAIL: ") + what + (ok ? "" : "\n  expected " + expected + "\n  got      " + got));
         if (!ok) failures++;
-        try (Stream<Path> files = Files.walk(folder)) {
-            files.sorted(Comparator.reverseOrder()).forEach(p -> p.toFile().delete());
-        }
+        for (Path p : new Path[] {result, spare, folder}) Files.deleteIfExists(p);
     }
 
     public static void main(String[] args) throws IOException {

@@ -53,28 +53,24 @@ public final class PageReaderTest {
     }
 
     /** A sparse page of `size` bytes that opens with an applet: the limit is on the bytes, not the tags. */
-    private static void sized(String what, long size, String expected) {
+    private static void sized(String what, long size, String expected) throws IOException {
+        final Path file = Files.createTempFile("page", ".html");
+        try (RandomAccessFile f = new RandomAccessFile(file.toFile(), "rw")) {
+            f.write("<applet code=Big width=1 height=1>".getBytes(StandardCharsets.US_ASCII));
+            f.setLength(size);
+        }
         String got;
         try {
-            final Path file = Files.createTempFile("page", ".html");
-            try (RandomAccessFile f = new RandomAccessFile(file.toFile(), "rw")) {
-                f.write("<applet code=Big width=1 height=1>".getBytes(StandardCharsets.US_ASCII));
-                f.setLength(size);
-            }
-            try {
-                got = summary(PageReader.read(PageReader.decode(PageReader.load(file)), "T.html"));
-            } catch (PageReader.Problem p) {
-                got = "!" + p.getMessage();
-            } finally {
-                Files.delete(file);
-            }
-        } catch (IOException e) {
-            got = "!!" + e;
+            got = summary(PageReader.read(PageReader.decode(PageReader.load(file)), "T.html"));
+        } catch (PageReader.Problem p) {
+            got = "!" + p.getMessage();
+        } finally {
+            Files.delete(file);
         }
         check(what, got, expected);
     }
 
-    public static void main(String[] args) {
+    public static void main(String[] args) throws IOException {
         sized("a page of exactly the limit is read", PageReader.MAX_PAGE_BYTES, "Big|||1x1||");
         sized("a page one byte over the limit is refused", PageReader.MAX_PAGE_BYTES + 1L,
               "!は大きすぎるため読めません。\n読めるのは 16 MiB までのページです。");
